@@ -1,0 +1,13 @@
+# One interface target that carries the project's warning flags and, when
+# asked for, the sanitizers. Every target of ours links it.
+add_library(qcr_warnings INTERFACE)
+target_compile_options(qcr_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local
+  -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual -Wimplicit-fallthrough)
+if(QCR_WERROR)
+  target_compile_options(qcr_warnings INTERFACE -Werror)
+endif()
+if(QCR_SANITIZE)
+  set(_qcr_san -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_compile_options(qcr_warnings INTERFACE ${_qcr_san})
+  target_link_options(qcr_warnings INTERFACE ${_qcr_san})
+endif()

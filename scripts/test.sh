@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the unit
+# tests, the same tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the window tests under a virtual X server.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+logdir="$root/build/test-logs"
+mkdir -p "$logdir"
+
+run_ctest() { # build-dir label log [wrapper...]
+  local dir=$1 label=$2 log=$3
+  shift 3
+  (cd "$dir" && "$@" ctest -L "$label" -j "$jobs" --output-on-failure --no-tests=ignore) 2>&1 | tee "$log"
+  return "${PIPESTATUS[0]}"
+}
+
+echo "== Build"
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCR_WERROR=ON
+cmake --build build/test -j "$jobs"
+
+echo "== Unit tests"
+run_ctest build/test unit "$logdir/unit.log"
+
+echo "== Unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DQCR_WERROR=ON -DQCR_SANITIZE=ON \
+  -DQCR_BUILD_GUI=OFF -DQCR_BUILD_BENCH=OFF
+cmake --build build/asan -j "$jobs"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+run_ctest build/asan unit "$logdir/asan.log"
+
+echo "== Window tests"
+# Each window test gets a quiet sound setup and its own home folder.
+run_ctest build/test gui "$logdir/gui.log" xvfb-run -a -s "-screen 0 1280x1024x24"
+
+# One closing line for the whole run.
+passed=0
+failed=0
+for log in "$logdir"/unit.log "$logdir"/asan.log "$logdir"/gui.log; do
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+  [ -n "$line" ] || continue
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  bad=$(sed -E 's/.*, ([0-9]+) tests failed.*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+done
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
