@@ -1,0 +1,74 @@
+// The main window's port for the core, and the message-box service.
+#include "app/gui/gui_port.h"
+
+#include <wx/app.h>
+
+#include <mutex>
+
+#include "app/gui/quarno_cd_ripper_dlg.h"
+#include "ui/xmessage_box.h"
+
+namespace {
+
+std::mutex g_responderMutex;
+MessageBoxResponder g_responder;
+
+}  // namespace
+
+int ShowMessageBox(wxWindow* owner, const std::string& text, const std::string& caption, uint32_t style) {
+  MessageBoxResponder responder;
+  {
+    std::lock_guard lock(g_responderMutex);
+    responder = g_responder;
+  }
+  const std::string title =
+      caption.empty() && wxTheApp != nullptr ? wxTheApp->GetAppName().utf8_string() : caption;
+  if (responder) return responder(text, title, style);
+  return XMessageBox(owner, text, title, style) & 0xFFFF;
+}
+
+void SetMessageBoxResponder(MessageBoxResponder responder) {
+  std::lock_guard lock(g_responderMutex);
+  g_responder = std::move(responder);
+}
+
+CGuiPort::CGuiPort(CQuarnoCDRipperDlg& window, std::shared_ptr<ui::Mailbox> mailbox)
+    : window_(window), mailbox_(std::move(mailbox)) {}
+
+bool CGuiPort::Queue(MainWindowCall call) {
+  return mailbox_->Post(WM_MAIN_WINDOW_CALL, 0, 0, std::move(call));
+}
+
+void CGuiPort::AddLog(const std::string& text, int level) { AppEventLog().AddLog(text, level); }
+
+void CGuiPort::SetStatusText(int kind, const std::string& text) {
+  Queue([kind, text](CQuarnoCDRipperDlg& w) { w.SetStatusText(kind, text); });
+}
+
+void CGuiPort::SetIdle(bool idle) {
+  Queue([idle](CQuarnoCDRipperDlg& w) { w.SetIdle(idle ? 1 : 0); });
+}
+
+void CGuiPort::ClearTrackList() {
+  Queue([](CQuarnoCDRipperDlg& w) { w.ClearTrackList(); });
+}
+
+void CGuiPort::EnableTrackList() {
+  Queue([](CQuarnoCDRipperDlg& w) { w.EnableTrackList(); });
+}
+
+void CGuiPort::FillTrackList(const DiscSnapshot& disc) {
+  Queue([disc](CQuarnoCDRipperDlg& w) { w.FillTrackList(disc); });
+}
+
+void CGuiPort::SetPlayTimeText(const std::string& text) {
+  Queue([text](CQuarnoCDRipperDlg& w) { w.SetPlayTimeText(text); });
+}
+
+int CGuiPort::ShowMessage(const std::string& text, const std::string& caption, uint32_t style) {
+  return ShowMessageBox(&window_, text, caption, style);
+}
+
+void CGuiPort::OnLogEntryAdded(const CLogItem& item) {
+  Queue([item](CQuarnoCDRipperDlg& w) { w.OnLogEntryShown(item); });
+}

@@ -1,0 +1,77 @@
+// The log window: a modeless, resizable window listing every entry of the
+// program's event log with its number, time and text, coloured by severity.
+// OK, Escape and the close box only hide it; Clear empties the log (numbering
+// goes on). The window is made on first use and destroyed with the main
+// window; its placement is kept from one run to the next.
+#pragma once
+
+#include <wx/colour.h>
+#include <wx/listctrl.h>
+
+#include <memory>
+
+#include "app/event_log.h"
+#include "ui/resize_dlg.h"
+#include "ui/window_placement_store.h"
+
+class CQuarnoCDRipperDlg;
+
+// Text and background colours of a row of level `level`; false (default
+// colours) for a level outside LogInfo..LogFatal.
+bool LogLevelColours(int level, wxColour& text, wxColour& background);
+
+// The list of the log window: a virtual list whose rows are the log's
+// entries, read when drawn.
+class CLogListCtrl : public wxListCtrl {
+ public:
+  CLogListCtrl(wxWindow* parent, int id, const wxRect& rect);
+
+  // Makes the list show `count` rows.
+  void SetRowCount(size_t count);
+
+ protected:
+  wxString OnGetItemText(long item, long column) const override;
+  wxItemAttr* OnGetItemAttr(long item) const override;
+
+ private:
+  mutable wxItemAttr attr_;
+};
+
+class CLogDlg : public ui::CResizeDlg {
+ public:
+  explicit CLogDlg(CQuarnoCDRipperDlg* mainDialog);
+
+  // Shows the newest entry as a new last row (nothing while the window does
+  // not exist yet: OnInitDialog lists every entry).
+  void AppendLastEntry();
+
+  CLogListCtrl* List() const { return list_; }
+  void OnOkButton();
+  void OnClear();
+
+  // Column widths of the Description column: for up to 18 entries, and for
+  // more (room for the scroll bar).
+  static constexpr int kDescriptionWidth = 478;
+  static constexpr int kDescriptionWidthScrolled = 461;
+  static constexpr size_t kRowsWithoutScrollBar = 18;
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override { OnOkButton(); }
+  void OnCancel() override { OnOkButton(); }
+  wxWindow* CreateControl(wxWindow* parent, const ui::DialogItem& item, int wxId, const wxRect& rect) override;
+
+ private:
+  void OnDestroy();
+
+  static const ui::MapRow<CLogDlg> kMessageMap[];
+
+  CQuarnoCDRipperDlg* mainDialog_;
+  CLogListCtrl* list_ = nullptr;
+  WindowPlacementStore placement_;
+  std::unique_ptr<WxPlacementWindow> placementWindow_;
+};
+
+// The program's one log window, made by the main window's View Log command;
+// null until then and again once the main window has destroyed it.
+extern CLogDlg* LogWindow;

@@ -1,0 +1,254 @@
+// The main window's start-up: everything the program does between its start
+// and "Initialization finished.", in order. The disc worker starts with the
+// drive selection and may refresh the disc while the last steps still run.
+#include <portaudio.h>
+#include <wx/app.h>
+#include <wx/menu.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "app/drives.h"
+#include "app/gui/log_dlg.h"
+#include "app/gui/main_menus.h"
+#include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/gui/toolbar_art.h"
+#include "app/settings.h"
+#include "cddb/freedb_server.h"
+#include "platform/folders.h"
+#include "res/main_dialog.h"
+#include "rip/ripping_progress.h"
+#include "ui/core/profile_store.h"
+
+#include <fmt/printf.h>
+
+namespace {
+
+constexpr int kPlayerSectors = 27;
+constexpr const char* kLocalCDDBFolderName = "Local CDDB";
+
+// Thrown for a step that cannot go on; the start-up reports it as a failure
+// to initialise.
+struct StartupFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Track-list columns: heading, alignment, width.
+struct Column {
+  const char* heading;
+  wxListColumnFormat format;
+  int width;
+};
+constexpr Column kTrackColumns[] = {
+    {"     #", wxLIST_FORMAT_CENTRE, 48},   {"Title", wxLIST_FORMAT_LEFT, 228},
+    {"Type", wxLIST_FORMAT_CENTRE, 90},     {"Start", wxLIST_FORMAT_CENTRE, 80},
+    {"Duration", wxLIST_FORMAT_CENTRE, 70}, {"Status", wxLIST_FORMAT_CENTRE, 65},
+    {"Destination", wxLIST_FORMAT_LEFT, 350},
+};
+
+}  // namespace
+
+bool CQuarnoCDRipperDlg::OnInitDialog() {
+  ui::CResizeFrameDlg::OnInitDialog();                // 1
+  MainWindowMarked = true;                         // the mark of a running copy
+  SetIcons(art::ProgramIcons());                   // 2-3 (the system menu keeps its items)
+  // 4: no taskbar progress on this platform.     5: the genre names come with the album editor.
+  if (!CreateBars()) return false;                 // 6-10
+  StartFolders();                                  // 11
+  StartSettingsAndLog();                           // 12-16
+  MainDialog = this;                               // 17
+  std::string notice;                              // 18
+  ServerList.push_back(DefaultFreeDBServer(&notice));
+  if (!notice.empty()) AddLog(notice, LogError);
+  worker_ = std::make_unique<DiscWorker>(*port_);
+  try {                                            // 19-32
+    if (!StartDrives()) return true;               // 19-22 (the no-drive end)
+    PlayerSectorBuffer = AllocSectorBuffer(kPlayerSectors);  // 23
+    if (PlayerSectorBuffer == nullptr) return false;
+    CheckSoundDevice();                            // 24
+    SetUpTrackList();                              // 25
+    volumeSlider_->SetToolTip(fmt::sprintf("Volume: %d", static_cast<int>(Volume)));  // 26
+    SelectStartDrive(driveCount_);                 // 27-28
+    seekSlider_->SetRange(0, 1000);                // 29
+    volumeSlider_->SetRange(0, 100);
+    volumeSlider_->SetValue(static_cast<int>(Volume));
+    Paused = 0;                                    // 30
+    Seeking = 0;
+    Playing = 0;
+    CurrentItem = 0;
+    UpdateFormatStatus();                          // 31
+    tipTimer_.StartOnce(kTipDelayMs);              // 32
+  } catch (const std::exception&) {
+    ShowMessageBox(this, "Fail to Initialize! ", "", MB_ICONERROR);
+    AddLog("Fail to initialize!!", LogFatal);
+    return true;
+  }
+  FitTrackListToWindow();                          // 33
+  AddControl(res::IDC_TRACK_LIST, ResizeStretch, ResizeStretch, ResizeStretch, ResizeStretch, 0, -1.0, -1.0,
+             -1.0, -1.0);
+  const wxSize client = Surface()->GetClientSize();  // 34
+  LayoutBars(client.x, client.y);
+  UpdateFormatButton();                            // 35
+  CreateRipRings();                                // 36
+  placementWindow_ = std::make_unique<WxPlacementWindow>(this, false);  // 37
+  mainPlacement_.Load(*placementWindow_, kMainWindowPlacementEntry, kPlacementSection);
+  signalTimer_.Start(kSignalPollMs);
+  AddLog("Initialization finished.", LogInfo);    // 38
+  return true;
+}
+
+bool CQuarnoCDRipperDlg::CreateBars() {
+  seekSlider_ = GetDlgItemAs<wxSlider>(res::IDC_SEEK_SLIDER);
+  volumeSlider_ = GetDlgItemAs<wxSlider>(res::IDC_VOLUME_SLIDER);
+  timeLabel_ = GetDlgItemAs<wxStaticText>(res::IDC_TIME_LABEL);
+  trackList_ = GetDlgItemAs<wxListCtrl>(res::IDC_TRACK_LIST);
+  driveCombo_ = GetDlgItemAs<wxComboBox>(res::IDC_DRIVE_COMBO);
+  seekSlider_->SetExtraStyle(seekSlider_->GetExtraStyle() | wxWS_EX_PROCESS_UI_UPDATES);
+  if (!CreateStatusBar()) {                        // 6
+    ShowMessageBox(this, "Failed to create status bar!");
+    return false;
+  }
+  if (!CreateMainToolBar()) {                      // 7-8 (no band: the toolbar spans the window itself)
+    ShowMessageBox(this, "Failed to create toolbar!");
+    return false;
+  }
+  // The menu bar sits outside the client area: keep the template's client size.
+  const wxSize client = GetClientSize();
+  SetMenuBar(mainmenu::BuildMenuBar(*res::FindMenu(res::IDR_MAINFRAME_MENU)));
+  SetClientSize(client);
+  SetAcceleratorTable(mainmenu::BuildAccelerators());
+  wxMenu* file = GetMenuBar()->GetMenu(0);         // 9: the toolbar's Format button replaces the item
+  if (file->GetMenuItemCount() > 3) file->Destroy(file->FindItemByPosition(3));
+  if (!CreatePlayerToolBar()) {                    // 10
+    ShowMessageBox(this, "Failed to create player toolbar!");
+    return false;
+  }
+  return true;
+}
+
+void CQuarnoCDRipperDlg::StartFolders() {
+  ProgramFolder = GetProgramFolder();              // 4.101 folder step 2
+  DesDir = GetMusicFolder();                       // step 3
+  DataFolder = GetDataFolder();                    // step 4
+  LocalCDDBDir = DataFolder + kPathSeparator + kLocalCDDBFolderName;  // step 5
+  if (!PathFileExists(LocalCDDBDir) && !CreateFolderPath(LocalCDDBDir)) {
+    ShowMessageBox(this, fmt::sprintf("Fail to create folder %s !!", LocalCDDBDir));
+  }
+  // The profile (window placements) lives beside the settings, named after
+  // the program file.
+  AppProfile().SetPath(DataFolder + kPathSeparator +
+                       ProfileStore::FileNameFor(wxTheApp->GetAppName().utf8_string()));
+}
+
+void CQuarnoCDRipperDlg::StartSettingsAndLog() {
+  const std::string ini = SettingsFilePath();      // 12
+  if (PathFileExists(ini)) {
+    LoadSettings(port_.get(), [this](const std::string& text) { ShowMessageBox(this, text, "", MB_ICONERROR); });
+  } else {
+    std::ofstream created(ini, std::ios::out | std::ios::app);
+  }
+  StartTime = std::time(nullptr);                  // 13
+  AppEventLog().WriteBanner(StartTime);            // 14 (only while WriteLog is set)
+  AppEventLog().AddLaunchEntry(StartTime);         // 15
+  AppEventLog().SetListener(port_.get());
+  AddLog("Initializing main dialog...", LogInfo);  // 16
+}
+
+bool CQuarnoCDRipperDlg::StartDrives() {
+  DriveEnumeration drives;
+  try {
+    drives = EnumerateDrives(*port_);
+  } catch (const std::exception&) {
+    drives.Found = false;
+  }
+  if (!drives.Found) {
+    // The enumeration has logged and shown the no-drive end; nothing is saved.
+    exitCode_ = 1;
+    EndDialog(1);
+    return false;
+  }
+  driveCount_ = static_cast<int>(drives.ComboLines.size());
+  driveCombo_->Clear();
+  wxMenu* menu = DrivesMenu();
+  for (size_t i = 0; i < drives.ComboLines.size(); ++i) {
+    driveCombo_->Append(wxString::FromUTF8(drives.ComboLines[i]));
+    if (menu != nullptr && i < drives.MenuItems.size() &&
+        res::ID_DRIVE_FIRST + static_cast<int>(i) <= res::ID_DRIVE_LAST) {
+      menu->AppendRadioItem(ui::WxId(res::ID_DRIVE_FIRST + static_cast<int>(i)),
+                            wxString::FromUTF8(drives.MenuItems[i]));
+    }
+  }
+  driveCount_ = std::min(driveCount_, res::ID_DRIVE_LAST - res::ID_DRIVE_FIRST + 1);
+  return true;
+}
+
+void CQuarnoCDRipperDlg::CheckSoundDevice() {
+  PaError result = Pa_Initialize();
+  auto logError = [this](PaError error) {
+    AddLog("An error occurred while using the stream.", LogError);
+    AddLog(fmt::sprintf("Error number: %d    Error message: %s.", static_cast<int>(error), Pa_GetErrorText(error)),
+           LogError);
+  };
+  if (result != paNoError) {
+    Pa_Terminate();
+    logError(result);
+  }
+  const auto devices = static_cast<int16_t>(Pa_GetDeviceCount());
+  int outputs = 0;
+  for (int i = 0; i < devices; ++i) {
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+    if (info != nullptr && info->maxOutputChannels > 0) ++outputs;
+  }
+  if (devices <= 0 || outputs == 0) {
+    SoundAvailable = 0;
+    ShowMessageBox(this, "Warning: No Sound Device Found!", "", MB_ICONERROR);
+    AddLog("Warning: No sound device found!", LogError);
+  }
+  PaStreamParameters output{};
+  output.device = Pa_GetDefaultOutputDevice();
+  output.channelCount = 2;
+  output.sampleFormat = paInt16;
+  output.suggestedLatency = 0.0;
+  // A missing device is reported as unsupported without asking the library.
+  result = output.device == paNoDevice ? paInvalidDevice : Pa_IsFormatSupported(nullptr, &output, 44100.0);
+  if (result != paFormatIsSupported) {
+    SoundAvailable = 0;
+    ShowMessageBox(this, "Warning: Your Sound Card does NOT Support 16 Bit STEREO 44100Hz Output Mode!", "",
+                   MB_ICONERROR);
+    AddLog("Warning: Your sound card does NOT support 16 Bit STEREO 44100Hz output mode!", LogError);
+  }
+}
+
+void CQuarnoCDRipperDlg::SetUpTrackList() {
+  trackList_->EnableCheckBoxes(true);
+  for (size_t i = 0; i < std::size(kTrackColumns); ++i) {
+    const Column& column = kTrackColumns[i];
+    trackList_->InsertColumn(static_cast<long>(i), column.heading, column.format, column.width);
+  }
+}
+
+void CQuarnoCDRipperDlg::SelectStartDrive(int drivesFound) {
+  const int selection = SelectInitialDrive(*port_, *worker_, drivesFound);  // 27-28
+  if (selection >= 0 && selection < static_cast<int>(driveCombo_->GetCount())) {
+    driveCombo_->SetSelection(selection);
+  }
+  if (wxMenu* menu = DrivesMenu()) {
+    if (wxMenuItem* placeholder = menu->FindItem(ui::WxId(res::ID_FILE_NODRIVE))) menu->Destroy(placeholder);
+  }
+  CheckDriveItem(selection);
+  poller_ = std::make_unique<MediaPoller>([this](bool arrival) { OnDeviceChange(*port_, *worker_, arrival); });
+}
+
+void CQuarnoCDRipperDlg::FitTrackListToWindow() {
+  // A display smaller than the template shrinks the window: keep the list's
+  // right and bottom margins inside it before its anchors are registered.
+  const wxSize client = Surface()->GetClientSize();
+  const ui::DialogItem* item = ui::FindDialogItem(res::kMainDialog, res::IDC_TRACK_LIST);
+  if (item == nullptr) return;
+  const wxRect margins = ui::MapDialogRect(BaseUnits(), 0, 0, res::kMainDialog.cx - item->x - item->cx,
+                                           res::kMainDialog.cy - item->y - item->cy);
+  wxRect rect = trackList_->GetRect();
+  rect.width = std::min(rect.width, client.x - margins.width - rect.x);
+  rect.height = std::min(rect.height, client.y - margins.height - rect.y);
+  if (rect != trackList_->GetRect() && rect.width > 0 && rect.height > 0) trackList_->SetSize(rect);
+}

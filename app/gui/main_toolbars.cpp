@@ -1,0 +1,108 @@
+// The main window's bars: the status bar of three panes at the bottom, the
+// main toolbar across the top and the player toolbar inside the "CD Player"
+// group, their layout on resize, and the Format button with its menu.
+#include <wx/menu.h>
+
+#include <cmath>
+#include <memory>
+
+#include "app/gui/main_menus.h"
+#include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/gui/toolbar_art.h"
+#include "app/settings.h"
+#include "res/main_dialog.h"
+#include "ui/dialog_template.h"
+
+namespace {
+
+constexpr long kToolBarStyle = wxTB_FLAT | wxTB_HORIZONTAL | wxTB_NODIVIDER;
+
+}  // namespace
+
+bool CQuarnoCDRipperDlg::CreateStatusBar() {
+  statusBar_ = new wxStatusBar(Surface(), ui::WxId(res::AFX_IDW_STATUS_BAR), wxSTB_SIZEGRIP | wxFULL_REPAINT_ON_RESIZE);
+  const int widths[3] = {-1, 100, 100};
+  statusBar_->SetFieldsCount(3, widths);
+  for (int pane = 0; pane < 3; ++pane) {
+    const wxString text = mainmenu::ResourceText(res::ID_INDICATOR_EVENT + pane);
+    statusBar_->SetStatusText(text, pane);
+  }
+  statusBar_->Bind(wxEVT_MOTION, &CQuarnoCDRipperDlg::OnStatusBarMotion, this);
+  return true;
+}
+
+bool CQuarnoCDRipperDlg::CreateMainToolBar() {
+  mainToolBar_ = new wxToolBar(Surface(), ui::WxId(res::AFX_IDW_TOOLBAR), wxPoint(0, 0), wxDefaultSize,
+                               kToolBarStyle);
+  const int size = res::kMainToolImageSize;
+  mainToolBar_->SetToolBitmapSize(wxSize(size, size));
+  for (const res::ToolButton& button : res::kMainToolButtons) {
+    mainToolBar_->AddTool(ui::WxId(button.command), wxEmptyString, art::MainToolImage(button.image, size),
+                          mainmenu::ResourceText(button.command));
+  }
+  if (!mainToolBar_->Realize()) return false;
+  formatButtonImage_ = res::kImageFormatMp3;
+  return true;
+}
+
+bool CQuarnoCDRipperDlg::CreatePlayerToolBar() {
+  const wxRect rect = ui::MapDialogRect(BaseUnits(), res::kPlayerToolBarX, res::kPlayerToolBarY,
+                                        res::kPlayerToolBarCX, res::kPlayerToolBarCY);
+  playerToolBar_ = new wxToolBar(Surface(), ui::WxId(res::AFX_IDW_TOOLBAR) + 1, rect.GetPosition(), wxDefaultSize,
+                                 kToolBarStyle);
+  const int size = res::kPlayerToolImageSize;
+  playerToolBar_->SetToolBitmapSize(wxSize(size, size));
+  for (const res::ToolButton& button : res::kPlayerToolButtons) {
+    playerToolBar_->AddTool(ui::WxId(button.command), wxEmptyString, art::PlayerToolImage(button.image, size),
+                            mainmenu::ResourceText(button.command));
+  }
+  if (!playerToolBar_->Realize()) return false;
+  // Inside the group, centred on the space the template leaves for it.
+  const wxSize best = playerToolBar_->GetBestSize();
+  const int x = rect.x + std::max(0, (rect.width - best.x) / 2);
+  const int y = rect.y + (rect.height - best.y) / 2;
+  playerToolBar_->SetSize(x, y, best.x, best.y);
+  return true;
+}
+
+void CQuarnoCDRipperDlg::LayoutBars(int width, int height) {
+  if (statusBar_ != nullptr) {
+    statusBar_->SetSize(0, height - res::kStatusBarHeight, width, res::kStatusBarHeight);
+    // Pane edges at 35 % and 65 % of the bar's width, in whole pixels.
+    const int barWidth = statusBar_->GetClientSize().x;
+    const int first = static_cast<int>(std::floor(barWidth * 0.35));
+    const int second = static_cast<int>(std::floor(barWidth * 0.65));
+    const int widths[3] = {first, second - first, -1};
+    statusBar_->SetStatusWidths(3, widths);
+  }
+  if (mainToolBar_ != nullptr) {
+    mainToolBar_->SetSize(0, 0, width, mainToolBar_->GetSize().y);
+  }
+}
+
+void CQuarnoCDRipperDlg::UpdateFormatButton() {
+  if (mainToolBar_ == nullptr) return;
+  int image = formatButtonImage_;
+  if (OutputFormat == 1) image = res::kImageFormatWav;
+  if (OutputFormat == 2) image = res::kImageFormatMp3;
+  if (image == formatButtonImage_) return;
+  formatButtonImage_ = image;
+  mainToolBar_->SetToolNormalBitmap(ui::WxId(res::ID_FORMAT_BUTTON),
+                                    art::MainToolImage(image, res::kMainToolImageSize));
+}
+
+void CQuarnoCDRipperDlg::OnFormatButton() {
+  const res::MenuTable* table = res::FindMenu(res::IDR_FORMAT_MENU);
+  if (table == nullptr || mainToolBar_ == nullptr) return;
+  std::unique_ptr<wxMenu> menu(mainmenu::BuildPopupMenu(*table));
+  // Below the Format button, from its left edge.
+  const int formatId = ui::WxId(res::ID_FORMAT_BUTTON);
+  const int middle = mainToolBar_->GetSize().y / 2;
+  int left = 0;
+  while (left < mainToolBar_->GetSize().x) {
+    const wxToolBarToolBase* tool = mainToolBar_->FindToolForPosition(left, middle);
+    if (tool != nullptr && tool->GetId() == formatId) break;
+    ++left;
+  }
+  PopupMenu(menu.get(), mainToolBar_->GetPosition() + wxPoint(left, mainToolBar_->GetSize().y));
+}

@@ -1,0 +1,85 @@
+// The application object.
+//
+// The program's other process-wide objects (the settings, the drive lists,
+// the CDDB client's records, the server list, the event log and its entries)
+// are plain values of the modules that own them, made before this object's
+// initialisation runs; none of them needs another one to be made first. The
+// log window is made with the main window's first View Log command, because a
+// window cannot exist before the application object has started the toolkit.
+#include "app/gui/quarno_cd_ripper_app.h"
+
+#include <signal.h>
+#include <cstdio>
+#include <wx/msgdlg.h>
+
+#include <exception>
+#include <memory>
+
+#include "app/gui/exit_signals.h"
+#include "app/gui/gui_port.h"
+#include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/gui/single_instance.h"
+#include "app/settings.h"
+#include "platform/folders.h"
+
+bool CQuarnoCDRipperApp::OnInit() {
+  // No command-line parsing: the program reads no options.
+  return true;
+}
+
+int CQuarnoCDRipperApp::OnRun() { return InitInstance(); }
+
+int CQuarnoCDRipperApp::InitInstance() {
+  // The lock and the channel live in the data folder, which must exist for
+  // them (it holds the settings later anyway).
+  const std::string dataFolder = GetDataFolder();
+  CreateFolderPath(dataFolder);
+  const std::string appName = GetAppName().utf8_string();
+  CSingleInstance instance(appName, dataFolder);
+  if (instance.IsAnotherRunning()) {
+    AskRunningCopyToRaise(instance.Channel());
+    return 0;
+  }
+  // A CDDB server that drops the connection must not end the program.
+  ::signal(SIGPIPE, SIG_IGN);
+  InstallExitSignalHandlers();
+
+  auto* dialog = new CQuarnoCDRipperDlg(nullptr);
+  SetTopWindow(dialog);
+  CInstanceListener listener;
+  listener.Start(instance.Channel(), [] {
+    if (!MainWindowMarked.load()) return false;
+    wxTheApp->CallAfter([] {
+      if (MainDialog != nullptr) RaiseWindowAndPopup(MainDialog);
+    });
+    return true;
+  });
+  dialog->DoModal();
+  const int exitCode = dialog->ProcessExitCode() == 1 ? 1 : 0;
+  listener.Stop();
+  dialog->Destroy();
+  return exitCode;
+}
+
+bool CQuarnoCDRipperApp::OnExceptionInMainLoop() {
+  // A failure that leaves a handler is reported and the program goes on, as
+  // the window system's own handler would do.
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    ShowMessageBox(GetTopWindow(), e.what(), "", MB_ICONERROR);
+  } catch (...) {
+    ShowMessageBox(GetTopWindow(), "An unknown error occurred.", "", MB_ICONERROR);
+  }
+  return true;
+}
+
+void CQuarnoCDRipperApp::OnUnhandledException() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quarno-cd-ripper: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "quarno-cd-ripper: unknown failure\n");
+  }
+}

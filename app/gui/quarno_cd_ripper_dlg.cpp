@@ -1,0 +1,319 @@
+// The main window: its message map, the status bar and busy switch, the disc
+// commands and the exit sequence's window part.
+#include "app/gui/quarno_cd_ripper_dlg.h"
+
+#include <portaudio.h>
+#include <wx/app.h>
+#include <wx/menu.h>
+
+#include "app/drives.h"
+#include "app/gui/exit_signals.h"
+#include "app/gui/log_dlg.h"
+#include "app/gui/main_menus.h"
+#include "app/main_commands.h"
+#include "app/settings.h"
+#include "res/main_dialog.h"
+#include "rip/ripping_progress.h"
+
+CQuarnoCDRipperDlg* MainDialog = nullptr;
+std::atomic<int> SoundAvailable{1};
+SectorBuffer* PlayerSectorBuffer = nullptr;
+std::time_t StartTime = 0;
+std::atomic<int> TipPending{1};
+std::atomic<bool> MainWindowMarked{false};
+
+namespace {
+
+// The prefix of a pane's text and of its tip, by status kind.
+struct PaneText {
+  const char* textPrefix;
+  const char* tipPrefix;
+};
+constexpr PaneText kPaneTexts[] = {
+    {"  ", "Last Event: "},
+    {" ", "Disc Media State: "},
+    {"  ", "Output Audio Format: "},
+};
+
+}  // namespace
+
+const ui::MapRow<CQuarnoCDRipperDlg> CQuarnoCDRipperDlg::kMessageMap[] = {
+    // 1-3: system menu, minimised painting and drag icon have no counterpart here.
+    ui::OnCommand(res::ID_FILE_EXIT, &CQuarnoCDRipperDlg::OnExit),                     // 4
+    ui::OnCbnSelChange(res::IDC_DRIVE_COMBO, &CQuarnoCDRipperDlg::OnDriveSelChange),   // 5
+    ui::OnCommand(res::ID_FILE_VIEWLOG, &CQuarnoCDRipperDlg::OnViewLog),               // 6
+    // 7-8: menus are updated through update events (rows 41, 42, 46).
+    ui::OnCommand(res::ID_EDIT_CHECKALL, &CQuarnoCDRipperDlg::NoOp),                   // 9  track list
+    ui::OnCommand(res::ID_EDIT_UNCHECKALL, &CQuarnoCDRipperDlg::NoOp),                 // 10 track list
+    ui::OnCommand(res::ID_EDIT_REVERSECHECK, &CQuarnoCDRipperDlg::NoOp),               // 11 track list
+    ui::OnCommand(res::ID_PLAY_PAUSE, &CQuarnoCDRipperDlg::NoOp),                      // 12 player
+    ui::OnCommand(res::ID_PLAY_PLAY, &CQuarnoCDRipperDlg::NoOp),                       // 13 player
+    ui::OnCommand(res::ID_PLAY_PREVIOUS, &CQuarnoCDRipperDlg::NoOp),                   // 14 player
+    ui::OnCommand(res::ID_PLAY_STOP, &CQuarnoCDRipperDlg::NoOp),                       // 15 player
+    ui::OnCommand(res::ID_PLAY_NEXT, &CQuarnoCDRipperDlg::NoOp),                       // 16 player
+    ui::OnCommand(res::ID_PLAY_CLOSETRAY, &CQuarnoCDRipperDlg::OnCloseTray),           // 18
+    ui::OnCommand(res::ID_PLAY_EJECT, &CQuarnoCDRipperDlg::OnEject),                   // 19
+    ui::OnCommand(res::ID_PLAY_REFRESH, &CQuarnoCDRipperDlg::OnRefresh),               // 20
+    ui::OnCommand(res::ID_PLAY_FIRST, &CQuarnoCDRipperDlg::NoOp),                      // 21 player
+    ui::OnCommand(res::ID_PLAY_LAST, &CQuarnoCDRipperDlg::NoOp),                       // 22 player
+    ui::OnCommand(res::ID_OPERATION_RIP, &CQuarnoCDRipperDlg::NoOp),                   // 24 rip
+    ui::OnCommand(res::ID_OPERATION_RIPCURRENT, &CQuarnoCDRipperDlg::NoOp),            // 25 rip
+    ui::OnCommand(res::ID_OPERATION_OPTIONS, &CQuarnoCDRipperDlg::NoOp),               // 26 options
+    ui::OnWmClose(&CQuarnoCDRipperDlg::OnClose),                                       // 27
+    ui::OnWmDestroy(&CQuarnoCDRipperDlg::OnDestroy),                                   // 29
+    ui::OnCommand(res::ID_LIST_PLAYCURRENT, &CQuarnoCDRipperDlg::NoOp),                // 31 player
+    ui::OnCommand(res::ID_FORMAT_MP3, &CQuarnoCDRipperDlg::OnFormatMp3),               // 32
+    ui::OnCommand(res::ID_HELP_CONTENTS, &CQuarnoCDRipperDlg::NoOp),                   // 33 help
+    ui::OnCommand(res::ID_HELP_EMAILSUPPORT, &CQuarnoCDRipperDlg::NoOp),               // 34 help
+    ui::OnCommand(res::ID_HELP_TIPOFTHEDAY, &CQuarnoCDRipperDlg::NoOp),                // 36 tip
+    ui::OnCommand(res::ID_HELP_ONLINESUPPORT, &CQuarnoCDRipperDlg::NoOp),              // 37 help
+    ui::OnCommand(res::ID_EDIT_CDINFO, &CQuarnoCDRipperDlg::NoOp),                     // 38 album editor
+    ui::OnWmTimer(&CQuarnoCDRipperDlg::OnTimer),                                       // 39
+    ui::OnCommand(res::ID_FORMAT_WAV, &CQuarnoCDRipperDlg::OnFormatWav),               // 40
+    ui::OnEvent(wxEVT_UPDATE_UI, res::ID_FORMAT_WAV, &CQuarnoCDRipperDlg::OnUpdateWav),  // 41
+    ui::OnEvent(wxEVT_UPDATE_UI, res::ID_FORMAT_MP3, &CQuarnoCDRipperDlg::OnUpdateMp3),  // 42
+    // 43: the end of a session arrives as a signal (exit_signals.h).
+    ui::OnCommandRange(res::ID_DRIVE_FIRST, res::ID_DRIVE_LAST, &CQuarnoCDRipperDlg::OnDriveMenu),  // 44
+    ui::OnEvent(wxEVT_UPDATE_UI, res::IDC_SEEK_SLIDER, &CQuarnoCDRipperDlg::OnUpdateSeekSlider),    // 46
+    ui::OnMessage(WM_MAIN_WINDOW_CALL, &CQuarnoCDRipperDlg::OnMainWindowCall),
+    ui::OnWmSize(&CQuarnoCDRipperDlg::OnSize),                                         // 51
+    ui::OnCommand(res::ID_HELP_ABOUT, &CQuarnoCDRipperDlg::NoOp),                      // 52 about
+    ui::OnCommand(res::ID_HELP_DOWNLOAD, &CQuarnoCDRipperDlg::NoOp),                   // 53 help
+    // 54: media changes come from the media poller.
+    ui::OnCommand(res::ID_FORMAT_BUTTON, &CQuarnoCDRipperDlg::OnFormatButton),         // 56
+    ui::OnCommand(res::ID_FORMAT_MORE, &CQuarnoCDRipperDlg::NoOp),                     // 57 help
+    ui::OnEvent(wxEVT_LIST_END_LABEL_EDIT, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnEndLabelEdit),
+    ui::OnEvent(wxEVT_LIST_COL_BEGIN_DRAG, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnColumnDrag),
+};
+
+CQuarnoCDRipperDlg::CQuarnoCDRipperDlg(wxWindow* parent)
+    : ui::CResizeFrameDlg(res::kMainDialog, parent), mailbox_(std::make_shared<ui::Mailbox>(this)) {
+  port_ = std::make_unique<CGuiPort>(*this, mailbox_);
+  ui::BindMessageMap(this, kMessageMap);
+}
+
+CQuarnoCDRipperDlg::~CQuarnoCDRipperDlg() {
+  // Nothing may reach the window once it goes: stop the threads that talk to
+  // it (the exit sequence normally did), then close its mailbox.
+  if (poller_) poller_->Stop();
+  if (worker_) worker_->Stop();
+  AppEventLog().SetListener(nullptr);
+  mailbox_->Detach();
+  if (MainDialog == this) MainDialog = nullptr;
+}
+
+// --- Event log and status bar ------------------------------------------------
+
+void CQuarnoCDRipperDlg::AddLog(const std::string& text, int level) { AppEventLog().AddLog(text, level); }
+
+void CQuarnoCDRipperDlg::OnLogEntryShown(const CLogItem& item) {
+  SetStatusText(kStatusLastEvent, LogStatusText(item));
+  if (LogWindow != nullptr) LogWindow->AppendLastEntry();
+}
+
+void CQuarnoCDRipperDlg::SetStatusText(int kind, const std::string& text) {
+  if (kind < kStatusLastEvent || kind > kStatusOutputFormat) return;
+  if (!wxIsMainThread()) {
+    port_->SetStatusText(kind, text);
+    return;
+  }
+  const PaneText& pane = kPaneTexts[kind - 1];
+  statusTips_[static_cast<size_t>(kind - 1)] = pane.tipPrefix + text;
+  if (statusBar_ == nullptr) return;
+  statusBar_->SetStatusText(wxString::FromUTF8(pane.textPrefix + text), kind - 1);
+  statusBar_->Update();
+}
+
+void CQuarnoCDRipperDlg::OnSize(unsigned type, int cx, int cy) {
+  ui::CResizeFrameDlg::OnSize(type, cx, cy);
+  const wxSize client = Surface()->GetClientSize();
+  LayoutBars(client.x, client.y);
+}
+
+void CQuarnoCDRipperDlg::OnStatusBarMotion(wxMouseEvent& event) {
+  event.Skip();
+  for (int pane = 0; pane < statusBar_->GetFieldsCount(); ++pane) {
+    wxRect rect;
+    if (!statusBar_->GetFieldRect(pane, rect) || !rect.Contains(event.GetPosition())) continue;
+    const wxString tip = wxString::FromUTF8(statusTips_[static_cast<size_t>(pane)]);
+    if (statusBar_->GetToolTipText() != tip) statusBar_->SetToolTip(tip);
+    return;
+  }
+}
+
+// --- Busy switch and track list -------------------------------------------------
+
+wxMenu* CQuarnoCDRipperDlg::DrivesMenu() const {
+  wxMenuBar* bar = GetMenuBar();
+  if (bar == nullptr || bar->GetMenuCount() == 0) return nullptr;
+  wxMenuItem* item = bar->GetMenu(0)->FindItemByPosition(0);
+  return item != nullptr ? item->GetSubMenu() : nullptr;
+}
+
+void CQuarnoCDRipperDlg::SetIdle(int idle) {
+  if (driveCombo_ != nullptr) driveCombo_->Enable(idle != 0);
+  if (wxMenu* drives = DrivesMenu()) {
+    const int items = static_cast<int>(drives->GetMenuItemCount());
+    for (int i = 0; i < driveCount_ && i < items; ++i) drives->FindItemByPosition(i)->Enable(idle != 0);
+  }
+  // The taskbar progress has no counterpart on this platform.
+  if (idle && trackList_ != nullptr) trackList_->Refresh();
+}
+
+void CQuarnoCDRipperDlg::ClearTrackList() {
+  if (trackList_ != nullptr) trackList_->DeleteAllItems();
+}
+
+void CQuarnoCDRipperDlg::EnableTrackList() {
+  if (trackList_ != nullptr) trackList_->Enable();
+}
+
+void CQuarnoCDRipperDlg::SetPlayTimeText(const std::string& text) {
+  if (timeLabel_ != nullptr) timeLabel_->SetLabel(wxString::FromUTF8(text));
+}
+
+void CQuarnoCDRipperDlg::OnEndLabelEdit(wxListEvent& event) {
+  // Titles are edited in the album editor; an edit in the list reverts.
+  event.Veto();
+}
+
+void CQuarnoCDRipperDlg::OnColumnDrag(wxListEvent& event) {
+  // Number, type, start, duration and status keep their width.
+  const int column = event.GetColumn();
+  if (column == 0 || (column >= 2 && column <= 5)) event.Veto();
+}
+
+// --- Commands -------------------------------------------------------------------
+
+void CQuarnoCDRipperDlg::OnViewLog() {
+  if (LogWindow == nullptr) {
+    LogWindow = new CLogDlg(this);
+    if (!LogWindow->Create()) {
+      LogWindow->Destroy();
+      LogWindow = nullptr;
+      return;
+    }
+  }
+  LogWindow->Show();
+  LogWindow->Raise();
+}
+
+void CQuarnoCDRipperDlg::OnRefresh() {
+  if (worker_) ::OnRefresh(*worker_);
+}
+
+void CQuarnoCDRipperDlg::OnEject() {
+  if (worker_) ::OnEject(*worker_);
+}
+
+void CQuarnoCDRipperDlg::OnCloseTray() {
+  if (worker_) ::OnCloseTray(*worker_);
+}
+
+void CQuarnoCDRipperDlg::OnFormatWav() {
+  OutputFormat = 1;
+  UpdateFormatStatus();
+}
+
+void CQuarnoCDRipperDlg::OnFormatMp3() {
+  OutputFormat = 2;
+  UpdateFormatStatus();
+}
+
+void CQuarnoCDRipperDlg::UpdateFormatStatus() {
+  const FormatStatus status = FormatStatusText();
+  if (status.logBeforeText && !status.logLine.empty()) AddLog(status.logLine, LogInfo);
+  if (!status.text.empty()) SetStatusText(kStatusOutputFormat, status.text);
+  if (!status.logBeforeText && !status.logLine.empty()) AddLog(status.logLine, LogInfo);
+  UpdateFormatButton();
+  // The Destination column follows the format once the track list has one.
+}
+
+void CQuarnoCDRipperDlg::OnUpdateWav(wxUpdateUIEvent& event) {
+  event.Enable(true);
+  event.Check(OutputFormat == 1);
+}
+
+void CQuarnoCDRipperDlg::OnUpdateMp3(wxUpdateUIEvent& event) {
+  event.Enable(true);
+  event.Check(OutputFormat == 2);
+}
+
+void CQuarnoCDRipperDlg::OnUpdateSeekSlider(wxUpdateUIEvent& event) { event.Enable(Playing.load() != 0); }
+
+void CQuarnoCDRipperDlg::CheckDriveItem(int index) {
+  wxMenuBar* bar = GetMenuBar();
+  if (bar == nullptr || index < 0 || index >= driveCount_) return;
+  if (wxMenuItem* item = bar->FindItem(ui::WxId(res::ID_DRIVE_FIRST + index))) item->Check(true);
+}
+
+void CQuarnoCDRipperDlg::OnDriveSelChange() {
+  // The player, once it exists, is stopped here and its current track reset.
+  const int index = driveCombo_->GetSelection();
+  CheckDriveItem(index);
+  if (worker_) SelectDrive(*port_, *worker_, index, 0);
+}
+
+void CQuarnoCDRipperDlg::OnDriveMenu(unsigned command) {
+  const int index = DriveIndexOfCommand(command);
+  CheckDriveItem(index);
+  if (driveCombo_ != nullptr) driveCombo_->SetSelection(index);
+  if (worker_) SelectDrive(*port_, *worker_, index, 0);
+}
+
+ui::LRESULT CQuarnoCDRipperDlg::OnMainWindowCall(ui::UiMessageEvent& event) {
+  if (const auto* call = event.Payload<MainWindowCall>()) (*call)(*this);
+  return 0;
+}
+
+// --- Timers, close, exit -------------------------------------------------------
+
+void CQuarnoCDRipperDlg::OnTimer(unsigned timerId) {
+  if (timerId == kSignalTimer) {
+    if (TakeExitSignal()) OnSessionEnd();
+    return;
+  }
+  tipTimer_.Stop();
+  // The tip of the day is shown by its own dialog once that exists; until
+  // then the timer only runs out.
+}
+
+void CQuarnoCDRipperDlg::OnClose() { OnExit(); }
+
+void CQuarnoCDRipperDlg::OnExit() { RunExitSequence(false); }
+
+void CQuarnoCDRipperDlg::OnSessionEnd() { RunExitSequence(true); }
+
+void CQuarnoCDRipperDlg::RunExitSequence(bool sessionEnd) {
+  ExitContext context;
+  context.port = port_.get();
+  context.poller = poller_.get();
+  context.worker = worker_.get();
+  context.releasePlayer = [] {
+    FreeSectorBuffer(PlayerSectorBuffer);
+    PlayerSectorBuffer = nullptr;
+  };
+  if (ExitSequence(context, sessionEnd) != ExitResult::Finished) return;
+  FinishExit();
+}
+
+void CQuarnoCDRipperDlg::FinishExit() {
+  // No taskbar progress to release on this platform.
+  if (SoundAvailable.load() != 0) Pa_Terminate();
+  RipReadRing.reset();
+  RipConvertRing.reset();
+  if (placementWindow_) mainPlacement_.Save(*placementWindow_, kMainWindowPlacementEntry, kPlacementSection);
+  if (LogWindow != nullptr) {
+    LogWindow->DestroyWindow();
+    LogWindow = nullptr;
+  }
+  signalTimer_.Stop();
+  tipTimer_.Stop();
+  exitCode_ = 0;
+  EndDialog(IDOK);
+}
+
+void CQuarnoCDRipperDlg::OnDestroy() {
+  MainWindowMarked = false;
+  AppEventLog().SetListener(nullptr);
+}

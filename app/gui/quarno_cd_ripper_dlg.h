@@ -1,0 +1,181 @@
+// The main window: the program's only top-level window, a resizable window
+// with a menu bar, the main toolbar across the top, the drive selector, the
+// player controls with their own toolbar, the track list and a status bar of
+// three panes. It is run modally by the application object; its start-up
+// (OnInitDialog) brings up the whole program and its exit sequence ends it.
+//
+// The window is a frame (a dialog cannot hold a menu bar) with the dialog
+// toolkit's template, anchors and message map. The disc worker and the media
+// poller reach it only through its port (gui_port.h), queued to the GUI
+// thread.
+#pragma once
+
+#include <wx/combobox.h>
+#include <wx/listctrl.h>
+#include <wx/slider.h>
+#include <wx/statusbr.h>
+#include <wx/stattext.h>
+#include <wx/timer.h>
+#include <wx/toolbar.h>
+
+#include <array>
+#include <atomic>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "app/disc_worker.h"
+#include "app/gui/gui_port.h"
+#include "app/media_poller.h"
+#include "ui/resize_dlg.h"
+#include "ui/window_placement_store.h"
+
+struct SectorBuffer;
+class CQuarnoCDRipperDlg;
+
+// Process-wide values of the main window.
+extern CQuarnoCDRipperDlg* MainDialog;   // the main window while it exists
+extern std::atomic<int> SoundAvailable;  // 0 when no usable output device was found
+extern SectorBuffer* PlayerSectorBuffer;  // the player reader's 27-sector buffer
+extern std::time_t StartTime;            // when the program started
+// The system-version tests of the start-up: this platform takes the newer
+// look and has no taskbar progress.
+inline constexpr int IsVistaOrLater = 1;
+inline constexpr int IsWin7OrLater = 0;
+// 1 until the tip of the day was due in this run.
+extern std::atomic<int> TipPending;
+// Set while the main window exists (the mark a second copy looks for).
+extern std::atomic<bool> MainWindowMarked;
+
+class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
+ public:
+  explicit CQuarnoCDRipperDlg(wxWindow* parent = nullptr);
+  ~CQuarnoCDRipperDlg() override;
+
+  // The event log: numbered, time-stamped, shown in status pane 0 and the log
+  // window, appended to the log file while WriteLog is set. Any thread.
+  void AddLog(const std::string& text, int level);
+  // Pane kind - 1 of the status bar with its tip (kStatusLastEvent,
+  // kStatusDiscMedia, kStatusOutputFormat); other kinds do nothing. Any
+  // thread (queued when not called on the GUI thread).
+  void SetStatusText(int kind, const std::string& text);
+  // The window's half of the busy switch (GUI thread).
+  void SetIdle(int idle);
+  void UpdateFormatButton();
+  void UpdateFormatStatus();
+
+  // What the disc worker has the window do with the track list (GUI thread).
+  void ClearTrackList();
+  void EnableTrackList();
+  void FillTrackList(const DiscSnapshot& disc);
+  void SetPlayTimeText(const std::string& text);
+  // A new log entry reached the GUI thread.
+  void OnLogEntryShown(const CLogItem& item);
+
+  // Commands.
+  void OnExit();
+  void OnViewLog();
+  void OnRefresh();
+  void OnEject();
+  void OnCloseTray();
+  void OnFormatButton();
+  void OnFormatWav();
+  void OnFormatMp3();
+  void OnDriveSelChange();
+  void OnDriveMenu(unsigned command);
+  // The session ends (SIGTERM, SIGHUP): the exit sequence even while a
+  // refresh runs.
+  void OnSessionEnd();
+
+  // 0 after the exit sequence, 1 after the no-drive end; -1 while running.
+  int ProcessExitCode() const { return exitCode_; }
+
+  // Controls, for the port and for tests.
+  wxStatusBar* StatusBar() const { return statusBar_; }
+  wxToolBar* MainToolBar() const { return mainToolBar_; }
+  wxToolBar* PlayerToolBar() const { return playerToolBar_; }
+  wxComboBox* DriveCombo() const { return driveCombo_; }
+  wxListCtrl* TrackList() const { return trackList_; }
+  wxStaticText* TimeLabel() const { return timeLabel_; }
+  wxSlider* SeekSlider() const { return seekSlider_; }
+  wxSlider* VolumeSlider() const { return volumeSlider_; }
+  wxMenu* DrivesMenu() const;
+  const std::string& StatusTip(int pane) const { return statusTips_.at(static_cast<size_t>(pane)); }
+  MainWindowPort& Port() { return *port_; }
+  // The image the Format button shows (res::MainToolImage).
+  int FormatButtonImage() const { return formatButtonImage_; }
+  DiscWorker* Worker() { return worker_.get(); }
+
+  // Player state (the player itself comes with its own part).
+  std::atomic<int> Seeking{0};
+  std::atomic<int> Playing{0};
+  std::atomic<int> Paused{0};
+  int CurrentItem = 0;
+
+  // Timers: the one-shot tip timer and the poll for end-of-session signals.
+  static constexpr int kTipTimer = 1;
+  static constexpr int kSignalTimer = 2;
+  static constexpr int kTipDelayMs = 1000;
+  static constexpr int kSignalPollMs = 200;
+
+ protected:
+  bool OnInitDialog() override;
+  // Enter and Escape do nothing in the main window.
+  void OnOK() override {}
+  void OnCancel() override {}
+
+ private:
+  // Start-up (main_startup.cpp).
+  bool CreateBars();
+  void StartFolders();
+  void StartSettingsAndLog();
+  bool StartDrives();
+  void CheckSoundDevice();
+  void SetUpTrackList();
+  void SelectStartDrive(int drivesFound);
+  void FitTrackListToWindow();
+  // Bars (main_toolbars.cpp).
+  bool CreateStatusBar();
+  bool CreateMainToolBar();
+  bool CreatePlayerToolBar();
+  void LayoutBars(int width, int height);
+  void OnStatusBarMotion(wxMouseEvent& event);
+  // Handlers.
+  void OnSize(unsigned type, int cx, int cy);
+  void OnClose();
+  void OnDestroy();
+  void OnTimer(unsigned timerId);
+  ui::LRESULT OnMainWindowCall(ui::UiMessageEvent& event);
+  void OnUpdateWav(wxUpdateUIEvent& event);
+  void OnUpdateMp3(wxUpdateUIEvent& event);
+  void OnUpdateSeekSlider(wxUpdateUIEvent& event);
+  void OnEndLabelEdit(wxListEvent& event);
+  void OnColumnDrag(wxListEvent& event);
+  void NoOp() {}
+  void RunExitSequence(bool sessionEnd);
+  void FinishExit();
+  void CheckDriveItem(int index);
+
+  static const ui::MapRow<CQuarnoCDRipperDlg> kMessageMap[];
+
+  std::shared_ptr<ui::Mailbox> mailbox_;
+  std::unique_ptr<CGuiPort> port_;
+  std::unique_ptr<DiscWorker> worker_;
+  std::unique_ptr<MediaPoller> poller_;
+  wxToolBar* mainToolBar_ = nullptr;
+  wxToolBar* playerToolBar_ = nullptr;
+  wxStatusBar* statusBar_ = nullptr;
+  WindowPlacementStore mainPlacement_;
+  std::unique_ptr<WxPlacementWindow> placementWindow_;
+  wxSlider* volumeSlider_ = nullptr;
+  wxStaticText* timeLabel_ = nullptr;
+  wxSlider* seekSlider_ = nullptr;
+  wxListCtrl* trackList_ = nullptr;
+  wxComboBox* driveCombo_ = nullptr;
+  std::array<std::string, 3> statusTips_;
+  wxTimer tipTimer_{this, kTipTimer};
+  wxTimer signalTimer_{this, kSignalTimer};
+  int formatButtonImage_ = -1;
+  int exitCode_ = -1;
+  int driveCount_ = 0;
+};

@@ -1,0 +1,57 @@
+// The window-free part of the main window's disc commands (Refresh, Eject,
+// Close Tray) and of the exit sequence. The window calls these on the GUI
+// thread and does its own part afterwards.
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+class DiscWorker;
+class EventLog;
+class MainWindowPort;
+class MediaPoller;
+
+// 1 once the exit sequence has begun; never goes back to 0.
+extern std::atomic<int> ExitInProgress;
+
+// Stops the player when it is playing, and waits for its threads (the player
+// does not exist yet; until then the window passes nothing).
+using StopPlayerHook = std::function<void()>;
+
+// Each command does nothing while Busy (and returns false); otherwise it stops
+// the player and queues the refresh, tray-open or tray-close action. A tray
+// move does not refresh by itself: the media change it causes does.
+bool OnRefresh(DiscWorker& worker, const StopPlayerHook& stopPlayer = {});
+bool OnEject(DiscWorker& worker, const StopPlayerHook& stopPlayer = {});
+bool OnCloseTray(DiscWorker& worker, const StopPlayerHook& stopPlayer = {});
+
+struct ExitContext {
+  MainWindowPort* port = nullptr;
+  EventLog* log = nullptr;          // null: the program's event log
+  MediaPoller* poller = nullptr;    // stopped before the worker
+  DiscWorker* worker = nullptr;
+  StopPlayerHook stopPlayer;        // ends playback and waits for the player threads
+  std::function<void()> releasePlayer;  // frees what the player holds (its sector buffer)
+};
+
+enum class ExitResult {
+  NotNow,    // a refresh runs, or the exit sequence already ran: nothing done
+  Finished,  // the window may now save its placement, close and end with code 0
+};
+
+// The exit sequence: refuses while Busy or once begun; else marks the exit,
+// stops the player, the media poller and the disc worker, writes the five empty
+// lines to the log file, saves the settings ("Error on saving settings!" is
+// logged and shown on failure), empties the event log, writes the album of an
+// audio disc to the local cache when SaveAlbumInfo is set and the album is not
+// the placeholder one ("Fail to Save Local CDDB File!" on failure), closes the
+// drive, releases the player and empties the server list.
+//
+// `sessionEnd` (the session ends: SIGTERM, SIGHUP) runs it even while a
+// refresh runs: the refresh is told to stop and ends at its next step, so the
+// settings are saved; a refresh cut short writes no cache file.
+ExitResult ExitSequence(const ExitContext& context, bool sessionEnd = false);
+
+// The cache step alone: whether the album is written at exit, and the write.
+// Returns false only when a write was due and failed.
+bool SaveAlbumAtExit(MainWindowPort& port);

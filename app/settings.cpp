@@ -1,0 +1,208 @@
+// The user's settings: their built-in values, loading and saving them, the
+// drive memory, and the output-format text of the status bar.
+#include "app/settings.h"
+
+#include <fmt/printf.h>
+
+#include <exception>
+#include <string_view>
+
+#include "platform/event_log.h"
+#include "platform/folders.h"
+#include "platform/ini_file.h"
+
+int16_t DbClk = -1;
+int16_t DriveCount = 0;
+int16_t DriveNum = 0;
+uint16_t LastPage = 1;
+int16_t AlbumInfoSource = 0;
+int32_t SaveAlbumInfo = 1;
+int32_t LoadAlbumInfo = 1;
+std::string LocalCDDBDir = "./Local CDDB";
+int16_t OutputFormat = 2;
+int16_t FileStyle = 11;
+uint16_t Volume = 100;
+int32_t M3U = 1;
+int32_t FillTag = 1;
+int32_t WriteLog = 0;
+std::string DesDir = "./Output/";
+std::string Separator = "-";
+int16_t SubFormat = 1;
+int16_t Freq = 7;
+int32_t Channel = 1;
+int16_t LameFreq = 7;
+int16_t LameBits = 11;
+int16_t LameChannel = 2;
+
+std::string ProgramFolder;
+std::string DataFolder;
+
+namespace {
+
+constexpr int16_t kDefaultRateIndex = 7;      // 44100 Hz
+constexpr int16_t kDefaultBitrateIndex = 11;  // 128 kbps
+
+// The rate and bit rate for an index, never reading outside the tables: an
+// index that is not in the table stands for the default.
+uint32_t SampleRateAt(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= kSampleRateCount) index = kDefaultRateIndex;
+  return SampleRates[index];
+}
+
+int MP3BitrateAt(int index) {
+  if (index < 0 || static_cast<size_t>(index) >= kMP3BitrateCount) index = kDefaultBitrateIndex;
+  return MP3Bitrates[index];
+}
+
+void Report(ILogSink* log, const ErrorBoxFn& showError, const char* text) {
+  if (log != nullptr) log->AddLog(text, LogError);
+  if (showError) showError(text);
+}
+
+// A table index from the file: kept when it lies inside the table, else the
+// default, with a log line that says so.
+int16_t CheckedIndex(const char* key, int value, size_t tableSize, int16_t fallback, ILogSink* log) {
+  const auto index = static_cast<int16_t>(value);
+  if (index >= 0 && static_cast<size_t>(index) < tableSize) return index;
+  if (log != nullptr) {
+    log->AddLog(fmt::format("Setting {}={} is out of range; using {}.", key, value, fallback), LogError);
+  }
+  return fallback;
+}
+
+void LoadAllKeys(ILogSink* log) {
+  const std::string path = SettingsFilePath();
+  IniFile ini;
+  ini.Load(path);
+  auto readInt = [&](const char* section, const char* key, int fallback) {
+    return ini.GetInt(section, key, fallback);
+  };
+  DbClk = static_cast<int16_t>(readInt("MISC", "DbClk", -1));
+  DriveCount = static_cast<int16_t>(readInt("MISC", "DriveCount", 0));
+  DriveNum = static_cast<int16_t>(readInt("MISC", "DriveNum", 0));
+  LastPage = static_cast<uint16_t>(readInt("MISC", "LastPage", 1));
+  AlbumInfoSource = static_cast<int16_t>(readInt("FREEDB", "AlbumInfoSource", 0));
+  SaveAlbumInfo = readInt("FREEDB", "SaveAlbumInfo", 1);
+  LoadAlbumInfo = readInt("FREEDB", "LoadAlbumInfo", 1);
+  LocalCDDBDir = ini.GetString("FREEDB", "LocalCDDBDir", DataFolder + "/Local CDDB", 256);
+
+  OutputFormat = static_cast<int16_t>(readInt("OUTPUT", "OutputFormat", 2));
+  FileStyle = static_cast<int16_t>(readInt("OUTPUT", "FileStyle", 11));
+  Volume = static_cast<uint16_t>(readInt("OUTPUT", "Volume", 100));
+  M3U = readInt("OUTPUT", "M3U", 1);
+  FillTag = readInt("OUTPUT", "FillTag", 1);
+  WriteLog = readInt("OUTPUT", "WriteLog", 0);
+  DesDir = ini.GetString("OUTPUT", "DesDir", GetMusicFolder(), 256);
+  Separator = ini.GetString("OUTPUT", "Separator", "-", 4);
+
+  SubFormat = static_cast<int16_t>(readInt("WAV", "SubFormat", 1));
+  if (SubFormat > 1) SubFormat = 1;
+  Freq = CheckedIndex("Freq", readInt("WAV", "Freq", 7), kSampleRateCount, 7, log);
+  Channel = readInt("WAV", "Channel", 1);
+  LameFreq = CheckedIndex("LameFreq", readInt("MP3", "LameFreq", 7), kSampleRateCount, 7, log);
+  LameBits = CheckedIndex("LameBits", readInt("MP3", "LameBits", 11), kMP3BitrateCount, 11, log);
+  LameChannel = static_cast<int16_t>(readInt("MP3", "LameChannel", 2));
+}
+
+std::string Decimal(int value) { return fmt::sprintf("%d", value); }
+
+void SaveAllKeys() {
+  const std::string path = SettingsFilePath();
+  auto put = [&](const char* section, const char* key, const std::string& value) {
+    if (!WritePrivateProfileString(section, key, value, path)) {
+      throw IniFileError(path, std::string("cannot write ") + key + " to", errno);
+    }
+  };
+  put("MISC", "DbClk", Decimal(DbClk));
+  put("MISC", "DriveCount", Decimal(DriveCount));
+  put("MISC", "DriveNum", Decimal(DriveNum));
+  put("MISC", "LastPage", Decimal(LastPage));
+  put("FREEDB", "AlbumInfoSource", Decimal(AlbumInfoSource));
+  put("FREEDB", "SaveAlbumInfo", Decimal(SaveAlbumInfo));
+  put("FREEDB", "LoadAlbumInfo", Decimal(LoadAlbumInfo));
+  put("FREEDB", "LocalCDDBDir", LocalCDDBDir);
+  put("OUTPUT", "OutputFormat", Decimal(OutputFormat));
+  put("OUTPUT", "FileStyle", Decimal(FileStyle));
+  put("OUTPUT", "Volume", Decimal(Volume));
+  put("OUTPUT", "M3U", Decimal(M3U));
+  put("OUTPUT", "WriteLog", Decimal(WriteLog));
+  put("OUTPUT", "FillTag", Decimal(FillTag));
+  put("OUTPUT", "DesDir", DesDir);
+  put("OUTPUT", "Separator", Separator);
+  put("WAV", "SubFormat", Decimal(SubFormat));
+  put("WAV", "Freq", Decimal(Freq));
+  put("WAV", "Channel", Decimal(Channel));
+  put("MP3", "LameFreq", Decimal(LameFreq));
+  put("MP3", "LameBits", Decimal(LameBits));
+  put("MP3", "LameChannel", Decimal(LameChannel));
+}
+
+}  // namespace
+
+std::string SettingsFilePath() { return DataFolder + kPathSeparator + kSettingsFileName; }
+
+int LoadSettings(ILogSink* log, const ErrorBoxFn& showError) {
+  try {
+    LoadAllKeys(log);
+    return 1;
+  } catch (...) {
+    Report(log, showError, kLoadSettingsError);
+    return 0;
+  }
+}
+
+int SaveSettings(ILogSink* log, const ErrorBoxFn& showError) {
+  try {
+    SaveAllKeys();
+    return 1;
+  } catch (...) {
+    Report(log, showError, kSaveSettingsError);
+    return 0;
+  }
+}
+
+int SelectSavedDrive(int drivesFound) {
+  int selection = 0;
+  if (drivesFound <= 0) {
+    selection = -1;
+  } else if (drivesFound == DriveCount && DriveNum >= 0 && DriveNum < drivesFound) {
+    selection = DriveNum;
+  }
+  DriveCount = static_cast<int16_t>(drivesFound < 0 ? 0 : drivesFound);
+  DriveNum = static_cast<int16_t>(selection);
+  return selection;
+}
+
+std::string FormatRateAndChannels(int rateIndex, int channels) {
+  return fmt::sprintf(" %5d Hz; ", SampleRateAt(rateIndex)) + (channels == 1 ? " Mono;" : " Stereo;");
+}
+
+FormatStatus FormatStatusText() {
+  FormatStatus status;
+  if (OutputFormat == 2) {
+    static constexpr const char* kModes[] = {" Mono;", " Stereo;", " Joint Stereo;", " Dual Channel;"};
+    status.text =
+        "MP3:  " + fmt::sprintf("CBR %3d kbps; %5d Hz;", MP3BitrateAt(LameBits), SampleRateAt(LameFreq));
+    if (LameChannel >= 0 && LameChannel <= 3) status.text += kModes[LameChannel];
+    status.logLine = "Set audio format: MP3.";
+  } else if (OutputFormat == 1) {
+    status.logBeforeText = true;
+    if (SubFormat == 0) {
+      status.logLine = "Set audio format: WAV Unsigned 8 bit PCM";
+      status.text = "WAV:  Unsigned 8 bit PCM";
+    } else if (SubFormat == 1) {
+      status.logLine = "Set audio format: WAV Signed 16 bit PCM";
+      status.text = "WAV:  Signed 16 bit PCM";
+    }
+    // Channel + 1 as the stored 32-bit value would wrap.
+    const int channels = static_cast<int>(static_cast<uint32_t>(Channel) + 1u);
+    status.text += FormatRateAndChannels(Freq, channels);
+  }
+  return status;
+}
+
+int ReadTipSetting() { return GetPrivateProfileInt("MISC", "Tip", 1, SettingsFilePath()); }
+
+bool WriteTipSetting(int show) {
+  return WritePrivateProfileString("MISC", "Tip", Decimal(show), SettingsFilePath());
+}

@@ -1,0 +1,160 @@
+// Socket wrapper over POSIX sockets: see wsocket.h.
+#include "cddb/wsocket.h"
+
+#include <arpa/inet.h>
+#include <fmt/format.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+// Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 character.
+std::string CutUtf8(std::string text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  size_t end = maxBytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+  return text;
+}
+
+// Runs a system call again when a signal interrupted it.
+template <typename Call>
+auto RetryOnInterrupt(Call call) {
+  for (;;) {
+    auto result = call();
+    if (result != -1 || errno != EINTR) return result;
+  }
+}
+
+}  // namespace
+
+std::string SystemErrorText(int number) {
+  if (number >= kResolverErrorBase && number < kResolverErrorBase + 1000) {
+    return gai_strerror(-(number - kResolverErrorBase));
+  }
+  if (number <= 0) return {};
+  const char* text = strerrordesc_np(number);
+  return text ? std::string(text) : std::string();
+}
+
+CWSocketException::CWSocketException(int error) : Error(error) {
+  std::string text = SystemErrorText(error);
+  what_ =
+      text.empty() ? fmt::format("socket error {}", error) : fmt::format("socket error {}: {}", error, text);
+}
+
+int CWSocketException::GetErrorMessage(std::string& message, size_t maxChars, unsigned* helpContext) const {
+  if (helpContext) *helpContext = 0;
+  std::string text = SystemErrorText(Error);
+  if (text.empty() || maxChars == 0) {
+    message.clear();
+    return 0;
+  }
+  message = CutUtf8(std::move(text), maxChars - 1);
+  return 1;
+}
+
+void ThrowWSocketException(int error) {
+  if (error == 0) error = errno;
+  throw CWSocketException(error);
+}
+
+CWSocket::~CWSocket() { Close(); }
+
+void CWSocket::Close() {
+  if (handle_ != kInvalid) {
+    ::close(handle_);
+    handle_ = kInvalid;
+  }
+}
+
+int CWSocket::Create(int type, int protocol, int family) {
+  handle_ = ::socket(family, type | SOCK_CLOEXEC, protocol);
+  if (handle_ == kInvalid) ThrowWSocketException();
+  return handle_;
+}
+
+int CWSocket::Create(bool udp) { return Create(udp ? SOCK_DGRAM : SOCK_STREAM, 0, AF_INET); }
+
+int CWSocket::Connect(const sockaddr* address, socklen_t length) {
+  int result = ::connect(handle_, address, length);
+  if (result == -1) {
+    // An interrupted connect goes on in the background; wait for its outcome.
+    if (errno != EINTR) ThrowWSocketException();
+    pollfd pfd{handle_, POLLOUT, 0};
+    if (RetryOnInterrupt([&] { return ::poll(&pfd, 1, -1); }) == -1) ThrowWSocketException();
+    int error = 0;
+    socklen_t size = sizeof(error);
+    if (::getsockopt(handle_, SOL_SOCKET, SO_ERROR, &error, &size) == -1) ThrowWSocketException();
+    if (error != 0) ThrowWSocketException(error);
+    result = 0;
+  }
+  return result;
+}
+
+int CWSocket::Connect(const std::string& host, int port) {
+  if (port < 0 || port > 65535) ThrowWSocketException(EINVAL);  // would wrap to another port
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  if (::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    int status = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (status != 0) {
+      int error = status == EAI_SYSTEM && errno != 0 ? errno : kResolverErrorBase - status;
+      ThrowWSocketException(error);
+    }
+    address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+    ::freeaddrinfo(found);
+  }
+  return Connect(reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+}
+
+int CWSocket::Send(const void* buffer, int length, int flags) {
+  if (length < 0) ThrowWSocketException(EINVAL);
+  // MSG_NOSIGNAL: a peer that closed must not end the whole process.
+  ssize_t sent = RetryOnInterrupt(
+      [&] { return ::send(handle_, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL); });
+  if (sent == -1) ThrowWSocketException();
+  return static_cast<int>(sent);
+}
+
+int CWSocket::Receive(void* buffer, int length, int flags) {
+  if (length < 0) ThrowWSocketException(EINVAL);
+  ssize_t received =
+      RetryOnInterrupt([&] { return ::recv(handle_, buffer, static_cast<size_t>(length), flags); });
+  if (received == -1) ThrowWSocketException();
+  return static_cast<int>(received);
+}
+
+int CWSocket::IsReadable(unsigned timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  // poll() skips negative handles silently; a closed socket is an error here.
+  if (handle_ < 0) ThrowWSocketException(EBADF);
+  pollfd pfd{handle_, POLLIN, 0};
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left < 0) left = 0;
+    int wait = left > INT_MAX ? INT_MAX : static_cast<int>(left);
+    int ready = ::poll(&pfd, 1, wait);
+    if (ready == -1 && errno == EINTR) continue;
+    if (ready == -1) ThrowWSocketException();
+    if (ready == 0) {
+      if (wait == 0 || Clock::now() >= deadline) return 0;
+      continue;  // a wait longer than poll can take in one call
+    }
+    if (pfd.revents & POLLNVAL) ThrowWSocketException(EBADF);
+    return 1;  // data, end of stream, or an error the next receive reports
+  }
+}

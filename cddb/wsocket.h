@@ -1,0 +1,84 @@
+// A thin owner of one BSD socket for the CDDB client. Every failing call
+// throws CWSocketException with the error number of the failure, so callers
+// write the happy path and convert the exception once.
+//
+// Error numbers are errno values; a failed host-name look-up carries the
+// resolver's error moved into its own range (kResolverErrorBase + |EAI code|)
+// so that it can never be mistaken for an errno value and still fits the low
+// 16 bits that the CDDB exception keeps. SystemErrorText turns either kind
+// into the platform's message text.
+#pragma once
+
+#include <sys/socket.h>
+
+#include <exception>
+#include <string>
+
+// Numbers from kResolverErrorBase on are resolver failures (getaddrinfo's
+// EAI_* codes, negated); errno values stay far below it.
+inline constexpr int kResolverErrorBase = 11000;
+
+// The platform's message text for an error number as carried by
+// CWSocketException (errno or resolver range). Empty when the platform has no
+// text for the number.
+std::string SystemErrorText(int number);
+
+class CWSocketException : public std::exception {
+ public:
+  explicit CWSocketException(int error);
+
+  // Copies the platform's text for Error into `message`, cut to at most
+  // maxChars - 1 bytes (never inside a UTF-8 character). Returns 1 when there
+  // was a text, else stores an empty string and returns 0. The help context,
+  // when asked for, is always 0.
+  int GetErrorMessage(std::string& message, size_t maxChars = 4096, unsigned* helpContext = nullptr) const;
+
+  const char* what() const noexcept override { return what_.c_str(); }
+
+  int Error;
+
+ private:
+  std::string what_;
+};
+
+// Throws CWSocketException with `error`, or with the current errno when
+// `error` is 0.
+[[noreturn]] void ThrowWSocketException(int error = 0);
+
+class CWSocket {
+ public:
+  static constexpr int kInvalid = -1;
+
+  CWSocket() = default;
+  virtual ~CWSocket();
+  CWSocket(const CWSocket&) = delete;
+  CWSocket& operator=(const CWSocket&) = delete;
+
+  void Close();
+
+  // socket(family, type, protocol); returns and keeps the handle. The handle
+  // is not inherited by child processes.
+  int Create(int type, int protocol, int family);
+  // A datagram socket when `udp`, else a stream socket; IPv4.
+  int Create(bool udp = false);
+
+  int Connect(const sockaddr* address, socklen_t length);
+  // A dotted IPv4 address is used as it is; anything else is resolved to its
+  // first IPv4 address.
+  int Connect(const std::string& host, int port);
+
+  // One send() call; returns the bytes sent, which may be fewer than asked.
+  // A peer that has gone away gives EPIPE as an exception, never a signal.
+  int Send(const void* buffer, int length, int flags = 0);
+  // One recv() call; 0 means the peer has closed its side.
+  int Receive(void* buffer, int length, int flags = 0);
+
+  // 1 when a receive would not block (data waiting or the peer closed), 0
+  // when `timeoutMs` passed first. 0 ms polls without waiting.
+  int IsReadable(unsigned timeoutMs);
+
+  int Handle() const { return handle_; }
+
+ private:
+  int handle_ = kInvalid;
+};

@@ -1,0 +1,23 @@
+// The list of all dialog templates.
+#include "res/dialog_templates.h"
+
+namespace res {
+
+namespace {
+
+const ui::DialogTemplate* const kAllTemplates[] = {
+    &kTestResizeDialog,
+};
+
+}  // namespace
+
+std::span<const ui::DialogTemplate* const> AllDialogTemplates() { return kAllTemplates; }
+
+const ui::DialogTemplate* FindDialogTemplate(int id) {
+  for (const ui::DialogTemplate* tmpl : kAllTemplates) {
+    if (tmpl->id == id) return tmpl;
+  }
+  return nullptr;
+}
+
+}  // namespace res

@@ -1,0 +1,195 @@
+// Output file naming: templates, safe name components, unique names.
+#include "rip/file_naming.h"
+
+#include "app/settings.h"
+#include "cddb/cddb_globals.h"
+
+#include <fmt/printf.h>
+#include <sys/stat.h>
+
+#include <stdexcept>
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+bool IsControl(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 0x20 || u == 0x7F;
+}
+
+bool IsDotName(std::string_view name) { return name == "." || name == ".."; }
+
+// Control characters, a "." or ".." name and an overlong name are what could
+// break a playlist line, climb out of the output folder or fail to create.
+std::string SafeSegment(std::string segment, std::size_t maxBytes) {
+  for (char& c : segment)
+    if (IsControl(c)) c = '_';
+  if (IsDotName(segment)) segment = "_";
+  if (segment.size() > maxBytes) segment = CutAtCharBoundary(segment, maxBytes);
+  return segment;
+}
+
+// The file name: the stem is cut so that the extension survives.
+std::string SafeFileSegment(const std::string& stem, const std::string& extension) {
+  const std::size_t room = extension.size() < kMaxNameBytes ? kMaxNameBytes - extension.size() : 0;
+  std::string name = SafeSegment(stem, room) + extension;
+  if (IsDotName(name)) name = "_";
+  return name;
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string GetOutputExtension(int format) {
+  if (format == 1) return ".wav";
+  if (format == 2) return ".mp3";
+  return std::string();
+}
+
+std::string SanitizeFileName(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    switch (c) {
+      case '\\': case '/': case '"': case '<': case '>': case '|': case '*': case '?': case ':':
+        c = '_';
+        break;
+      default:
+        break;
+    }
+  }
+  std::size_t begin = 0;
+  std::size_t end = out.size();
+  while (begin < end && IsBlank(out[begin])) ++begin;
+  while (end > begin && IsBlank(out[end - 1])) --end;
+  return SafeSegment(out.substr(begin, end - begin), out.size());
+}
+
+std::string CutAtCharBoundary(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return std::string(text);
+  std::size_t cut = maxBytes;
+  // Step back over continuation bytes (10xxxxxx) to the start of a character.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(text.substr(0, cut));
+}
+
+std::string BuildFolderPart(const OutputNaming& n) {
+  const std::string artist = SanitizeFileName(n.artist);
+  const std::string album = SanitizeFileName(n.album);
+  const std::string& sep = n.separator;
+  const std::string year = fmt::sprintf("%d", n.year);
+  switch (n.fileStyle) {
+    case 0: case 2: case 3:
+      return std::string();
+    case 1:
+      return "Track";
+    case 4: case 5:
+      return artist + sep + album + sep;
+    case 6:
+      return artist + sep + album + sep + year + sep;
+    case 7:
+      return artist + "/";
+    case 8: case 10:
+      return artist + sep + album + "/";
+    case 9: case 11:
+      return artist + "/" + album + "/";
+    case 12:
+      return artist + sep + album + sep + year + "/";
+    default:
+      return std::string();
+  }
+}
+
+std::string BuildFilePart(const OutputNaming& n, int trackIndex) {
+  if (trackIndex < 0 || static_cast<std::size_t>(trackIndex) >= n.trackTitles.size())
+    throw std::out_of_range(fmt::sprintf("no title for track index %d", trackIndex));
+  const std::string title = SanitizeFileName(n.trackTitles[static_cast<std::size_t>(trackIndex)]);
+  const std::string number = fmt::sprintf("%02d", trackIndex + 1);
+  switch (n.fileStyle) {
+    case 0: case 1:
+      return number;
+    case 2: case 4: case 8: case 9:
+      return title;
+    case 3: case 5: case 6: case 7: case 10: case 11: case 12:
+      return number + n.separator + title;
+    default:
+      return std::string();
+  }
+}
+
+std::string BuildOutputPrefix(const OutputNaming& naming) { return naming.desDir + BuildFolderPart(naming); }
+
+std::string JoinOutputPath(const OutputNaming& naming, const std::string& prefix, const std::string& filePart,
+                           const std::string& extension) {
+  // Only what lies below the output folder comes from templates and album
+  // data; the output folder itself is the user's choice and stays as it is.
+  std::string root;
+  std::string below = prefix + filePart;
+  if (below.compare(0, naming.desDir.size(), naming.desDir) == 0) {
+    root = naming.desDir;
+    below.erase(0, naming.desDir.size());
+  }
+  std::string out = root;
+  std::size_t start = 0;
+  for (std::size_t slash; (slash = below.find('/', start)) != std::string::npos; start = slash + 1)
+    out += SafeSegment(below.substr(start, slash - start), kMaxNameBytes) + "/";
+  return out + SafeFileSegment(below.substr(start), extension);
+}
+
+std::string BuildOutputFileName(const OutputNaming& naming, int trackIndex) {
+  const std::string filePart = BuildFilePart(naming, trackIndex);
+  return JoinOutputPath(naming, BuildOutputPrefix(naming), filePart, GetOutputExtension(naming.outputFormat));
+}
+
+std::string MakeUniqueFileName(const std::string& path, int outputFormat) {
+  const std::string extension = GetOutputExtension(outputFormat);
+  const std::size_t slash = path.rfind('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = path.rfind('.');
+  const std::size_t stemEnd = dot == std::string::npos || dot < nameStart ? path.size() : dot;
+  const std::string folder = path.substr(0, nameStart);
+  const std::string stem = path.substr(nameStart, stemEnd - nameStart);
+  for (int n = 2;; ++n) {
+    const std::string suffix = fmt::sprintf(" (%d)%s", n, extension);
+    const std::size_t room = suffix.size() < kMaxNameBytes ? kMaxNameBytes - suffix.size() : 0;
+    const std::string candidate = folder + CutAtCharBoundary(stem, room) + suffix;
+    if (!PathExists(candidate)) return candidate;
+  }
+}
+
+std::string BuildPlaylistPath(const std::string& folder, const std::string& album) {
+  return folder + "/" + SafeFileSegment(SanitizeFileName(album), ".m3u");
+}
+
+OutputNaming CurrentOutputNaming() {
+  OutputNaming n;
+  n.desDir = DesDir;
+  n.fileStyle = FileStyle;
+  n.separator = Separator;
+  n.outputFormat = OutputFormat;
+  n.artist = AlbumRecord.Artist;
+  n.album = AlbumRecord.Title;
+  n.year = AlbumRecord.Year;
+  n.trackTitles = AlbumRecord.TrackTitles;
+  return n;
+}
+
+std::string BuildOutputPrefix() { return BuildOutputPrefix(CurrentOutputNaming()); }
+
+std::string BuildOutputFileName(int trackIndex) { return BuildOutputFileName(CurrentOutputNaming(), trackIndex); }
+
+std::string MakeUniqueFileName(const std::string& path) { return MakeUniqueFileName(path, OutputFormat); }
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string BareFileName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}

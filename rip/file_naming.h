@@ -1,0 +1,84 @@
+// How each output file is named: the output folder, the file-name template
+// (FileStyle 0-12), the separator, the album data and the track number give
+// the path; name components are made safe for the file system; an existing
+// name is made unique with " (2)", " (3)", ...
+//
+// Album text comes from CDDB servers, so it is never trusted as a path: the
+// characters FAT players refuse become "_", control characters become "_", a
+// "." or ".." folder or file name becomes "_", and a name longer than the file
+// system allows is cut at a character boundary.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Everything a path depends on.
+struct OutputNaming {
+  std::string desDir;       // output folder, ending with "/"
+  int fileStyle = 11;       // template number
+  std::string separator = "-";
+  int outputFormat = 2;     // 1 WAV, 2 MP3
+  std::string artist;
+  std::string album;
+  int year = 0;
+  std::vector<std::string> trackTitles;  // by 0-based track index
+};
+
+// Longest file or folder name the file system takes, in bytes.
+inline constexpr std::size_t kMaxNameBytes = 255;
+
+// ".wav" for 1, ".mp3" for 2, empty otherwise.
+std::string GetOutputExtension(int format);
+
+// The nine characters \ / " < > | * ? : become "_", blanks at both ends go,
+// then any control character left becomes "_", and a result of "." or ".."
+// becomes "_".
+std::string SanitizeFileName(std::string_view text);
+
+// The longest start of `text` of at most `maxBytes` bytes that does not split
+// a UTF-8 character.
+std::string CutAtCharBoundary(std::string_view text, std::size_t maxBytes);
+
+// The template's folder part (what comes after the output folder), e.g.
+// "Artist/Album/" for template 11, "Artist-Album-" for template 4.
+std::string BuildFolderPart(const OutputNaming& naming);
+
+// The template's file part for a 0-based track index, e.g. "03-Title".
+// Throws std::out_of_range when the album has no title for the track.
+std::string BuildFilePart(const OutputNaming& naming, int trackIndex);
+
+// Output folder + folder part. The rip writer calls it once per track.
+std::string BuildOutputPrefix(const OutputNaming& naming);
+
+// Joins a prefix, a file part and an extension, making every name below the
+// output folder safe ("." and ".." become "_", names cut to kMaxNameBytes,
+// keeping the extension).
+std::string JoinOutputPath(const OutputNaming& naming, const std::string& prefix, const std::string& filePart,
+                           const std::string& extension);
+
+// The full path of a track: output folder + folder part + file part +
+// extension. Throws std::out_of_range like BuildFilePart.
+std::string BuildOutputFileName(const OutputNaming& naming, int trackIndex);
+
+// The first of "base (2).ext", "base (3).ext", ... that does not exist, with
+// base the path up to its last "." (the whole path when the file name has no
+// "."), ext the output format's extension.
+std::string MakeUniqueFileName(const std::string& path, int outputFormat);
+
+// The album's playlist in `folder`: folder + "/" + sanitised album + ".m3u".
+std::string BuildPlaylistPath(const std::string& folder, const std::string& album);
+
+// The same rules over the current settings (DesDir, FileStyle, Separator,
+// OutputFormat) and the current album (AlbumRecord), as the rip writer and
+// the track list's Destination column use them.
+OutputNaming CurrentOutputNaming();
+std::string BuildOutputPrefix();
+std::string BuildOutputFileName(int trackIndex);
+std::string MakeUniqueFileName(const std::string& path);
+
+// The folder of a path (up to its last "/", empty when there is none) and
+// the bare file name (after it).
+std::string FolderOf(const std::string& path);
+std::string BareFileName(const std::string& path);

@@ -1,0 +1,144 @@
+// The MP3 side of the rip writer: loading the encoder library for a job, and
+// writing one track through it, then tagging the file.
+#include <fcntl.h>
+#include <fmt/printf.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "rip/encoder_library.h"
+#include "rip/id3_tagging.h"
+#include "rip/ripping_progress.h"
+
+// The loaded encoder library and the configuration record of the job.
+struct Mp3Encoder {
+  EncoderLibrary library;
+  uint8_t config[LAME_ENC_CONFIG_SIZE] = {};
+};
+
+void Mp3EncoderDeleter::operator()(Mp3Encoder* encoder) const { delete encoder; }
+
+namespace {
+
+constexpr int kPauseWaitMs = 100;
+constexpr auto kDataPoll = std::chrono::milliseconds(1);
+
+}  // namespace
+
+CRippingProgress::StartResult CRippingProgress::LoadEncoder() {
+  std::unique_ptr<Mp3Encoder, Mp3EncoderDeleter> encoder(new Mp3Encoder);
+  switch (encoder->library.Load(settings_.programFolder)) {
+    case EncoderLoadResult::LibraryMissing:
+      if (log_) log_->AddLog("Error loading lame_enc.dll", LogError);
+      return StartResult::EncoderMissing;
+    case EncoderLoadResult::EntryPointMissing:
+      if (log_) log_->AddLog("Unable to get LAME interfaces", LogError);
+      return StartResult::EncoderIncomplete;
+    case EncoderLoadResult::Loaded:
+      break;
+  }
+  FillEncoderConfig(encoder->config, settings_.lameFreq, settings_.lameBits, settings_.lameChannel);
+  encoder_ = std::move(encoder);
+  return StartResult::Started;
+}
+
+int CRippingProgress::EncodeMp3File(const std::string& path) {
+  EncoderLibrary& lib = encoder_->library;
+  OutputFile file;
+  if (!file.Open(path, O_RDWR | O_CREAT | O_TRUNC)) {
+    PostLog(fmt::sprintf("Error creating file %s", path), LogError);
+    Running = 0;
+    return 1;
+  }
+  uint32_t samplesPerChunk = 0;
+  uint32_t bufferSize = 0;
+  LameEncStream stream = 0;
+  uint32_t e = lib.InitStream(reinterpret_cast<const LameEncConfig*>(encoder_->config), &samplesPerChunk,
+                              &bufferSize, &stream);
+  // A stream that takes no samples could never finish the track.
+  if (e == LAME_ENC_OK && samplesPerChunk == 0) e = LAME_ENC_ERR_BUFFER_TOO_SMALL;
+  if (e != LAME_ENC_OK) {
+    PostLog(fmt::sprintf("Error opening encoding stream (%lu)", static_cast<unsigned long>(e)), LogError);
+    lib.CloseStream(stream);
+    file.Close();
+    Running = 0;
+    return 1;
+  }
+  std::vector<uint8_t> output(bufferSize);
+  std::vector<int16_t> input(samplesPerChunk);
+
+  const int divisor = Mono ? 2 : 1;
+  const uint32_t allTotal = static_cast<uint32_t>(TrackList.back().TotalLength) * kSamplesPerSector / divisor;
+  const uint32_t s = static_cast<uint32_t>(TrackList[CurrentTrack].Length) * kSamplesPerSector / divisor;
+  uint32_t r = s + (!Mono && s % 2 != 0 ? 1 : 0);
+  uint32_t chunk = std::min(samplesPerChunk, r);
+  bool writeFailed = false;
+  uint32_t last = RipTickCount();
+  while (Running && r > 0) {
+    if (Paused) {
+      SleepWhileRunning(kPauseWaitMs);
+      continue;
+    }
+    PostProgress(s, allTotal, last);
+    const uint32_t n = SamplesReadyFor(chunk);
+    if (n == kWaitForSamples) {
+      std::this_thread::sleep_for(kDataPoll);
+      continue;
+    }
+    if (n == 0) break;  // the stage before ended a little short
+    writerRing_->Read(input.data(), n);
+    MaskSamples(input.data(), n);
+    uint32_t written = 0;
+    e = lib.EncodeChunk(stream, n, input.data(), output.data(), &written);
+    if (e != LAME_ENC_OK) {
+      PostLog(fmt::sprintf("beEncodeChunk() failed (%lu)", static_cast<unsigned long>(e)), LogError);
+      Running = 0;
+      break;
+    }
+    if (!writeFailed && !file.Write(output.data(), written)) {
+      writeFailed = true;
+      PostLog("Output file write error", LogError);
+      Running = 0;
+    }
+    TrackDone += n;
+    TotalDone += n;
+    r -= n;
+    chunk = std::min(chunk, r);
+  }
+
+  uint32_t written = 0;
+  e = lib.DeinitStream(stream, output.data(), &written);
+  if (e != LAME_ENC_OK) {
+    PostLog(fmt::sprintf("beExitStream failed (%lu)", static_cast<unsigned long>(e)), LogError);
+    Running = 0;
+  }
+  if (written > 0 && !writeFailed && !file.Write(output.data(), written)) {
+    writeFailed = true;
+    PostLog("Output file write error", LogError);
+    Running = 0;
+  }
+  lib.CloseStream(stream);
+  if (!file.Close() && !writeFailed) {
+    PostLog("Output file write error", LogError);
+    Running = 0;
+  }
+
+  const std::string name = WideToAnsi(path);
+  if (lib.WriteInfoTag)
+    lib.WriteInfoTag(stream, name.c_str());
+  else
+    lib.WriteVBRHeader(name.c_str());
+
+  if (settings_.fillTag && Running) {
+    Id3TrackInfo info;
+    info.TrackIndex = TrackList[CurrentTrack].TrackNumber;
+    info.FirstTrack = settings_.firstTrack;
+    info.LastTrack = settings_.lastTrack;
+    info.DiscID = settings_.discId;
+    info.AlbumInfoIsDefault = settings_.albumInfoIsDefault;
+    if (!TagMp3File(path, settings_.album, info)) PostLog("Fail to write mp3 tag.", LogFatal);
+  }
+  SendFinalProgress(s, allTotal);
+  return 1;
+}

@@ -1,0 +1,242 @@
+// The rip job: set-up, thread start and stop, state shared with the window,
+// and the conversion stage's thread.
+#include "rip/ripping_progress.h"
+
+#include <fmt/printf.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "app/settings.h"
+#include "cddb/cddb_globals.h"
+#include "platform/cd_drive.h"
+#include "rip/sample_converter.h"
+
+std::unique_ptr<SampleRing> RipReadRing;
+std::unique_ptr<SampleRing> RipConvertRing;
+std::atomic<CRippingProgress*> CurrentRipDialog{nullptr};
+
+namespace {
+
+constexpr int kStartWaitMs = 500;
+constexpr int kCdRateIndex = 7;  // 44100 Hz
+constexpr double kCdRate = 44100.0;
+
+// How much a priority raises a thread above the one that made it (nice steps).
+int NiceStepsOf(ThreadPriority priority) {
+  switch (priority) {
+    case ThreadPriority::AboveNormal:
+      return 2;
+    case ThreadPriority::Highest:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+int ThisThreadNice() {
+  errno = 0;
+  return getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+}
+
+bool SetThisThreadNice(int nice) {
+  return setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice) == 0;
+}
+
+}  // namespace
+
+void CreateRipRings() {
+  if (!RipReadRing) RipReadRing = std::make_unique<SampleRing>(kRipRingCapacity);
+  if (!RipConvertRing) RipConvertRing = std::make_unique<SampleRing>(kRipRingCapacity);
+}
+
+ThreadPriority ReaderPriorityFor(int processors, bool resample) {
+  const int x = std::min(processors - 1 + (resample ? 1 : 0), 5);
+  if (x >= 5) return ThreadPriority::Highest;
+  if (x >= 3) return ThreadPriority::AboveNormal;
+  return ThreadPriority::Normal;
+}
+
+void ApplyThreadPriority(ThreadPriority priority) {
+  const int steps = NiceStepsOf(priority);
+  // Raising a priority needs a privilege most users lack; then the thread
+  // simply keeps the priority it has.
+  if (steps > 0) SetThisThreadNice(ThisThreadNice() - steps);
+}
+
+CRippingProgress::CRippingProgress(IRipMessageSink& sink, ILogSink* log) : sink_(sink), log_(log) {}
+
+CRippingProgress::~CRippingProgress() {
+  StopThreads();
+  if (niceChanged_) SetThisThreadNice(previousNice_);
+  FreeSectorBuffer(sectorBuffer_);
+  CRippingProgress* self = this;
+  CurrentRipDialog.compare_exchange_strong(self, nullptr);
+}
+
+void CRippingProgress::TakeSettings() {
+  RipJobSettings& s = settings_;
+  s.outputFormat = OutputFormat;
+  s.subFormat = SubFormat;
+  s.wavChannel = Channel;
+  s.freq = Freq >= 0 && static_cast<size_t>(Freq) < kSampleRateCount ? Freq : kCdRateIndex;
+  s.wavRate = SampleRates[s.freq];
+  s.lameFreq = LameFreq;
+  s.lameBits = LameBits;
+  s.lameChannel = LameChannel;
+  s.m3u = M3U != 0;
+  s.fillTag = FillTag != 0;
+  s.maxReadRetries = MaxReadRetries;
+  s.programFolder = ProgramFolder;
+  s.naming = CurrentOutputNaming();
+  s.album = AlbumRecord;
+  s.discId = DiscID;
+  s.albumInfoIsDefault = AlbumInfoIsDefault.load() != 0;
+  s.firstTrack = TOCBuffer[2];
+  s.lastTrack = TOCBuffer[3];
+}
+
+void CRippingProgress::DecideConversion() {
+  const RipJobSettings& s = settings_;
+  // MP3 is never resampled here: the encoder does it.
+  Mono = s.outputFormat == 1 ? s.wavChannel == 0 : s.lameChannel == 0;
+  Resample = s.outputFormat == 1 && s.freq != kCdRateIndex;
+  RateFactor = Resample ? settings_.wavRate / kCdRate : 1.0;
+  const int processors = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  ReaderPriority = ReaderPriorityFor(processors, Resample != 0);
+  WriterPriority = ThreadPriority::Highest;
+  SamplesPerSecondAt1x = ::SamplesPerSecondAt1x(RateFactor, Mono != 0);
+  SamplesLeft = static_cast<uint32_t>(TrackList.back().TotalLength) * kSamplesPerSector;
+}
+
+CRippingProgress::StartResult CRippingProgress::Start() {
+  if (started_) return StartResult::AlreadyStarted;
+  if (TrackList.empty()) return StartResult::NoTracks;
+  CurrentRipDialog = this;
+  if (!niceChanged_) {
+    previousNice_ = ThisThreadNice();
+    niceChanged_ = SetThisThreadNice(previousNice_ - NiceStepsOf(ThreadPriority::AboveNormal));
+  }
+  Paused = 0;
+  Cancelled = 0;
+  Running = 0;
+  CurrentTrack = 0;
+  TotalDone = 0;
+  TrackDone = 0;
+  TakeSettings();
+
+  if (settings_.outputFormat != 1 && settings_.outputFormat != 2) {
+    PostLog(fmt::sprintf("Unknown output format %d", settings_.outputFormat), LogFatal);
+    return StartResult::UnknownOutputFormat;
+  }
+  if (settings_.outputFormat == 2) {
+    const StartResult loaded = LoadEncoder();
+    if (loaded != StartResult::Started) return loaded;
+  }
+  SectorsPerRead = kSectorsPerRead;
+  DecideConversion();
+  sink_.PostRipMessage(RipMessage::Progress(0.0f, 0.0f));
+
+  CreateRipRings();
+  RipReadRing->Reset();
+  RipConvertRing->Reset();
+  readRing_ = RipReadRing.get();
+  const bool convert = Mono || Resample;
+  convertRing_ = convert ? RipConvertRing.get() : nullptr;
+  sectorBuffer_ = AllocSectorBuffer(kReadBufferSectors);
+  if (!sectorBuffer_) return StartResult::NoSectorBuffer;
+
+  writerRing_ = convert ? convertRing_ : readRing_;
+  writerSourceEnded_ = 0;
+  Running = 1;
+  started_ = true;
+  reader_ = std::thread(RipReaderThreadProc, this);
+  if (convert) converter_ = std::thread(ConvertThreadProc, this);
+  writer_ = std::thread(RipWriterThreadProc, this);
+  return StartResult::Started;
+}
+
+void CRippingProgress::WaitForThreads() {
+  for (std::thread* t : {&reader_, &converter_, &writer_})
+    if (t->joinable()) t->join();
+}
+
+void CRippingProgress::StopThreads() {
+  Running = 0;
+  WaitForThreads();
+}
+
+void CRippingProgress::Cancel() {
+  Cancelled = 1;
+  Running = 0;
+  StopThreads();
+}
+
+bool CRippingProgress::TogglePause() {
+  if (Running) Paused = Paused ? 0 : 1;
+  return Paused != 0;
+}
+
+void CRippingProgress::OnRipFinished() { Running = 0; }
+
+RipProgressInput CRippingProgress::ProgressInput(float trackPercent, float overallPercent) const {
+  RipProgressInput in;
+  in.trackPercent = trackPercent;
+  in.overallPercent = overallPercent;
+  in.now = RipTickCount();
+  in.trackStartTick = TrackStartTick;
+  in.jobStartTick = JobStartTick;
+  in.trackDone = TrackDone;
+  in.totalDone = TotalDone;
+  in.samplesPerSecondAt1x = SamplesPerSecondAt1x;
+  return in;
+}
+
+std::string CRippingProgress::LastOutputPath() const {
+  std::lock_guard lock(pathMutex_);
+  return lastOutputPath_;
+}
+
+void CRippingProgress::SetLastOutputPath(const std::string& path) {
+  std::lock_guard lock(pathMutex_);
+  lastOutputPath_ = path;
+}
+
+void CRippingProgress::PostLog(const std::string& text, int level) {
+  sink_.PostRipMessage(RipMessage::Log(text, level));
+}
+
+bool CRippingProgress::SendStatus(int target, const std::string& text) {
+  return sink_.SendRipMessage(RipMessage::Status(target, text), [this] { return StopRequested(); });
+}
+
+void CRippingProgress::SleepWhileRunning(int ms) const {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (Running && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+        std::chrono::milliseconds(10), end - std::chrono::steady_clock::now()));
+}
+
+void CRippingProgress::ConvertThread() {
+  SleepWhileRunning(kStartWaitMs);
+  try {
+    SampleConversion c;
+    c.input = readRing_;
+    c.output = convertRing_;
+    c.mono = Mono != 0;
+    c.resample = Resample != 0;
+    c.outputRate = static_cast<int>(RateFactor * kCdRate);
+    c.totalSamples = SamplesLeft;
+    c.samplesLeft = &SamplesLeft;
+    c.stopRequested = [this] { return StopRequested(); };
+    RunSampleConversion(c);
+  } catch (...) {
+    Running = 0;
+    PostLog("An error occurred while processing audio data", LogError);
+  }
+  writerSourceEnded_ = 1;
+}
+
+void ConvertThreadProc(CRippingProgress* job) { job->ConvertThread(); }

@@ -1,0 +1,318 @@
+// The rip writer: WAV header and the output file.
+#include "rip/track_writer.h"
+
+#include <fcntl.h>
+#include <fmt/printf.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "platform/folders.h"
+#include "rip/ripping_progress.h"
+
+namespace {
+
+constexpr std::size_t kBufferSize = 256 * 1024;
+
+void Put16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Put32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+void BuildWavHeader(uint8_t header[kWavHeaderSize], uint32_t dataSize, const WavFormat& format) {
+  std::memcpy(header, "RIFF", 4);
+  Put32(header + 4, dataSize + 36);
+  std::memcpy(header + 8, "WAVEfmt ", 8);
+  Put32(header + 16, 16);
+  Put16(header + 20, 1);
+  Put16(header + 22, format.channels);
+  Put32(header + 24, format.sampleRate);
+  Put32(header + 28, format.ByteRate());
+  Put16(header + 32, format.BlockAlign());
+  Put16(header + 34, format.bitsPerSample);
+  std::memcpy(header + 36, "data", 4);
+  Put32(header + 40, dataSize);
+}
+
+OutputFile::OutputFile() : buffer_(new uint8_t[kBufferSize]) {}
+
+OutputFile::~OutputFile() { Close(); }
+
+bool OutputFile::Open(const std::string& path, int flags) {
+  Close();
+  used_ = 0;
+  onDisk_ = 0;
+  error_ = 0;
+  fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+  if (fd_ < 0) return Fail();
+  if (!(flags & O_TRUNC)) {
+    const off_t end = ::lseek(fd_, 0, SEEK_END);
+    if (end < 0) return Fail();
+    onDisk_ = static_cast<uint64_t>(end);
+  }
+  return true;
+}
+
+bool OutputFile::Fail() {
+  error_ = errno;
+  return false;
+}
+
+bool OutputFile::Write(const void* data, std::size_t size) {
+  if (fd_ < 0) {
+    errno = EBADF;
+    return Fail();
+  }
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  while (size > 0) {
+    if (used_ == kBufferSize && !Flush()) return false;
+    const std::size_t n = std::min(size, kBufferSize - used_);
+    std::memcpy(buffer_.get() + used_, bytes, n);
+    used_ += n;
+    bytes += n;
+    size -= n;
+  }
+  return true;
+}
+
+bool OutputFile::Flush() {
+  std::size_t done = 0;
+  while (done < used_) {
+    const ssize_t n = ::write(fd_, buffer_.get() + done, used_ - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      // Keep what did not make it out of the count; drop it from the buffer.
+      used_ = 0;
+      return Fail();
+    }
+    done += static_cast<std::size_t>(n);
+    onDisk_ += static_cast<uint64_t>(n);
+  }
+  used_ = 0;
+  return true;
+}
+
+bool OutputFile::WriteAt(uint64_t offset, const void* data, std::size_t size) {
+  if (fd_ < 0) {
+    errno = EBADF;
+    return Fail();
+  }
+  if (!Flush()) return false;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return Fail();
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool OutputFile::Truncate(uint64_t size) {
+  if (fd_ < 0 || !Flush()) return false;
+  if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) return Fail();
+  if (size < onDisk_) onDisk_ = size;
+  return true;
+}
+
+bool OutputFile::Close() {
+  if (fd_ < 0) return true;
+  bool ok = Flush();
+  if (::close(fd_) != 0 && ok) ok = Fail();
+  fd_ = -1;
+  return ok;
+}
+
+std::string OutputFile::ErrorText() const { return std::strerror(error_); }
+
+// ---------------------------------------------------------------------------
+// The writer thread: per track, the path, its folder, the playlist line, a
+// unique name, and the WAV file (MP3 in mp3_writer.cpp).
+
+namespace {
+
+constexpr int kStartWaitMs = 500;
+constexpr int kPauseWaitMs = 100;
+constexpr uint32_t kProgressEveryMs = 100;
+constexpr auto kDataPoll = std::chrono::milliseconds(1);
+
+// A failure that ends the track with "An error occurred while encoding".
+struct WriteFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Output samples of `sectors` sectors, rounded to the nearest.
+uint32_t OutputSamples(int64_t sectors, double factor, int divisor) {
+  return static_cast<uint32_t>(static_cast<double>(sectors) * kSamplesPerSector * factor / divisor + 0.5);
+}
+
+}  // namespace
+
+void RipWriterThreadProc(CRippingProgress* job) { job->RipWriterThread(); }
+
+void CRippingProgress::RipWriterThread() {
+  ApplyThreadPriority(WriterPriority);
+  SleepWhileRunning(kStartWaitMs);
+  JobStartTick = RipTickCount();
+  CurrentTrack = 0;
+  const auto count = static_cast<int>(TrackList.size());
+  while (CurrentTrack < count && Running) {
+    sink_.PostRipMessage(RipMessage::Status(kRipStatusCaption, fmt::sprintf("%d/%d", CurrentTrack + 1, count)));
+    RipTrack(BuildOutputPrefix(settings_.naming));
+    CurrentTrack = static_cast<uint16_t>(CurrentTrack + 1);
+  }
+  if (Running) sink_.PostRipMessage(RipMessage::Finished());
+}
+
+void CRippingProgress::RipTrack(const std::string& prefix) {
+  try {
+    TrackDone = 0;
+    const RipJobSettings& s = settings_;
+    const TrackData& track = TrackList.at(CurrentTrack);
+    const std::string path = JoinOutputPath(s.naming, prefix, BuildFilePart(s.naming, track.TrackNumber),
+                                            GetOutputExtension(s.outputFormat));
+    const std::string folder = FolderOf(path);
+    if (!PathFileExists(folder) && !CreateFolderPath(folder)) {
+      PostLog(fmt::sprintf("Fail to create folder %s !", folder), LogFatal);
+      Running = 0;
+      return;
+    }
+    const std::string output = PathFileExists(path) ? MakeUniqueFileName(path, s.outputFormat) : path;
+    SetLastOutputPath(output);
+    PostLog("Rip track(s) to \"" + output + "\"", LogInfo);
+    Paused = 0;
+    Cancelled = 0;
+    SendStatus(kRipStatusLine, fmt::sprintf("Destination:     %s", output));
+    if (s.m3u && !AppendToPlaylist(folder, BareFileName(output))) return;
+    TrackStartTick = RipTickCount();
+    // The file must be new: a name taken meanwhile is never overwritten.
+    if (!CheckOutputFile(output, O_WRONLY | O_CREAT | O_EXCL)) return;
+    if (s.outputFormat == 1) WriteWavFile(output);
+    if (s.outputFormat == 2) EncodeMp3File(output);
+  } catch (...) {
+    Running = 0;
+    PostLog("An error occurred while encoding", LogError);
+  }
+}
+
+bool CRippingProgress::CheckOutputFile(const std::string& path, int flags) {
+  OutputFile file;
+  if (file.Open(path, flags)) return true;
+  PostLog(fmt::sprintf("File Error: %s: %s", path, file.ErrorText()), LogFatal);
+  Running = 0;
+  return false;
+}
+
+// One line per track, appended before the track is written; the playlist is
+// never truncated, so a second rip adds its lines below the first's.
+bool CRippingProgress::AppendToPlaylist(const std::string& folder, const std::string& fileName) {
+  const std::string list = BuildPlaylistPath(folder, settings_.naming.album);
+  if (!CheckOutputFile(list, O_WRONLY | O_CREAT)) return false;
+  OutputFile file;
+  const std::string line = fileName + "\r\n";
+  if (!file.Open(list, O_WRONLY | O_APPEND) || !file.Write(line.data(), line.size()) || !file.Close())
+    throw WriteFailure(file.ErrorText());
+  return true;
+}
+
+uint32_t CRippingProgress::SamplesReadyFor(uint32_t chunk) const {
+  const bool ended = writerSourceEnded_.load() != 0;
+  const uint32_t have = writerRing_->GetReadCount();
+  if (have >= chunk) return chunk;
+  return ended ? have : kWaitForSamples;
+}
+
+void CRippingProgress::PostProgress(double trackSamples, double allSamples, uint32_t& lastTick) {
+  const uint32_t now = RipTickCount();
+  if (static_cast<uint32_t>(now - lastTick) <= kProgressEveryMs) return;
+  lastTick = now;
+  sink_.PostRipMessage(RipMessage::Progress(static_cast<float>(PercentOf(TrackDone, trackSamples)),
+                                            static_cast<float>(PercentOf(TotalDone, allSamples))));
+}
+
+void CRippingProgress::SendFinalProgress(double trackSamples, double allSamples) {
+  sink_.SendRipMessage(RipMessage::Progress(static_cast<float>(PercentOf(TrackDone, trackSamples)),
+                                            static_cast<float>(PercentOf(TotalDone, allSamples))),
+                       [this] { return StopRequested(); });
+}
+
+int CRippingProgress::WriteWavFile(const std::string& path) {
+  const bool mono = Mono != 0;
+  const int divisor = mono ? 2 : 1;
+  const bool eightBit = settings_.subFormat == 0;
+  const WavFormat format{static_cast<uint16_t>(mono ? 1 : 2), settings_.wavRate,
+                         static_cast<uint16_t>(eightBit ? 8 : 16)};
+  std::vector<int16_t> samples(kWriterChunk);
+  std::vector<uint8_t> bytes8(eightBit ? kWriterChunk : 0);
+
+  OutputFile file;
+  uint8_t header[kWavHeaderSize];
+  BuildWavHeader(header, 0, format);
+  if (!file.Open(path, O_WRONLY | O_CREAT | O_TRUNC) || !file.Write(header, sizeof header))
+    throw WriteFailure(file.ErrorText());
+
+  const uint32_t allTotal = OutputSamples(TrackList.back().TotalLength, RateFactor, divisor);
+  const uint32_t s = OutputSamples(TrackList[CurrentTrack].Length, RateFactor, divisor);
+  uint32_t r = s + (!mono && s % 2 != 0 ? 1 : 0);
+  uint32_t chunk = std::min(kWriterChunk, r);
+  uint64_t written = 0;  // samples
+  bool failed = false;
+  uint32_t last = RipTickCount();
+  while (Running && r > 0) {
+    if (Paused) {
+      SleepWhileRunning(kPauseWaitMs);
+      continue;
+    }
+    PostProgress(s, allTotal, last);
+    const uint32_t n = SamplesReadyFor(chunk);
+    if (n == kWaitForSamples) {
+      std::this_thread::sleep_for(kDataPoll);
+      continue;
+    }
+    if (n == 0) break;  // the stage before ended a little short
+    writerRing_->Read(samples.data(), n);
+    const bool ok = eightBit ? file.Write(bytes8.data(), SamplesTo8Bit(samples.data(), bytes8.data(), n))
+                             : file.Write(samples.data(), n * sizeof(int16_t));
+    if (!ok) {
+      failed = true;
+      break;
+    }
+    written += n;
+    TrackDone += n;
+    TotalDone += n;
+    r -= n;
+    chunk = std::min(chunk, r);
+  }
+
+  // The header counts what really is in the file, also after a failure.
+  failed = !file.Flush() || failed;
+  const uint64_t onDisk = file.BytesOnDisk() > kWavHeaderSize ? file.BytesOnDisk() - kWavHeaderSize : 0;
+  uint64_t dataBytes = std::min<uint64_t>(written * (eightBit ? 1 : 2), onDisk);
+  dataBytes -= dataBytes % format.BlockAlign();
+  BuildWavHeader(header, static_cast<uint32_t>(dataBytes), format);
+  if (failed) file.Truncate(kWavHeaderSize + dataBytes);
+  const bool headerOk = file.WriteAt(0, header, sizeof header);
+  if (!file.Close() || !headerOk || failed) {
+    Running = 0;
+    PostLog("An error occurred while encoding", LogError);
+  }
+  SendFinalProgress(s, allTotal);
+  return 1;
+}

@@ -1,0 +1,236 @@
+// The exit sequence over a recording window and scratch folders: when it runs
+// at all, what it saves (settings, log trailer, the album cache file), what it
+// refuses to save, and that failures are reported while the rest goes on.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+
+#include "app/disc_worker.h"
+#include "app/drives.h"
+#include "app/event_log.h"
+#include "app/main_commands.h"
+#include "app/media_poller.h"
+#include "app/settings.h"
+#include "cddb/cddb_globals.h"
+#include "cddb/freedb_server.h"
+#include "tests/platform/cd_drive_test_util.h"
+#include "tests/support/recording_port.h"
+#include "ui/core/win_types.h"
+
+namespace {
+
+using Kind = RecordingMainWindowPort::Kind;
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ExitSequenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Busy = 0;
+    ExitInProgress = 0;
+    NoDisc = 1;
+    IsAudioDisc = 0;
+    AlbumInfoIsDefault = 0;
+    SaveAlbumInfo = 1;
+    WriteLog = 0;
+    DataFolder = scratch_.Path();
+    LocalCDDBDir = scratch_.File("Local CDDB");
+    ServerList = {CFreeDBServer("127.0.0.1", 8080, 1000, 6)};
+    context_.port = &port_;
+    context_.log = &log_;
+  }
+  void TearDown() override {
+    if (const int handle = CDHandle.exchange(0)) CloseCDHandle(handle);
+    ServerList.clear();
+  }
+
+  // An audio disc whose album was looked up.
+  void LookedUpAudioDisc(uint32_t id) {
+    NoDisc = 0;
+    IsAudioDisc = 1;
+    AlbumInfoIsDefault = 0;
+    DiscID = id;
+    AlbumRecord = CCDDBRecord();
+    AlbumRecord.DiscID = id;
+    AlbumRecord.Artist = "The Artist";
+    AlbumRecord.Title = "The Album";
+    AlbumRecord.TrackTitles = {"One", "Two"};
+    AlbumRecord.TrackOffsets = {150, 9000};
+    AlbumRecord.ExtendedTrackData = {"", ""};
+    AlbumRecord.Year = 1987;
+  }
+  std::string CachePath(uint32_t id) const { return LocalCDDBDir + "/" + CacheFileName(id); }
+
+  ScratchFolder scratch_;
+  RecordingMainWindowPort port_;
+  EventLog log_{[] { return std::time_t{1700000000}; }};
+  ExitContext context_;
+};
+
+TEST_F(ExitSequenceTest, SavesSettingsLogTrailerAndReleasesEverything) {
+  WriteLog = 1;
+  DriveNum = 1;
+  log_.AddLog("an entry", LogInfo);
+  std::vector<std::string> order;
+  context_.stopPlayer = [&] { order.push_back("stop player"); };
+  context_.releasePlayer = [&] { order.push_back("release player"); };
+  const std::string disc = WriteDiscImage(scratch_.Path(), {{AudioTrack(1.0)}});
+  DrivesVariable drives(disc);
+  ASSERT_TRUE(EnumerateDrives(port_).Found);
+  const int handle = OpenListedDrive(0);
+  ASSERT_NE(handle, 0);
+  CDHandle = handle;
+
+  EXPECT_EQ(ExitSequence(context_), ExitResult::Finished);
+
+  EXPECT_EQ(ExitInProgress.load(), 1);
+  const std::string ini = ReadBytes(SettingsFilePath());
+  EXPECT_NE(ini.find("DriveNum=1"), std::string::npos) << ini;
+  const std::string logFile = ReadBytes(EventLog::LogFilePath());
+  const std::string fiveLineEnds = std::string("\r\0\n\0", 4) + std::string("\r\0\n\0", 4) +
+                                   std::string("\r\0\n\0", 4) + std::string("\r\0\n\0", 4) +
+                                   std::string("\r\0\n\0", 4);
+  ASSERT_GE(logFile.size(), fiveLineEnds.size());
+  EXPECT_EQ(logFile.substr(logFile.size() - fiveLineEnds.size()), fiveLineEnds);
+  EXPECT_EQ(log_.Size(), 0u);
+  EXPECT_EQ(order, (std::vector<std::string>{"stop player", "release player"}));
+  EXPECT_EQ(CDHandle.load(), 0);
+  EXPECT_EQ(CloseCDHandle(handle), 0);  // already closed
+  EXPECT_TRUE(ServerList.empty());
+  EXPECT_EQ(port_.CountOf(Kind::Message), 0);
+}
+
+TEST_F(ExitSequenceTest, DoesNothingWhileARefreshRuns) {
+  Busy = 1;
+  bool stopped = false;
+  context_.stopPlayer = [&] { stopped = true; };
+  EXPECT_EQ(ExitSequence(context_), ExitResult::NotNow);
+  EXPECT_EQ(ExitInProgress.load(), 0);
+  EXPECT_FALSE(fs::exists(SettingsFilePath()));
+  EXPECT_FALSE(stopped);
+  EXPECT_EQ(ServerList.size(), 1u);
+}
+
+TEST_F(ExitSequenceTest, RunsOnlyOnce) {
+  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
+  fs::remove(SettingsFilePath());
+  EXPECT_EQ(ExitSequence(context_), ExitResult::NotNow);
+  EXPECT_EQ(ExitSequence(context_, true), ExitResult::NotNow);
+  EXPECT_FALSE(fs::exists(SettingsFilePath()));
+}
+
+TEST_F(ExitSequenceTest, LookedUpAlbumIsWrittenToTheCacheFolderItCreates) {
+  LocalCDDBDir = scratch_.File("deeper/Local CDDB");
+  LookedUpAudioDisc(0x1a2b3c04);
+  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
+  CCDDBRecord stored;
+  ASSERT_TRUE(LoadAlbumRecord(CachePath(0x1a2b3c04), stored));
+  EXPECT_EQ(stored, AlbumRecord);
+  EXPECT_EQ(fs::path(CachePath(0x1a2b3c04)).filename(), "1a2b3c04.cddb");
+}
+
+TEST_F(ExitSequenceTest, PlaceholderAlbumNeverReplacesACacheFile) {
+  LookedUpAudioDisc(0x0badcafe);
+  fs::create_directories(LocalCDDBDir);
+  ASSERT_TRUE(SaveAlbumRecord(CachePath(0x0badcafe), AlbumRecord));
+  const std::string good = ReadBytes(CachePath(0x0badcafe));
+
+  AlbumRecord.Artist = "Unknown Artist 0badcafe";
+  AlbumInfoIsDefault = 1;
+  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
+  EXPECT_EQ(ReadBytes(CachePath(0x0badcafe)), good);
+}
+
+TEST_F(ExitSequenceTest, NoCacheFileWithoutAnAudioDiscOrTheSetting) {
+  struct Case {
+    const char* name;
+    int noDisc, isAudio, saveAlbumInfo;
+  };
+  const Case cases[] = {{"no disc", 1, 1, 1}, {"data disc", 0, 0, 1}, {"setting off", 0, 1, 0}};
+  for (const Case& c : cases) {
+    SetUp();
+    LookedUpAudioDisc(0x01020304);
+    NoDisc = c.noDisc;
+    IsAudioDisc = c.isAudio;
+    SaveAlbumInfo = c.saveAlbumInfo;
+    ASSERT_EQ(ExitSequence(context_), ExitResult::Finished) << c.name;
+    EXPECT_FALSE(fs::exists(CachePath(0x01020304))) << c.name;
+  }
+}
+
+TEST_F(ExitSequenceTest, UnwritableCacheFolderIsReportedAndTheRestGoesOn) {
+  std::ofstream(scratch_.File("not-a-folder")) << "x";
+  LocalCDDBDir = scratch_.File("not-a-folder/Local CDDB");
+  LookedUpAudioDisc(0x11111111);
+  bool released = false;
+  context_.releasePlayer = [&] { released = true; };
+
+  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
+  const auto messages = port_.CallsOf(Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Fail to Save Local CDDB File!");
+  EXPECT_EQ(messages[0].caption, "File Error");
+  EXPECT_EQ(messages[0].value, static_cast<int>(MB_ICONERROR));
+  EXPECT_TRUE(fs::exists(SettingsFilePath()));
+  EXPECT_TRUE(released);
+  EXPECT_TRUE(ServerList.empty());
+}
+
+TEST_F(ExitSequenceTest, SettingsThatCannotBeSavedAreReported) {
+  std::ofstream(scratch_.File("file")) << "x";
+  DataFolder = scratch_.File("file/data");
+  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
+  EXPECT_TRUE(port_.HasLog("Error on saving settings!"));
+  const auto messages = port_.CallsOf(Kind::Message);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text, "Error on saving settings!");
+  EXPECT_EQ(messages[0].value, static_cast<int>(MB_ICONERROR));
+}
+
+TEST_F(ExitSequenceTest, SessionEndSavesEvenWhileARefreshRunsButWritesNoCache) {
+  const std::string disc = WriteDiscImage(scratch_.Path(), {{AudioTrack(1.0)}});
+  DrivesVariable drives(disc);
+  ASSERT_TRUE(EnumerateDrives(port_).Found);
+  CurrentDrive = 0;
+  LoadAlbumInfo = 1;
+  LookupFollowsSetting = 1;
+  std::mutex mutex;
+  std::condition_variable_any entered;
+  bool inLookup = false;
+  DiscWorker worker(port_);
+  // A lookup that would wait for a server that never answers.
+  worker.SetAlbumLookup([&](MainWindowPort&, std::stop_token stop) {
+    std::unique_lock lock(mutex);
+    inLookup = true;
+    entered.notify_all();
+    entered.wait(lock, stop, [] { return false; });
+    AlbumInfoIsDefault = 0;
+  });
+  MediaPoller poller([&](bool arrival) { OnDeviceChange(port_, worker, arrival); });
+  worker.Start(kDiscRefresh);
+  {
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(entered.wait_for(lock, std::chrono::seconds(30), [&] { return inLookup; }));
+  }
+  ASSERT_EQ(Busy.load(), 1);
+  ASSERT_EQ(ExitSequence(context_), ExitResult::NotNow);
+
+  context_.worker = &worker;
+  context_.poller = &poller;
+  EXPECT_EQ(ExitSequence(context_, true), ExitResult::Finished);
+  EXPECT_TRUE(fs::exists(SettingsFilePath()));
+  EXPECT_EQ(NoDisc.load(), 1);
+  EXPECT_EQ(Busy.load(), 0);
+  EXPECT_FALSE(fs::exists(LocalCDDBDir + "/" + CacheFileName(DiscID)));
+  EXPECT_EQ(CDHandle.load(), 0);
+}
+
+}  // namespace

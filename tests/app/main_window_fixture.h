@@ -1,0 +1,117 @@
+// A main window in the test process, on disc images, with a home folder of
+// its own: a fresh data folder, the ALSA null device for the sound check, and
+// message boxes answered by a recorder instead of a person.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/event_log.h"
+#include "app/gui/gui_port.h"
+#include "app/gui/quarno_cd_ripper_dlg.h"
+#include "tests/support/gui/gui_test_support.h"
+
+namespace fs = std::filesystem;
+
+// Every message box the program showed, answered with IDOK.
+class MessageBoxRecorder {
+ public:
+  MessageBoxRecorder() {
+    SetMessageBoxResponder([this](const std::string& text, const std::string& caption, uint32_t) {
+      std::lock_guard lock(mutex_);
+      texts_.push_back(text);
+      captions_.push_back(caption);
+      return IDOK;
+    });
+  }
+  ~MessageBoxRecorder() { SetMessageBoxResponder(nullptr); }
+  std::vector<std::string> Texts() const {
+    std::lock_guard lock(mutex_);
+    return texts_;
+  }
+  std::vector<std::string> Captions() const {
+    std::lock_guard lock(mutex_);
+    return captions_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> texts_;
+  std::vector<std::string> captions_;
+};
+
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "qcr-main-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    fs::create_directories(root_ / "home");
+    std::ofstream(root_ / "home" / ".asoundrc") << "pcm.!default { type null }\n";
+    ::setenv("HOME", (root_ / "home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root_ / "home" / ".config").c_str(), 1);
+    ::unsetenv("QCR_CDDB_SERVER");
+  }
+
+  void TearDown() override {
+    if (dialog_ != nullptr) {
+      if (dialog_->ProcessExitCode() < 0) dialog_->OnSessionEnd();
+      dialog_->Destroy();
+      dialog_ = nullptr;
+    }
+    gui_test::PumpEvents();
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  fs::path DataFolder() const { return root_ / "home" / ".config" / "Quarno CD Ripper Free"; }
+
+  // Writes the settings file the program reads at start-up.
+  void WriteSettings(const std::string& text) {
+    fs::create_directories(DataFolder());
+    std::ofstream(DataFolder() / "Quarno CD Ripper.ini") << text;
+  }
+
+  // Makes the main window on the drives `drives` (QCR_DRIVES) and runs its
+  // start-up; the window is shown.
+  CQuarnoCDRipperDlg& Start(const std::string& drives) {
+    ::setenv("QCR_DRIVES", drives.c_str(), 1);
+    dialog_ = new CQuarnoCDRipperDlg(nullptr);
+    EXPECT_TRUE(dialog_->Create());
+    if (dialog_->ProcessExitCode() < 0) dialog_->Show();
+    return *dialog_;
+  }
+
+  // Waits until the disc status pane's tip is "Disc Media State: " + `text`
+  // and no refresh is running.
+  bool WaitForDiscStatus(const std::string& text) {
+    const std::string tip = "Disc Media State: " + text;
+    return gui_test::PumpUntil([&] {
+      return dialog_->StatusTip(1) == tip && dialog_->Worker() != nullptr &&
+             dialog_->Worker()->QueuedActions() == 0 && Busy.load() == 0;
+    });
+  }
+
+  // The texts of the event log's entries, in order.
+  static std::vector<std::string> LogTexts() {
+    std::vector<std::string> texts;
+    for (const CLogItem& item : AppEventLog().LogEntries()) texts.push_back(item.Text);
+    return texts;
+  }
+  static bool Logged(const std::string& text) {
+    for (const std::string& t : LogTexts()) {
+      if (t == text) return true;
+    }
+    return false;
+  }
+
+  fs::path root_;
+  CQuarnoCDRipperDlg* dialog_ = nullptr;
+  MessageBoxRecorder boxes_;
+};

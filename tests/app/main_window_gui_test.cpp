@@ -1,0 +1,259 @@
+// The main window in the test process: its start-up on image drives and on
+// none, the disc refresh outcomes as the status bar shows them, the tray
+// commands, the busy rule of the exit, and what closing the window saves.
+#include <fmt/printf.h>
+#include <gtest/gtest.h>
+#include <wx/menu.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "app/drives.h"
+#include "app/main_commands.h"
+#include "app/settings.h"
+#include "cddb/disc_id.h"
+#include "res/main_dialog.h"
+#include "tests/app/main_window_fixture.h"
+#include "tests/support/disc_image.h"
+#include "ui/core/control_ids.h"
+
+namespace {
+
+// The status text of an audio disc, computed here from the image's layout.
+std::string RecognizedText(const DiscImageLayout& layout) {
+  std::vector<CCDDBTrackPosition> positions;
+  auto add = [&](int32_t lba) {
+    const int32_t frame = lba + 150;
+    positions.push_back({frame / 4500, frame % 4500 / 75, frame % 75});
+  };
+  for (const DiscImageTrackLayout& track : layout.Tracks) add(track.StartLBA);
+  add(layout.LeadOutLBA);
+  const int32_t lba = layout.LeadOutLBA;
+  const int ms = static_cast<int>((lba % 75) / 75.0 * 1000 + 0.5);
+  return fmt::sprintf("Recognized Audio CD: %08x  Length: %02d:%02d.%03d", ComputeDiscID(positions), lba / 4500,
+                      lba % 4500 / 75, ms);
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class MainWindowGui : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    ExitInProgress = 0;
+  }
+  std::string MakeImage(const DiscImageSpec& spec, const std::string& name = "disc") {
+    layout_ = LayoutOf(spec);
+    return WriteDiscImage(root_.string(), spec, name);
+  }
+  static DiscImageSpec MixedDisc() { return {{AudioTrack(5), AudioTrack(7), DataTrack(3)}}; }
+
+  DiscImageLayout layout_;
+};
+
+// Index of `text` in `texts` at or after `from`; npos when missing.
+size_t IndexOf(const std::vector<std::string>& texts, const std::string& text, size_t from = 0) {
+  for (size_t i = from; i < texts.size(); ++i) {
+    if (texts[i] == text) return i;
+  }
+  return std::string::npos;
+}
+
+TEST_F(MainWindowGui, StartUpLogsItsStepsInOrder) {
+  const std::string cue = MakeImage(MixedDisc());
+  CQuarnoCDRipperDlg& dlg = Start(cue);
+  ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
+
+  const std::vector<CLogItem> entries = AppEventLog().LogEntries();
+  ASSERT_FALSE(entries.empty());
+  EXPECT_EQ(entries[0].Text, "Launching Quarno CD Ripper...");
+  EXPECT_EQ(entries[0].Number, 0);
+  ASSERT_GE(entries.size(), 2u);
+  EXPECT_EQ(entries[1].Text, "Initializing main dialog...");
+  EXPECT_EQ(entries[1].Number, 1);
+
+  // The GUI thread's lines in start-up order; the worker's lines may come in between.
+  const std::string drive = cue + "  QCR Disc image 1.0  ";
+  const std::vector<std::string> expected = {
+      "Initializing main dialog...", "Initializing CD-drives...",  "Find drive \"" + drive + "\"",
+      "Set drive " + drive + " as current.", "Set audio format: MP3.", "Initialization finished."};
+  const std::vector<std::string> texts = LogTexts();
+  size_t at = 0;
+  for (const std::string& line : expected) {
+    const size_t found = IndexOf(texts, line, at);
+    ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line;
+    at = found + 1;
+  }
+  EXPECT_NE(IndexOf(texts, "Refreshing CD..."), std::string::npos);
+  EXPECT_TRUE(boxes_.Texts().empty()) << boxes_.Texts().front();
+
+  // The drive is listed, selected and checked in the Drive(s) menu.
+  ASSERT_EQ(dlg.DriveCombo()->GetCount(), 1u);
+  EXPECT_EQ(dlg.DriveCombo()->GetString(0).utf8_string(), drive);
+  EXPECT_EQ(dlg.DriveCombo()->GetSelection(), 0);
+  wxMenu* drives = dlg.DrivesMenu();
+  ASSERT_NE(drives, nullptr);
+  ASSERT_EQ(drives->GetMenuItemCount(), 1u);
+  wxMenuItem* item = drives->FindItemByPosition(0);
+  EXPECT_EQ(item->GetItemLabelText().utf8_string(), "Drive  " + cue);
+  EXPECT_EQ(item->GetId(), ui::WxId(res::ID_DRIVE_FIRST));
+  EXPECT_TRUE(item->IsChecked());
+  // The Format item of the File menu gave way to the toolbar button.
+  EXPECT_EQ(dlg.GetMenuBar()->FindItem(ui::WxId(res::ID_FORMAT_BUTTON)), nullptr);
+}
+
+TEST_F(MainWindowGui, AudioImageIsRecognizedWithItsDiscIdAndLength) {
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  const std::string text = RecognizedText(layout_);
+  ASSERT_TRUE(WaitForDiscStatus(text));
+  EXPECT_EQ(dlg.StatusBar()->GetStatusText(1).utf8_string(), " " + text);
+  EXPECT_EQ(dlg.StatusTip(2), "Output Audio Format: MP3:  CBR 128 kbps; 44100 Hz; Joint Stereo;");
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == 3; }));
+  EXPECT_EQ(dlg.TrackList()->GetItemText(2, 2).utf8_string(), "Data Track");
+  EXPECT_EQ(dlg.TrackList()->GetItemText(0, 4).utf8_string(), "00:05.000");
+  EXPECT_TRUE(dlg.DriveCombo()->IsEnabled());
+  EXPECT_EQ(dlg.ProcessExitCode(), -1);
+}
+
+TEST_F(MainWindowGui, DataOnlyImageIsNotAnAudioCd) {
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage({{DataTrack(4)}}));
+  ASSERT_TRUE(WaitForDiscStatus(" Not an Audio CD"));
+  EXPECT_EQ(dlg.StatusBar()->GetStatusText(1).utf8_string(), "  Not an Audio CD");
+}
+
+TEST_F(MainWindowGui, MissingImageIsAnEmptyDrive) {
+  CQuarnoCDRipperDlg& dlg = Start((root_ / "absent.cue").string());
+  ASSERT_TRUE(WaitForDiscStatus("No Disc"));
+  EXPECT_EQ(dlg.TrackList()->GetItemCount(), 0);
+  EXPECT_EQ(dlg.ProcessExitCode(), -1);
+}
+
+TEST_F(MainWindowGui, NoDriveEndsWithCodeOneAndSavesNothing) {
+  CQuarnoCDRipperDlg& dlg = Start(":");
+  EXPECT_EQ(dlg.ProcessExitCode(), 1);
+  EXPECT_TRUE(Logged("CD drives not found !"));
+  const std::vector<std::string> texts = boxes_.Texts();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0], kNoDrivesText);
+  EXPECT_EQ(boxes_.Captions()[0], kNoDrivesCaption);
+  EXPECT_FALSE(Logged("Initialization finished."));
+  // The empty settings file of a first start exists, but nothing was saved into it.
+  EXPECT_EQ(ReadFile(DataFolder() / "Quarno CD Ripper.ini"), "");
+}
+
+TEST_F(MainWindowGui, EjectAndCloseTrayOfTheVirtualTrayRefreshTheDisc) {
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  const std::string recognized = RecognizedText(layout_);
+  ASSERT_TRUE(WaitForDiscStatus(recognized));
+
+  dlg.OnEject();
+  ASSERT_TRUE(WaitForDiscStatus("No Disc"));
+  EXPECT_TRUE(Logged("Eject disc."));
+  EXPECT_EQ(dlg.TrackList()->GetItemCount(), 0);
+
+  dlg.OnCloseTray();
+  ASSERT_TRUE(WaitForDiscStatus(recognized));
+  EXPECT_TRUE(Logged("Insert disc."));
+  EXPECT_EQ(dlg.TimeLabel()->GetLabel(), "00:00");
+}
+
+TEST_F(MainWindowGui, CommandsWaitWhileARefreshRuns) {
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
+
+  // A lookup that holds the refresh until the test lets it go.
+  std::atomic<bool> release{false};
+  std::atomic<bool> entered{false};
+  dlg.Worker()->SetAlbumLookup([&](MainWindowPort&, std::stop_token stop) {
+    entered = true;
+    while (!release && !stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  });
+  dlg.OnRefresh();
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return entered.load(); }));
+  ASSERT_EQ(Busy.load(), 1);
+  EXPECT_FALSE(dlg.DriveCombo()->IsEnabled());
+  EXPECT_FALSE(dlg.DrivesMenu()->FindItemByPosition(0)->IsEnabled());
+
+  dlg.Close();  // the close box: nothing happens while the refresh runs
+  dlg.OnEject();
+  gui_test::PumpEvents();
+  EXPECT_EQ(dlg.ProcessExitCode(), -1);
+  EXPECT_EQ(ExitInProgress.load(), 0);
+
+  release = true;
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return Busy.load() == 0 && dlg.DriveCombo()->IsEnabled(); }));
+  EXPECT_TRUE(dlg.DrivesMenu()->FindItemByPosition(0)->IsEnabled());
+  EXPECT_FALSE(Logged("Eject disc."));  // the eject asked for while busy was refused
+  dlg.Close();
+  EXPECT_EQ(dlg.ProcessExitCode(), 0);
+}
+
+TEST_F(MainWindowGui, ClosingSavesSettingsAndPlacementOnce) {
+  WriteSettings("[MISC]\nDriveCount=3\nDriveNum=2\n[OUTPUT]\nWriteLog=1\n");
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
+  dlg.SetSize(40, 30, 900, 600);
+  gui_test::PumpEvents();
+
+  dlg.Close();
+  EXPECT_EQ(dlg.ProcessExitCode(), 0);
+  const std::string ini = ReadFile(DataFolder() / "Quarno CD Ripper.ini");
+  // Three drives were saved, one is found: the first drive is current and counted.
+  EXPECT_NE(ini.find("DriveCount=1"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("DriveNum=0"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("OutputFormat=2"), std::string::npos) << ini;
+  std::string profile;
+  for (const auto& entry : fs::directory_iterator(DataFolder())) {
+    if (entry.path().extension() == ".profile") profile = ReadFile(entry.path());
+  }
+  EXPECT_NE(profile.find("{F2E2C5E4-3803-4791-813A-DED9CD2E2815}="), std::string::npos) << profile;
+
+  // The log file ends the run with five empty lines (UTF-16LE).
+  const std::string log = ReadFile(DataFolder() / "Quarno CD Ripper.log");
+  const std::string crlf("\r\0\n\0", 4);
+  std::string five;
+  for (int i = 0; i < 5; ++i) five += crlf;
+  ASSERT_GE(log.size(), five.size() + 2);
+  EXPECT_EQ(log.substr(log.size() - five.size() - crlf.size()), crlf + five);
+
+  // A second close (or a signal) after the exit changes nothing.
+  fs::remove(DataFolder() / "Quarno CD Ripper.ini");
+  dlg.OnExit();
+  dlg.OnSessionEnd();
+  EXPECT_FALSE(fs::exists(DataFolder() / "Quarno CD Ripper.ini"));
+}
+
+TEST_F(MainWindowGui, SessionEndSavesEvenWhileARefreshRuns) {
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
+  std::atomic<bool> entered{false};
+  dlg.Worker()->SetAlbumLookup([&](MainWindowPort&, std::stop_token stop) {
+    entered = true;
+    while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  });
+  dlg.OnRefresh();
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return entered.load(); }));
+  fs::remove(DataFolder() / "Quarno CD Ripper.ini");
+
+  dlg.OnSessionEnd();
+  EXPECT_EQ(dlg.ProcessExitCode(), 0);
+  EXPECT_TRUE(fs::exists(DataFolder() / "Quarno CD Ripper.ini"));
+}
+
+TEST_F(MainWindowGui, EscapeAndEnterLeaveTheWindowOpen) {
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
+  gui_test::PressKey(&dlg, WXK_ESCAPE);
+  gui_test::PressKey(&dlg, WXK_RETURN);
+  gui_test::PumpEvents();
+  EXPECT_EQ(dlg.ProcessExitCode(), -1);
+  EXPECT_TRUE(dlg.IsShown());
+}
+
+}  // namespace

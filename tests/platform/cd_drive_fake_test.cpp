@@ -1,0 +1,244 @@
+// The drive library with test drives behind it: injected failures and their
+// error numbers, slow reads that must not hold up other handles, handles
+// closed during a read, and the drive list while test drives are installed.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/cd_drive.h"
+#include "tests/platform/cd_drive_test_util.h"
+#include "tests/support/fake_drive.h"
+
+namespace {
+
+DiscImageSpec TwoTracks() { return {{AudioTrackSectors(60, 10), AudioTrackSectors(40)}}; }
+
+// Waits, without a fixed delay, until `done` holds; false after a generous bound.
+template <typename Pred>
+bool WaitUntil(Pred done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+class FakeDriveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    handle_ = drive_.Open();
+    ASSERT_GE(handle_, kCDFirstHandle);
+    buffer_.reset(AllocSectorBuffer(27));
+  }
+  void TearDown() override { CloseCDHandle(handle_); }
+  int Read(uint32_t lba, uint32_t count) { return ReadSectorsInto(handle_, buffer_.get(), lba, count); }
+
+  FakeDrive drive_{TwoTracks()};
+  int handle_ = 0;
+  SectorBufferPtr buffer_;
+};
+
+TEST_F(FakeDriveTest, ServesTheImageWritersBytesAndTable) {
+  int result = 0;
+  const auto toc = ReadTOCBytes(handle_, &result);
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(toc[3], 2);
+  EXPECT_EQ(BigEndian32(&toc[4 + 4]), 10u);
+  EXPECT_EQ(BigEndian32(&toc[4 + 8 + 4]), 70u);
+  EXPECT_EQ(BigEndian32(&toc[4 + 16 + 4]), 110u);
+  ASSERT_EQ(Read(60, 26), 1);
+  EXPECT_TRUE(BufferHolds(*buffer_, ImageBytes(drive_.Layout(), 60, 26)));
+
+  // The same spec written as an image gives the same table of contents.
+  ScratchFolder folder;
+  FakeDrive image(WriteDiscImage(folder.Path(), TwoTracks()));
+  const int imageHandle = image.Open();
+  const auto imageToc = ReadTOCBytes(imageHandle, &result);
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(imageToc, toc);
+  ASSERT_EQ(ReadSectorsInto(imageHandle, buffer_.get(), 60, 26), 1);
+  EXPECT_TRUE(BufferHolds(*buffer_, ImageBytes(drive_.Layout(), 60, 26)));
+  CloseCDHandle(imageHandle);
+}
+
+TEST_F(FakeDriveTest, FailsTheNextReadsThenRecovers) {
+  drive_.FailNextReads(2);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(Read(10, 26), 0);
+    EXPECT_EQ(buffer_->Length, 0u);
+    EXPECT_EQ(GetAspiLibError(handle_), kCDErrInjected);
+    const int status = GetAspiLibAspiError() & 0xFF;
+    EXPECT_EQ(status, kCDStatusError);
+    // The rip reader's error line: GetAspiLibError of the status byte.
+    EXPECT_EQ(GetAspiLibError(status), kCDErrInjected);
+  }
+  ASSERT_EQ(Read(10, 26), 1);
+  EXPECT_TRUE(BufferHolds(*buffer_, ImageBytes(drive_.Layout(), 10, 26)));
+  EXPECT_EQ(GetAspiLibError(handle_), kCDErrNone);
+  EXPECT_EQ(GetAspiLibAspiError(), kCDStatusOk);
+  EXPECT_EQ(drive_.ReadCalls(), 3);
+  EXPECT_EQ(drive_.FailedReads(), 2);
+}
+
+TEST_F(FakeDriveTest, FailsForeverUntilToldOtherwise) {
+  drive_.FailAllReads(true);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(Read(0, 1), 0);
+  EXPECT_EQ(drive_.FailedReads(), 6);
+  // The table of contents still reads: only sector reads fail.
+  int result = 0;
+  ReadTOCBytes(handle_, &result);
+  EXPECT_EQ(result, 1);
+  drive_.FailAllReads(false);
+  EXPECT_EQ(Read(0, 1), 1);
+}
+
+TEST_F(FakeDriveTest, BoundsAreCheckedBeforeTheDriveIsAsked) {
+  drive_.FailAllReads(true);
+  EXPECT_EQ(Read(110, 1), 0);
+  EXPECT_EQ(GetAspiLibError(handle_), kCDErrOutOfRange);
+  EXPECT_EQ(drive_.ReadCalls(), 0);
+}
+
+TEST_F(FakeDriveTest, RemovedDiscAndTrayAreSeenThroughTheLibrary) {
+  const int index = drive_.DriveIndex();
+  ASSERT_EQ(index, 0);
+  DriveMediaStatus before;
+  ASSERT_EQ(GetDriveMediaStatus(index, &before), 1);
+  EXPECT_EQ(before.Present, 1);
+
+  drive_.SetDiscPresent(false);
+  DriveMediaStatus removed;
+  GetDriveMediaStatus(index, &removed);
+  EXPECT_EQ(removed.Present, 0);
+  EXPECT_GT(removed.ChangeCount, before.ChangeCount);
+  int result = -1;
+  ReadTOCBytes(handle_, &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(GetAspiLibError(handle_), kCDErrNoDisc);
+  EXPECT_EQ(Read(10, 1), 0);
+  EXPECT_EQ(GetAspiLibError(handle_), kCDErrNoDisc);
+
+  drive_.SetDiscPresent(true);
+  ASSERT_EQ(OpenDriveTray(index), 1);
+  ReadTOCBytes(handle_, &result);
+  EXPECT_EQ(result, 0);
+  ASSERT_EQ(CloseDriveTray(index), 1);
+  ReadTOCBytes(handle_, &result);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(Read(10, 1), 1);
+}
+
+TEST_F(FakeDriveTest, ASlowReadDoesNotHoldUpAnotherHandle) {
+  FakeDrive other(TwoTracks());
+  const int otherHandle = other.Open();
+  ASSERT_NE(otherHandle, 0);
+  drive_.SetReadDelay(1500);
+
+  std::atomic<bool> slowDone{false};
+  std::atomic<int> slowResult{-1};
+  std::thread slow([&] {
+    slowResult = Read(10, 26);
+    slowDone = true;
+  });
+  ASSERT_TRUE(WaitUntil([&] { return drive_.ReadCalls() == 1; }));
+  // The slow read is under way; reads on another drive and a fresh open go through.
+  SectorBufferPtr own(AllocSectorBuffer(27));
+  EXPECT_EQ(ReadSectorsInto(otherHandle, own.get(), 0, 26), 1);
+  EXPECT_TRUE(BufferHolds(*own, ImageBytes(other.Layout(), 0, 26)));
+  const int third = other.Open();
+  EXPECT_NE(third, 0);
+  EXPECT_EQ(CloseCDHandle(third), 1);
+  EXPECT_FALSE(slowDone.load()) << "the other handle waited for the slow read";
+  slow.join();
+  EXPECT_EQ(slowResult.load(), 1);
+  EXPECT_TRUE(BufferHolds(*buffer_, ImageBytes(drive_.Layout(), 10, 26)));
+  CloseCDHandle(otherHandle);
+}
+
+TEST_F(FakeDriveTest, ClosingAHandleDuringItsReadIsSafe) {
+  drive_.SetReadDelay(200);
+  std::atomic<int> result{-1};
+  std::thread reader([&] { result = Read(10, 26); });
+  ASSERT_TRUE(WaitUntil([&] { return drive_.ReadCalls() == 1; }));
+  EXPECT_EQ(CloseCDHandle(handle_), 1);
+  reader.join();
+  EXPECT_EQ(result.load(), 1);  // the read that had started finishes
+  EXPECT_EQ(Read(10, 1), 0);
+  EXPECT_EQ(GetAspiLibError(handle_), kCDErrBadHandle);
+  handle_ = 0;
+}
+
+TEST_F(FakeDriveTest, ParallelReadersAndOpenersStayConsistent) {
+  FakeDrive second(TwoTracks());
+  std::atomic<int> bad{0};
+  auto reader = [&](int handle, const DiscImageLayout& layout) {
+    SectorBufferPtr own(AllocSectorBuffer(27));
+    for (int i = 0; i < 200; ++i) {
+      const auto lba = static_cast<uint32_t>(i % 84);
+      if (ReadSectorsInto(handle, own.get(), lba, 26) != 1 || !BufferHolds(*own, ImageBytes(layout, lba, 26)))
+        ++bad;
+    }
+  };
+  const int h1 = second.Open();
+  const int h2 = second.Open();
+  std::thread a(reader, handle_, std::cref(drive_.Layout()));
+  std::thread b(reader, h1, std::cref(second.Layout()));
+  std::thread c(reader, h2, std::cref(second.Layout()));
+  for (int i = 0; i < 200; ++i) {
+    const int h = second.Open();
+    EXPECT_EQ(ReadTOC(h, TOCBuffer), 1);
+    EXPECT_EQ(CloseCDHandle(h), 1);
+  }
+  a.join();
+  b.join();
+  c.join();
+  EXPECT_EQ(bad.load(), 0);
+  CloseCDHandle(h1);
+  CloseCDHandle(h2);
+}
+
+TEST(FakeDriveListTest, TestDrivesReplaceTheConfiguredDrivesWhileInstalled) {
+  ScratchFolder folder;
+  const std::string cue = WriteDiscImage(folder.Path(), TwoTracks());
+  DrivesVariable drives(cue);
+  ASSERT_EQ(ListDrives().Count, 1);
+  {
+    FakeDrive first(TwoTracks());
+    FakeDrive second(cue);
+    const CDDriveList list = ListDrives();
+    ASSERT_EQ(list.Count, 2);
+    EXPECT_EQ(first.DriveIndex(), 0);
+    EXPECT_EQ(second.DriveIndex(), 1);
+    EXPECT_STREQ(list.Entries[0].Product, "Fake drive");
+    EXPECT_EQ(GetDriveToken(1), cue);
+
+    // An open handle outlives its drive's removal from the list.
+    const int handle = second.Open();
+    second.FailNextReads(1);
+    SectorBufferPtr buffer(AllocSectorBuffer(1));
+    EXPECT_EQ(ReadSectorsInto(handle, buffer.get(), 5, 1), 0);
+    EXPECT_EQ(GetAspiLibError(handle), kCDErrInjected);
+    EXPECT_EQ(ReadSectorsInto(handle, buffer.get(), 5, 1), 1);
+    EXPECT_TRUE(BufferHolds(*buffer, ImageBytes(LayoutOf(TwoTracks()), 5, 1)));
+    CloseCDHandle(handle);
+  }
+  const CDDriveList list = ListDrives();
+  ASSERT_EQ(list.Count, 1);
+  EXPECT_STREQ(list.Entries[0].Product, "Disc image");
+}
+
+TEST(FakeDriveListTest, AnUnregisteredDriveCannotBeOpened) {
+  CDHandleRequest request{};
+  {
+    FakeDrive gone(TwoTracks());
+    request = gone.Request();
+    EXPECT_EQ(request.Size, sizeof(CDHandleRequest));
+  }
+  EXPECT_EQ(GetCDHandle(&request), 0);
+  EXPECT_EQ(GetAspiLibError(0), kCDErrNoDrive);
+}
+
+}  // namespace

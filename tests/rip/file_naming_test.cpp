@@ -1,0 +1,223 @@
+// Output file naming: the thirteen templates, component cleaning, the safety
+// rules for album text from the network, and unique names.
+#include "rip/file_naming.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/settings.h"
+#include "cddb/cddb_globals.h"
+#include "tests/rip/rip_test_util.h"
+
+namespace {
+
+OutputNaming Album(int style, int format = 2) {
+  OutputNaming n;
+  n.desDir = "/out/";
+  n.fileStyle = style;
+  n.separator = "-";
+  n.outputFormat = format;
+  n.artist = "Artist";
+  n.album = "Album";
+  n.year = 1994;
+  n.trackTitles = {"One", "Two", "Three"};
+  return n;
+}
+
+bool IsValidUtf8(const std::string& s) {
+  for (size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > s.size()) return false;
+    for (size_t k = 1; k < len; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    i += len;
+  }
+  return true;
+}
+
+TEST(FileNamingTest, EveryTemplateForTheSecondTrack) {
+  const char* expected[] = {
+      "/out/02.mp3",
+      "/out/Track02.mp3",
+      "/out/Two.mp3",
+      "/out/02-Two.mp3",
+      "/out/Artist-Album-Two.mp3",
+      "/out/Artist-Album-02-Two.mp3",
+      "/out/Artist-Album-1994-02-Two.mp3",
+      "/out/Artist/02-Two.mp3",
+      "/out/Artist-Album/Two.mp3",
+      "/out/Artist/Album/Two.mp3",
+      "/out/Artist-Album/02-Two.mp3",
+      "/out/Artist/Album/02-Two.mp3",
+      "/out/Artist-Album-1994/02-Two.mp3",
+  };
+  for (int style = 0; style <= 12; ++style)
+    EXPECT_EQ(BuildOutputFileName(Album(style), 1), expected[style]) << "FileStyle " << style;
+}
+
+TEST(FileNamingTest, ExamplesOfTheTemplates) {
+  OutputNaming n = Album(11);
+  n.artist = "Left/Right";
+  n.album = "Live: 1991";
+  n.trackTitles = {"a", "b", "Who?"};
+  EXPECT_EQ(BuildOutputFileName(n, 2), "/out/Left_Right/Live_ 1991/03-Who_.mp3");
+
+  n = Album(6);
+  n.year = 0;
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/Artist-Album-0-01-One.mp3");
+
+  EXPECT_EQ(BuildOutputFileName(Album(1, 1), 0), "/out/Track01.wav");
+  EXPECT_EQ(BuildOutputFileName(Album(13), 0), "/out/.mp3");
+  EXPECT_EQ(BuildOutputFileName(Album(-1), 0), "/out/.mp3");
+  EXPECT_EQ(BuildOutputPrefix(Album(9)), "/out/Artist/Album/");
+  EXPECT_EQ(BuildOutputPrefix(Album(4)), "/out/Artist-Album-");
+}
+
+TEST(FileNamingTest, SeparatorAndTextsArePlainText) {
+  OutputNaming n = Album(5);
+  n.separator = "%d%";
+  n.artist = "100% %s";
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/100% %s%d%Album%d%01%d%One.mp3");
+}
+
+TEST(FileNamingTest, ExtensionFollowsTheFormat) {
+  EXPECT_EQ(GetOutputExtension(1), ".wav");
+  EXPECT_EQ(GetOutputExtension(2), ".mp3");
+  EXPECT_EQ(GetOutputExtension(0), "");
+  EXPECT_EQ(GetOutputExtension(3), "");
+}
+
+TEST(FileNamingTest, SanitizeReplacesTheNineCharactersAndTrims) {
+  EXPECT_EQ(SanitizeFileName("a\\b/c\"d<e>f|g*h?i:j"), "a_b_c_d_e_f_g_h_i_j");
+  EXPECT_EQ(SanitizeFileName("  \t Title \r\n"), "Title");
+  EXPECT_EQ(SanitizeFileName(""), "");
+  EXPECT_EQ(SanitizeFileName("   "), "");
+  EXPECT_EQ(SanitizeFileName("Caf\xC3\xA9 \xE2\x99\xAA"), "Caf\xC3\xA9 \xE2\x99\xAA");
+}
+
+TEST(FileNamingTest, TrackWithoutTitleIsAnError) {
+  EXPECT_THROW(BuildOutputFileName(Album(11), 3), std::out_of_range);
+  EXPECT_THROW(BuildOutputFileName(Album(0), -1), std::out_of_range);
+  OutputNaming none = Album(0);
+  none.trackTitles.clear();
+  EXPECT_THROW(BuildFilePart(none, 0), std::out_of_range);  // even when the template shows no title
+}
+
+TEST(FileNamingTest, EmptyComponentsStayEmpty) {
+  OutputNaming n = Album(11);
+  n.artist = "";
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/out//Album/01-One.mp3");
+}
+
+// Album text comes from CDDB servers: it must never lead out of the output
+// folder nor break a playlist line.
+TEST(FileNamingTest, DotNamesNeverClimbOutOfTheOutputFolder) {
+  OutputNaming n = Album(9);
+  n.artist = "..";
+  n.album = " . ";
+  n.trackTitles = {".."};
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/_/_/_.mp3");
+
+  n = Album(8);
+  n.separator = "";
+  n.artist = ".";
+  n.album = ".";
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/__/One.mp3");
+
+  // So can the separator between empty components.
+  n = Album(10);
+  n.separator = ".";
+  n.artist = "";
+  n.album = "";
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/_/01.One.mp3");
+
+  // Without an extension the file name itself could be "..".
+  n = Album(2, 0);
+  n.trackTitles = {".."};
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/_");
+}
+
+TEST(FileNamingTest, ControlCharactersBecomeUnderscores) {
+  OutputNaming n = Album(11);
+  n.artist = "Two\nLines";
+  n.album = "Tab\tand\x7F";
+  n.trackTitles = {"Line1\r\nLine2\n"};
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/Two_Lines/Tab_and_/01-Line1__Line2.mp3");
+  n = Album(5);
+  n.separator = "\x01";
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/Artist_Album_01_One.mp3");
+}
+
+TEST(FileNamingTest, OverlongNamesAreCutAtCharacterBoundaries) {
+  std::string longTitle;
+  for (int i = 0; i < 150; ++i) longTitle += "\xC3\xA9";  // 300 bytes
+  OutputNaming n = Album(11);
+  n.artist = std::string(300, 'a');
+  n.trackTitles = {longTitle};
+  const std::string path = BuildOutputFileName(n, 0);
+  EXPECT_EQ(FolderOf(FolderOf(path)), "/out/" + std::string(255, 'a'));
+  const std::string file = BareFileName(path);
+  EXPECT_LE(file.size(), kMaxNameBytes);
+  EXPECT_GE(file.size(), kMaxNameBytes - 1);
+  EXPECT_EQ(file.substr(file.size() - 4), ".mp3");
+  EXPECT_TRUE(IsValidUtf8(file));
+
+  EXPECT_EQ(CutAtCharBoundary("ab\xE2\x99\xAA", 4), "ab");
+  EXPECT_EQ(CutAtCharBoundary("ab\xE2\x99\xAA", 5), "ab\xE2\x99\xAA");
+  EXPECT_EQ(CutAtCharBoundary("abc", 0), "");
+}
+
+TEST(FileNamingTest, OutputFolderItselfIsLeftAlone) {
+  OutputNaming n = Album(0);
+  n.desDir = "/music/../ripped/";
+  EXPECT_EQ(BuildOutputFileName(n, 0), "/music/../ripped/01.mp3");
+}
+
+TEST(FileNamingTest, UniqueNamesCountFromTwo) {
+  TempFolder dir;
+  const std::string path = dir / "01-One.wav";
+  EXPECT_EQ(MakeUniqueFileName(path, 1), dir / "01-One (2).wav");
+  WriteText(dir / "01-One (2).wav", "x");
+  EXPECT_EQ(MakeUniqueFileName(path, 1), dir / "01-One (3).wav");
+  // The extension is the output format's.
+  EXPECT_EQ(MakeUniqueFileName(dir / "a.b.c", 2), dir / "a.b (2).mp3");
+}
+
+TEST(FileNamingTest, UniqueNameOfAFileWithoutExtensionStaysInItsFolder) {
+  TempFolder dir;
+  EXPECT_EQ(MakeUniqueFileName(dir / "sub.d/name", 1), dir / "sub.d/name (2).wav");
+}
+
+TEST(FileNamingTest, UniqueNameOfAnOverlongNameStaysWithinTheLimit) {
+  TempFolder dir;
+  const std::string stem(kMaxNameBytes - 4, 'x');
+  const std::string unique = MakeUniqueFileName(dir / (stem + ".wav"), 1);
+  EXPECT_EQ(BareFileName(unique).size(), kMaxNameBytes);
+  EXPECT_EQ(unique.substr(unique.size() - 8), " (2).wav");
+}
+
+TEST(FileNamingTest, PlaylistPathAndPathParts) {
+  EXPECT_EQ(BuildPlaylistPath("/out/A", "Live: 1991 "), "/out/A/Live_ 1991.m3u");
+  EXPECT_EQ(BuildPlaylistPath("/out", ".."), "/out/_.m3u");
+  EXPECT_EQ(BuildPlaylistPath("/out", std::string(300, 'z')), "/out/" + std::string(251, 'z') + ".m3u");
+  EXPECT_EQ(FolderOf("/a/b/c.wav"), "/a/b");
+  EXPECT_EQ(BareFileName("/a/b/c.wav"), "c.wav");
+  EXPECT_EQ(FolderOf("c.wav"), "");
+  EXPECT_EQ(BareFileName("c.wav"), "c.wav");
+}
+
+TEST(FileNamingTest, CurrentSettingsAndAlbumGiveThePath) {
+  DesDir = "/music/";
+  FileStyle = 11;
+  Separator = " - ";
+  OutputFormat = 1;
+  AlbumRecord.Artist = "Band";
+  AlbumRecord.Title = "Record";
+  AlbumRecord.TrackTitles = {"Opening", "Closing"};
+  EXPECT_EQ(BuildOutputFileName(1), "/music/Band/Record/02 - Closing.wav");
+  EXPECT_EQ(BuildOutputPrefix(), "/music/Band/Record/");
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+// The main function of every window test program: starts wx (under
+// `xvfb-run -a` in CI), turns every wx assert and every GTK/GLib critical
+// message into a failure of the running test, keeps wx's log off the screen,
+// then runs the tests.
+//
+// Listing the tests (--gtest_list_tests, used by ctest's discovery) needs no
+// display, so wx is not started for it.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/init.h>
+#include <wx/log.h>
+
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "tests/support/gui/gui_test_support.h"
+
+namespace {
+
+std::mutex g_warningsMutex;
+std::string g_warnings;
+bool g_failedOutsideTests = false;
+
+class GuiTestApp : public wxApp {
+ public:
+  bool OnInit() override { return true; }  // no command-line parsing: gtest owns argv
+};
+
+void Fail(const std::string& what) {
+  std::fprintf(stderr, "%s\n", what.c_str());
+  if (testing::UnitTest::GetInstance()->current_test_info() != nullptr) {
+    ADD_FAILURE() << what;
+  } else {
+    g_failedOutsideTests = true;
+  }
+}
+
+void OnWxAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+  Fail("wx assert at " + file.utf8_string() + ":" + std::to_string(line) + " in " + func.utf8_string() + ": " +
+       cond.utf8_string() + " " + msg.utf8_string());
+}
+
+// GLib's log levels and the shape of its structured log fields, as its
+// logging functions define them.
+constexpr int kGLogLevelError = 1 << 2;
+constexpr int kGLogLevelCritical = 1 << 3;
+constexpr int kGLogLevelWarning = 1 << 4;
+constexpr int kGLogWriterHandled = 1;
+struct GLogFieldView {
+  const char* key;
+  const void* value;
+  long length;  // -1: a NUL-terminated string
+};
+using GLogWriter = int (*)(int level, const GLogFieldView* fields, size_t count, void* data);
+GLogWriter g_defaultWriter = nullptr;
+
+std::string FieldText(const GLogFieldView* fields, size_t count, const char* key) {
+  for (size_t i = 0; i < count; ++i) {
+    if (std::strcmp(fields[i].key, key) != 0 || fields[i].value == nullptr) continue;
+    const char* text = static_cast<const char*>(fields[i].value);
+    return fields[i].length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(fields[i].length));
+  }
+  return {};
+}
+
+// Every GLib, GDK and GTK message passes here, whether logged the old way or
+// the structured way.
+int OnGLog(int level, const GLogFieldView* fields, size_t count, void* data) {
+  const std::string domain = FieldText(fields, count, "GLIB_DOMAIN");
+  const std::string text = (domain.empty() ? "GLib" : domain) + ": " + FieldText(fields, count, "MESSAGE");
+  if (level & (kGLogLevelCritical | kGLogLevelError)) {
+    Fail("critical message: " + text);
+    return kGLogWriterHandled;
+  }
+  if (level & kGLogLevelWarning) {
+    std::lock_guard lock(g_warningsMutex);
+    g_warnings += text + "\n";
+  }
+  return g_defaultWriter != nullptr ? g_defaultWriter(level, fields, count, data) : kGLogWriterHandled;
+}
+
+// GLib is loaded with GTK by wx; its functions are looked up at run time so
+// the tests need no GLib development headers.
+void InstallGLogWriter() {
+  using SetWriter = void (*)(GLogWriter, void*, void (*)(void*));
+  auto set = reinterpret_cast<SetWriter>(dlsym(RTLD_DEFAULT, "g_log_set_writer_func"));
+  g_defaultWriter = reinterpret_cast<GLogWriter>(dlsym(RTLD_DEFAULT, "g_log_writer_default"));
+  if (set != nullptr) set(&OnGLog, nullptr, nullptr);
+}
+
+class WarningReset : public testing::EmptyTestEventListener {
+  void OnTestStart(const testing::TestInfo&) override {
+    std::lock_guard lock(g_warningsMutex);
+    g_warnings.clear();
+  }
+};
+
+}  // namespace
+
+namespace gui_test {
+const std::string& GtkWarnings() { return g_warnings; }
+}  // namespace gui_test
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+
+  InstallGLogWriter();
+  wxApp::SetInstance(new GuiTestApp);
+  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
+    std::fprintf(stderr, "cannot start the window system (no display?)\n");
+    return 1;
+  }
+  wxSetAssertHandler(&OnWxAssert);
+  delete wxLog::SetActiveTarget(new wxLogStderr);
+  testing::UnitTest::GetInstance()->listeners().Append(new WarningReset);
+
+  int result = RUN_ALL_TESTS();
+  gui_test::PumpEvents();
+  wxTheApp->OnExit();
+  wxEntryCleanup();
+  if (g_failedOutsideTests && result == 0) result = 1;
+  return result;
+}

@@ -1,0 +1,65 @@
+// Helpers for window tests. The GUI test runner (gui_test_runner.cpp) starts
+// wx once per test program, fails the running test on any wx assert and on
+// any GTK/GLib critical message, and sends wx log output to stderr so no
+// window ever waits for a human.
+//
+// Input is simulated with constructed events delivered in-process (not with
+// the X server's input simulation), so several test programs can share one
+// virtual display in parallel. Modal dialogs are ended by an action that runs
+// once the dialog is on screen; a watchdog ends any modal dialog still open
+// long after that and fails the test instead of hanging it.
+#pragma once
+
+#include <wx/dialog.h>
+#include <wx/window.h>
+
+#include <functional>
+#include <string>
+
+namespace gui_test {
+
+// The result a modal dialog returns when the watchdog had to end it.
+inline constexpr int kWatchdogResult = -7777;
+
+// Runs `action` on the first shown modal dialog for which `match` holds (any
+// shown modal dialog when `match` is empty), once, from inside its modal
+// loop. If no such dialog appears, or the dialog is still open long after the
+// action ran, the watchdog ends it with kWatchdogResult and fails the test.
+void WhenModalShown(std::function<void(wxDialog&)> action, std::function<bool(wxDialog&)> match = {});
+
+// While it lives, any modal dialog that opens fails the test and is ended
+// with kWatchdogResult (for calls expected to return without showing one).
+class NoModalExpected {
+ public:
+  NoModalExpected();
+  ~NoModalExpected();
+  NoModalExpected(const NoModalExpected&) = delete;
+  NoModalExpected& operator=(const NoModalExpected&) = delete;
+
+ private:
+  class Guard;
+  Guard* guard_;
+};
+
+// Processes pending events and GTK work until `done` holds or a generous bound
+// passes; returns whether `done` held. Never used to measure time.
+bool PumpUntil(const std::function<bool()>& done);
+// Processes what is pending now.
+void PumpEvents();
+
+// A click on a push button, check box (toggles it) or radio button, as the
+// control reports it to its dialog.
+void Click(wxWindow* control);
+// A key press as the dialog's keyboard hook sees it first.
+void PressKey(wxWindow* topLevel, int keyCode, bool ctrl = false);
+// A left mouse press inside `window` at its centre.
+void MouseDown(wxWindow* window);
+
+// The text of the system clipboard, or "" when it holds none.
+std::string ReadClipboardText();
+
+// Messages GLib and GTK printed at warning level during the running test
+// (criticals fail the test by themselves).
+const std::string& GtkWarnings();
+
+}  // namespace gui_test

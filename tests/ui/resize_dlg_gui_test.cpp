@@ -1,0 +1,184 @@
+#include "ui/resize_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include "res/dialog_templates.h"
+#include "tests/support/gui/gui_test_support.h"
+
+namespace {
+
+// The sample dialog with its anchors; "maximised" is set by the test, since
+// there is no window manager on the test display to maximise for real.
+template <class Base>
+class SampleDlg : public Base {
+ public:
+  SampleDlg() : Base(res::kTestResizeDialog, nullptr) {}
+  bool zoomed = false;
+
+ protected:
+  bool OnInitDialog() override {
+    Base::OnInitDialog();
+    this->AddControls(res::kTestResizeAnchors);
+    return true;
+  }
+  bool IsZoomed() const override { return zoomed; }
+};
+
+using Sample = SampleDlg<ui::CResizeDlg>;
+
+// Dialogs made with Create live on the heap and go through Destroy.
+struct Destroyer {
+  void operator()(wxWindow* w) const {
+    w->Destroy();
+    gui_test::PumpEvents();
+  }
+};
+
+template <class T>
+std::unique_ptr<T, Destroyer> MakeShown() {
+  std::unique_ptr<T, Destroyer> dlg(new T);
+  EXPECT_TRUE(dlg->Create());
+  dlg->Show();
+  gui_test::PumpEvents();
+  return dlg;
+}
+
+// Resizes the client area and waits until the dialog has laid itself out.
+template <class T>
+void ResizeClient(T& dlg, int width, int height) {
+  dlg.SetClientSize(width, height);
+  const bool done = gui_test::PumpUntil([&] {
+    const RECT& p = dlg.Layout().Previous();
+    return dlg.Surface()->GetClientSize() == wxSize(width, height) && p.Width() == width && p.Height() == height;
+  });
+  ASSERT_TRUE(done) << "the dialog never reached " << width << "x" << height;
+}
+
+wxRect RectOf(const ui::CResizeDlg& dlg, int id) { return dlg.GetDlgItem(id)->GetRect(); }
+
+TEST(ResizeDlg, ControlsFollowTheAnchorsOfTheirTable) {
+  auto dlg = MakeShown<Sample>();
+  const wxSize start = dlg->GetClientSize();
+  const wxRect list = RectOf(*dlg, res::IDC_TEST_LIST);
+  const wxRect edit = RectOf(*dlg, res::IDC_TEST_EDIT);
+  const wxRect ok = RectOf(*dlg, IDOK);
+  const wxRect title = RectOf(*dlg, res::IDC_TEST_TITLE);
+  const wxRect option = RectOf(*dlg, res::IDC_TEST_OPTION);
+  ASSERT_EQ(dlg->Layout().Items().size(), res::kTestResizeAnchors.size());
+
+  const int dw = 120;
+  const int dh = 80;
+  ResizeClient(*dlg, start.x + dw, start.y + dh);
+  // Stretch both ways.
+  EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_LIST), wxRect(list.x, list.y, list.width + dw, list.height + dh));
+  // Stretch across, move down.
+  EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_EDIT), wxRect(edit.x, edit.y + dh, edit.width + dw, edit.height));
+  // Move with the corner.
+  EXPECT_EQ(RectOf(*dlg, IDOK), wxRect(ok.x + dw, ok.y + dh, ok.width, ok.height));
+  // Centred across at its starting fraction, kept vertically.
+  const double fraction = (title.x + title.width / 2.0) / start.x;
+  EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_TITLE),
+            wxRect(static_cast<int>((start.x + dw) * fraction - title.width * 0.5), title.y, title.width, title.height));
+  // Not registered: untouched.
+  EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_OPTION), option);
+
+  ResizeClient(*dlg, start.x, start.y);
+  EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_LIST), list);
+  EXPECT_EQ(RectOf(*dlg, IDOK), ok);
+}
+
+TEST(ResizeDlg, ShrinkingPastZeroNeverAppliesANegativeSizeAndGrowingBackRestores) {
+  auto dlg = MakeShown<Sample>();
+  const wxSize start = dlg->GetClientSize();
+  const wxRect list = RectOf(*dlg, res::IDC_TEST_LIST);
+  // Far smaller than the list: its stored width turns negative.
+  const int width = (start.x - list.width) / 2;
+  const int height = (start.y - list.height) / 2;
+  ResizeClient(*dlg, width, height);
+  const wxRect shrunk = RectOf(*dlg, res::IDC_TEST_LIST);
+  EXPECT_EQ(shrunk.x, list.x);
+  EXPECT_GE(shrunk.width, 0);
+  EXPECT_GE(shrunk.height, 0);
+  EXPECT_LT(dlg->Layout().Items()[1].stored.Width(), 0);  // kept inverted in the layout
+  ResizeClient(*dlg, start.x, start.y);
+  EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_LIST), list);
+  // The test runner fails the test on any GTK critical message (negative sizes).
+}
+
+TEST(ResizeDlg, TheGripSitsInTheLowerRightCornerAndHidesWhileMaximised) {
+  auto dlg = MakeShown<Sample>();
+  CSizeGripExt* grip = dlg->Grip();
+  ASSERT_NE(grip, nullptr);
+  EXPECT_TRUE(grip->IsTriangular());
+  EXPECT_FALSE(grip->IsTransparent());
+  EXPECT_FALSE(grip->AcceptsFocusFromKeyboard());
+  EXPECT_EQ(grip->HitTestCode(), HTBOTTOMRIGHT);
+  const wxSize size = grip->GetSize();
+  EXPECT_GE(size.x, 8);
+
+  ResizeClient(*dlg, 500, 350);
+  EXPECT_TRUE(grip->IsShown());
+  EXPECT_EQ(grip->GetPosition(), wxPoint(500 - size.x, 350 - size.y));
+
+  // What the dialog does on a maximise: the size change comes in while maximised.
+  dlg->zoomed = true;
+  ResizeClient(*dlg, 640, 480);
+  EXPECT_FALSE(grip->IsVisible());
+  EXPECT_FALSE(grip->IsShown());
+  dlg->zoomed = false;
+  ResizeClient(*dlg, 520, 360);
+  EXPECT_TRUE(grip->IsShown());
+  EXPECT_EQ(grip->GetPosition(), wxPoint(520 - size.x, 360 - size.y));
+}
+
+TEST(ResizeDlg, MinimisingLeavesEverythingAlone) {
+  auto dlg = MakeShown<Sample>();
+  ResizeClient(*dlg, 480, 320);
+  const wxRect list = RectOf(*dlg, res::IDC_TEST_LIST);
+  const wxPoint gripAt = dlg->Grip()->GetPosition();
+  dlg->OnSize(SIZE_MINIMIZED, 0, 0);
+  EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_LIST), list);
+  EXPECT_EQ(dlg->Layout().Previous().Width(), 480);
+  EXPECT_EQ(dlg->Grip()->GetPosition(), gripAt);
+}
+
+TEST(ResizeDlg, ControlsThatAreGoneAreSkippedAndUnknownIdsAreNotRegistered) {
+  auto dlg = MakeShown<Sample>();
+  EXPECT_FALSE(dlg->AddControl(4321, 1, 1, 1, 1, 0, -1, -1, -1, -1));
+  EXPECT_EQ(dlg->Layout().Items().size(), res::kTestResizeAnchors.size());
+  const wxRect ok = RectOf(*dlg, IDOK);
+  const wxSize start = dlg->GetClientSize();
+  delete dlg->GetDlgItem(res::IDC_TEST_LIST);
+  ResizeClient(*dlg, start.x + 30, start.y + 20);
+  EXPECT_EQ(RectOf(*dlg, IDOK), wxRect(ok.x + 30, ok.y + 20, ok.width, ok.height));
+}
+
+TEST(ResizeDlg, NoLimitsAreSetWithTheConstructionValues) {
+  auto dlg = MakeShown<Sample>();
+  EXPECT_EQ(dlg->GetMinSize(), wxDefaultSize);
+  EXPECT_EQ(dlg->GetMaxSize(), wxDefaultSize);
+  EXPECT_EQ(dlg->Layout().minTrackSize, (SIZE{0, 0}));
+}
+
+TEST(ResizeDlg, AFrameHostKeepsItsSurfaceFillingTheClientArea) {
+  using FrameSample = SampleDlg<ui::CResizeFrameDlg>;
+  auto frame = MakeShown<FrameSample>();
+  const wxRect ok = frame->GetDlgItem(IDOK)->GetRect();
+  const wxSize start = frame->GetClientSize();
+  ResizeClient(*frame, start.x + 40, start.y + 10);
+  EXPECT_EQ(frame->Surface()->GetSize(), frame->GetClientSize());
+  EXPECT_EQ(frame->GetDlgItem(IDOK)->GetRect(), wxRect(ok.x + 40, ok.y + 10, ok.width, ok.height));
+  EXPECT_EQ(frame->Grip()->GetParent(), frame->Surface());
+}
+
+TEST(ResizeDlg, ModalRunEndsWithTheButtonsNumber) {
+  Sample dlg;
+  gui_test::WhenModalShown([](wxDialog& shown) {
+    auto& d = dynamic_cast<Sample&>(shown);
+    EXPECT_EQ(d.Layout().Items().size(), res::kTestResizeAnchors.size());
+    gui_test::Click(d.GetDlgItem(IDCANCEL));
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
+}  // namespace

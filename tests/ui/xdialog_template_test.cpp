@@ -1,0 +1,275 @@
+#include "ui/core/xdialog_template.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+// Round numbers: base units 8 x 16 make a dialog unit 2 pixels each way, and
+// every character is 7 pixels wide.
+class FakeMetrics : public IXmbMetrics {
+ public:
+  SIZE BaseUnits() const override { return {8, 16}; }
+  int TextWidth(std::string_view text) const override {
+    int chars = 0;
+    for (char c : text) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return 7 * chars;
+  }
+  int LineHeight() const override { return 16; }
+  SIZE ScreenSize() const override { return {1280, 1024}; }
+  SIZE IconSize() const override { return {32, 32}; }
+  int ButtonExtra() const override { return buttonExtra; }
+  int CheckBoxExtra() const override { return 0; }
+  int buttonExtra = 0;
+};
+
+constexpr uint32_t kChooserType = MB_DONOTASKAGAIN | MB_NORESOURCE | MB_ICONEXCLAMATION;
+
+XMessageBoxParams ChooserParams() {
+  XMessageBoxParams p;
+  p.customButtons = "Play the Track\nRip the Track\nCancel\n";
+  return p;
+}
+
+CXDialogTemplate Chooser(XMessageBoxParams params = ChooserParams()) {
+  return CXDialogTemplate("Which Action Do You Wish to Perform?", "Choose Your Action", kChooserType, params,
+                          FakeMetrics());
+}
+
+const CXDialogItem* Find(const CXDialogTemplate& box, int id) {
+  for (const CXDialogItem& item : box.Items()) {
+    if (item.id == id) return &item;
+  }
+  return nullptr;
+}
+
+std::vector<int> ButtonIds(const CXDialogTemplate& box) {
+  std::vector<int> ids;
+  for (const CXDialogItem& item : box.Items()) {
+    if (item.kind == XmbItemKind::Button) ids.push_back(item.id);
+  }
+  return ids;
+}
+
+TEST(XDialogTemplate, TheActionChooserLaysOutAsComputed) {
+  const CXDialogTemplate box = Chooser();
+  EXPECT_EQ(ButtonIds(box), (std::vector<int>{23, 24, 25}));
+  EXPECT_EQ(box.DefaultButtonId(), 23);
+  ASSERT_NE(Find(box, kXmbCheckBoxId), nullptr);
+  EXPECT_EQ(Find(box, kXmbCheckBoxId)->text, "Don't ask me again");
+
+  const CXDialogItem* icon = Find(box, kXmbIconId);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ((std::array{icon->x, icon->y, icon->cx, icon->cy}), (std::array{4, 4, 16, 16}));
+  // Message: left 16 + icon margin 8 + icon 32, text 36 x 7 = 252 wide, one line.
+  const CXDialogItem* message = Find(box, kXmbFirstTextId);
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ((std::array{message->x, message->y, message->cx, message->cy}), (std::array{28, 8, 132, 15}));
+  EXPECT_EQ(message->text, "Which Action Do You Wish to Perform?");
+  // Buttons 118, 111 and 76 wide, 6 apart, centred in 349: row top 45 + 14.
+  const CXDialogItem* play = Find(box, 23);
+  const CXDialogItem* rip = Find(box, 24);
+  const CXDialogItem* cancel = Find(box, 25);
+  EXPECT_EQ((std::array{play->x, play->y, play->cx, play->cy}), (std::array{8, 29, 59, 12}));
+  EXPECT_EQ((std::array{rip->x, rip->cx}), (std::array{70, 56}));  // sizes round up
+  EXPECT_EQ((std::array{cancel->x, cancel->cx}), (std::array{128, 38}));
+  EXPECT_TRUE(play->isDefault);
+  EXPECT_FALSE(rip->isDefault);
+  // Check box at 17, 12 below the buttons; the client ends 8 below it.
+  const CXDialogItem* check = Find(box, kXmbCheckBoxId);
+  EXPECT_EQ((std::array{check->x, check->y, check->cx, check->cy}), (std::array{8, 47, 73, 10}));
+  EXPECT_EQ(box.ClientSizeDlu(), (SIZE{175, 62}));
+  EXPECT_EQ(box.Caption(), "Choose Your Action");
+}
+
+TEST(XDialogTemplate, TheLighterLookMovesTheIconAndRightAlignsTheButtons) {
+  XMessageBoxParams p;
+  p.options = kXmbVistaStyle;
+  const CXDialogTemplate box("Short", "T", MB_OKCANCEL | MB_ICONQUESTION, p, FakeMetrics());
+  const CXDialogItem* icon = Find(box, kXmbIconId);
+  EXPECT_EQ((std::array{icon->x, icon->y}), (std::array{12, 12}));  // 24 px
+  EXPECT_TRUE(box.HasBackgroundBrush());
+  // Buttons 76 + 12 = 88 wide, 24 + 2 high; right edge 16 px from the client's.
+  const CXDialogItem* cancel = Find(box, IDCANCEL);
+  ASSERT_NE(cancel, nullptr);
+  EXPECT_EQ(cancel->cx, 44);
+  EXPECT_EQ(cancel->cy, 13);
+  EXPECT_EQ((cancel->x + cancel->cx) * 2 + 16, box.ClientSizeDlu().cx * 2);
+  EXPECT_GE(box.ClientSizeDlu().cy, 35);  // at least 70 px
+  EXPECT_EQ(box.MessageAreaPx().top, 0);
+  EXPECT_EQ(box.MessageAreaPx().bottom, 16 + 61);
+}
+
+TEST(XDialogTemplate, LongMessagesWrapWithinTheWidthLimit) {
+  XMessageBoxParams p;
+  p.options = kXmbNarrow;  // a third of 1280 = 426 px, no icon
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "word ";
+  text += "\n\tindented";
+  const CXDialogTemplate box(text, "T", MB_OK, p, FakeMetrics());
+  const CXDialogItem* message = Find(box, kXmbFirstTextId);
+  const size_t lines = std::count(message->text.begin(), message->text.end(), '\n') + 1;
+  EXPECT_GT(lines, 3u);
+  EXPECT_LE(message->cx * 2, 426 + 12);
+  EXPECT_NE(message->text.find("        indented"), std::string::npos);  // tab to column 8
+}
+
+TEST(XDialogTemplate, WrapKeepsOverlongWordsWhole) {
+  const auto lines = WrapText("a " + std::string(30, 'x') + " b", 70, FakeMetrics());
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", std::string(30, 'x'), "b"}));
+  EXPECT_EQ(WrapText("", 70, FakeMetrics()), (std::vector<std::string>{""}));
+  EXPECT_EQ(WrapText("one\r\ntwo", 700, FakeMetrics()), (std::vector<std::string>{"one", "two"}));
+}
+
+TEST(XDialogTemplate, ButtonsGrowWhereTheToolkitNeedsMoreRoomThanTheTwentyPixels) {
+  FakeMetrics roomy;
+  roomy.buttonExtra = 36;
+  const CXDialogTemplate box("M", "T", MB_OK, ChooserParams(), roomy);
+  EXPECT_EQ(Find(box, 23)->cx, (98 + 36) / 2);  // "Play the Track": 14 characters
+  const CXDialogTemplate ok("M", "T", MB_OK, {}, roomy);
+  EXPECT_EQ(Find(ok, IDOK)->cx, 38);  // a short label still takes the standard width
+}
+
+TEST(XDialogTemplate, FiveCustomTextsGiveFourButtons) {
+  XMessageBoxParams p;
+  p.customButtons = "A\nB\nC\nD\nE\n";
+  const CXDialogTemplate box("M", "T", MB_OK, p, FakeMetrics());
+  EXPECT_EQ(ButtonIds(box), (std::vector<int>{23, 24, 25, 26}));
+}
+
+TEST(XDialogTemplate, DefaultButtonFallsBackToTheFirst) {
+  XMessageBoxParams p;
+  EXPECT_EQ(CXDialogTemplate("M", "T", MB_YESNO | MB_DEFBUTTON2, p, FakeMetrics()).DefaultButtonId(), IDNO);
+  EXPECT_EQ(CXDialogTemplate("M", "T", MB_OK | MB_DEFBUTTON4, p, FakeMetrics()).DefaultButtonId(), IDOK);
+  EXPECT_EQ(CXDialogTemplate("M", "T", MB_YESNOCANCEL | MB_DEFBUTTON6, p, FakeMetrics()).DefaultButtonId(), IDYES);
+  p.reportCallback = [](const std::string&, int) {};
+  const CXDialogTemplate withReport("M", "T", MB_OK | MB_DEFBUTTON2, p, FakeMetrics());
+  EXPECT_EQ(withReport.DefaultButtonId(), kXmbReportId);  // counts in creation order
+  EXPECT_EQ(withReport.EndingButtonIds(), std::vector<int>{IDOK});
+}
+
+TEST(XDialogTemplate, MissingCaptionReadsError) {
+  EXPECT_EQ(CXDialogTemplate("M", "", MB_OK, {}, FakeMetrics()).Caption(), "Error");
+}
+
+TEST(XDialogTemplate, ButtonsEndTheBoxWithTheirIdAndTheCheckBoxBit) {
+  CXDialogTemplate box = Chooser();
+  auto r = box.OnCommand(24, true);
+  EXPECT_TRUE(r.end);
+  EXPECT_EQ(r.result, 24u | MB_DONOTASKAGAIN);
+  EXPECT_FALSE(r.writeAnswer);  // no value name: nothing to remember
+  EXPECT_TRUE(box.Ended());
+  EXPECT_EQ(box.Result(), 24u | MB_DONOTASKAGAIN);
+
+  XMessageBoxParams p = ChooserParams();
+  p.valueNameSource = "chooser";
+  CXDialogTemplate named = Chooser(p);
+  r = named.OnCommand(23, true);
+  EXPECT_TRUE(r.writeAnswer);
+  CXDialogTemplate unticked = Chooser(p);
+  r = unticked.OnCommand(23, false);
+  EXPECT_EQ(r.result, 23u);
+  EXPECT_FALSE(r.writeAnswer);
+}
+
+TEST(XDialogTemplate, CancelFollowsTheButtonSet) {
+  CXDialogTemplate ok("M", "T", MB_OK, {}, FakeMetrics());
+  EXPECT_EQ(ok.EscapeCommand(), IDCANCEL);
+  auto r = ok.OnCommand(IDCANCEL, false);
+  EXPECT_TRUE(r.end);
+  EXPECT_EQ(r.result, static_cast<uint32_t>(IDOK));
+
+  CXDialogTemplate yesNo("M", "T", MB_YESNO, {}, FakeMetrics());
+  EXPECT_FALSE(yesNo.EscapeCommand().has_value());
+  EXPECT_FALSE(yesNo.CloseAllowed());
+  EXPECT_FALSE(yesNo.OnCommand(IDCANCEL, false).end);
+  EXPECT_FALSE(yesNo.Ended());
+
+  CXDialogTemplate retry("M", "T", MB_RETRYCANCEL | MB_DONOTSHOWAGAIN, {}, FakeMetrics());
+  r = retry.OnCommand(IDCANCEL, true);
+  EXPECT_EQ(r.result, static_cast<uint32_t>(IDCANCEL));  // Cancel carries no check box bit
+}
+
+TEST(XDialogTemplate, HelpCheckBoxAndReportLeaveTheBoxOpen) {
+  XMessageBoxParams p;
+  p.reportCallback = [](const std::string&, int) {};
+  CXDialogTemplate box("M", "T", MB_OK, p, FakeMetrics());
+  EXPECT_FALSE(box.OnCommand(kXmbHelpId, false).end);
+  EXPECT_FALSE(box.OnCommand(kXmbCheckBoxId, false).end);
+  auto r = box.OnCommand(kXmbReportId, false);
+  EXPECT_TRUE(r.callReport);
+  EXPECT_FALSE(r.end);
+  EXPECT_FALSE(box.Ended());
+}
+
+TEST(XDialogTemplate, TheTimeOutCountsDownOnTheDefaultButtonThenPressesIt) {
+  XMessageBoxParams p;
+  p.timeoutSeconds = 3;
+  CXDialogTemplate box("M", "T", MB_OK, p, FakeMetrics());
+  EXPECT_TRUE(box.TimeoutRunning());
+  std::vector<std::string> texts;
+  CXDialogTemplate::Reaction r;
+  for (int tick = 0; tick < 10 && !r.end; ++tick) {
+    r = box.OnTimeoutTick(false);
+    if (!r.end && r.defaultButtonText) texts.push_back(*r.defaultButtonText);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"OK = 3", "OK = 2", "OK = 1"}));
+  EXPECT_TRUE(r.end);
+  EXPECT_EQ(r.result, 1u | MB_TIMEOUT);
+  EXPECT_EQ(r.defaultButtonText, "OK");
+  EXPECT_FALSE(box.TimeoutRunning());
+  // Buttons are wider by the countdown room: 76 + 26 px.
+  EXPECT_EQ(Find(box, IDOK)->cx, 51);
+}
+
+TEST(XDialogTemplate, ATimedOutCancelDefaultKeepsItsOwnId) {
+  XMessageBoxParams p;
+  p.timeoutSeconds = 1;
+  CXDialogTemplate box("M", "T", MB_OKCANCEL | MB_DEFBUTTON2 | MB_DONOTASKAGAIN, p, FakeMetrics());
+  box.OnTimeoutTick(true);
+  const auto r = box.OnTimeoutTick(true);
+  EXPECT_EQ(r.result, 2u | MB_TIMEOUT | MB_DONOTASKAGAIN);
+}
+
+TEST(XDialogTemplate, AClickStopsTheCountdown) {
+  XMessageBoxParams p;
+  p.timeoutSeconds = 5000;  // counts from 10
+  CXDialogTemplate box("M", "T", MB_OK, p, FakeMetrics());
+  EXPECT_EQ(box.OnTimeoutTick(false).defaultButtonText, "OK = 10");
+  const auto r = box.OnClick();
+  EXPECT_TRUE(r.stopCountdown);
+  EXPECT_EQ(r.defaultButtonText, "OK");
+  EXPECT_FALSE(box.TimeoutRunning());
+  EXPECT_FALSE(box.OnTimeoutTick(false).end);
+  EXPECT_FALSE(box.OnClick().stopCountdown);
+}
+
+TEST(XDialogTemplate, DisabledSecondsCountDownInTheCaptionAndHoldEscape) {
+  XMessageBoxParams p;
+  p.disabledSeconds = 2;
+  CXDialogTemplate box("M", "Caption", MB_OKCANCEL, p, FakeMetrics());
+  EXPECT_TRUE(box.ButtonsDisabled());
+  EXPECT_FALSE(box.EscapeCommand().has_value());
+  EXPECT_EQ(box.OnDisabledTick().caption, "Caption 2");
+  EXPECT_EQ(box.OnDisabledTick().caption, "Caption 1");
+  const auto r = box.OnDisabledTick();
+  EXPECT_TRUE(r.enableButtons);
+  EXPECT_EQ(r.caption, "Caption");
+  EXPECT_FALSE(box.ButtonsDisabled());
+  EXPECT_EQ(box.EscapeCommand(), IDCANCEL);
+  EXPECT_FALSE(box.OnDisabledTick().caption.has_value());
+}
+
+TEST(XDialogTemplate, ARememberedAnswerMustNameAButtonOfThisBox) {
+  const CXDialogTemplate box = Chooser();
+  EXPECT_TRUE(box.AcceptsRememberedAnswer(24u | MB_DONOTASKAGAIN));
+  EXPECT_TRUE(box.AcceptsRememberedAnswer(25u | MB_DONOTSHOWAGAIN));
+  EXPECT_FALSE(box.AcceptsRememberedAnswer(24u));                     // no check box bit
+  EXPECT_FALSE(box.AcceptsRememberedAnswer(IDNO | MB_DONOTASKAGAIN));  // not a button here
+  EXPECT_FALSE(box.AcceptsRememberedAnswer(IDOK | MB_DONOTASKAGAIN));
+  EXPECT_FALSE(box.AcceptsRememberedAnswer(0));
+  EXPECT_FALSE(box.AcceptsRememberedAnswer(0xFFFFFFFFu));
+}
+
+}  // namespace

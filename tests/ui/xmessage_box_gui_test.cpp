@@ -1,0 +1,253 @@
+#include "ui/xmessage_box.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/filename.h>
+#include <wx/stattext.h>
+#include <wx/stdpaths.h>
+
+#include <filesystem>
+
+#include "tests/support/gui/gui_test_support.h"
+#include "ui/core/profile_store.h"
+
+namespace {
+
+constexpr uint32_t kChooserType = MB_DONOTASKAGAIN | MB_NORESOURCE | MB_ICONEXCLAMATION | MB_NOSOUND;
+const std::string kChooserText = "Which Action Do You Wish to Perform?";
+const std::string kChooserCaption = "Choose Your Action";
+
+XMessageBoxParams ChooserParams() {
+  XMessageBoxParams p;
+  p.customButtons = "Play the Track\nRip the Track\nCancel\n";
+  return p;
+}
+
+// Runs `action` on the box once it is on screen.
+void OnBox(std::function<void(CXMessageDialog&)> action) {
+  gui_test::WhenModalShown(
+      [action](wxDialog& d) { action(dynamic_cast<CXMessageDialog&>(d)); },
+      [](wxDialog& d) { return d.GetName() == CXMessageDialog::kWindowName; });
+}
+
+wxString LabelOf(CXMessageDialog& box, int id) {
+  wxWindow* w = box.GetDlgItem(id);
+  return w != nullptr ? w->GetLabel() : wxString("<missing>");
+}
+
+class XMessageBoxTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/qcr-xmbgui-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    AppProfile().SetPath(dir_ + "/test.profile");
+  }
+  void TearDown() override {
+    AppProfile().SetPath("");
+    std::filesystem::remove_all(dir_);
+  }
+  static std::string ProgramName() {
+    return wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetFullName().utf8_string();
+  }
+  std::string dir_;
+};
+
+TEST_F(XMessageBoxTest, TheActionChooserReturnsTheClickedButtonAndTheCheckBox) {
+  OnBox([](CXMessageDialog& box) {
+    EXPECT_EQ(box.GetTitle(), kChooserCaption);
+    EXPECT_EQ(LabelOf(box, 23), "Play the Track");
+    EXPECT_EQ(LabelOf(box, 24), "Rip the Track");
+    EXPECT_EQ(LabelOf(box, 25), "Cancel");
+    EXPECT_EQ(LabelOf(box, kXmbCheckBoxId), "Don't ask me again");
+    EXPECT_EQ(box.GetDlgItem(IDOK), nullptr);
+    EXPECT_FALSE(box.GetDlgItemAs<wxCheckBox>(kXmbCheckBoxId)->GetValue());
+    EXPECT_NE(box.GetDlgItem(kXmbIconId), nullptr);
+    auto* message = box.GetDlgItemAs<wxStaticText>(kXmbFirstTextId);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->GetLabelText(), kChooserText);
+    gui_test::Click(box.GetDlgItem(kXmbCheckBoxId));
+    gui_test::Click(box.GetDlgItem(24));
+  });
+  const XMessageBoxParams params = ChooserParams();
+  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), 24 | MB_DONOTASKAGAIN);
+}
+
+TEST_F(XMessageBoxTest, TheBoxFitsItsControls) {
+  OnBox([](CXMessageDialog& box) {
+    const wxRect client(wxPoint(0, 0), box.GetClientSize());
+    wxRect previous;
+    for (int id : {23, 24, 25}) {
+      const wxRect r = box.GetDlgItem(id)->GetRect();
+      EXPECT_TRUE(client.Contains(r)) << id;
+      EXPECT_GE(r.width, box.GetDlgItem(id)->GetBestSize().x) << id;  // the label fits
+      if (!previous.IsEmpty()) {
+        EXPECT_GT(r.x, previous.GetRight()) << id;
+      }
+      previous = r;
+    }
+    EXPECT_TRUE(client.Contains(box.GetDlgItem(kXmbCheckBoxId)->GetRect()));
+    EXPECT_GT(box.GetDlgItem(kXmbCheckBoxId)->GetRect().y, previous.GetBottom());
+    gui_test::Click(box.GetDlgItem(25));
+  });
+  const XMessageBoxParams params = ChooserParams();
+  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), 25);
+}
+
+TEST_F(XMessageBoxTest, EscapeGivesOkInAnOkBoxAndNothingInAYesNoBox) {
+  OnBox([](CXMessageDialog& box) { gui_test::PressKey(&box, WXK_ESCAPE); });
+  EXPECT_EQ(XMessageBox(nullptr, "M", "T", MB_OK | MB_NOSOUND), IDOK);
+
+  OnBox([](CXMessageDialog& box) {
+    gui_test::PressKey(&box, WXK_ESCAPE);
+    box.Close();
+    gui_test::PumpEvents();
+    EXPECT_TRUE(box.IsModal());  // neither Escape nor the close box ends it
+    gui_test::Click(box.GetDlgItem(IDNO));
+  });
+  EXPECT_EQ(XMessageBox(nullptr, "M", "T", MB_YESNO | MB_NOSOUND), IDNO);
+
+  // With custom buttons the type's set still decides: an OK set gives IDOK.
+  OnBox([](CXMessageDialog& box) { gui_test::PressKey(&box, WXK_ESCAPE); });
+  const XMessageBoxParams params = ChooserParams();
+  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), IDOK);
+}
+
+TEST_F(XMessageBoxTest, TheTimeOutCountsDownOnTheDefaultButtonAndPressesIt) {
+  std::vector<wxString> labels;
+  OnBox([&labels](CXMessageDialog& box) {
+    // Drive timer 1 by hand: each call is one second.
+    EXPECT_TRUE(box.IsTimerRunning(CXMessageDialog::kTimeoutTimer));
+    for (int i = 0; i < 3; ++i) {
+      box.OnTimer(CXMessageDialog::kTimeoutTimer);
+      labels.push_back(LabelOf(box, IDOK));
+    }
+    box.OnTimer(CXMessageDialog::kTimeoutTimer);
+  });
+  XMessageBoxParams params;
+  params.timeoutSeconds = 3;
+  const int result = XMessageBox(nullptr, "M", "T", MB_OK | MB_NOSOUND, &params);
+  EXPECT_EQ(labels, (std::vector<wxString>{"OK = 3", "OK = 2", "OK = 1"}));
+  EXPECT_EQ(static_cast<uint32_t>(result), IDOK | MB_TIMEOUT);
+}
+
+TEST_F(XMessageBoxTest, TheRealTimerEndsTheBoxByItself) {
+  OnBox([](CXMessageDialog& box) { EXPECT_EQ(box.Model().DefaultButtonId(), IDYES); });
+  XMessageBoxParams params;
+  params.timeoutSeconds = 1;
+  const int result = XMessageBox(nullptr, "M", "T", MB_YESNO | MB_NOSOUND, &params);
+  EXPECT_EQ(static_cast<uint32_t>(result), IDYES | MB_TIMEOUT);
+}
+
+TEST_F(XMessageBoxTest, AClickInTheBoxStopsTheCountdown) {
+  OnBox([](CXMessageDialog& box) {
+    box.OnTimer(CXMessageDialog::kTimeoutTimer);
+    EXPECT_EQ(LabelOf(box, IDOK), "OK = 10");
+    gui_test::MouseDown(box.GetDlgItem(kXmbFirstTextId));
+    EXPECT_FALSE(box.IsTimerRunning(CXMessageDialog::kTimeoutTimer));
+    EXPECT_EQ(LabelOf(box, IDOK), "OK");
+    gui_test::Click(box.GetDlgItem(IDOK));
+  });
+  XMessageBoxParams params;
+  params.timeoutSeconds = 5000;
+  EXPECT_EQ(XMessageBox(nullptr, "M", "T", MB_OK | MB_NOSOUND, &params), IDOK);
+}
+
+TEST_F(XMessageBoxTest, ButtonsWaitOutTheDisabledSeconds) {
+  OnBox([](CXMessageDialog& box) {
+    EXPECT_FALSE(box.GetDlgItem(IDOK)->IsEnabled());
+    EXPECT_FALSE(box.GetDlgItem(IDCANCEL)->IsEnabled());
+    gui_test::PressKey(&box, WXK_ESCAPE);
+    EXPECT_TRUE(box.IsModal());
+    box.OnTimer(CXMessageDialog::kDisabledTimer);
+    EXPECT_EQ(box.GetTitle(), "T 2");
+    box.OnTimer(CXMessageDialog::kDisabledTimer);
+    EXPECT_EQ(box.GetTitle(), "T 1");
+    box.OnTimer(CXMessageDialog::kDisabledTimer);
+    EXPECT_EQ(box.GetTitle(), "T");
+    EXPECT_TRUE(box.GetDlgItem(IDOK)->IsEnabled());
+    EXPECT_FALSE(box.IsTimerRunning(CXMessageDialog::kDisabledTimer));
+    gui_test::PressKey(&box, WXK_ESCAPE);
+  });
+  XMessageBoxParams params;
+  params.disabledSeconds = 2;
+  EXPECT_EQ(XMessageBox(nullptr, "M", "T", MB_OKCANCEL | MB_NOSOUND, &params), IDCANCEL);
+}
+
+TEST_F(XMessageBoxTest, ATickedAnswerIsRememberedAndReturnedWithoutTheBox) {
+  XMessageBoxParams params = ChooserParams();
+  params.companyKey = "Test Company";
+  params.valueNameSource = "double-click";
+  OnBox([](CXMessageDialog& box) {
+    gui_test::Click(box.GetDlgItem(kXmbCheckBoxId));
+    gui_test::Click(box.GetDlgItem(23));
+  });
+  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), 23 | MB_DONOTASKAGAIN);
+  const std::string key = RememberedAnswerKey("Test Company", ProgramName());
+  EXPECT_EQ(ReadRememberedAnswer(AppProfile(), key, RememberedValueName("double-click", 0)), 23u | MB_DONOTASKAGAIN);
+
+  gui_test::NoModalExpected guard;
+  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), 23 | MB_DONOTASKAGAIN);
+}
+
+TEST_F(XMessageBoxTest, ARememberedAnswerForAnotherButtonDoesNotCount) {
+  XMessageBoxParams params = ChooserParams();
+  params.valueNameSource = "double-click";
+  params.valueNameNumber = 3;
+  const std::string key = RememberedAnswerKey("", ProgramName());
+  // A stale or edited value: "No" is no button of this box.
+  WriteRememberedAnswer(AppProfile(), key, RememberedValueName("double-click", 3), IDNO | MB_DONOTASKAGAIN);
+  OnBox([](CXMessageDialog& box) { gui_test::Click(box.GetDlgItem(25)); });
+  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), 25);
+  // Unticked: nothing new is remembered.
+  EXPECT_EQ(ReadRememberedAnswer(AppProfile(), key, RememberedValueName("double-click", 3)), IDNO | MB_DONOTASKAGAIN);
+}
+
+TEST_F(XMessageBoxTest, CtrlCCopiesTheBoxAsText) {
+  OnBox([](CXMessageDialog& box) {
+    gui_test::PressKey(&box, 'C', true);
+    EXPECT_EQ(gui_test::ReadClipboardText(),
+              "---------------------------\r\nT\r\n---------------------------\r\nM\r\n"
+              "---------------------------\r\nOK   \r\n---------------------------\r\n");
+    EXPECT_TRUE(box.IsModal());  // the key only copies
+    gui_test::Click(box.GetDlgItem(IDOK));
+  });
+  EXPECT_EQ(XMessageBox(nullptr, "M", "T", MB_OK | MB_NOSOUND), IDOK);
+}
+
+TEST_F(XMessageBoxTest, ReportCallsBackAndTheBoxStays) {
+  std::string reported;
+  int data = 0;
+  XMessageBoxParams params;
+  params.reportCaption = "Send &Report";
+  params.reportData = 99;
+  params.reportCallback = [&](const std::string& message, int d) {
+    reported = message;
+    data = d;
+  };
+  OnBox([](CXMessageDialog& box) {
+    EXPECT_EQ(LabelOf(box, kXmbReportId), "Send &Report");
+    gui_test::Click(box.GetDlgItem(kXmbReportId));
+    EXPECT_TRUE(box.IsModal());
+    gui_test::Click(box.GetDlgItem(IDOK));
+  });
+  EXPECT_EQ(XMessageBox(nullptr, "Broken", "T", MB_OK | MB_NOSOUND, &params), IDOK);
+  EXPECT_EQ(reported, "Broken");
+  EXPECT_EQ(data, 99);
+}
+
+TEST_F(XMessageBoxTest, StringIdsAreLookedUpAndAMissingCaptionReadsError) {
+  XMessageBoxParams params;
+  params.loadString = [](int id) { return id == 7001 ? std::string("From the table") : std::string(); };
+  OnBox([](CXMessageDialog& box) {
+    EXPECT_EQ(box.GetTitle(), "Error");
+    EXPECT_EQ(box.GetDlgItemAs<wxStaticText>(kXmbFirstTextId)->GetLabelText(), "From the table");
+    EXPECT_EQ(LabelOf(box, IDYES), "&Yes");
+    gui_test::Click(box.GetDlgItem(IDYES));
+  });
+  EXPECT_EQ(XMessageBox(nullptr, 7001, 0, MB_YESNO | MB_ICONQUESTION | MB_NOSOUND, &params), IDYES);
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+// Placement records, their checks and the per-dialog placement store.
+#include "ui/core/window_placement.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "ui/core/profile_store.h"
+
+namespace {
+
+using WP = WindowPlacement;
+
+// The show overrides a user can put into the profile's unnamed value.
+constexpr std::int32_t kOverrideKeep = 1;
+constexpr std::int32_t kOverrideNormal = 2;
+constexpr std::int32_t kOverrideMaximized = 3;
+constexpr std::int32_t kOverrideMinimized = 4;
+
+// The least part of a window that must lie on a screen to count as visible.
+constexpr std::int64_t kMinVisible = 32;
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+std::uint32_t GetU32(const std::vector<std::uint8_t>& in, std::size_t& pos) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= std::uint32_t{in[pos++]} << (8 * i);
+  return v;
+}
+
+std::int32_t GetI32(const std::vector<std::uint8_t>& in, std::size_t& pos) {
+  return static_cast<std::int32_t>(GetU32(in, pos));
+}
+
+// The state a minimised window goes back to when it is restored.
+std::uint32_t RestoredShowCmd(std::uint32_t flags) {
+  return (flags & WP::WPF_RESTORETOMAXIMIZED) ? WP::SW_SHOWMAXIMIZED : WP::SW_SHOWNORMAL;
+}
+
+std::int32_t ClampToInt32(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+bool IsMinimisedShowCmd(std::uint32_t showCmd) {
+  return showCmd == WP::SW_SHOWMINIMIZED || showCmd == WP::SW_MINIMIZE || showCmd == WP::SW_SHOWMINNOACTIVE ||
+         showCmd == WP::SW_FORCEMINIMIZE;
+}
+
+std::vector<std::uint8_t> EncodePlacement(const WindowPlacement& p) {
+  std::vector<std::uint8_t> out;
+  out.reserve(kWindowPlacementSize);
+  for (std::uint32_t v : {p.length, p.flags, p.showCmd}) PutU32(out, v);
+  for (std::int32_t v :
+       {p.minPosition.x, p.minPosition.y, p.maxPosition.x, p.maxPosition.y, p.normalPosition.left,
+        p.normalPosition.top, p.normalPosition.right, p.normalPosition.bottom}) {
+    PutU32(out, static_cast<std::uint32_t>(v));
+  }
+  return out;
+}
+
+std::optional<WindowPlacement> DecodePlacement(const std::vector<std::uint8_t>& bytes) {
+  if (bytes.size() != kWindowPlacementSize) return std::nullopt;
+  std::size_t pos = 0;
+  WindowPlacement p;
+  p.length = GetU32(bytes, pos);
+  p.flags = GetU32(bytes, pos);
+  p.showCmd = GetU32(bytes, pos);
+  p.minPosition = {GetI32(bytes, pos), GetI32(bytes, pos)};
+  p.maxPosition = {GetI32(bytes, pos), GetI32(bytes, pos)};
+  p.normalPosition.left = GetI32(bytes, pos);
+  p.normalPosition.top = GetI32(bytes, pos);
+  p.normalPosition.right = GetI32(bytes, pos);
+  p.normalPosition.bottom = GetI32(bytes, pos);
+  if (p.length != kWindowPlacementSize) return std::nullopt;
+  if (p.normalPosition.Width() < 0 || p.normalPosition.Height() < 0) return std::nullopt;
+  return p;
+}
+
+PlacementRect CentreRectOn(const PlacementRect& rect, const PlacementRect& screen) {
+  const std::int64_t w = rect.Width(), h = rect.Height();
+  const std::int64_t sw = screen.Width(), sh = screen.Height();
+  return {ClampToInt32(screen.left + (sw - w) / 2), ClampToInt32(screen.top + (sh - h) / 2),
+          ClampToInt32(screen.left + (sw + w) / 2), ClampToInt32(screen.top + (sh + h) / 2)};
+}
+
+bool IsRectOnScreens(const PlacementRect& rect, const std::vector<PlacementRect>& screens) {
+  const std::int64_t needW = std::min(rect.Width(), kMinVisible);
+  const std::int64_t needH = std::min(rect.Height(), kMinVisible);
+  for (const PlacementRect& s : screens) {
+    const std::int64_t w = std::int64_t{std::min(rect.right, s.right)} - std::max(rect.left, s.left);
+    const std::int64_t h = std::int64_t{std::min(rect.bottom, s.bottom)} - std::max(rect.top, s.top);
+    if (w >= needW && h >= needH && w >= 0 && h >= 0) return true;
+  }
+  return false;
+}
+
+bool MoveOntoScreen(PlacementRect& rect, const std::vector<PlacementRect>& screens,
+                    const PlacementRect& primary) {
+  if (IsRectOnScreens(rect, screens)) return false;
+  PlacementRect sized = rect;
+  sized.right = ClampToInt32(sized.left + std::min(rect.Width(), primary.Width()));
+  sized.bottom = ClampToInt32(sized.top + std::min(rect.Height(), primary.Height()));
+  rect = CentreRectOn(sized, primary);
+  return true;
+}
+
+WindowPlacementStore::WindowPlacementStore() : WindowPlacementStore(AppProfile()) {}
+
+WindowPlacementStore::WindowPlacementStore(ProfileStore& profile) : profile_(profile) {}
+
+void WindowPlacementStore::ReadShowOverride(const std::string& section) {
+  showOverride_ = profile_.GetProfileInt(section, "", 0);
+}
+
+void WindowPlacementStore::MapShowState(std::uint32_t& showCmd, std::uint32_t flags, bool modal) const {
+  switch (showOverride_) {
+    case kOverrideKeep:
+      break;
+    case kOverrideNormal:
+      showCmd = WP::SW_SHOWNORMAL;
+      break;
+    case kOverrideMaximized:
+      showCmd = WP::SW_SHOWMAXIMIZED;
+      break;
+    case kOverrideMinimized:
+      showCmd = WP::SW_SHOWMINIMIZED;
+      break;
+    default:
+      if (showCmd == WP::SW_SHOWMINIMIZED) showCmd = RestoredShowCmd(flags);
+      break;
+  }
+  if (modal && IsMinimisedShowCmd(showCmd)) showCmd = RestoredShowCmd(flags);
+}
+
+void WindowPlacementStore::CentreOnScreen(WindowPlacement& placement,
+                                          const std::vector<PlacementRect>& screens) {
+  if (screens.empty()) return;
+  placement.normalPosition = CentreRectOn(placement.normalPosition, screens.front());
+}
+
+int WindowPlacementStore::Load(IPlacementWindow& window, const std::string& entry,
+                               const std::string& section) {
+  if (firstLoad_ == 1) {
+    WindowPlacement initial;
+    initial.length = kWindowPlacementSize;
+    if (!window.GetWindowPlacement(initial)) return 0;
+    firstLoad_ = 0;
+    default_ = initial;
+    CentreOnScreen(default_, window.GetScreens());
+    haveDefault_ = true;
+    ReadShowOverride(section);
+  }
+  std::vector<std::uint8_t> bytes;
+  std::optional<WindowPlacement> saved;
+  if (profile_.GetProfileBinary(section, entry, bytes)) saved = DecodePlacement(bytes);
+  if (!saved) {
+    current_ = default_;
+    return 0;
+  }
+  current_ = *saved;
+  MapShowState(current_.showCmd, current_.flags, window.IsModalWindow());
+  const std::vector<PlacementRect> screens = window.GetScreens();
+  if (!screens.empty()) MoveOntoScreen(current_.normalPosition, screens, screens.front());
+  return window.SetWindowPlacement(current_) ? 1 : 0;
+}
+
+void WindowPlacementStore::Apply(IPlacementWindow& window) {
+  if (haveDefault_) window.SetWindowPlacement(default_);
+}
+
+int WindowPlacementStore::Save(IPlacementWindow& window, const std::string& entry,
+                               const std::string& section) {
+  // A store saved before any load must not replace the user's override with 0.
+  if (firstLoad_ == 1) ReadShowOverride(section);
+  WindowPlacement now;
+  now.length = kWindowPlacementSize;
+  if (!window.GetWindowPlacement(now)) return 0;
+  current_ = now;
+  if (!profile_.WriteProfileBinary(section, entry, EncodePlacement(current_))) return 0;
+  return profile_.WriteProfileInt(section, "", showOverride_) ? 1 : 0;
+}

@@ -1,0 +1,168 @@
+// The resizable dialog base: feeds size changes to the anchor arithmetic and
+// applies its moves in one batch.
+#include "ui/resize_dlg.h"
+
+#include <wx/dc.h>
+#include <wx/region.h>
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+RECT ToRECT(const wxRect& r) { return {r.x, r.y, r.x + r.width, r.y + r.height}; }
+
+wxRect ToWxRect(const RECT& r) { return {r.left, r.top, std::max(0, r.Width()), std::max(0, r.Height())}; }
+
+}  // namespace
+
+template <class Host>
+const MapRow<CResizeDlgT<Host>> CResizeDlgT<Host>::kMessageMap[] = {
+    // No sizing-edge row: GTK reports no dragged edge (see OnSizing).
+    OnWmSize(&CResizeDlgT::OnSize),
+    // Minimum and maximum sizes are set once, in OnInitDialog (ApplyTrackLimits).
+    OnEvent(wxEVT_ERASE_BACKGROUND, wxID_ANY, &CResizeDlgT::OnEraseBkgnd),
+    OnEvent(wxEVT_MAXIMIZE, wxID_ANY, &CResizeDlgT::OnMaximize),
+};
+
+template <class Host>
+CResizeDlgT<Host>::CResizeDlgT(const DialogTemplate& tmpl, wxWindow* parent) : CDialogT<Host>(tmpl, parent) {
+  BindMessageMap(this, kMessageMap);
+}
+
+template <class Host>
+RECT CResizeDlgT<Host>::ClientRect() const {
+  // Only the sizes of these rectangles count. The window may not be on the
+  // screen yet (OnInitDialog runs before it is shown), so no screen origin.
+  const wxSize size = this->Surface()->GetClientSize();
+  return {0, 0, size.x, size.y};
+}
+
+template <class Host>
+bool CResizeDlgT<Host>::OnInitDialog() {
+  const bool result = CDialogT<Host>::OnInitDialog();
+  layout_.Init(ClientRect());
+  grip_ = new CSizeGripExt;
+  if (!grip_->CreateGrip(this->Surface(), true, true, false)) {
+    delete grip_;
+    grip_ = nullptr;
+  }
+  ApplyTrackLimits();
+  initialised_ = true;
+  return result;
+}
+
+template <class Host>
+bool CResizeDlgT<Host>::AddControl(int id, int horzA, int horzB, int vertA, int vertB, uint32_t flags,
+                                   double posRatioX, double sizeRatioX, double posRatioY, double sizeRatioY) {
+  wxWindow* control = this->GetDlgItem(id);
+  if (control == nullptr) return false;
+  const wxSize client = this->Surface()->GetClientSize();
+  layout_.AddControl({id, horzA, horzB, vertA, vertB, flags, posRatioX, sizeRatioX, posRatioY, sizeRatioY},
+                     ToRECT(control->GetRect()), RECT{0, 0, client.x, client.y});
+  return true;
+}
+
+template <class Host>
+void CResizeDlgT<Host>::AddControls(std::span<const ResizeAnchor> anchors) {
+  for (const ResizeAnchor& a : anchors) {
+    AddControl(a.id, a.horzA, a.horzB, a.vertA, a.vertB, a.flags, a.posRatioX, a.sizeRatioX, a.posRatioY,
+               a.sizeRatioY);
+  }
+}
+
+template <class Host>
+void CResizeDlgT<Host>::OnSize(unsigned type, int, int) {
+  this->FitSurface();
+  // Size changes while the window is being made come before anything is
+  // registered and before the grip exists.
+  if (!initialised_) return;
+  const ResizeLayout::SizeResult result = layout_.OnSize(type, ClientRect(), [this](int id) {
+    const wxWindow* control = this->GetDlgItem(id);
+    return control != nullptr ? std::optional<RECT>(ToRECT(control->GetRect())) : std::nullopt;
+  });
+  if (result.minimised) return;
+  ApplyMoves(result.moves);
+  UpdateGrip();
+  // The maximised state may be reported after the size change itself.
+  this->CallAfter([this] { UpdateGrip(); });
+}
+
+template <class Host>
+void CResizeDlgT<Host>::ApplyMoves(const std::vector<ResizeLayout::Move>& moves) {
+  if (moves.empty()) return;
+  wxWindow* surface = this->Surface();
+  bool repaint = false;
+  surface->Freeze();
+  for (const ResizeLayout::Move& move : moves) {
+    wxWindow* control = this->GetDlgItem(move.id);
+    if (control == nullptr) continue;
+    if (move.repaint) control->Refresh();
+    const wxRect target = ToWxRect(move.rect);
+    if (control->GetRect() != target) control->SetSize(target);
+    if (move.repaint) {
+      surface->RefreshRect(ToWxRect(move.vacated));
+      repaint = true;
+    }
+  }
+  surface->Thaw();
+  if (repaint) surface->Update();
+}
+
+template <class Host>
+void CResizeDlgT<Host>::UpdateGrip() {
+  if (grip_ == nullptr) return;
+  grip_->SetVisible(!IsZoomed());
+  grip_->UpdatePosition(this->Surface());
+}
+
+template <class Host>
+void CResizeDlgT<Host>::ApplyTrackLimits() {
+  MINMAXINFO info;
+  info.maxSize = {-1, -1};
+  info.maxTrackSize = {-1, -1};
+  layout_.OnGetMinMaxInfo(info);
+  if (info.minTrackSize.x > 0 || info.minTrackSize.y > 0) {
+    this->SetMinSize(wxSize(info.minTrackSize.x > 0 ? info.minTrackSize.x : -1,
+                            info.minTrackSize.y > 0 ? info.minTrackSize.y : -1));
+  }
+  if (info.maxTrackSize.x >= 0 || info.maxTrackSize.y >= 0) {
+    this->SetMaxSize(wxSize(info.maxTrackSize.x >= 0 ? std::max(info.maxTrackSize.x, this->GetSize().x) : -1,
+                            info.maxTrackSize.y >= 0 ? std::max(info.maxTrackSize.y, this->GetSize().y) : -1));
+  }
+}
+
+template <class Host>
+void CResizeDlgT<Host>::OnEraseBkgnd(wxEraseEvent& event) {
+  wxDC* dc = event.GetDC();
+  if (dc == nullptr) {
+    event.Skip();
+    return;
+  }
+  const wxSize client = this->Surface()->GetClientSize();
+  wxRegion region(0, 0, client.x, client.y);
+  const bool clipChildren = this->HasFlag(wxCLIP_CHILDREN);
+  for (const RECT& r : layout_.EraseExclusions(clipChildren, [this](int id) {
+         const wxWindow* control = this->GetDlgItem(id);
+         return control != nullptr && control->IsShown();
+       })) {
+    region.Subtract(ToWxRect(r));
+  }
+  dc->SetDeviceClippingRegion(region);
+  dc->SetBrush(wxBrush(this->GetBackgroundColour()));
+  dc->SetPen(*wxTRANSPARENT_PEN);
+  dc->DrawRectangle(0, 0, client.x, client.y);
+  dc->DestroyClippingRegion();
+}
+
+template <class Host>
+void CResizeDlgT<Host>::OnMaximize(wxMaximizeEvent& event) {
+  UpdateGrip();
+  event.Skip();
+}
+
+template class CResizeDlgT<wxDialog>;
+template class CResizeDlgT<wxFrame>;
+
+}  // namespace ui
