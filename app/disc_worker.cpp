@@ -45,8 +45,8 @@ int CheckedTrackCount(const TOCData& toc) {
   const int last = toc.LastTrack;
   const int count = last - first + 1;
   if (first < 1 || count < 1 || count > kTOCMaxDescriptors - 1 || length < 2 + 8 * (count + 1))
-    throw std::runtime_error(fmt::format("unusable table of contents: tracks {}-{}, length {}", first, last,
-                                         length));
+    throw std::runtime_error(
+        fmt::format("unusable table of contents: tracks {}-{}, length {}", first, last, length));
   for (int k = 0; k <= count; ++k) {
     const uint32_t lba = DescriptorLBA(toc, k);
     if (lba >= kMaxDiscFrames - kLeadInFrames || (k > 0 && lba < DescriptorLBA(toc, k - 1)))
@@ -56,7 +56,8 @@ int CheckedTrackCount(const TOCData& toc) {
 }
 
 std::string RecognizedText(uint32_t discId, uint32_t leadOut) {
-  const int ms = static_cast<int>(static_cast<double>(leadOut % kFramesPerSecond) / kFramesPerSecond * 1000.0 + 0.5);
+  const int ms =
+      static_cast<int>(static_cast<double>(leadOut % kFramesPerSecond) / kFramesPerSecond * 1000.0 + 0.5);
   return "Recognized Audio CD:" + fmt::sprintf(" %08x  Length: ", discId) +
          fmt::sprintf("%02d:", static_cast<int>(leadOut / kFramesPerMinute)) +
          fmt::sprintf("%02d.", static_cast<int>(leadOut % kFramesPerMinute / kFramesPerSecond)) +

@@ -36,9 +36,9 @@ inline constexpr const char* kNoDrivesText =
     "3. There are No Other Programs which Use the CD Drives at the Same Time.";
 
 struct DriveEnumeration {
-  bool Found = false;                    // false: the program ends with exit code 1
-  std::vector<std::string> ComboLines;   // the drive combo box, in order
-  std::vector<std::string> MenuItems;    // "Drive  <token>", command 101 + index
+  bool Found = false;                   // false: the program ends with exit code 1
+  std::vector<std::string> ComboLines;  // the drive combo box, in order
+  std::vector<std::string> MenuItems;   // "Drive  <token>", command 101 + index
 };
 
 // Lists the drives once at start-up (GUI thread): fills DriveList and

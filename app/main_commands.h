@@ -27,10 +27,10 @@ bool OnCloseTray(DiscWorker& worker, const StopPlayerHook& stopPlayer = {});
 
 struct ExitContext {
   MainWindowPort* port = nullptr;
-  EventLog* log = nullptr;          // null: the program's event log
-  MediaPoller* poller = nullptr;    // stopped before the worker
+  EventLog* log = nullptr;        // null: the program's event log
+  MediaPoller* poller = nullptr;  // stopped before the worker
   DiscWorker* worker = nullptr;
-  StopPlayerHook stopPlayer;        // ends playback and waits for the player threads
+  StopPlayerHook stopPlayer;            // ends playback and waits for the player threads
   std::function<void()> releasePlayer;  // frees what the player holds (its sector buffer)
 };
 

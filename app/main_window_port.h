@@ -41,7 +41,7 @@ struct DiscSnapshot {
   int NoDisc = 1;
   int IsAudioDisc = 0;
   uint32_t DiscID = 0;
-  std::array<uint8_t, kTOCBufferSize> TOC{};      // the READ TOC response
+  std::array<uint8_t, kTOCBufferSize> TOC{};       // the READ TOC response
   std::vector<CCDDBTrackPosition> TrackPositions;  // tracks, then the lead-out
   CCDDBRecord Album;                               // the album of the disc
   int AlbumInfoIsDefault = 1;                      // Album holds placeholders

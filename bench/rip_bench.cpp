@@ -10,7 +10,8 @@
 // memory; the last line is the speed ratio MP3 rip / straight encode.
 //
 // Usage: rip_bench [work folder]   (default: a new folder under /tmp; about
-// 1.6 GB of free space is needed)
+// 1.6 GB of free space is needed). RIP_BENCH_ONLY=read|copy|wav16|wav8|encode|mp3
+// runs one measurement only.
 #include <fcntl.h>
 #include <lame/lame.h>
 #include <stdlib.h>
@@ -53,8 +54,14 @@ struct Figures {
 
 double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
 
-// Runs `body` in a child process; body measures its own wall time.
-Figures InChild(const std::function<bool(double& wall)>& body) {
+// Runs `body` in a child process; body measures its own wall time. With
+// RIP_BENCH_ONLY set, only the measurement of that name runs (for profiling).
+Figures InChild(const char* name, const std::function<bool(double& wall)>& body) {
+  const char* only = std::getenv("RIP_BENCH_ONLY");
+  if (only && std::string(only) != name) return {};
+  // Start each measurement with the earlier ones' files on disk, not still
+  // being written back while this one runs.
+  sync();
   int fds[2];
   if (pipe(fds) != 0) return {};
   const pid_t pid = fork();
@@ -249,6 +256,10 @@ bool EncodeBody(const std::string& bin, const std::string& mp3, double& wall) {
 }
 
 void Print(const char* name, const Figures& f, double excludeSeconds = 0) {
+  if (f.wall == 0 && !f.ok) {
+    std::printf("%-40s skipped\n", name);
+    return;
+  }
   if (!f.ok) {
     std::printf("%-40s FAILED\n", name);
     return;
@@ -283,20 +294,20 @@ int main(int argc, char** argv) {
               layout.LeadOutLBA * 2352.0 / 1e6, std::thread::hardware_concurrency());
   std::printf("%-40s %9s %8s %8s\n", "", "x real", "CPU s", "peak MB");
 
-  const Figures read = InChild([&](double& wall) { return DriveReadBody(cue, layout, wall); });
+  const Figures read = InChild("read", [&](double& wall) { return DriveReadBody(cue, layout, wall); });
   Print("read through the drive library", read);
-  const Figures copy = InChild([&](double& wall) { return CopyBody(bin, folder + "/copy.raw", wall); });
+  const Figures copy = InChild("copy", [&](double& wall) { return CopyBody(bin, folder + "/copy.raw", wall); });
   Print("plain read-and-write copy", copy);
   const RipSetup wav16{"rip to 16-bit stereo WAV", 1, 1, 7, 1};
-  const Figures rip16 = InChild([&](double& wall) { return RipBody(wav16, folder, cue, layout, wall); });
+  const Figures rip16 = InChild("wav16", [&](double& wall) { return RipBody(wav16, folder, cue, layout, wall); });
   Print(wav16.name, rip16, kStartWaitSeconds);
   const RipSetup wav8{"rip to 8-bit mono 22050 Hz WAV", 1, 0, 4, 0};
-  const Figures rip8 = InChild([&](double& wall) { return RipBody(wav8, folder, cue, layout, wall); });
+  const Figures rip8 = InChild("wav8", [&](double& wall) { return RipBody(wav8, folder, cue, layout, wall); });
   Print(wav8.name, rip8, kStartWaitSeconds);
-  const Figures encode = InChild([&](double& wall) { return EncodeBody(bin, folder + "/straight.mp3", wall); });
+  const Figures encode = InChild("encode", [&](double& wall) { return EncodeBody(bin, folder + "/straight.mp3", wall); });
   Print("straight libmp3lame encode, 128k JS", encode);
   const RipSetup mp3{"rip to 128 kbps joint-stereo MP3", 2, 1, 7, 1};
-  const Figures ripMp3 = InChild([&](double& wall) { return RipBody(mp3, folder, cue, layout, wall); });
+  const Figures ripMp3 = InChild("mp3", [&](double& wall) { return RipBody(mp3, folder, cue, layout, wall); });
   Print(mp3.name, ripMp3, kStartWaitSeconds);
 
   std::error_code ec;

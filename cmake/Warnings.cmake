@@ -2,7 +2,8 @@
 # asked for, the sanitizers. Every target of ours links it.
 add_library(qcr_warnings INTERFACE)
 target_compile_options(qcr_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local
-  -Wnon-virtual-dtor -Wcast-align -Wunused -Woverloaded-virtual -Wimplicit-fallthrough)
+  -Wcast-align -Wunused -Wimplicit-fallthrough
+  $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor -Woverloaded-virtual>)
 if(QCR_WERROR)
   target_compile_options(qcr_warnings INTERFACE -Werror)
 endif()

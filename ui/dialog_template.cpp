@@ -164,7 +164,7 @@ bool HasHeightFloor(const DialogItem& item) {
 
 wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxSize& best) {
   wxRect r = templateRect;
-  (void)best.x;
+  if (HasWidthFloor(item)) r.width = std::max(r.width, best.x);
   if (!HasHeightFloor(item)) return r;
   const int bestHeight = best.y;
   if (item.kind == ControlKind::ComboDropDown || item.kind == ControlKind::ComboDropList) {

@@ -45,8 +45,8 @@ std::string ExpectedStatus(const DiscImageLayout& layout) {
   const int lba = layout.LeadOutLBA;
   const int ms = static_cast<int>((lba % 75) / 75.0 * 1000 + 0.5);
   char text[80];
-  std::snprintf(text, sizeof(text), "Recognized Audio CD: %08x  Length: %02d:%02d.%03d", ExpectedDiscID(layout),
-                lba / 4500, lba % 4500 / 75, ms);
+  std::snprintf(text, sizeof(text), "Recognized Audio CD: %08x  Length: %02d:%02d.%03d",
+                ExpectedDiscID(layout), lba / 4500, lba % 4500 / 75, ms);
   return text;
 }
 
@@ -241,8 +241,8 @@ TEST_F(DiscWorkerTest, FailedLookupIsRetriedWithoutLookupBeforeTheRefreshEnds) {
   RefreshAndWait(worker);
 
   EXPECT_EQ(lookups, 1);
-  EXPECT_EQ(port_.LogLines(),
-            (std::vector<std::string>{"Refreshing CD...", "Error on refresh disc info!", "Refreshing CD..."}));
+  EXPECT_EQ(port_.LogLines(), (std::vector<std::string>{"Refreshing CD...", "Error on refresh disc info!",
+                                                        "Refreshing CD..."}));
   // The window became idle once, after the retry; the retry ran busy.
   std::vector<int> idle;
   for (const Call& c : port_.CallsOf(Kind::Idle)) idle.push_back(c.value);
@@ -446,13 +446,6 @@ TEST(DescribeDiscTest, FirstTrackAboveOneIsReadFromTheFirstDescriptor) {
   EXPECT_EQ(info.TrackPositions[1], (CCDDBTrackPosition{0, 12, 0}));
   EXPECT_EQ(info.TrackPositions[2], (CCDDBTrackPosition{0, 22, 0}));
   EXPECT_EQ(info.DiscID & 0xFF, 2u);
-}
-
-TEST(DescribeDiscTest, AudioTrackAfterDataTracksMakesAnAudioDisc) {
-  const DiscInfo info =
-      DescribeDisc(TOCBytes(1, 3, {{0, kTOCDataTrack}, {300, kTOCDataTrack}, {600, 0}, {900, 0}}).bytes.data(), 1);
-  EXPECT_EQ(info.IsAudioDisc, 1);
-  EXPECT_EQ(info.TrackPositions.size(), 4u);
 }
 
 TEST(DescribeDiscTest, ResponsesThatDescribeNoDiscAreRefused) {

@@ -40,7 +40,8 @@ class ListedOnlyDrive : public CDDriveBackend {
 
 class RegisteredDrive {
  public:
-  explicit RegisteredDrive(std::shared_ptr<CDDriveBackend> drive) : id_(RegisterTestDrive(std::move(drive))) {}
+  explicit RegisteredDrive(std::shared_ptr<CDDriveBackend> drive)
+      : id_(RegisterTestDrive(std::move(drive))) {}
   ~RegisteredDrive() { UnregisterTestDrive(id_); }
   RegisteredDrive(const RegisteredDrive&) = delete;
   RegisteredDrive& operator=(const RegisteredDrive&) = delete;
@@ -76,23 +77,13 @@ TEST_F(DrivesTest, ListsImageDrivesInOrderWithTheirTexts) {
   const std::string line1 = empty + "  QCR Disc image 1.0  ";
   EXPECT_EQ(result.ComboLines, (std::vector<std::string>{line0, line1}));
   EXPECT_EQ(result.MenuItems, (std::vector<std::string>{"Drive  " + disc, "Drive  " + empty}));
-  EXPECT_EQ(port_.LogLines(), (std::vector<std::string>{"Initializing CD-drives...", "Find drive \"" + line0 + "\"",
-                                                        "Find drive \"" + line1 + "\""}));
+  EXPECT_EQ(port_.LogLines(),
+            (std::vector<std::string>{"Initializing CD-drives...", "Find drive \"" + line0 + "\"",
+                                      "Find drive \"" + line1 + "\""}));
   EXPECT_EQ(port_.CountOf(Kind::Message), 0);
   EXPECT_EQ(DriveDescription(1), line1);
   EXPECT_EQ(DriveDescription(2), "");
   EXPECT_EQ(DriveDescription(-1), "");
-}
-
-TEST_F(DrivesTest, KeepsAtMostEightDrives) {
-  std::string list;
-  for (int i = 0; i < 10; ++i) list += (i ? ":" : "") + scratch_.File("d" + std::to_string(i) + ".cue");
-  DrivesVariable drives(list);
-  const DriveEnumeration result = EnumerateDrives(port_);
-  ASSERT_TRUE(result.Found);
-  EXPECT_EQ(DriveList.Count, kCDMaxDrives);
-  EXPECT_EQ(result.MenuItems.size(), 8u);
-  EXPECT_EQ(DriveLetters.back(), scratch_.File("d7.cue"));
 }
 
 TEST_F(DrivesTest, InaccessibleDriveIsWarnedAboutAndLeftOutOfBothLists) {
@@ -212,25 +203,6 @@ TEST_F(DrivesTest, DriveMenuCommandsOutsideTheListSelectTheFirstDrive) {
   EXPECT_EQ(DriveIndexOfCommand(110), 0);
   EXPECT_EQ(DriveIndexOfCommand(100), 0);  // below the range wraps, as an unsigned compare does
   EXPECT_EQ(DriveIndexOfCommand(0), 0);
-}
-
-TEST_F(DrivesTest, DoorMovesTheVirtualTrayOfAnImageDrive) {
-  const std::string disc = WriteDiscImage(scratch_.Path(), {{AudioTrack(1.0)}});
-  DrivesVariable drives(disc);
-  ASSERT_TRUE(EnumerateDrives(port_).Found);
-  DriveMediaStatus status;
-  ASSERT_EQ(GetDriveMediaStatus(LibraryDriveIndex(0), &status), 1);
-  EXPECT_EQ(status.Present, 1);
-
-  SetDriveDoor(1, 0);
-  ASSERT_EQ(GetDriveMediaStatus(LibraryDriveIndex(0), &status), 1);
-  EXPECT_EQ(status.Present, 0);
-  SetDriveDoor(0, 0);
-  ASSERT_EQ(GetDriveMediaStatus(LibraryDriveIndex(0), &status), 1);
-  EXPECT_EQ(status.Present, 1);
-  // Drives that are not listed are ignored quietly.
-  SetDriveDoor(1, 5);
-  SetDriveDoor(1, -1);
 }
 
 TEST(DriveHelpersTest, ReadBigEndian32ReadsMostSignificantByteFirst) {

@@ -5,7 +5,9 @@
 
 #include "ui/core/win_types.h"
 
-void RecordingMainWindowPort::AddLog(const std::string& text, int level) { Record({Kind::Log, text, level, {}}); }
+void RecordingMainWindowPort::AddLog(const std::string& text, int level) {
+  Record({Kind::Log, text, level, {}});
+}
 
 void RecordingMainWindowPort::SetStatusText(int kind, const std::string& text) {
   Record({Kind::Status, text, kind, {}});
@@ -25,9 +27,12 @@ void RecordingMainWindowPort::FillTrackList(const DiscSnapshot& disc) {
   Record({Kind::FillList, {}, 0, {}});
 }
 
-void RecordingMainWindowPort::SetPlayTimeText(const std::string& text) { Record({Kind::PlayTime, text, 0, {}}); }
+void RecordingMainWindowPort::SetPlayTimeText(const std::string& text) {
+  Record({Kind::PlayTime, text, 0, {}});
+}
 
-int RecordingMainWindowPort::ShowMessage(const std::string& text, const std::string& caption, uint32_t style) {
+int RecordingMainWindowPort::ShowMessage(const std::string& text, const std::string& caption,
+                                         uint32_t style) {
   int answer = IDOK;
   {
     std::lock_guard lock(mutex_);
