@@ -240,10 +240,12 @@ bool EncodeBody(const std::string& bin, const std::string& mp3, double& wall) {
   for (size_t n; ok && (n = std::fread(pcm.data(), 2, pcm.size(), in)) > 0;) {
     const int bytes = lame_encode_buffer_interleaved(gf, pcm.data(), static_cast<int>(n / 2), coded.data(),
                                                      static_cast<int>(coded.size()));
-    ok = bytes >= 0 && std::fwrite(coded.data(), 1, static_cast<size_t>(bytes), out) == static_cast<size_t>(bytes);
+    ok = bytes >= 0 &&
+         std::fwrite(coded.data(), 1, static_cast<size_t>(bytes), out) == static_cast<size_t>(bytes);
   }
   const int last = lame_encode_flush(gf, coded.data(), static_cast<int>(coded.size()));
-  ok = ok && last >= 0 && std::fwrite(coded.data(), 1, static_cast<size_t>(last), out) == static_cast<size_t>(last);
+  ok = ok && last >= 0 &&
+       std::fwrite(coded.data(), 1, static_cast<size_t>(last), out) == static_cast<size_t>(last);
   unsigned char frame[8192];
   const size_t size = lame_get_lametag_frame(gf, frame, sizeof frame);
   ok = ok && std::fseek(out, 0, SEEK_SET) == 0 && std::fwrite(frame, 1, size, out) == size;
@@ -265,7 +267,9 @@ void Print(const char* name, const Figures& f, double excludeSeconds = 0) {
     return;
   }
   std::printf("%-40s %9.1f %8.2f %8.1f", name, kAudioSeconds / f.wall, f.cpu, f.peakMb);
-  if (excludeSeconds > 0) std::printf("   (%.1f without the %.1f s start wait)", kAudioSeconds / (f.wall - excludeSeconds), excludeSeconds);
+  if (excludeSeconds > 0)
+    std::printf("   (%.1f without the %.1f s start wait)", kAudioSeconds / (f.wall - excludeSeconds),
+                excludeSeconds);
   std::printf("\n");
   std::fflush(stdout);
 }
@@ -284,7 +288,8 @@ int main(int argc, char** argv) {
   }
   DiscImageSpec spec;
   for (int i = 0; i < kTracks; ++i) spec.Tracks.push_back(AudioTrackSectors(kSectorsPerTrack));
-  std::printf("Writing a %d-minute disc image to %s ...\n", static_cast<int>(kAudioSeconds / 60), folder.c_str());
+  std::printf("Writing a %d-minute disc image to %s ...\n", static_cast<int>(kAudioSeconds / 60),
+              folder.c_str());
   std::fflush(stdout);
   const std::string cue = WriteDiscImage(folder, spec, "bench");
   const std::string bin = folder + "/bench.bin";
@@ -296,18 +301,23 @@ int main(int argc, char** argv) {
 
   const Figures read = InChild("read", [&](double& wall) { return DriveReadBody(cue, layout, wall); });
   Print("read through the drive library", read);
-  const Figures copy = InChild("copy", [&](double& wall) { return CopyBody(bin, folder + "/copy.raw", wall); });
+  const Figures copy =
+      InChild("copy", [&](double& wall) { return CopyBody(bin, folder + "/copy.raw", wall); });
   Print("plain read-and-write copy", copy);
   const RipSetup wav16{"rip to 16-bit stereo WAV", 1, 1, 7, 1};
-  const Figures rip16 = InChild("wav16", [&](double& wall) { return RipBody(wav16, folder, cue, layout, wall); });
+  const Figures rip16 =
+      InChild("wav16", [&](double& wall) { return RipBody(wav16, folder, cue, layout, wall); });
   Print(wav16.name, rip16, kStartWaitSeconds);
   const RipSetup wav8{"rip to 8-bit mono 22050 Hz WAV", 1, 0, 4, 0};
-  const Figures rip8 = InChild("wav8", [&](double& wall) { return RipBody(wav8, folder, cue, layout, wall); });
+  const Figures rip8 =
+      InChild("wav8", [&](double& wall) { return RipBody(wav8, folder, cue, layout, wall); });
   Print(wav8.name, rip8, kStartWaitSeconds);
-  const Figures encode = InChild("encode", [&](double& wall) { return EncodeBody(bin, folder + "/straight.mp3", wall); });
+  const Figures encode =
+      InChild("encode", [&](double& wall) { return EncodeBody(bin, folder + "/straight.mp3", wall); });
   Print("straight libmp3lame encode, 128k JS", encode);
   const RipSetup mp3{"rip to 128 kbps joint-stereo MP3", 2, 1, 7, 1};
-  const Figures ripMp3 = InChild("mp3", [&](double& wall) { return RipBody(mp3, folder, cue, layout, wall); });
+  const Figures ripMp3 =
+      InChild("mp3", [&](double& wall) { return RipBody(mp3, folder, cue, layout, wall); });
   Print(mp3.name, ripMp3, kStartWaitSeconds);
 
   std::error_code ec;
@@ -316,7 +326,8 @@ int main(int argc, char** argv) {
 
   std::printf("\nWAV rip / plain copy, start wait excluded:   %.2f  (target >= 0.70)\n",
               copy.wall / (rip16.wall - kStartWaitSeconds));
-  std::printf("MP3 rip CPU / straight encode CPU:           %.2f  (target <= 1.10)\n", ripMp3.cpu / encode.cpu);
+  std::printf("MP3 rip CPU / straight encode CPU:           %.2f  (target <= 1.10)\n",
+              ripMp3.cpu / encode.cpu);
   std::printf("MP3 rip / straight encode:                   %.2f\n", encode.wall / ripMp3.wall);
   return 0;
 }

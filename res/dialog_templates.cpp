@@ -1,11 +1,15 @@
 // The list of all dialog templates.
 #include "res/dialog_templates.h"
 
+#include "res/main_dialog.h"
+
 namespace res {
 
 namespace {
 
 const ui::DialogTemplate* const kAllTemplates[] = {
+    &kMainDialog,
+    &kLogDialog,
     &kTestResizeDialog,
 };
 

@@ -8,6 +8,7 @@ namespace {
 
 using ui::ControlKind;
 
+// clang-format off
 constexpr ui::DialogItem kItems[] = {
     // kind                    id               text                x    y    w    h   style
     {ControlKind::Static,      IDC_TEST_TITLE,  "Tracks",          75,   4,  50,   9, ui::kAlignCentre},
@@ -27,11 +28,16 @@ constexpr ResizeAnchor kAnchors[] = {
     {IDOK,              2, 2, 2, 2, 0,                       -1.0, -1.0, -1.0, -1.0},
     {IDCANCEL,          2, 2, 2, 2, 0,                       -1.0, -1.0, -1.0, -1.0},
 };
+// clang-format on
 
 }  // namespace
 
-const ui::DialogTemplate kTestResizeDialog{IDD_TEST_RESIZE, "Resizable Dialog", 200, 124,
-                                           ui::kDialogDefault | ui::kDialogResizable | ui::kDialogMaxBox, kItems};
+const ui::DialogTemplate kTestResizeDialog{IDD_TEST_RESIZE,
+                                           "Resizable Dialog",
+                                           200,
+                                           124,
+                                           ui::kDialogDefault | ui::kDialogResizable | ui::kDialogMaxBox,
+                                           kItems};
 const std::span<const ResizeAnchor> kTestResizeAnchors{kAnchors};
 
 }  // namespace res

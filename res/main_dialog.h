@@ -23,14 +23,6 @@ inline constexpr int IDC_PLAYER_GROUP = 1076;
 inline constexpr int IDC_TIME_LABEL = 1248;
 extern const ui::DialogTemplate kMainDialog;
 
-// Where the player toolbar sits inside the "CD Player" group, in dialog units.
-inline constexpr int kPlayerToolBarX = 206;
-inline constexpr int kPlayerToolBarY = 57;
-inline constexpr int kPlayerToolBarCX = 158;
-inline constexpr int kPlayerToolBarCY = 24;
-// Height of the band across the top that holds the main toolbar, in dialog units.
-inline constexpr int kToolBandCY = 33;
-
 // Status bar panes (indicator ids) and the bar's height in pixels.
 inline constexpr int ID_INDICATOR_EVENT = 110;
 inline constexpr int ID_INDICATOR_MEDIA = 111;

@@ -1,13 +1,13 @@
 // Output file naming: templates, safe name components, unique names.
 #include "rip/file_naming.h"
 
-#include "app/settings.h"
-#include "cddb/cddb_globals.h"
-
 #include <fmt/printf.h>
 #include <sys/stat.h>
 
 #include <stdexcept>
+
+#include "app/settings.h"
+#include "cddb/cddb_globals.h"
 
 namespace {
 
@@ -55,7 +55,15 @@ std::string SanitizeFileName(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
     switch (c) {
-      case '\\': case '/': case '"': case '<': case '>': case '|': case '*': case '?': case ':':
+      case '\\':
+      case '/':
+      case '"':
+      case '<':
+      case '>':
+      case '|':
+      case '*':
+      case '?':
+      case ':':
         c = '_';
         break;
       default:
@@ -83,19 +91,24 @@ std::string BuildFolderPart(const OutputNaming& n) {
   const std::string& sep = n.separator;
   const std::string year = fmt::sprintf("%d", n.year);
   switch (n.fileStyle) {
-    case 0: case 2: case 3:
+    case 0:
+    case 2:
+    case 3:
       return std::string();
     case 1:
       return "Track";
-    case 4: case 5:
+    case 4:
+    case 5:
       return artist + sep + album + sep;
     case 6:
       return artist + sep + album + sep + year + sep;
     case 7:
       return artist + "/";
-    case 8: case 10:
+    case 8:
+    case 10:
       return artist + sep + album + "/";
-    case 9: case 11:
+    case 9:
+    case 11:
       return artist + "/" + album + "/";
     case 12:
       return artist + sep + album + sep + year + "/";
@@ -110,11 +123,21 @@ std::string BuildFilePart(const OutputNaming& n, int trackIndex) {
   const std::string title = SanitizeFileName(n.trackTitles[static_cast<std::size_t>(trackIndex)]);
   const std::string number = fmt::sprintf("%02d", trackIndex + 1);
   switch (n.fileStyle) {
-    case 0: case 1:
+    case 0:
+    case 1:
       return number;
-    case 2: case 4: case 8: case 9:
+    case 2:
+    case 4:
+    case 8:
+    case 9:
       return title;
-    case 3: case 5: case 6: case 7: case 10: case 11: case 12:
+    case 3:
+    case 5:
+    case 6:
+    case 7:
+    case 10:
+    case 11:
+    case 12:
       return number + n.separator + title;
     default:
       return std::string();
@@ -180,7 +203,9 @@ OutputNaming CurrentOutputNaming() {
 
 std::string BuildOutputPrefix() { return BuildOutputPrefix(CurrentOutputNaming()); }
 
-std::string BuildOutputFileName(int trackIndex) { return BuildOutputFileName(CurrentOutputNaming(), trackIndex); }
+std::string BuildOutputFileName(int trackIndex) {
+  return BuildOutputFileName(CurrentOutputNaming(), trackIndex);
+}
 
 std::string MakeUniqueFileName(const std::string& path) { return MakeUniqueFileName(path, OutputFormat); }
 

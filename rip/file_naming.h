@@ -16,10 +16,10 @@
 
 // Everything a path depends on.
 struct OutputNaming {
-  std::string desDir;       // output folder, ending with "/"
-  int fileStyle = 11;       // template number
+  std::string desDir;  // output folder, ending with "/"
+  int fileStyle = 11;  // template number
   std::string separator = "-";
-  int outputFormat = 2;     // 1 WAV, 2 MP3
+  int outputFormat = 2;  // 1 WAV, 2 MP3
   std::string artist;
   std::string album;
   int year = 0;

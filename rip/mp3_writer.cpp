@@ -22,7 +22,6 @@ void Mp3EncoderDeleter::operator()(Mp3Encoder* encoder) const { delete encoder; 
 namespace {
 
 constexpr int kPauseWaitMs = 100;
-constexpr auto kDataPoll = std::chrono::milliseconds(1);
 
 }  // namespace
 
@@ -69,8 +68,8 @@ int CRippingProgress::EncodeMp3File(const std::string& path) {
   std::vector<int16_t> input(samplesPerChunk);
 
   const int divisor = Mono ? 2 : 1;
-  const uint32_t allTotal = static_cast<uint32_t>(TrackList.back().TotalLength) * kSamplesPerSector / divisor;
-  const uint32_t s = static_cast<uint32_t>(TrackList[CurrentTrack].Length) * kSamplesPerSector / divisor;
+  const uint32_t allTotal = CdSamples(TrackList.back().TotalLength) / divisor;
+  const uint32_t s = CdSamples(TrackList[CurrentTrack].Length) / divisor;
   uint32_t r = s + (!Mono && s % 2 != 0 ? 1 : 0);
   uint32_t chunk = std::min(samplesPerChunk, r);
   bool writeFailed = false;
@@ -81,13 +80,15 @@ int CRippingProgress::EncodeMp3File(const std::string& path) {
       continue;
     }
     PostProgress(s, allTotal, last);
+    const uint64_t seen = samplesArrived_.Count();
     const uint32_t n = SamplesReadyFor(chunk);
     if (n == kWaitForSamples) {
-      std::this_thread::sleep_for(kDataPoll);
+      WaitForSamples(seen);
       continue;
     }
     if (n == 0) break;  // the stage before ended a little short
     writerRing_->Read(input.data(), n);
+    TookSamples(n);
     MaskSamples(input.data(), n);
     uint32_t written = 0;
     e = lib.EncodeChunk(stream, n, input.data(), output.data(), &written);

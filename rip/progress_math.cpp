@@ -1,9 +1,10 @@
 // Progress arithmetic of the rip display.
 #include "rip/progress_math.h"
 
+#include <fmt/printf.h>
+
 #include <chrono>
 #include <cmath>
-#include <fmt/printf.h>
 
 uint32_t RipTickCount() {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
@@ -68,7 +69,9 @@ RipProgressView ComputeRipProgressView(const RipProgressInput& in, bool tenthMes
   return view;
 }
 
-bool ProgressMessageCounter::Count() { return (count_.fetch_add(1, std::memory_order_relaxed) + 1) % 10 == 0; }
+bool ProgressMessageCounter::Count() {
+  return (count_.fetch_add(1, std::memory_order_relaxed) + 1) % 10 == 0;
+}
 
 ProgressMessageCounter& RipProgressMessageCounter() {
   static ProgressMessageCounter counter;

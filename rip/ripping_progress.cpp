@@ -36,16 +36,26 @@ int NiceStepsOf(ThreadPriority priority) {
   }
 }
 
-int ThisThreadNice() {
-  errno = 0;
-  return getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
-}
+int ThreadNice(pid_t thread) { return getpriority(PRIO_PROCESS, static_cast<id_t>(thread)); }
 
-bool SetThisThreadNice(int nice) {
-  return setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), nice) == 0;
+bool SetThreadNice(pid_t thread, int nice) {
+  return setpriority(PRIO_PROCESS, static_cast<id_t>(thread), nice) == 0;
 }
 
 }  // namespace
+
+void RingEvent::Notify() {
+  {
+    std::lock_guard lock(mutex_);
+    count_.fetch_add(1);
+  }
+  changed_.notify_all();
+}
+
+void RingEvent::WaitSince(uint64_t seen, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, timeout, [&] { return count_.load() != seen; });
+}
 
 void CreateRipRings() {
   if (!RipReadRing) RipReadRing = std::make_unique<SampleRing>(kRipRingCapacity);
@@ -63,14 +73,14 @@ void ApplyThreadPriority(ThreadPriority priority) {
   const int steps = NiceStepsOf(priority);
   // Raising a priority needs a privilege most users lack; then the thread
   // simply keeps the priority it has.
-  if (steps > 0) SetThisThreadNice(ThisThreadNice() - steps);
+  if (steps > 0) SetThreadNice(gettid(), ThreadNice(gettid()) - steps);
 }
 
 CRippingProgress::CRippingProgress(IRipMessageSink& sink, ILogSink* log) : sink_(sink), log_(log) {}
 
 CRippingProgress::~CRippingProgress() {
   StopThreads();
-  if (niceChanged_) SetThisThreadNice(previousNice_);
+  if (niceChanged_) SetThreadNice(startThread_, previousNice_);
   FreeSectorBuffer(sectorBuffer_);
   CRippingProgress* self = this;
   CurrentRipDialog.compare_exchange_strong(self, nullptr);
@@ -108,16 +118,18 @@ void CRippingProgress::DecideConversion() {
   ReaderPriority = ReaderPriorityFor(processors, Resample != 0);
   WriterPriority = ThreadPriority::Highest;
   SamplesPerSecondAt1x = ::SamplesPerSecondAt1x(RateFactor, Mono != 0);
-  SamplesLeft = static_cast<uint32_t>(TrackList.back().TotalLength) * kSamplesPerSector;
+  SamplesLeft = CdSamples(TrackList.back().TotalLength);
 }
 
 CRippingProgress::StartResult CRippingProgress::Start() {
   if (started_) return StartResult::AlreadyStarted;
   if (TrackList.empty()) return StartResult::NoTracks;
   CurrentRipDialog = this;
+  // The rip runs above normal priority until the job goes, where allowed.
   if (!niceChanged_) {
-    previousNice_ = ThisThreadNice();
-    niceChanged_ = SetThisThreadNice(previousNice_ - NiceStepsOf(ThreadPriority::AboveNormal));
+    startThread_ = gettid();
+    previousNice_ = ThreadNice(startThread_);
+    niceChanged_ = SetThreadNice(startThread_, previousNice_ - NiceStepsOf(ThreadPriority::AboveNormal));
   }
   Paused = 0;
   Cancelled = 0;
@@ -149,6 +161,7 @@ CRippingProgress::StartResult CRippingProgress::Start() {
   if (!sectorBuffer_) return StartResult::NoSectorBuffer;
 
   writerRing_ = convert ? convertRing_ : readRing_;
+  readerEnded_ = 0;
   writerSourceEnded_ = 0;
   Running = 1;
   started_ = true;
@@ -231,6 +244,9 @@ void CRippingProgress::ConvertThread() {
     c.totalSamples = SamplesLeft;
     c.samplesLeft = &SamplesLeft;
     c.stopRequested = [this] { return StopRequested(); };
+    c.inputEnded = [this] { return readerEnded_.load() != 0; };
+    c.tookInput = [this](uint32_t count) { TookFromReadRing(count); };
+    c.gaveOutput = [this] { samplesArrived_.Notify(); };
     RunSampleConversion(c);
   } catch (...) {
     Running = 0;

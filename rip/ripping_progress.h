@@ -10,7 +10,11 @@
 // they are joined.
 #pragma once
 
+#include <sys/types.h>
+
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -35,6 +39,11 @@ inline constexpr uint16_t kSectorsPerRead = 26;
 inline constexpr int kReadBufferSectors = 27;
 // Samples the writer moves per step.
 inline constexpr uint32_t kWriterChunk = 2048;
+
+// CD samples in `sectors` sectors (none for a negative count).
+inline uint32_t CdSamples(int32_t sectors) {
+  return sectors > 0 ? static_cast<uint32_t>(sectors) * kSamplesPerSector : 0;
+}
 
 // The two process-wide rings of the rip: sectors as read, and converted
 // samples. Made once by CreateRipRings (the application does it at start-up;
@@ -72,6 +81,21 @@ struct RipJobSettings {
   bool albumInfoIsDefault = false;
   int firstTrack = 1;  // first and last track of the disc's table of contents
   int lastTrack = 1;
+};
+
+// Lets a thread that polls a ring wake as soon as the other side has moved:
+// the poll interval bounds a wait instead of setting its length.
+class RingEvent {
+ public:
+  uint64_t Count() const { return count_.load(); }
+  void Notify();
+  // Waits until the count is no longer `seen`, at most `timeout`.
+  void WaitSince(uint64_t seen, std::chrono::milliseconds timeout);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::atomic<uint64_t> count_{0};
 };
 
 struct Mp3Encoder;
@@ -132,8 +156,8 @@ class CRippingProgress {
   double RateFactor = 1.0;  // output rate / 44100
   std::atomic<uint16_t> CurrentTrack{0};
   uint16_t SectorsPerRead = kSectorsPerRead;
-  std::atomic<uint32_t> TotalDone{0};  // output samples written in the job
-  std::atomic<uint32_t> TrackDone{0};  // ... and in the current track
+  std::atomic<uint32_t> TotalDone{0};    // output samples written in the job
+  std::atomic<uint32_t> TrackDone{0};    // ... and in the current track
   std::atomic<uint32_t> SamplesLeft{0};  // input samples the conversion still owes
   std::atomic<uint32_t> TrackStartTick{0};
   std::atomic<uint32_t> JobStartTick{0};
@@ -168,6 +192,12 @@ class CRippingProgress {
   // left (0: nothing more will come); kWaitForSamples to wait and ask again.
   static constexpr uint32_t kWaitForSamples = UINT32_MAX;
   uint32_t SamplesReadyFor(uint32_t chunk) const;
+  // Waits for the writer ring to receive data, at most one poll interval.
+  void WaitForSamples(uint64_t seen);
+  // Counts what the writer took; tells a reader waiting for room.
+  void TookSamples(uint32_t count);
+  // Counts what was taken from the read ring; tells the reader once per request.
+  void TookFromReadRing(uint32_t count);
   void PostProgress(double trackSamples, double allSamples, uint32_t& lastTick);
   void SendFinalProgress(double trackSamples, double allSamples);
 
@@ -184,12 +214,17 @@ class CRippingProgress {
   bool started_ = false;
   int previousNice_ = 0;
   bool niceChanged_ = false;
+  pid_t startThread_ = 0;  // the thread whose priority Start raised
 
   SampleRing* readRing_ = nullptr;
   SampleRing* convertRing_ = nullptr;
   SampleRing* writerRing_ = nullptr;
-  // Set when the stage that fills the writer ring has ended.
+  // Set when the reader, and the stage that fills the writer ring, have ended.
+  std::atomic<int> readerEnded_{0};
   std::atomic<int> writerSourceEnded_{0};
+  RingEvent samplesArrived_;  // the reader put samples into the read ring
+  RingEvent roomMade_;        // the writer took samples from the read ring
+  uint32_t takenSinceNotice_ = 0;  // by the read ring's one consumer
   SectorBuffer* sectorBuffer_ = nullptr;
   std::unique_ptr<Mp3Encoder, Mp3EncoderDeleter> encoder_;
 

@@ -22,6 +22,7 @@ constexpr auto kPoll = std::chrono::milliseconds(1);
 SoxEffectState& StateOf(sox_effect_t* effect) { return *static_cast<SoxEffectState*>(effect->priv); }
 
 bool StopRequested(const SampleConversion& c) { return c.stopRequested && c.stopRequested(); }
+bool InputEnded(const SampleConversion& c) { return c.inputEnded && c.inputEnded(); }
 
 // Hands the chain up to *osamp samples of the read ring, whole frames only,
 // waiting for the reader when the ring holds too few.
@@ -32,17 +33,26 @@ int SoxInputDrain(sox_effect_t* effect, sox_sample_t* obuf, size_t* osamp) {
   size_t want = std::min<size_t>(*osamp, kSoxBufferSamples);
   want -= want % channels;
   const uint32_t left = c.samplesLeft->load();
-  const auto n = static_cast<uint32_t>(std::min<size_t>(left, want));
+  auto n = static_cast<uint32_t>(std::min<size_t>(left, want));
   *osamp = 0;
   if (left == 0 || n == 0) return SOX_EOF;
   while (c.input->GetReadCount() < n) {
     if (StopRequested(c)) return SOX_EOF;
+    if (InputEnded(c)) {
+      // The reader delivered less than the job announced: finish with what
+      // there is rather than wait for samples that never come.
+      n = c.input->GetReadCount();
+      n -= n % channels;
+      if (n == 0) return SOX_EOF;
+      break;
+    }
     std::this_thread::sleep_for(kPoll);
   }
   const uint32_t got = c.input->Read(state.samples, n);
   Widen16To32(state.samples, obuf, got);
   *osamp = got;
   c.samplesLeft->fetch_sub(got);
+  if (c.tookInput) c.tookInput(got);
   return SOX_SUCCESS;
 }
 
@@ -61,6 +71,7 @@ int SoxOutputFlow(sox_effect_t* effect, const sox_sample_t* ibuf, sox_sample_t* 
       std::this_thread::sleep_for(kPoll);
     }
     if (c.output->Write(state.samples, n) < n) return SOX_EOF;
+    if (c.gaveOutput) c.gaveOutput();
     done += n;
   }
   return SOX_SUCCESS;
@@ -68,7 +79,8 @@ int SoxOutputFlow(sox_effect_t* effect, const sox_sample_t* ibuf, sox_sample_t* 
 
 sox_effect_handler_t MakeHandler(const char* name, sox_effect_handler_flow flow,
                                  sox_effect_handler_drain drain) {
-  return {name, nullptr, SOX_EFF_MCHAN, nullptr, nullptr, flow, drain, nullptr, nullptr, sizeof(SoxEffectState)};
+  return {name, nullptr, SOX_EFF_MCHAN, nullptr, nullptr,
+          flow, drain,   nullptr,       nullptr, sizeof(SoxEffectState)};
 }
 
 void QuietSoxMessages(unsigned, const char*, const char*, va_list) {}
@@ -98,7 +110,8 @@ sox_effect_t* CreateSoxEffect(const char* name, const std::string& argument) {
 // Adds an effect to the chain. Once added, the chain owns the effect's
 // private data and only the effect record itself is ours to free; an effect
 // that was refused, or left out because it would change nothing, stays ours.
-void AddEffect(sox_effects_chain_t* chain, sox_effect_t* e, sox_signalinfo_t* in, const sox_signalinfo_t* out) {
+void AddEffect(sox_effects_chain_t* chain, sox_effect_t* e, sox_signalinfo_t* in,
+               const sox_signalinfo_t* out) {
   const std::string name = e->handler.name ? e->handler.name : "";
   const size_t before = chain->length;
   const int result = sox_add_effect(chain, e, in, out);
@@ -137,7 +150,8 @@ bool RunSampleConversion(SampleConversion& c) {
   EnsureSoxInitialized();
   sox_signalinfo_t running{44100.0, 2, 32, c.totalSamples, nullptr};
   const sox_signalinfo_t requested = running;
-  sox_encodinginfo_t encoding{SOX_ENCODING_SIGN2, 32, 0.0, sox_option_no, sox_option_no, sox_option_no, sox_false};
+  sox_encodinginfo_t encoding{SOX_ENCODING_SIGN2, 32,       0.0, sox_option_no, sox_option_no,
+                              sox_option_no,      sox_false};
   std::unique_ptr<sox_effects_chain_t, ChainDeleter> chain(sox_create_effects_chain(&encoding, &encoding));
   if (!chain) throw std::runtime_error("cannot create the effects chain");
 

@@ -22,9 +22,10 @@ struct SampleConversion {
   bool mono = false;             // down-mix to one channel ("channels 1")
   bool resample = false;         // change the rate ("rate <outputRate>")
   int outputRate = 44100;
-  uint32_t totalSamples = 0;                      // input samples of the whole job
-  std::atomic<uint32_t>* samplesLeft = nullptr;   // input samples still to take
-  std::function<bool()> stopRequested;            // true once the job stops
+  uint32_t totalSamples = 0;                     // input samples of the whole job
+  std::atomic<uint32_t>* samplesLeft = nullptr;  // input samples still to take
+  std::function<bool()> stopRequested;           // true once the job stops
+  std::function<bool()> inputEnded;              // true once nothing more will come in
 };
 
 // Samples our two effects handle per call at most; libsox offers fewer.

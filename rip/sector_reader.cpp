@@ -20,7 +20,9 @@ void RipReaderThreadProc(CRippingProgress* job) { job->RipReaderThread(); }
 void CRippingProgress::RipReaderThread() {
   ApplyThreadPriority(ReaderPriority);
   SleepWhileRunning(kStartWaitMs);
-  for (size_t i = 0; i < TrackList.size() && Running; ++i) ReadSectors(TrackList[i].StartLBA, TrackList[i].Length);
+  for (size_t i = 0; i < TrackList.size() && Running; ++i)
+    ReadSectors(TrackList[i].StartLBA, TrackList[i].Length);
+  readerEnded_ = 1;
   // Without a conversion stage the writer takes straight from this ring.
   if (writerRing_ == readRing_) writerSourceEnded_ = 1;
 }
@@ -52,17 +54,18 @@ void CRippingProgress::ReadSectors(int32_t lba, int32_t remaining) {
   try {
     while (Running && remaining > 0) {
       const int32_t n = std::min<int32_t>(SectorsPerRead, remaining);
+      const uint64_t seen = roomMade_.Count();
       if (readRing_->GetFreeCount() / kSamplesPerSector < static_cast<uint32_t>(n)) {
-        std::this_thread::sleep_for(kRoomPoll);
+        roomMade_.WaitSince(seen, kRoomPoll);
         continue;
       }
       sectorBuffer_->StartSector = static_cast<uint32_t>(lba);
       sectorBuffer_->SectorCount = static_cast<uint32_t>(n);
       if (ReadWithRetries(lba)) {
         // Never more than was asked for, nor beyond the buffer.
-        const uint32_t limit = std::min<uint32_t>(static_cast<uint32_t>(n) * kBytesPerSector,
-                                                  sectorBuffer_->MaxLength - std::min(sectorBuffer_->StartOffset,
-                                                                                      sectorBuffer_->MaxLength));
+        const uint32_t limit = std::min<uint32_t>(
+            static_cast<uint32_t>(n) * kBytesPerSector,
+            sectorBuffer_->MaxLength - std::min(sectorBuffer_->StartOffset, sectorBuffer_->MaxLength));
         const uint32_t bytes = std::min(sectorBuffer_->Length, limit);
         uint8_t* audio = sectorBuffer_->Data() + sectorBuffer_->StartOffset;
         if (sectorBuffer_->StartOffset % 2 != 0) {  // keep the samples aligned
@@ -70,9 +73,11 @@ void CRippingProgress::ReadSectors(int32_t lba, int32_t remaining) {
           audio = sectorBuffer_->Data();
         }
         readRing_->Write(reinterpret_cast<const int16_t*>(audio), bytes / 2);
+        samplesArrived_.Notify();
       } else if (Running) {
         const int b = GetAspiLibAspiError() & 0xFF;
-        PostLog(fmt::sprintf("Error at sector %d (error code: %d, %d)", lba, GetAspiLibError(b), b), LogError);
+        PostLog(fmt::sprintf("Error at sector %d (error code: %d, %d)", lba, GetAspiLibError(b), b),
+                LogError);
         PostLog("Reach Maximum Retries, Forced to Stop.", LogFatal);
         Running = 0;
       }

@@ -159,8 +159,8 @@ struct WriteFailure : std::runtime_error {
 };
 
 // Output samples of `sectors` sectors, rounded to the nearest.
-uint32_t OutputSamples(int64_t sectors, double factor, int divisor) {
-  return static_cast<uint32_t>(static_cast<double>(sectors) * kSamplesPerSector * factor / divisor + 0.5);
+uint32_t OutputSamples(int32_t sectors, double factor, int divisor) {
+  return static_cast<uint32_t>(static_cast<double>(CdSamples(sectors)) * factor / divisor + 0.5);
 }
 
 }  // namespace
@@ -174,7 +174,8 @@ void CRippingProgress::RipWriterThread() {
   CurrentTrack = 0;
   const auto count = static_cast<int>(TrackList.size());
   while (CurrentTrack < count && Running) {
-    sink_.PostRipMessage(RipMessage::Status(kRipStatusCaption, fmt::sprintf("%d/%d", CurrentTrack + 1, count)));
+    sink_.PostRipMessage(
+        RipMessage::Status(kRipStatusCaption, fmt::sprintf("%d/%d", CurrentTrack + 1, count)));
     RipTrack(BuildOutputPrefix(settings_.naming));
     CurrentTrack = static_cast<uint16_t>(CurrentTrack + 1);
   }
@@ -239,6 +240,21 @@ uint32_t CRippingProgress::SamplesReadyFor(uint32_t chunk) const {
   return ended ? have : kWaitForSamples;
 }
 
+void CRippingProgress::WaitForSamples(uint64_t seen) { samplesArrived_.WaitSince(seen, kDataPoll); }
+
+void CRippingProgress::TookSamples(uint32_t count) {
+  if (writerRing_ == readRing_) TookFromReadRing(count);
+}
+
+void CRippingProgress::TookFromReadRing(uint32_t count) {
+  takenSinceNotice_ += count;
+  // The reader waits for room for a whole request; tell it once per request.
+  if (takenSinceNotice_ >= uint32_t{kSectorsPerRead} * kSamplesPerSector) {
+    takenSinceNotice_ = 0;
+    roomMade_.Notify();
+  }
+}
+
 void CRippingProgress::PostProgress(double trackSamples, double allSamples, uint32_t& lastTick) {
   const uint32_t now = RipTickCount();
   if (static_cast<uint32_t>(now - lastTick) <= kProgressEveryMs) return;
@@ -281,13 +297,15 @@ int CRippingProgress::WriteWavFile(const std::string& path) {
       continue;
     }
     PostProgress(s, allTotal, last);
+    const uint64_t seen = samplesArrived_.Count();
     const uint32_t n = SamplesReadyFor(chunk);
     if (n == kWaitForSamples) {
-      std::this_thread::sleep_for(kDataPoll);
+      WaitForSamples(seen);
       continue;
     }
     if (n == 0) break;  // the stage before ended a little short
     writerRing_->Read(samples.data(), n);
+    TookSamples(n);
     const bool ok = eightBit ? file.Write(bytes8.data(), SamplesTo8Bit(samples.data(), bytes8.data(), n))
                              : file.Write(samples.data(), n * sizeof(int16_t));
     if (!ok) {

@@ -71,9 +71,10 @@ bool CDialogT<Host>::CreateWindowAndControls() {
   const wxSize client = ClampToDisplay(this, DialogClientSize(baseUnits_, tmpl));
   this->SetClientSize(client);
   FitSurface();
-  BuildDialogControls(surface_, tmpl, [this](wxWindow* parent, const DialogItem& item, int id, const wxRect& rect) {
-    return CreateControl(parent, item, id, rect);
-  });
+  BuildDialogControls(surface_, tmpl,
+                      [this](wxWindow* parent, const DialogItem& item, int id, const wxRect& rect) {
+                        return CreateControl(parent, item, id, rect);
+                      });
   this->CentreOnParent();
   created_ = true;
   return true;

@@ -45,7 +45,8 @@ long StaticStyle(uint32_t style) {
 }
 
 wxWindow* MakeStatic(wxWindow* parent, const DialogItem& item, int id, const wxRect& r) {
-  auto* text = new wxStaticText(parent, id, wxEmptyString, r.GetPosition(), r.GetSize(), StaticStyle(item.style));
+  auto* text =
+      new wxStaticText(parent, id, wxEmptyString, r.GetPosition(), r.GetSize(), StaticStyle(item.style));
   if (item.style & kNoPrefix) {
     text->SetLabelText(Text(item));
   } else {
@@ -98,29 +99,40 @@ wxWindow* MakeStandard(wxWindow* parent, const DialogItem& item, int id, const w
   const wxSize size = r.GetSize();
   const bool vertical = (item.style & kVertical) != 0;
   switch (item.kind) {
-    case ControlKind::Static: return MakeStatic(parent, item, id, r);
-    case ControlKind::GroupBox: return new wxStaticBox(parent, id, Text(item), pos, size);
-    case ControlKind::Picture: return new wxStaticBitmap(parent, id, wxBitmapBundle(), pos, size);
-    case ControlKind::Edit: return MakeEdit(parent, item, id, r);
+    case ControlKind::Static:
+      return MakeStatic(parent, item, id, r);
+    case ControlKind::GroupBox:
+      return new wxStaticBox(parent, id, Text(item), pos, size);
+    case ControlKind::Picture:
+      return new wxStaticBitmap(parent, id, wxBitmapBundle(), pos, size);
+    case ControlKind::Edit:
+      return MakeEdit(parent, item, id, r);
     case ControlKind::ComboDropDown:
-    case ControlKind::ComboDropList: return MakeCombo(parent, item, id, r);
-    case ControlKind::ListReport: return MakeList(parent, item, id, r);
-    case ControlKind::Tree: return MakeTree(parent, item, id, r);
+    case ControlKind::ComboDropList:
+      return MakeCombo(parent, item, id, r);
+    case ControlKind::ListReport:
+      return MakeList(parent, item, id, r);
+    case ControlKind::Tree:
+      return MakeTree(parent, item, id, r);
     case ControlKind::Trackbar:
-      return new wxSlider(parent, id, 0, 0, 100, pos, size,
-                          (vertical ? wxSL_VERTICAL : wxSL_HORIZONTAL) | ((item.style & kNoTicks) ? 0 : wxSL_AUTOTICKS));
+      return new wxSlider(
+          parent, id, 0, 0, 100, pos, size,
+          (vertical ? wxSL_VERTICAL : wxSL_HORIZONTAL) | ((item.style & kNoTicks) ? 0 : wxSL_AUTOTICKS));
     case ControlKind::Progress:
-      return new wxGauge(parent, id, 100, pos, size, (vertical ? wxGA_VERTICAL : wxGA_HORIZONTAL) | wxGA_SMOOTH);
+      return new wxGauge(parent, id, 100, pos, size,
+                         (vertical ? wxGA_VERTICAL : wxGA_HORIZONTAL) | wxGA_SMOOTH);
     case ControlKind::Button:
     case ControlKind::DefButton: {
       auto* button = new wxButton(parent, id, Text(item), pos, size);
       if (item.kind == ControlKind::DefButton) button->SetDefault();
       return button;
     }
-    case ControlKind::CheckBox: return new wxCheckBox(parent, id, Text(item), pos, size);
+    case ControlKind::CheckBox:
+      return new wxCheckBox(parent, id, Text(item), pos, size);
     case ControlKind::Radio:
       return new wxRadioButton(parent, id, Text(item), pos, size, (item.style & kGroup) ? wxRB_GROUP : 0);
-    case ControlKind::Custom: break;
+    case ControlKind::Custom:
+      break;
   }
   // A custom control nobody made: an empty panel keeps its place and id.
   return new wxPanel(parent, id, pos, size);
@@ -156,9 +168,12 @@ bool HasHeightFloor(const DialogItem& item) {
     case ControlKind::Radio:
     case ControlKind::Trackbar:
     case ControlKind::ComboDropDown:
-    case ControlKind::ComboDropList: return true;
-    case ControlKind::Edit: return !(item.style & kMultiline);
-    default: return false;
+    case ControlKind::ComboDropList:
+      return true;
+    case ControlKind::Edit:
+      return !(item.style & kMultiline);
+    default:
+      return false;
   }
 }
 

@@ -59,7 +59,7 @@ struct MapRow {
   // tables are built before main, possibly before an event type got its value.
   std::array<const wxEventType*, 3> types{};
   int typeCount = 0;
-  int firstId = wxID_ANY;     // program ids (message numbers for OnMessage)
+  int firstId = wxID_ANY;  // program ids (message numbers for OnMessage)
   int lastId = wxID_ANY;
   bool foldIds = true;        // false: ids are message or timer numbers
   bool namesControl = false;  // the id is a control of the dialog's template
@@ -88,26 +88,30 @@ MapRow<T> Row(std::initializer_list<const wxEventType*> types, int first, int la
 
 template <class T>
 MapRow<T> OnCommand(int id, void (T::*fn)()) {
-  return detail::Row<T>({detail::TypeOf(wxEVT_MENU), detail::TypeOf(wxEVT_BUTTON)}, id, id, [fn](T& self, wxEvent&) { (self.*fn)(); });
+  return detail::Row<T>({detail::TypeOf(wxEVT_MENU), detail::TypeOf(wxEVT_BUTTON)}, id, id,
+                        [fn](T& self, wxEvent&) { (self.*fn)(); });
 }
 
 template <class T>
 MapRow<T> OnCommandRange(int first, int last, void (T::*fn)(unsigned id)) {
-  return detail::Row<T>({detail::TypeOf(wxEVT_MENU), detail::TypeOf(wxEVT_BUTTON)}, first, last,
-                        [fn](T& self, wxEvent& e) { (self.*fn)(static_cast<unsigned>(SpecId(e.GetId()))); });
+  return detail::Row<T>(
+      {detail::TypeOf(wxEVT_MENU), detail::TypeOf(wxEVT_BUTTON)}, first, last,
+      [fn](T& self, wxEvent& e) { (self.*fn)(static_cast<unsigned>(ProgramId(e.GetId()))); });
 }
 
 template <class T>
 MapRow<T> OnBnClicked(int id, void (T::*fn)()) {
-  auto row = detail::Row<T>({detail::TypeOf(wxEVT_BUTTON), detail::TypeOf(wxEVT_CHECKBOX), detail::TypeOf(wxEVT_RADIOBUTTON)}, id, id,
-                            [fn](T& self, wxEvent&) { (self.*fn)(); });
+  auto row = detail::Row<T>(
+      {detail::TypeOf(wxEVT_BUTTON), detail::TypeOf(wxEVT_CHECKBOX), detail::TypeOf(wxEVT_RADIOBUTTON)}, id,
+      id, [fn](T& self, wxEvent&) { (self.*fn)(); });
   row.namesControl = true;
   return row;
 }
 
 template <class T>
 MapRow<T> OnCbnSelChange(int id, void (T::*fn)()) {
-  auto row = detail::Row<T>({detail::TypeOf(wxEVT_COMBOBOX), detail::TypeOf(wxEVT_CHOICE)}, id, id, [fn](T& self, wxEvent&) { (self.*fn)(); });
+  auto row = detail::Row<T>({detail::TypeOf(wxEVT_COMBOBOX), detail::TypeOf(wxEVT_CHOICE)}, id, id,
+                            [fn](T& self, wxEvent&) { (self.*fn)(); });
   row.namesControl = true;
   return row;
 }
@@ -121,8 +125,8 @@ MapRow<T> OnEnChange(int id, void (T::*fn)()) {
 
 template <class T>
 MapRow<T> OnMessage(unsigned message, LRESULT (T::*fn)(WPARAM, LPARAM)) {
-  auto row = detail::Row<T>({detail::TypeOf(wxEVT_UI_MESSAGE)}, static_cast<int>(message), static_cast<int>(message),
-                            [fn](T& self, wxEvent& e) {
+  auto row = detail::Row<T>({detail::TypeOf(wxEVT_UI_MESSAGE)}, static_cast<int>(message),
+                            static_cast<int>(message), [fn](T& self, wxEvent& e) {
                               auto& m = static_cast<UiMessageEvent&>(e);
                               m.Reply((self.*fn)(m.wParam(), m.lParam()));
                             });
@@ -132,8 +136,8 @@ MapRow<T> OnMessage(unsigned message, LRESULT (T::*fn)(WPARAM, LPARAM)) {
 
 template <class T>
 MapRow<T> OnMessage(unsigned message, LRESULT (T::*fn)(UiMessageEvent&)) {
-  auto row = detail::Row<T>({detail::TypeOf(wxEVT_UI_MESSAGE)}, static_cast<int>(message), static_cast<int>(message),
-                            [fn](T& self, wxEvent& e) {
+  auto row = detail::Row<T>({detail::TypeOf(wxEVT_UI_MESSAGE)}, static_cast<int>(message),
+                            static_cast<int>(message), [fn](T& self, wxEvent& e) {
                               auto& m = static_cast<UiMessageEvent&>(e);
                               m.Reply((self.*fn)(m));
                             });
@@ -159,23 +163,26 @@ MapRow<T> OnWmTimer(void (T::*fn)(unsigned timerId)) {
 
 template <class T>
 MapRow<T> OnWmClose(void (T::*fn)()) {
-  return detail::Row<T>({detail::TypeOf(wxEVT_CLOSE_WINDOW)}, wxID_ANY, wxID_ANY, [fn](T& self, wxEvent&) { (self.*fn)(); });
+  return detail::Row<T>({detail::TypeOf(wxEVT_CLOSE_WINDOW)}, wxID_ANY, wxID_ANY,
+                        [fn](T& self, wxEvent&) { (self.*fn)(); });
 }
 
 template <class T>
 MapRow<T> OnWmDestroy(void (T::*fn)()) {
-  return detail::Row<T>({detail::TypeOf(wxEVT_UI_DIALOG_DESTROY)}, wxID_ANY, wxID_ANY, [fn](T& self, wxEvent& e) {
-    if (e.GetEventObject() != &self) {  // a child dialog's notice: not ours
-      e.Skip();
-      return;
-    }
-    (self.*fn)();
-  });
+  return detail::Row<T>({detail::TypeOf(wxEVT_UI_DIALOG_DESTROY)}, wxID_ANY, wxID_ANY,
+                        [fn](T& self, wxEvent& e) {
+                          if (e.GetEventObject() != &self) {  // a child dialog's notice: not ours
+                            e.Skip();
+                            return;
+                          }
+                          (self.*fn)();
+                        });
 }
 
 template <class T, class E>
 MapRow<T> OnEvent(const wxEventTypeTag<E>& type, int id, void (T::*fn)(E&)) {
-  return detail::Row<T>({detail::TypeOf(type)}, id, id, [fn](T& self, wxEvent& e) { (self.*fn)(static_cast<E&>(e)); });
+  return detail::Row<T>({detail::TypeOf(type)}, id, id,
+                        [fn](T& self, wxEvent& e) { (self.*fn)(static_cast<E&>(e)); });
 }
 
 // Binds every row of `map` to `self`; call it in the constructor after the
@@ -190,8 +197,8 @@ void BindMessageMap(T* self, std::span<const MapRow<T>> map) {
     const int last = row.foldIds && row.lastId != wxID_ANY ? WxId(row.lastId) : row.lastId;
     for (int i = 0; i < row.typeCount; ++i) {
       self->Bind(
-          wxEventTypeTag<wxEvent>(*row.types[i]), [self, handler = row.handler](wxEvent& e) { handler(*self, e); },
-          first, last);
+          wxEventTypeTag<wxEvent>(*row.types[i]),
+          [self, handler = row.handler](wxEvent& e) { handler(*self, e); }, first, last);
     }
   }
 }
@@ -210,6 +217,11 @@ std::vector<int> ControlIdsOf(std::span<const MapRow<T>> map) {
     if (row.namesControl) ids.push_back(row.firstId);
   }
   return ids;
+}
+
+template <class T, size_t N>
+std::vector<int> ControlIdsOf(const MapRow<T> (&map)[N]) {
+  return ControlIdsOf(std::span<const MapRow<T>>(map, N));
 }
 
 }  // namespace ui

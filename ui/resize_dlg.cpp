@@ -43,10 +43,12 @@ template <class Host>
 bool CResizeDlgT<Host>::OnInitDialog() {
   const bool result = CDialogT<Host>::OnInitDialog();
   layout_.Init(ClientRect());
-  grip_ = new CSizeGripExt;
-  if (!grip_->CreateGrip(this->Surface(), true, true, false)) {
-    delete grip_;
-    grip_ = nullptr;
+  if (grip_ == nullptr) {  // a second DoModal reuses the window and its grip
+    grip_ = new CSizeGripExt;
+    if (!grip_->CreateGrip(this->Surface(), true, true, false)) {
+      delete grip_;
+      grip_ = nullptr;
+    }
   }
   ApplyTrackLimits();
   initialised_ = true;
@@ -128,8 +130,9 @@ void CResizeDlgT<Host>::ApplyTrackLimits() {
                             info.minTrackSize.y > 0 ? info.minTrackSize.y : -1));
   }
   if (info.maxTrackSize.x >= 0 || info.maxTrackSize.y >= 0) {
-    this->SetMaxSize(wxSize(info.maxTrackSize.x >= 0 ? std::max(info.maxTrackSize.x, this->GetSize().x) : -1,
-                            info.maxTrackSize.y >= 0 ? std::max(info.maxTrackSize.y, this->GetSize().y) : -1));
+    this->SetMaxSize(
+        wxSize(info.maxTrackSize.x >= 0 ? std::max(info.maxTrackSize.x, this->GetSize().x) : -1,
+               info.maxTrackSize.y >= 0 ? std::max(info.maxTrackSize.y, this->GetSize().y) : -1));
   }
 }
 

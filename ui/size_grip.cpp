@@ -110,7 +110,8 @@ bool CSizeGripExt::StartWindowResize(const wxMouseEvent& event) {
   // GTK is already loaded by wx; its function is looked up at run time so
   // the build needs no GTK development files.
   using BeginResizeDrag = void (*)(void* window, int edge, int button, int rootX, int rootY, uint32_t time);
-  static const auto begin = reinterpret_cast<BeginResizeDrag>(dlsym(RTLD_DEFAULT, "gtk_window_begin_resize_drag"));
+  static const auto begin =
+      reinterpret_cast<BeginResizeDrag>(dlsym(RTLD_DEFAULT, "gtk_window_begin_resize_drag"));
   auto* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(this));
   if (begin == nullptr || top == nullptr || top->GetHandle() == nullptr) return false;
   constexpr int kEdgeSouthWest = 5;  // the window manager's corner numbers

@@ -102,7 +102,8 @@ class Mailbox {
 };
 
 // The same, in the shape of the window system's calls.
-bool PostUiMessage(Mailbox& mailbox, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0, std::any payload = {});
+bool PostUiMessage(Mailbox& mailbox, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0,
+                   std::any payload = {});
 std::optional<LRESULT> SendUiMessage(Mailbox& mailbox, unsigned message, WPARAM wParam, LPARAM lParam,
                                      std::any payload, const std::function<bool()>& stopRequested);
 

@@ -34,19 +34,27 @@ std::string ProgramFileName() {
 wxArtID IconArt(uint32_t type, const std::string& iconName) {
   if (!iconName.empty()) return Wx(iconName);
   switch (type & MB_ICONMASK) {
-    case MB_ICONHAND: return wxART_ERROR;
-    case MB_ICONQUESTION: return wxART_QUESTION;
-    case MB_ICONASTERISK: return wxART_INFORMATION;
-    default: return wxART_WARNING;
+    case MB_ICONHAND:
+      return wxART_ERROR;
+    case MB_ICONQUESTION:
+      return wxART_QUESTION;
+    case MB_ICONASTERISK:
+      return wxART_INFORMATION;
+    default:
+      return wxART_WARNING;
   }
 }
 
 ui::ControlKind KindOf(const CXDialogItem& item) {
   switch (item.kind) {
-    case XmbItemKind::Icon: return ui::ControlKind::Picture;
-    case XmbItemKind::Message: return ui::ControlKind::Static;
-    case XmbItemKind::CheckBox: return ui::ControlKind::CheckBox;
-    case XmbItemKind::Button: break;
+    case XmbItemKind::Icon:
+      return ui::ControlKind::Picture;
+    case XmbItemKind::Message:
+      return ui::ControlKind::Static;
+    case XmbItemKind::CheckBox:
+      return ui::ControlKind::CheckBox;
+    case XmbItemKind::Button:
+      break;
   }
   return item.isDefault ? ui::ControlKind::DefButton : ui::ControlKind::Button;
 }
@@ -131,7 +139,8 @@ SIZE WxXmbMetrics::IconSize() const {
 // ---------------------------------------------------------------------------
 // The box's window
 
-ui::XmbTemplateStorage::XmbTemplateStorage(std::unique_ptr<CXDialogTemplate> boxModel) : model(std::move(boxModel)) {
+ui::XmbTemplateStorage::XmbTemplateStorage(std::unique_ptr<CXDialogTemplate> boxModel)
+    : model(std::move(boxModel)) {
   for (const CXDialogItem& item : model->Items()) {
     uint32_t style = item.kind == XmbItemKind::Message ? kNoPrefix : 0;
     items.push_back({KindOf(item), item.id, item.text, item.x, item.y, item.cx, item.cy, style});
@@ -143,6 +152,7 @@ ui::XmbTemplateStorage::XmbTemplateStorage(std::unique_ptr<CXDialogTemplate> box
 
 const ui::MapRow<CXMessageDialog> CXMessageDialog::kMessageMap[] = {
     ui::OnEvent(wxEVT_BUTTON, wxID_ANY, &CXMessageDialog::OnButton),  // every button, Escape, close box
+    ui::OnEvent(wxEVT_CHECKBOX, kXmbCheckBoxId, &CXMessageDialog::OnButton),
     ui::OnWmTimer(&CXMessageDialog::OnTimer),
     ui::OnEvent(wxEVT_CHAR_HOOK, wxID_ANY, &CXMessageDialog::OnKey),
     ui::OnEvent(wxEVT_LEFT_DOWN, wxID_ANY, &CXMessageDialog::OnMouseDown),
@@ -161,7 +171,8 @@ bool CXMessageDialog::OnInitDialog() {
   if (auto* check = GetDlgItemAs<wxCheckBox>(kXmbCheckBoxId)) check->SetValue(false);
   SetIcon();
   if (params.textColour != -1) {
-    if (wxWindow* message = GetDlgItem(kXmbFirstTextId)) message->SetForegroundColour(FromColourRef(params.textColour));
+    if (wxWindow* message = GetDlgItem(kXmbFirstTextId))
+      message->SetForegroundColour(FromColourRef(params.textColour));
   }
   if (model->ButtonsDisabled()) EnableButtons(false);
   EnableCloseButton(model->CloseAllowed());
@@ -183,8 +194,8 @@ bool CXMessageDialog::OnInitDialog() {
 void CXMessageDialog::SetIcon() {
   auto* icon = GetDlgItemAs<wxStaticBitmap>(kXmbIconId);
   if (icon == nullptr) return;
-  icon->SetBitmap(wxArtProvider::GetBitmapBundle(IconArt(model->Type(), model->Params().iconName),
-                                                 wxART_MESSAGE_BOX));
+  icon->SetBitmap(
+      wxArtProvider::GetBitmapBundle(IconArt(model->Type(), model->Params().iconName), wxART_MESSAGE_BOX));
 }
 
 bool CXMessageDialog::CheckBoxTicked() const {
@@ -203,9 +214,9 @@ bool CXMessageDialog::IsTimerRunning(int timerId) const {
 }
 
 void CXMessageDialog::OnButton(wxCommandEvent& event) {
-  const int id = ui::SpecId(event.GetId());
+  const int id = ui::ProgramId(event.GetId());
   // Escape and the close box wait out the disabled seconds like the buttons.
-  if (id == IDCANCEL && !model->EscapeCommand() && model->ButtonsDisabled()) return;
+  if (id == IDCANCEL && model->ButtonsDisabled()) return;
   Apply(model->OnCommand(static_cast<uint32_t>(id), CheckBoxTicked()));
 }
 
@@ -298,8 +309,9 @@ int XMessageBox(wxWindow* owner, const std::string& text, const std::string& cap
   p.options |= kXmbVistaStyle;  // this platform counts as the newer look
   auto model = std::make_unique<CXDialogTemplate>(text, caption, type, p, WxXmbMetrics(owner));
   if ((type & MB_CHECKBOXMASK) != 0 && !p.valueNameSource.empty()) {
-    const uint32_t answer = ReadRememberedAnswer(AppProfile(), RememberedAnswerKey(p.companyKey, ProgramFileName()),
-                                                 RememberedValueName(p.valueNameSource, p.valueNameNumber));
+    const uint32_t answer =
+        ReadRememberedAnswer(AppProfile(), RememberedAnswerKey(p.companyKey, ProgramFileName()),
+                             RememberedValueName(p.valueNameSource, p.valueNameNumber));
     // Only an answer that names a button of this very box stands for it.
     if (model->AcceptsRememberedAnswer(answer)) return static_cast<int>(answer);
   }

@@ -1,6 +1,7 @@
 // The log window.
 #include "app/gui/log_dlg.h"
 
+#include "app/gui/font_scale.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
 #include "app/gui/toolbar_art.h"
 #include "res/main_dialog.h"
@@ -84,10 +85,12 @@ bool CLogDlg::OnInitDialog() {
   const size_t count = AppEventLog().Size();
   list_->DeleteAllColumns();
   list_->InsertColumn(kColumnHidden, "", wxLIST_FORMAT_LEFT, 0);
-  list_->InsertColumn(kColumnNumber, "Events", wxLIST_FORMAT_CENTRE, 55);
-  list_->InsertColumn(kColumnTime, "Time", wxLIST_FORMAT_CENTRE, 63);
-  list_->InsertColumn(kColumnText, "Description", wxLIST_FORMAT_LEFT,
-                      count <= kRowsWithoutScrollBar ? kDescriptionWidth : kDescriptionWidthScrolled);
+  const SIZE units = BaseUnits();
+  list_->InsertColumn(kColumnNumber, "Events", wxLIST_FORMAT_CENTRE, ScaleForFont(units, 55));
+  list_->InsertColumn(kColumnTime, "Time", wxLIST_FORMAT_CENTRE, ScaleForFont(units, 63));
+  list_->InsertColumn(
+      kColumnText, "Description", wxLIST_FORMAT_LEFT,
+      ScaleForFont(units, count <= kRowsWithoutScrollBar ? kDescriptionWidth : kDescriptionWidthScrolled));
   list_->SetRowCount(count);
   if (count > 0) list_->EnsureVisible(static_cast<long>(count) - 1);
   AddControls(res::kLogDialogAnchors);

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "app/drives.h"
+#include "app/gui/font_scale.h"
 #include "app/gui/log_dlg.h"
 #include "app/gui/main_menus.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
@@ -223,7 +224,8 @@ void CQuarnoCDRipperDlg::SetUpTrackList() {
   trackList_->EnableCheckBoxes(true);
   for (size_t i = 0; i < std::size(kTrackColumns); ++i) {
     const Column& column = kTrackColumns[i];
-    trackList_->InsertColumn(static_cast<long>(i), column.heading, column.format, column.width);
+    trackList_->InsertColumn(static_cast<long>(i), column.heading, column.format,
+                             ScaleForFont(BaseUnits(), column.width));
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 
+#include "app/gui/compact_toolbar.h"
 #include "app/gui/main_menus.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
 #include "app/gui/toolbar_art.h"
@@ -46,23 +47,33 @@ bool CQuarnoCDRipperDlg::CreateMainToolBar() {
 }
 
 bool CQuarnoCDRipperDlg::CreatePlayerToolBar() {
-  const wxRect rect = ui::MapDialogRect(BaseUnits(), res::kPlayerToolBarX, res::kPlayerToolBarY,
-                                        res::kPlayerToolBarCX, res::kPlayerToolBarCY);
-  playerToolBar_ = new wxToolBar(Surface(), ui::WxId(res::AFX_IDW_TOOLBAR) + 1, rect.GetPosition(), wxDefaultSize,
-                                 kToolBarStyle);
+  playerToolBar_ =
+      new wxToolBar(Surface(), ui::WxId(res::AFX_IDW_TOOLBAR), wxDefaultPosition, wxDefaultSize, kToolBarStyle);
   const int size = res::kPlayerToolImageSize;
+  MakeToolBarCompact(playerToolBar_);
   playerToolBar_->SetToolBitmapSize(wxSize(size, size));
   for (const res::ToolButton& button : res::kPlayerToolButtons) {
     playerToolBar_->AddTool(ui::WxId(button.command), wxEmptyString, art::PlayerToolImage(button.image, size),
                             mainmenu::ResourceText(button.command));
   }
   if (!playerToolBar_->Realize()) return false;
-  // Inside the group, centred on the space the template leaves for it.
-  const wxSize best = playerToolBar_->GetBestSize();
-  const int x = rect.x + std::max(0, (rect.width - best.x) / 2);
-  const int y = rect.y + (rect.height - best.y) / 2;
-  playerToolBar_->SetSize(x, y, best.x, best.y);
+  PlacePlayerToolBar();
   return true;
+}
+
+void CQuarnoCDRipperDlg::PlacePlayerToolBar() {
+  // Inside the "CD Player" group, below the seek slider and between the time
+  // label and the volume slider, centred in that space (controls are taller
+  // here than the template's rectangles, so the space is measured).
+  const wxSize best = playerToolBar_->GetBestSize();
+  const wxRect group = GetDlgItem(res::IDC_PLAYER_GROUP)->GetRect();
+  const int left = timeLabel_->GetRect().GetRight() + 1;
+  const int right = volumeSlider_->GetRect().GetLeft();
+  const int top = seekSlider_->GetRect().GetBottom() + 1;
+  const int bottom = group.GetBottom() - 2;
+  const int x = left + std::max(0, (right - left - best.x) / 2);
+  const int y = top + std::max(0, (bottom - top - best.y) / 2);
+  playerToolBar_->SetSize(x, y, best.x, best.y);
 }
 
 void CQuarnoCDRipperDlg::LayoutBars(int width, int height) {
@@ -76,7 +87,7 @@ void CQuarnoCDRipperDlg::LayoutBars(int width, int height) {
     statusBar_->SetStatusWidths(3, widths);
   }
   if (mainToolBar_ != nullptr) {
-    mainToolBar_->SetSize(0, 0, width, mainToolBar_->GetSize().y);
+    mainToolBar_->SetSize(0, 0, width, mainToolBar_->GetBestSize().y);
   }
 }
 

@@ -138,6 +138,7 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   bool CreateStatusBar();
   bool CreateMainToolBar();
   bool CreatePlayerToolBar();
+  void PlacePlayerToolBar();
   void LayoutBars(int width, int height);
   void OnStatusBarMotion(wxMouseEvent& event);
   // Handlers.

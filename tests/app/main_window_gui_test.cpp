@@ -48,9 +48,9 @@ class MainWindowGui : public MainWindowTest {
     MainWindowTest::SetUp();
     ExitInProgress = 0;
   }
-  std::string MakeImage(const DiscImageSpec& spec, const std::string& name = "disc") {
-    layout_ = LayoutOf(spec);
-    return WriteDiscImage(root_.string(), spec, name);
+  std::string MakeImage(const DiscImageSpec& disc, const std::string& name = "disc") {
+    layout_ = LayoutOf(disc);
+    return WriteDiscImage(root_.string(), disc, name);
   }
   static DiscImageSpec MixedDisc() { return {{AudioTrack(5), AudioTrack(7), DataTrack(3)}}; }
 

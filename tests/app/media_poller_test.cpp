@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "app/disc_worker.h"
@@ -138,8 +139,11 @@ TEST_F(MediaPollerTest, ReplacedImageIsAnEjectAndAnInsert) {
   ASSERT_TRUE(WaitForPolls(poller, 2));
   const size_t from = port_.Calls().size();
   // A different disc under the same name, swapped in at once.
-  const std::string other = WriteDiscImage(scratch_.Path(), {{AudioTrack(3.0), AudioTrack(2.0)}}, "other");
-  std::filesystem::rename(other, cue);
+  const DiscImageSpec spec{{AudioTrack(3.0), AudioTrack(2.0)}};
+  WriteDiscImage(scratch_.Path(), spec, "other");
+  std::filesystem::rename(scratch_.File("other.bin"), scratch_.File("disc.bin"));
+  std::ofstream(scratch_.File("swap.cue")) << CueSheetText(spec, "disc.bin");
+  std::filesystem::rename(scratch_.File("swap.cue"), cue);
 
   ASSERT_TRUE(port_.WaitFor([&](const std::vector<Call>& calls) {
     for (size_t i = from; i < calls.size(); ++i)
@@ -148,6 +152,13 @@ TEST_F(MediaPollerTest, ReplacedImageIsAnEjectAndAnInsert) {
         return true;
     return false;
   }));
+  // Both reports are made before the poller's thread ends.
+  ASSERT_TRUE(port_.WaitFor([&](const std::vector<Call>& calls) {
+    for (size_t i = from; i < calls.size(); ++i)
+      if (calls[i].kind == Kind::Log && calls[i].text == "Insert disc.") return true;
+    return false;
+  }));
+  poller.Stop();
   ASSERT_TRUE(worker.WaitUntilIdle(kWait));
   const int eject = IndexOfLog("Eject disc.", from);
   const int insert = IndexOfLog("Insert disc.", from);

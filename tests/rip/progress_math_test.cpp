@@ -108,7 +108,7 @@ TEST(ProgressMathTest, TicksWrapAround) {
   in.now = 0x00000100u;
   const RipProgressView view = ComputeRipProgressView(in, true);
   ASSERT_TRUE(view.timesUpdated);
-  EXPECT_EQ(view.trackElapsed, "00:00:00");  // 0.512 s
+  EXPECT_EQ(view.trackElapsed, "00:00:00");    // 0.512 s
   EXPECT_EQ(view.overallElapsed, "00:00:04");  // 4.352 s
 }
 

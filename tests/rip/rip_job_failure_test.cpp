@@ -1,9 +1,9 @@
 // End to end: what a rip does when things go wrong: failing drives, no disc,
 // folders and files that cannot be made, a full disk, a bad output format, an
 // album without a title for the track.
+#include <fmt/printf.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <fmt/printf.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -137,7 +137,8 @@ TEST_F(FailureRipTest, UnknownOutputFormatIsRefusedAtTheStart) {
     job.TrackList = Tracks({0});
     EXPECT_EQ(job.Start(), CRippingProgress::StartResult::UnknownOutputFormat);
     EXPECT_FALSE(job.Running);
-    EXPECT_EQ(refused.LogLines(LogFatal), std::vector<std::string>{fmt::sprintf("Unknown output format %d", format)});
+    EXPECT_EQ(refused.LogLines(LogFatal),
+              std::vector<std::string>{fmt::sprintf("Unknown output format %d", format)});
     CloseCDHandle(CDHandle);
     CDHandle = 0;
   }

@@ -153,7 +153,8 @@ inline std::string RunTool(const std::vector<std::string>& args, int* exitCode =
   close(out[1]);
   std::string text;
   std::array<char, 4096> buf;
-  for (ssize_t n; (n = read(out[0], buf.data(), buf.size())) > 0;) text.append(buf.data(), static_cast<size_t>(n));
+  for (ssize_t n; (n = read(out[0], buf.data(), buf.size())) > 0;)
+    text.append(buf.data(), static_cast<size_t>(n));
   close(out[0]);
   int status = 0;
   waitpid(pid, &status, 0);

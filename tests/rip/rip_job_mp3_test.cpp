@@ -3,8 +3,8 @@
 // back with TagLib; and the encoder library's failures.
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
-#include <taglib/mpegheader.h>
 #include <taglib/mpegfile.h>
+#include <taglib/mpegheader.h>
 #include <taglib/textidentificationframe.h>
 
 #include <filesystem>
@@ -165,8 +165,8 @@ std::vector<uint8_t> EncodeStraight(std::vector<int16_t> samples, bool mask, con
   EXPECT_EQ(lib.DeinitStream(stream, out.data(), &written), 0u);
   file.insert(file.end(), out.begin(), out.begin() + written);
   lib.CloseStream(stream);
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                              static_cast<std::streamsize>(file.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
   lib.WriteInfoTag(stream, path.c_str());
   return ReadBytes(path);
 }

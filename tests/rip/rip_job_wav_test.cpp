@@ -18,7 +18,9 @@ WavInfo HeaderOf(const std::vector<uint8_t>& f) {
   return {Le16(f, 22), Le16(f, 34), Le16(f, 32), Le32(f, 24), Le32(f, 28), Le32(f, 4), Le32(f, 40)};
 }
 
-std::string Soxi(const std::string& option, const std::string& path) { return RunTool({"soxi", option, path}); }
+std::string Soxi(const std::string& option, const std::string& path) {
+  return RunTool({"soxi", option, path});
+}
 
 using WavRipTest = RipJobTest;
 
@@ -251,7 +253,7 @@ TEST_F(WavRipTest, CancelWhileTheWindowHoldsASend) {
   ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
   WaitUntil([&] { return !sink.LogLines(LogInfo).empty(); });  // the destination line comes next, by send
   job.Cancel();
-  EXPECT_EQ(sink.SendsGivenUp(), 2);  // the destination line and the track's final progress
+  EXPECT_EQ(sink.SendsGivenUp(), 2);                    // the destination line and the track's final progress
   EXPECT_TRUE(sink.WithId(WM_RIP_STATUS).size() == 1);  // only the caption got through
 }
 

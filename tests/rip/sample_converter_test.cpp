@@ -106,7 +106,7 @@ TEST(SampleConverterTest, StopEndsTheWaitForInput) {
   in.Write(some.data(), kGiven);
   std::atomic<uint32_t> left{kTotal};
   std::atomic<bool> stop{false};
-  SampleConversion c{&in, &out, true, false, 44100, kTotal, &left, [&] { return stop.load(); }};
+  SampleConversion c{&in, &out, true, false, 44100, kTotal, &left, [&] { return stop.load(); }, nullptr, nullptr, nullptr};
   bool complete = true;
   std::thread t([&] { complete = RunSampleConversion(c); });
   // What was given goes through; then the stage waits for more input.
@@ -117,6 +117,21 @@ TEST(SampleConverterTest, StopEndsTheWaitForInput) {
   EXPECT_EQ(left.load(), kTotal - kGiven);
 }
 
+// A reader that ended without delivering all it announced must not leave
+// the conversion waiting: what came in goes through.
+TEST(SampleConverterTest, InputThatEndsShortIsConvertedAndTheStageEnds) {
+  constexpr uint32_t kAnnounced = 1176 * 100;
+  const std::vector<int16_t> some = StereoFrames(2500, 300, 300);
+  SampleRing in(kAnnounced);
+  SampleRing out(kAnnounced);
+  in.Write(some.data(), static_cast<uint32_t>(some.size()));
+  std::atomic<uint32_t> left{kAnnounced};
+  SampleConversion c{&in, &out, true, false, 44100, kAnnounced, &left, nullptr, [] { return true; }, nullptr, nullptr};
+  EXPECT_FALSE(RunSampleConversion(c));
+  EXPECT_EQ(left.load(), kAnnounced - 5000);
+  EXPECT_EQ(out.GetReadCount(), 2500u);
+}
+
 // A conversion waiting for room in a full convert ring must end too.
 TEST(SampleConverterTest, StopEndsTheWaitForRoom) {
   const std::vector<int16_t> input = StereoFrames(20 * kFramesPerSector, 5, 5);
@@ -125,8 +140,11 @@ TEST(SampleConverterTest, StopEndsTheWaitForRoom) {
   in.Write(input.data(), static_cast<uint32_t>(input.size()));
   std::atomic<uint32_t> left{static_cast<uint32_t>(input.size())};
   std::atomic<bool> stop{false};
-  SampleConversion c{&in, &out, false, false, 44100, static_cast<uint32_t>(input.size()), &left,
-                     [&] { return stop.load(); }};
+  SampleConversion c{&in,    &out,
+                     false,  false,
+                     44100,  static_cast<uint32_t>(input.size()),
+                     &left,  [&] { return stop.load(); },
+                     nullptr};
   bool complete = true;
   std::thread t([&] { complete = RunSampleConversion(c); });
   // The first block is taken from the input, then waits for room it never gets.

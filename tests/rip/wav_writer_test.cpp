@@ -1,11 +1,10 @@
 // The WAV header and the output file the writers fill.
-#include "rip/track_writer.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "rip/track_writer.h"
 #include "tests/rip/rip_test_util.h"
 
 namespace {
@@ -18,10 +17,10 @@ std::vector<uint8_t> Header(uint32_t dataSize, const WavFormat& format) {
 
 TEST(WavHeaderTest, SixteenBitStereoCdAudio) {
   const auto h = Header(235200, WavFormat{2, 44100, 16});
-  const std::vector<uint8_t> expected = {
-      'R', 'I', 'F', 'F', 0xE4, 0x96, 0x03, 0x00, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-      16,  0,   0,   0,   1,    0,    2,    0,    0x44, 0xAC, 0, 0, 0x10, 0xB1, 0x02, 0,
-      4,   0,   16,  0,   'd',  'a',  't',  'a',  0xC0, 0x96, 0x03, 0x00};
+  const std::vector<uint8_t> expected = {'R', 'I', 'F',  'F',  0xE4, 0x96, 0x03, 0x00, 'W',  'A',  'V',
+                                         'E', 'f', 'm',  't',  ' ',  16,   0,    0,    0,    1,    0,
+                                         2,   0,   0x44, 0xAC, 0,    0,    0x10, 0xB1, 0x02, 0,    4,
+                                         0,   16,  0,    'd',  'a',  't',  'a',  0xC0, 0x96, 0x03, 0x00};
   EXPECT_EQ(h, expected);
   EXPECT_EQ(Le32(h, 4), 235236u);
 }
@@ -32,11 +31,8 @@ TEST(WavHeaderTest, FieldsFollowChannelsRateAndSampleSize) {
     uint32_t byteRate;
     uint16_t blockAlign;
   } cases[] = {
-      {{2, 44100, 8}, 88200, 2},
-      {{1, 44100, 16}, 88200, 2},
-      {{1, 8000, 8}, 8000, 1},
-      {{2, 22050, 16}, 88200, 4},
-      {{2, 96000, 16}, 384000, 4},
+      {{2, 44100, 8}, 88200, 2},  {{1, 44100, 16}, 88200, 2},  {{1, 8000, 8}, 8000, 1},
+      {{2, 22050, 16}, 88200, 4}, {{2, 96000, 16}, 384000, 4},
   };
   for (const Case& c : cases) {
     const auto h = Header(1000, c.format);

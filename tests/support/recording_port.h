@@ -47,7 +47,8 @@ class RecordingMainWindowPort : public MainWindowPort {
   int CountOf(Kind kind) const;
   void Reset();
 
-  // Waits until `done` holds for the calls so far, at most `timeout`.
+  // Waits until `done` holds for the calls so far, at most `timeout`. `done`
+  // runs with the recorder locked: it must look only at its argument.
   bool WaitFor(const std::function<bool(const std::vector<Call>&)>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(30)) const;
   // Waits until the disc status pane has been given `text` (counting from

@@ -7,13 +7,14 @@
 namespace {
 
 using ui::FoldingCollisions;
-using ui::SpecId;
+using ui::ProgramId;
 using ui::WxId;
 
 TEST(ControlIds, OrdinaryIdsPassUnchanged) {
-  for (int id : {0, 1, 2, 23, 26, 101, 110, 300, 301, 1000, 1258, 5555, 0x3020, 0x3FFF, 0x7000, 0x7EEE, 0x7FFE}) {
+  for (int id :
+       {0, 1, 2, 23, 26, 101, 110, 300, 301, 1000, 1258, 5555, 0x3020, 0x3FFF, 0x7000, 0x7EEE, 0x7FFE}) {
     EXPECT_EQ(WxId(id), id) << id;
-    EXPECT_EQ(SpecId(id), id) << id;
+    EXPECT_EQ(ProgramId(id), id) << id;
   }
 }
 
@@ -28,7 +29,7 @@ TEST(ControlIds, CommandsAndFrameIdsFoldBelowTheToolkitLimit) {
   for (int id : {32773, 32907, 0x8000, 0x8FFF, 0xE000, 0xE800, 0xEFFF, 0xF000, 0xFFFE}) {
     EXPECT_LT(WxId(id), ui::kToolkitIdLimit) << id;
     EXPECT_GT(WxId(id), 0) << id;
-    EXPECT_EQ(SpecId(WxId(id)), id) << id;
+    EXPECT_EQ(ProgramId(WxId(id)), id) << id;
   }
   // Command ids travel as 16 bits.
   EXPECT_EQ(WxId(0x18005), WxId(0x8005));
@@ -42,12 +43,12 @@ TEST(ControlIds, UnaddressedIdsBecomeTheToolkitsAnyId) {
 
 TEST(ControlIds, NoIdTheProgramUsesCollides) {
   std::vector<int> ids;
-  for (int id = 1; id <= 26; ++id) ids.push_back(id);              // standard and custom buttons
-  for (int id = 100; id <= 1400; ++id) ids.push_back(id);          // menus, templates, controls
-  for (int id = 0x3020; id <= 0x3026; ++id) ids.push_back(id);     // property sheet
-  for (int id = 9001; id <= 9019; ++id) ids.push_back(id);         // message-box labels
-  for (int id = 32768; id <= 33023; ++id) ids.push_back(id);       // commands
-  for (int id = 0xE100; id <= 0xE1FF; ++id) ids.push_back(id);     // frame commands
+  for (int id = 1; id <= 26; ++id) ids.push_back(id);           // standard and custom buttons
+  for (int id = 100; id <= 1400; ++id) ids.push_back(id);       // menus, templates, controls
+  for (int id = 0x3020; id <= 0x3026; ++id) ids.push_back(id);  // property sheet
+  for (int id = 9001; id <= 9019; ++id) ids.push_back(id);      // message-box labels
+  for (int id = 32768; id <= 33023; ++id) ids.push_back(id);    // commands
+  for (int id = 0xE100; id <= 0xE1FF; ++id) ids.push_back(id);  // frame commands
   for (int id : {5555, 0x7EEE, 0xE800, 0xE801, 0xE804, 0xE900}) ids.push_back(id);
   const std::vector<std::string> faults = FoldingCollisions(ids);
   EXPECT_TRUE(faults.empty()) << faults.front();

@@ -1,5 +1,3 @@
-#include "ui/dialog.h"
-
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/panel.h>
@@ -10,6 +8,7 @@
 #include <thread>
 
 #include "tests/support/gui/gui_test_support.h"
+#include "ui/dialog.h"
 #include "ui/message_map.h"
 #include "ui/ui_message.h"
 
@@ -76,6 +75,7 @@ class TestDlg : public ui::CDialog {
   }
   ui::LRESULT OnAsk(ui::WPARAM w, ui::LPARAM l) { return static_cast<ui::LRESULT>(w) * 10 + l; }
 
+ public:
   static const ui::MapRow<TestDlg> kMessageMap[];
 };
 
@@ -121,6 +121,13 @@ DerivedDlg::DerivedDlg() { ui::BindMessageMap(this, kDerivedMap); }
 int RunWith(ui::CDialog& dlg, std::function<void(TestDlg&)> action) {
   gui_test::WhenModalShown([action](wxDialog& shown) { action(dynamic_cast<TestDlg&>(shown)); });
   return dlg.DoModal();
+}
+
+TEST(Dialog, TheMessageMapNamesOnlyControlsOfItsTemplate) {
+  const std::vector<int> ids = ui::ControlIdsOf(TestDlg::kMessageMap);
+  EXPECT_EQ(ids, (std::vector<int>{IDC_APPLY, IDC_FINISH, IDC_FINISH}));  // menu and message rows name none
+  const auto faults = ui::CheckDialogTemplate(kTemplate, ids);
+  EXPECT_TRUE(faults.empty()) << faults.front();
 }
 
 TEST(Dialog, TheOkButtonEndsWithOneNotTheToolkitsNumber) {
@@ -257,7 +264,8 @@ TEST(UiMessage, WorkersPostPayloadsThatTheWindowHandlesOnItsThread) {
   std::thread::id handlerThread;
   RunWith(dlg, [&](TestDlg& d) {
     std::thread worker([box = d.mailbox] {
-      for (int i = 0; i < 3; ++i) EXPECT_TRUE(box->Post(WM_TEST_TEXT, 0, 0, std::string("line ") + char('1' + i)));
+      for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(box->Post(WM_TEST_TEXT, 0, 0, std::string("line ") + char('1' + i)));
       EXPECT_TRUE(box->Post(WM_TEST_TEXT, 0, 0, 12345));  // another payload type: ignored by the handler
     });
     worker.join();
@@ -295,7 +303,8 @@ TEST(UiMessage, ASendGivesUpWhenTheSenderIsToldToStop) {
     std::atomic<bool> stop{false};
     std::optional<ui::LRESULT> answer{-1};
     // The window thread is busy (it does not pump): only the stop flag can end the wait.
-    std::thread worker([&, box = d.mailbox] { answer = box->Send(WM_TEST_ASK, 1, 1, {}, [&] { return stop.load(); }); });
+    std::thread worker(
+        [&, box = d.mailbox] { answer = box->Send(WM_TEST_ASK, 1, 1, {}, [&] { return stop.load(); }); });
     stop = true;
     worker.join();
     EXPECT_EQ(answer, std::nullopt);
@@ -334,7 +343,8 @@ TEST(UiMessage, AQueuedSendIsAnsweredWhenItsWindowGoesFirst) {
   ui::Mailbox box(target.get());
   std::optional<ui::LRESULT> answer{-1};
   std::thread worker([&] { answer = box.Send(WM_TEST_ASK, 1, 1, {}, {}); });
-  for (int i = 0; i < 20000 && !target->queued; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int i = 0; i < 20000 && !target->queued; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_TRUE(target->queued);
   // The window goes with the message still queued: the sender is not left waiting.
   box.Detach();

@@ -14,7 +14,8 @@ using ui::DialogItem;
 using ui::DialogTemplate;
 
 bool Mentions(const std::vector<std::string>& faults, const std::string& text) {
-  return std::any_of(faults.begin(), faults.end(), [&](const std::string& f) { return f.find(text) != std::string::npos; });
+  return std::any_of(faults.begin(), faults.end(),
+                     [&](const std::string& f) { return f.find(text) != std::string::npos; });
 }
 
 constexpr DialogItem kSoundItems[] = {

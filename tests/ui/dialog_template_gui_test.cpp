@@ -1,5 +1,3 @@
-#include "ui/dialog_template.h"
-
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -15,6 +13,7 @@
 #include "res/dialog_templates.h"
 #include "tests/support/gui/gui_test_support.h"
 #include "ui/core/control_ids.h"
+#include "ui/dialog_template.h"
 
 namespace {
 
@@ -116,11 +115,12 @@ TEST(DialogBuilder, StylesAndTheDialogsOwnControlClasses) {
   const ui::DialogTemplate tmpl{2, "Styles", 200, 100, ui::kDialogDefault, items};
   DialogPtr host = MakeHost();
   int factoryCalls = 0;
-  ui::BuildDialogControls(host.get(), tmpl, [&](wxWindow* parent, const DialogItem& item, int id, const wxRect& r) {
-    ++factoryCalls;
-    if (item.id != 1005) return static_cast<wxWindow*>(nullptr);
-    return static_cast<wxWindow*>(new wxButton(parent, id, "made here", r.GetPosition(), r.GetSize()));
-  });
+  ui::BuildDialogControls(
+      host.get(), tmpl, [&](wxWindow* parent, const DialogItem& item, int id, const wxRect& r) {
+        ++factoryCalls;
+        if (item.id != 1005) return static_cast<wxWindow*>(nullptr);
+        return static_cast<wxWindow*>(new wxButton(parent, id, "made here", r.GetPosition(), r.GetSize()));
+      });
   EXPECT_EQ(factoryCalls, 5);
   EXPECT_EQ(host->FindWindow(1001)->GetLabel(), "A && B");  // shown literally
   EXPECT_FALSE(host->FindWindow(1002)->IsShown());

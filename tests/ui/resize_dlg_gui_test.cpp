@@ -1,9 +1,9 @@
-#include "ui/resize_dlg.h"
-
 #include <gtest/gtest.h>
+#include <wx/dcmemory.h>
 
 #include "res/dialog_templates.h"
 #include "tests/support/gui/gui_test_support.h"
+#include "ui/resize_dlg.h"
 
 namespace {
 
@@ -49,7 +49,8 @@ void ResizeClient(T& dlg, int width, int height) {
   dlg.SetClientSize(width, height);
   const bool done = gui_test::PumpUntil([&] {
     const RECT& p = dlg.Layout().Previous();
-    return dlg.Surface()->GetClientSize() == wxSize(width, height) && p.Width() == width && p.Height() == height;
+    return dlg.Surface()->GetClientSize() == wxSize(width, height) && p.Width() == width &&
+           p.Height() == height;
   });
   ASSERT_TRUE(done) << "the dialog never reached " << width << "x" << height;
 }
@@ -78,7 +79,8 @@ TEST(ResizeDlg, ControlsFollowTheAnchorsOfTheirTable) {
   // Centred across at its starting fraction, kept vertically.
   const double fraction = (title.x + title.width / 2.0) / start.x;
   EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_TITLE),
-            wxRect(static_cast<int>((start.x + dw) * fraction - title.width * 0.5), title.y, title.width, title.height));
+            wxRect(static_cast<int>((start.x + dw) * fraction - title.width * 0.5), title.y, title.width,
+                   title.height));
   // Not registered: untouched.
   EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_OPTION), option);
 
@@ -151,6 +153,33 @@ TEST(ResizeDlg, ControlsThatAreGoneAreSkippedAndUnknownIdsAreNotRegistered) {
   delete dlg->GetDlgItem(res::IDC_TEST_LIST);
   ResizeClient(*dlg, start.x + 30, start.y + 20);
   EXPECT_EQ(RectOf(*dlg, IDOK), wxRect(ok.x + 30, ok.y + 20, ok.width, ok.height));
+}
+
+// GTK draws without a separate erase pass, so the dialog's erase handler is
+// driven here with a memory picture of its client area.
+TEST(ResizeDlg, TheEraseLeavesVisibleFlaggedControlsUnpainted) {
+  auto dlg = MakeShown<Sample>();
+  const wxSize client = dlg->GetClientSize();
+  const wxRect list = RectOf(*dlg, res::IDC_TEST_LIST);
+  const auto erase = [&](wxColour& inList, wxColour& outside) {
+    wxBitmap picture(client.x, client.y, 24);
+    wxMemoryDC dc(picture);
+    dc.SetBackground(*wxBLACK_BRUSH);
+    dc.Clear();
+    wxEraseEvent event(dlg->GetId(), &dc);
+    event.SetEventObject(dlg.get());
+    dlg->ProcessWindowEvent(event);
+    dc.GetPixel(list.x + list.width / 2, list.y + list.height / 2, &inList);
+    dc.GetPixel(2, client.y - 2, &outside);
+  };
+  wxColour inList;
+  wxColour outside;
+  erase(inList, outside);
+  EXPECT_EQ(inList, *wxBLACK);
+  EXPECT_EQ(outside, dlg->GetBackgroundColour());
+  dlg->GetDlgItem(res::IDC_TEST_LIST)->Hide();  // a hidden control is painted over
+  erase(inList, outside);
+  EXPECT_EQ(inList, dlg->GetBackgroundColour());
 }
 
 TEST(ResizeDlg, NoLimitsAreSetWithTheConstructionValues) {

@@ -235,7 +235,8 @@ TEST(ResizeLayout, EdgeSetsFollowTheSizeTypeAndTheDraggedEdge) {
 
 TEST(ResizeLayout, ModesAndFlagsShareOneWord) {
   EXPECT_EQ(CResizeDlgItem::PackBits(1, 2, 3, 4, kResizeExcludeFromErase | kResizeRepaintOnMove), 0x34321u);
-  EXPECT_EQ(CResizeDlgItem::PackBits(0x1F, 0, 0, 0, 0xFFFFFFFC), 0xFu);  // fields masked, other flag bits ignored
+  EXPECT_EQ(CResizeDlgItem::PackBits(0x1F, 0, 0, 0, 0xFFFFFFFC),
+            0xFu);  // fields masked, other flag bits ignored
   CResizeDlgItem fresh;
   EXPECT_EQ(fresh.id, 0);
   EXPECT_TRUE(fresh.ExcludeFromErase());

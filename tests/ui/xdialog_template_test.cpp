@@ -142,7 +142,8 @@ TEST(XDialogTemplate, DefaultButtonFallsBackToTheFirst) {
   XMessageBoxParams p;
   EXPECT_EQ(CXDialogTemplate("M", "T", MB_YESNO | MB_DEFBUTTON2, p, FakeMetrics()).DefaultButtonId(), IDNO);
   EXPECT_EQ(CXDialogTemplate("M", "T", MB_OK | MB_DEFBUTTON4, p, FakeMetrics()).DefaultButtonId(), IDOK);
-  EXPECT_EQ(CXDialogTemplate("M", "T", MB_YESNOCANCEL | MB_DEFBUTTON6, p, FakeMetrics()).DefaultButtonId(), IDYES);
+  EXPECT_EQ(CXDialogTemplate("M", "T", MB_YESNOCANCEL | MB_DEFBUTTON6, p, FakeMetrics()).DefaultButtonId(),
+            IDYES);
   p.reportCallback = [](const std::string&, int) {};
   const CXDialogTemplate withReport("M", "T", MB_OK | MB_DEFBUTTON2, p, FakeMetrics());
   EXPECT_EQ(withReport.DefaultButtonId(), kXmbReportId);  // counts in creation order
@@ -243,6 +244,11 @@ TEST(XDialogTemplate, AClickStopsTheCountdown) {
   EXPECT_FALSE(box.TimeoutRunning());
   EXPECT_FALSE(box.OnTimeoutTick(false).end);
   EXPECT_FALSE(box.OnClick().stopCountdown);
+
+  CXDialogTemplate ticked("M", "T", MB_OK | MB_DONOTASKAGAIN, p, FakeMetrics());
+  const auto check = ticked.OnCommand(kXmbCheckBoxId, true);  // any command stops it
+  EXPECT_TRUE(check.stopCountdown);
+  EXPECT_FALSE(check.end);
 }
 
 TEST(XDialogTemplate, DisabledSecondsCountDownInTheCaptionAndHoldEscape) {
@@ -265,7 +271,7 @@ TEST(XDialogTemplate, ARememberedAnswerMustNameAButtonOfThisBox) {
   const CXDialogTemplate box = Chooser();
   EXPECT_TRUE(box.AcceptsRememberedAnswer(24u | MB_DONOTASKAGAIN));
   EXPECT_TRUE(box.AcceptsRememberedAnswer(25u | MB_DONOTSHOWAGAIN));
-  EXPECT_FALSE(box.AcceptsRememberedAnswer(24u));                     // no check box bit
+  EXPECT_FALSE(box.AcceptsRememberedAnswer(24u));                      // no check box bit
   EXPECT_FALSE(box.AcceptsRememberedAnswer(IDNO | MB_DONOTASKAGAIN));  // not a button here
   EXPECT_FALSE(box.AcceptsRememberedAnswer(IDOK | MB_DONOTASKAGAIN));
   EXPECT_FALSE(box.AcceptsRememberedAnswer(0));

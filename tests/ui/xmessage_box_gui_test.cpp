@@ -1,5 +1,3 @@
-#include "ui/xmessage_box.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <wx/button.h>
@@ -12,6 +10,7 @@
 
 #include "tests/support/gui/gui_test_support.h"
 #include "ui/core/profile_store.h"
+#include "ui/xmessage_box.h"
 
 namespace {
 
@@ -27,9 +26,8 @@ XMessageBoxParams ChooserParams() {
 
 // Runs `action` on the box once it is on screen.
 void OnBox(std::function<void(CXMessageDialog&)> action) {
-  gui_test::WhenModalShown(
-      [action](wxDialog& d) { action(dynamic_cast<CXMessageDialog&>(d)); },
-      [](wxDialog& d) { return d.GetName() == CXMessageDialog::kWindowName; });
+  gui_test::WhenModalShown([action](wxDialog& d) { action(dynamic_cast<CXMessageDialog&>(d)); },
+                           [](wxDialog& d) { return d.GetName() == CXMessageDialog::kWindowName; });
 }
 
 wxString LabelOf(CXMessageDialog& box, int id) {
@@ -72,7 +70,8 @@ TEST_F(XMessageBoxTest, TheActionChooserReturnsTheClickedButtonAndTheCheckBox) {
     gui_test::Click(box.GetDlgItem(24));
   });
   const XMessageBoxParams params = ChooserParams();
-  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), 24 | MB_DONOTASKAGAIN);
+  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params),
+            24 | MB_DONOTASKAGAIN);
 }
 
 TEST_F(XMessageBoxTest, TheBoxFitsItsControls) {
@@ -133,6 +132,23 @@ TEST_F(XMessageBoxTest, TheTimeOutCountsDownOnTheDefaultButtonAndPressesIt) {
   EXPECT_EQ(static_cast<uint32_t>(result), IDOK | MB_TIMEOUT);
 }
 
+TEST_F(XMessageBoxTest, ATimeOutPressesTheDefaultCustomButton) {
+  std::vector<wxString> labels;
+  OnBox([&labels](CXMessageDialog& box) {
+    for (int i = 0; i < 2; ++i) {
+      box.OnTimer(CXMessageDialog::kTimeoutTimer);
+      labels.push_back(LabelOf(box, 24));
+    }
+    box.OnTimer(CXMessageDialog::kTimeoutTimer);
+  });
+  XMessageBoxParams params = ChooserParams();
+  params.timeoutSeconds = 2;
+  const int result =
+      XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType | MB_DEFBUTTON2, &params);
+  EXPECT_EQ(labels, (std::vector<wxString>{"Rip the Track = 2", "Rip the Track = 1"}));
+  EXPECT_EQ(static_cast<uint32_t>(result), 24u | MB_TIMEOUT);
+}
+
 TEST_F(XMessageBoxTest, TheRealTimerEndsTheBoxByItself) {
   OnBox([](CXMessageDialog& box) { EXPECT_EQ(box.Model().DefaultButtonId(), IDYES); });
   XMessageBoxParams params;
@@ -153,6 +169,17 @@ TEST_F(XMessageBoxTest, AClickInTheBoxStopsTheCountdown) {
   XMessageBoxParams params;
   params.timeoutSeconds = 5000;
   EXPECT_EQ(XMessageBox(nullptr, "M", "T", MB_OK | MB_NOSOUND, &params), IDOK);
+
+  // Ticking the check box (by mouse or by key) stops it as well.
+  OnBox([](CXMessageDialog& box) {
+    box.OnTimer(CXMessageDialog::kTimeoutTimer);
+    gui_test::Click(box.GetDlgItem(kXmbCheckBoxId));
+    EXPECT_FALSE(box.IsTimerRunning(CXMessageDialog::kTimeoutTimer));
+    EXPECT_EQ(LabelOf(box, IDOK), "OK");
+    gui_test::Click(box.GetDlgItem(IDOK));
+  });
+  EXPECT_EQ(XMessageBox(nullptr, "M", "T", MB_OK | MB_DONOTSHOWAGAIN | MB_NOSOUND, &params),
+            1 | MB_DONOTSHOWAGAIN);
 }
 
 TEST_F(XMessageBoxTest, ButtonsWaitOutTheDisabledSeconds) {
@@ -184,12 +211,15 @@ TEST_F(XMessageBoxTest, ATickedAnswerIsRememberedAndReturnedWithoutTheBox) {
     gui_test::Click(box.GetDlgItem(kXmbCheckBoxId));
     gui_test::Click(box.GetDlgItem(23));
   });
-  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), 23 | MB_DONOTASKAGAIN);
+  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params),
+            23 | MB_DONOTASKAGAIN);
   const std::string key = RememberedAnswerKey("Test Company", ProgramName());
-  EXPECT_EQ(ReadRememberedAnswer(AppProfile(), key, RememberedValueName("double-click", 0)), 23u | MB_DONOTASKAGAIN);
+  EXPECT_EQ(ReadRememberedAnswer(AppProfile(), key, RememberedValueName("double-click", 0)),
+            23u | MB_DONOTASKAGAIN);
 
   gui_test::NoModalExpected guard;
-  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), 23 | MB_DONOTASKAGAIN);
+  EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params),
+            23 | MB_DONOTASKAGAIN);
 }
 
 TEST_F(XMessageBoxTest, ARememberedAnswerForAnotherButtonDoesNotCount) {
@@ -202,7 +232,8 @@ TEST_F(XMessageBoxTest, ARememberedAnswerForAnotherButtonDoesNotCount) {
   OnBox([](CXMessageDialog& box) { gui_test::Click(box.GetDlgItem(25)); });
   EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), 25);
   // Unticked: nothing new is remembered.
-  EXPECT_EQ(ReadRememberedAnswer(AppProfile(), key, RememberedValueName("double-click", 3)), IDNO | MB_DONOTASKAGAIN);
+  EXPECT_EQ(ReadRememberedAnswer(AppProfile(), key, RememberedValueName("double-click", 3)),
+            IDNO | MB_DONOTASKAGAIN);
 }
 
 TEST_F(XMessageBoxTest, CtrlCCopiesTheBoxAsText) {

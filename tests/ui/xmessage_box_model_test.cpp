@@ -113,16 +113,17 @@ TEST(XmbTexts, ClipboardTextOfAnOkBox) {
 
 TEST(XmbRemembered, ValueNamesAreEncodedPerUtf16Unit) {
   EXPECT_EQ(EncodeValueName(""), "");
-  EXPECT_EQ(EncodeValueName("A"), "B");     // 65 % 64
-  EXPECT_EQ(EncodeValueName("AB"), "BH");   // (66 + 5) % 64 = 7
-  EXPECT_EQ(EncodeValueName(">"), "9");     // 62: the table's tail
-  EXPECT_EQ(EncodeValueName("\xC3\xA9"), "f");  // U+00E9: 233 % 64 = 41
-  EXPECT_EQ(EncodeValueName("\xF0\x9F\x98\x80"), "zF");  // a surrogate pair: two units
+  EXPECT_EQ(EncodeValueName("A"), "B");                                 // 65 % 64
+  EXPECT_EQ(EncodeValueName("AB"), "BH");                               // (66 + 5) % 64 = 7
+  EXPECT_EQ(EncodeValueName(">"), "9");                                 // 62: the table's tail
+  EXPECT_EQ(EncodeValueName("\xC3\xA9"), "f");                          // U+00E9: 233 % 64 = 41
+  EXPECT_EQ(EncodeValueName("\xF0\x9F\x98\x80"), "zF");                 // a surrogate pair: two units
   EXPECT_EQ(EncodeValueName("\xFF"), EncodeValueName("\xEF\xBF\xBD"));  // broken UTF-8: replaced, no throw
 }
 
 TEST(XmbRemembered, KeyAndValueNames) {
-  EXPECT_EQ(RememberedAnswerKey("Velmorix", "quarno-cd-ripper"), "Software\\Velmorix\\quarno-cd-ripper\\XMessageBox");
+  EXPECT_EQ(RememberedAnswerKey("Velmorix", "quarno-cd-ripper"),
+            "Software\\Velmorix\\quarno-cd-ripper\\XMessageBox");
   EXPECT_EQ(RememberedAnswerKey("", "quarno-cd-ripper"), "Software\\quarno-cd-ripper\\XMessageBox");
   EXPECT_EQ(RememberedValueName("AB", 12), "BH12");
   const std::string name = RememberedValueName(std::string(600, 'A'), 7);

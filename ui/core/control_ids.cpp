@@ -27,20 +27,20 @@ constexpr int kOverflowBase = 0x7000;
 
 }  // namespace
 
-int WxId(int specId) {
-  if (specId < 0 || specId == kStaticId16) return kAnyId;
-  if (specId > 0xFFFF) specId &= 0xFFFF;  // command ids travel as 16 bits
-  if (specId == kStaticId16) return kAnyId;
+int WxId(int programId) {
+  if (programId < 0 || programId == kStaticId16) return kAnyId;
+  if (programId > 0xFFFF) programId &= 0xFFFF;  // command ids travel as 16 bits
+  if (programId == kStaticId16) return kAnyId;
   for (const FoldRange& r : kFolds) {
-    if (specId >= r.first && specId <= r.last) return r.target + (specId - r.first);
+    if (programId >= r.first && programId <= r.last) return r.target + (programId - r.first);
   }
-  if (specId < kToolkitIdLimit) return specId;
+  if (programId < kToolkitIdLimit) return programId;
   // No room kept for this range: stay valid, accept collisions (reported by
   // FoldingCollisions).
-  return kOverflowBase + (specId % (kToolkitIdLimit - kOverflowBase));
+  return kOverflowBase + (programId % (kToolkitIdLimit - kOverflowBase));
 }
 
-int SpecId(int wxId) {
+int ProgramId(int wxId) {
   for (const FoldRange& r : kFolds) {
     const int lastTarget = r.target + (r.last - r.first);
     if (wxId >= r.target && wxId <= lastTarget) return r.first + (wxId - r.target);
@@ -61,8 +61,9 @@ std::vector<std::string> FoldingCollisions(std::span<const int> ids) {
     if (!inserted && it->second != id) {
       faults.push_back(fmt::format("ids {} and {} both fold to {}", it->second, id, folded));
     }
-    if (SpecId(folded) != id) {
-      faults.push_back(fmt::format("id {} folds to {}, which reads back as {}", id, folded, SpecId(folded)));
+    if (ProgramId(folded) != id) {
+      faults.push_back(
+          fmt::format("id {} folds to {}, which reads back as {}", id, folded, ProgramId(folded)));
     }
   }
   return faults;

@@ -4,7 +4,7 @@
 // Dialog templates, message maps, anchors and GetDlgItem all use the
 // program's own numbers. Commands (32768 and up) and the frame's bars
 // (0xE800...) lie above the toolkit's limit for window and menu ids (0x7FFF,
-// exclusive), so WxId folds those ranges into free room below it, and SpecId
+// exclusive), so WxId folds those ranges into free room below it, and ProgramId
 // maps a toolkit id back. Everything else passes unchanged.
 //
 //   program id           toolkit id
@@ -15,7 +15,7 @@
 //   0xE000 .. 0xEFFF      0x5000 .. 0x5FFF   (frame bars, splitter)
 //   0xF000 .. 0xFFFE      0x6000 .. 0x6FFE
 //
-// Ids 0x4000 .. 0x6FFE pass unchanged too, but SpecId reads them as folded
+// Ids 0x4000 .. 0x6FFE pass unchanged too, but ProgramId reads them as folded
 // ids, so the program must not use them natively; ids in 0x7FFF .. 0xDFFF
 // other than the command range have no room and land in 0x7000 .. 0x7FFE,
 // where they can collide. FoldingCollisions checks a set of ids for
@@ -31,11 +31,11 @@ namespace ui {
 // Lowest id the toolkit rejects for windows and menu items.
 inline constexpr int kToolkitIdLimit = 0x7FFF;
 
-int WxId(int specId);
-int SpecId(int wxId);
+int WxId(int programId);
+int ProgramId(int wxId);
 
 // Descriptions of every fault among `ids` (program numbers): two ids that fold
-// to the same toolkit id, or an id that does not come back through SpecId.
+// to the same toolkit id, or an id that does not come back through ProgramId.
 // Empty when the set folds cleanly.
 std::vector<std::string> FoldingCollisions(std::span<const int> ids);
 

@@ -16,15 +16,15 @@ bool IsUnaddressed(int id) { return id == IDC_STATIC || id == 0xFFFF; }
 
 void CheckItemGeometry(const DialogTemplate& tmpl, const DialogItem& item, std::vector<std::string>& faults) {
   if (item.cx < 0 || item.cy < 0) {
-    faults.push_back(fmt::format("template {}: control {} has a negative size {}x{}", tmpl.id, item.id, item.cx,
-                                 item.cy));
+    faults.push_back(
+        fmt::format("template {}: control {} has a negative size {}x{}", tmpl.id, item.id, item.cx, item.cy));
   }
   // Combo boxes give the height of their open list, which may reach below.
   const bool listBelow = item.kind == ControlKind::ComboDropDown || item.kind == ControlKind::ComboDropList;
   const int bottom = item.y + (listBelow ? 0 : item.cy);
   if (item.x < 0 || item.y < 0 || item.x + item.cx > tmpl.cx || bottom > tmpl.cy) {
-    faults.push_back(fmt::format("template {}: control {} ({},{} {}x{}) lies outside the dialog ({}x{})", tmpl.id,
-                                 item.id, item.x, item.y, item.cx, item.cy, tmpl.cx, tmpl.cy));
+    faults.push_back(fmt::format("template {}: control {} ({},{} {}x{}) lies outside the dialog ({}x{})",
+                                 tmpl.id, item.id, item.x, item.y, item.cx, item.cy, tmpl.cx, tmpl.cy));
   }
 }
 

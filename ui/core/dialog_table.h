@@ -48,19 +48,19 @@ enum class ControlKind {
 // Control styles (ControlKind decides which apply).
 inline constexpr uint32_t kHidden = 1u << 0;
 inline constexpr uint32_t kDisabled = 1u << 1;
-inline constexpr uint32_t kGroup = 1u << 2;       // first of a radio group
+inline constexpr uint32_t kGroup = 1u << 2;        // first of a radio group
 inline constexpr uint32_t kAlignCentre = 1u << 3;  // statics, edits
 inline constexpr uint32_t kAlignRight = 1u << 4;
-inline constexpr uint32_t kNoPrefix = 1u << 5;     // "&" is shown, not a mnemonic
+inline constexpr uint32_t kNoPrefix = 1u << 5;  // "&" is shown, not a mnemonic
 inline constexpr uint32_t kCentreImage = 1u << 6;
-inline constexpr uint32_t kNumber = 1u << 7;       // edits: digits only
+inline constexpr uint32_t kNumber = 1u << 7;  // edits: digits only
 inline constexpr uint32_t kReadOnly = 1u << 8;
 inline constexpr uint32_t kMultiline = 1u << 9;
 inline constexpr uint32_t kPassword = 1u << 10;
-inline constexpr uint32_t kSorted = 1u << 11;      // combo boxes, lists
+inline constexpr uint32_t kSorted = 1u << 11;  // combo boxes, lists
 inline constexpr uint32_t kVScroll = 1u << 12;
 inline constexpr uint32_t kBorder = 1u << 13;
-inline constexpr uint32_t kSingleSel = 1u << 14;   // lists, trees
+inline constexpr uint32_t kSingleSel = 1u << 14;  // lists, trees
 inline constexpr uint32_t kShowSelAlways = 1u << 15;
 inline constexpr uint32_t kNoSortHeader = 1u << 16;
 inline constexpr uint32_t kEditLabels = 1u << 17;
@@ -68,11 +68,11 @@ inline constexpr uint32_t kNoTicks = 1u << 18;     // trackbars
 inline constexpr uint32_t kVertical = 1u << 19;    // trackbars, progress bars
 inline constexpr uint32_t kHasButtons = 1u << 20;  // trees
 inline constexpr uint32_t kHasLines = 1u << 21;
-inline constexpr uint32_t kNoHeader = 1u << 22;    // lists
+inline constexpr uint32_t kNoHeader = 1u << 22;  // lists
 
 // Dialog styles.
 inline constexpr uint32_t kDialogCaption = 1u << 0;
-inline constexpr uint32_t kDialogSysMenu = 1u << 1;   // close box
+inline constexpr uint32_t kDialogSysMenu = 1u << 1;    // close box
 inline constexpr uint32_t kDialogResizable = 1u << 2;  // thick frame
 inline constexpr uint32_t kDialogMinBox = 1u << 3;
 inline constexpr uint32_t kDialogMaxBox = 1u << 4;
@@ -106,6 +106,7 @@ const DialogItem* FindDialogItem(const DialogTemplate& tmpl, int id);
 // when it is sound: duplicate ids, controls outside the dialog or with a
 // negative size, ids the toolkit cannot take, and ids in `referencedIds` (the
 // ids the dialog's message map and anchors name) with no control.
-std::vector<std::string> CheckDialogTemplate(const DialogTemplate& tmpl, std::span<const int> referencedIds = {});
+std::vector<std::string> CheckDialogTemplate(const DialogTemplate& tmpl,
+                                             std::span<const int> referencedIds = {});
 
 }  // namespace ui

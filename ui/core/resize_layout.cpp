@@ -26,8 +26,8 @@ bool IsAbsoluteMode(int mode) { return mode == ResizeScale || mode == ResizeRati
 // One axis of a control: near/far edge of the stored and current rectangles,
 // the client lengths new/previous/initial, and the axis's ratios.
 struct AxisInput {
-  int mode;       // the mode chosen for this pass
-  int modeA;      // both registered modes, to tell absolute axes
+  int mode;   // the mode chosen for this pass
+  int modeA;  // both registered modes, to tell absolute axes
   int modeB;
   int32_t sLo, sHi;
   int32_t cLo, cHi;
@@ -86,17 +86,20 @@ double CentreRatio(int32_t lo, int32_t hi, int32_t clientLen) {
 uint32_t CResizeDlgItem::PackBits(int horzA, int horzB, int vertA, int vertB, uint32_t flags) {
   return (static_cast<uint32_t>(horzA) & 0xF) | ((static_cast<uint32_t>(horzB) & 0xF) << 4) |
          ((static_cast<uint32_t>(vertA) & 0xF) << 8) | ((static_cast<uint32_t>(vertB) & 0xF) << 12) |
-         ((flags & kResizeExcludeFromErase) ? (1u << 16) : 0u) | ((flags & kResizeRepaintOnMove) ? (1u << 17) : 0u);
+         ((flags & kResizeExcludeFromErase) ? (1u << 16) : 0u) |
+         ((flags & kResizeRepaintOnMove) ? (1u << 17) : 0u);
 }
 
 CResizeDlgItem::Placement CResizeDlgItem::Arrange(int edges, const RECT& n, const RECT& p, const RECT& i,
                                                   const RECT& current) {
-  const AxisOutput x = ArrangeAxis({ChooseMode(edges, kResizeEdgeLeft, kResizeEdgeRight, HorzModeA(), HorzModeB()),
-                                    HorzModeA(), HorzModeB(), stored.left, stored.right, current.left,
-                                    current.right, n.Width(), p.Width(), i.Width(), posRatioX, sizeRatioX});
-  const AxisOutput y = ArrangeAxis({ChooseMode(edges, kResizeEdgeTop, kResizeEdgeBottom, VertModeA(), VertModeB()),
-                                    VertModeA(), VertModeB(), stored.top, stored.bottom, current.top,
-                                    current.bottom, n.Height(), p.Height(), i.Height(), posRatioY, sizeRatioY});
+  const AxisOutput x =
+      ArrangeAxis({ChooseMode(edges, kResizeEdgeLeft, kResizeEdgeRight, HorzModeA(), HorzModeB()),
+                   HorzModeA(), HorzModeB(), stored.left, stored.right, current.left, current.right,
+                   n.Width(), p.Width(), i.Width(), posRatioX, sizeRatioX});
+  const AxisOutput y =
+      ArrangeAxis({ChooseMode(edges, kResizeEdgeTop, kResizeEdgeBottom, VertModeA(), VertModeB()),
+                   VertModeA(), VertModeB(), stored.top, stored.bottom, current.top, current.bottom,
+                   n.Height(), p.Height(), i.Height(), posRatioY, sizeRatioY});
   Placement out;
   out.rect = {x.lo, y.lo, x.hi, y.hi};
   out.vacated = current;
@@ -144,15 +147,24 @@ int EdgeSetForSize(unsigned type, int sizingEdge) {
   if (type == SIZE_MINIMIZED) return -1;
   if (type == SIZE_RESTORED || type == SIZE_MAXIMIZED) return kResizeEdgeRight | kResizeEdgeBottom;
   switch (sizingEdge) {
-    case WMSZ_LEFT: return kResizeEdgeLeft;
-    case WMSZ_RIGHT: return kResizeEdgeRight;
-    case WMSZ_TOP: return kResizeEdgeTop;
-    case WMSZ_TOPLEFT: return kResizeEdgeLeft | kResizeEdgeTop;
-    case WMSZ_TOPRIGHT: return kResizeEdgeRight | kResizeEdgeTop;
-    case WMSZ_BOTTOM: return kResizeEdgeBottom;
-    case WMSZ_BOTTOMLEFT: return kResizeEdgeLeft | kResizeEdgeBottom;
-    case WMSZ_BOTTOMRIGHT: return kResizeEdgeRight | kResizeEdgeBottom;
-    default: return 0;
+    case WMSZ_LEFT:
+      return kResizeEdgeLeft;
+    case WMSZ_RIGHT:
+      return kResizeEdgeRight;
+    case WMSZ_TOP:
+      return kResizeEdgeTop;
+    case WMSZ_TOPLEFT:
+      return kResizeEdgeLeft | kResizeEdgeTop;
+    case WMSZ_TOPRIGHT:
+      return kResizeEdgeRight | kResizeEdgeTop;
+    case WMSZ_BOTTOM:
+      return kResizeEdgeBottom;
+    case WMSZ_BOTTOMLEFT:
+      return kResizeEdgeLeft | kResizeEdgeBottom;
+    case WMSZ_BOTTOMRIGHT:
+      return kResizeEdgeRight | kResizeEdgeBottom;
+    default:
+      return 0;
   }
 }
 
@@ -163,7 +175,8 @@ void ResizeLayout::Init(const RECT& client) {
 
 void ResizeLayout::AddControl(const ResizeAnchor& anchor, const RECT& controlRect, const RECT& client) {
   const CResizeDlgItem item = MakeResizeItem(anchor, controlRect, client);
-  auto same = std::find_if(items_.begin(), items_.end(), [&](const CResizeDlgItem& it) { return it.id == item.id; });
+  auto same =
+      std::find_if(items_.begin(), items_.end(), [&](const CResizeDlgItem& it) { return it.id == item.id; });
   if (same != items_.end()) {
     *same = item;
   } else {
@@ -171,7 +184,8 @@ void ResizeLayout::AddControl(const ResizeAnchor& anchor, const RECT& controlRec
   }
 }
 
-ResizeLayout::SizeResult ResizeLayout::OnSize(unsigned type, const RECT& newClient, const RectLookup& current) {
+ResizeLayout::SizeResult ResizeLayout::OnSize(unsigned type, const RECT& newClient,
+                                              const RectLookup& current) {
   SizeResult result;
   const int edges = EdgeSetForSize(type, sizingEdge_);
   if (edges < 0) {

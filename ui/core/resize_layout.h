@@ -159,8 +159,8 @@ class ResizeLayout {
   const RECT& Initial() const { return initial_; }
   int SizingEdge() const { return sizingEdge_; }
 
-  SIZE minTrackSize;       // 0 x 0: no limit
-  int horzResizable = 1;   // 0: the width is held at the minimum
+  SIZE minTrackSize;      // 0 x 0: no limit
+  int horzResizable = 1;  // 0: the width is held at the minimum
   int vertResizable = 1;
 
  private:

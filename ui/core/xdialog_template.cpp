@@ -40,7 +40,8 @@ void WrapParagraph(const std::string& paragraph, int maxWidth, const IXmbMetrics
   size_t pos = 0;
   while (true) {
     const size_t space = paragraph.find(' ', pos);
-    const std::string word = paragraph.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
+    const std::string word =
+        paragraph.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
     if (!lineStarted) {
       line = word;
       lineStarted = true;
@@ -66,7 +67,8 @@ std::vector<std::string> WrapText(std::string_view text, int maxWidth, const IXm
   size_t pos = 0;
   while (true) {
     const size_t end = text.find('\n', pos);
-    std::string_view paragraph = text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+    std::string_view paragraph =
+        text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
     if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
     WrapParagraph(ExpandTabs(paragraph), maxWidth, metrics, lines);
     if (end == std::string_view::npos) break;
@@ -77,13 +79,16 @@ std::vector<std::string> WrapText(std::string_view text, int maxWidth, const IXm
 
 CXDialogTemplate::CXDialogTemplate(std::string message, std::string caption, uint32_t type,
                                    const XMessageBoxParams& params, const IXmbMetrics& metrics)
-    : message_(std::move(message)), caption_(caption.empty() ? "Error" : std::move(caption)), type_(type),
+    : message_(std::move(message)),
+      caption_(caption.empty() ? "Error" : std::move(caption)),
+      type_(type),
       params_(params) {
   params_.timeoutSeconds = ClampXmbSeconds(params_.timeoutSeconds);
   params_.disabledSeconds = ClampXmbSeconds(params_.disabledSeconds);
   labels_ = ResolveLabels(type_, params_);
   std::string report = params_.reportCaption;
-  if (params_.reportCaptionId != 0 && params_.loadString) report = params_.loadString(params_.reportCaptionId);
+  if (params_.reportCaptionId != 0 && params_.loadString)
+    report = params_.loadString(params_.reportCaptionId);
   if (!report.empty()) labels_[kLabelReport] = report;
   if (type_ & MB_DONOTASKAGAIN) {
     checkBoxBit_ = MB_DONOTASKAGAIN;
@@ -99,8 +104,8 @@ CXDialogTemplate::CXDialogTemplate(std::string message, std::string caption, uin
   disabledRunning_ = disabledLeft_ > 0;
 }
 
-std::vector<CXDialogTemplate::RowButton> CXDialogTemplate::RowButtons(const IXmbMetrics& metrics, int buttonWidth,
-                                                                     int extra) const {
+std::vector<CXDialogTemplate::RowButton> CXDialogTemplate::RowButtons(const IXmbMetrics& metrics,
+                                                                      int buttonWidth, int extra) const {
   std::vector<RowButton> row;
   const auto add = [&](int id, const std::string& text) {
     const int padding = std::max(kButtonTextPadding, metrics.ButtonExtra());
@@ -108,7 +113,8 @@ std::vector<CXDialogTemplate::RowButton> CXDialogTemplate::RowButtons(const IXmb
     row.push_back({id, text, width});
   };
   std::string custom = params_.customButtons;
-  if (params_.customButtonsId != 0 && params_.loadString) custom = params_.loadString(params_.customButtonsId);
+  if (params_.customButtonsId != 0 && params_.loadString)
+    custom = params_.loadString(params_.customButtonsId);
   const std::vector<std::string> texts = ParseCustomButtons(custom);
   if (!texts.empty()) {
     for (size_t i = 0; i < texts.size(); ++i) add(IDCUSTOM1 + static_cast<int>(i), texts[i]);
@@ -124,8 +130,8 @@ void CXDialogTemplate::PlaceRow(const std::vector<RowButton>& row, int left, int
   if (defaultIndex >= row.size()) defaultIndex = 0;
   int x = left;
   for (size_t i = 0; i < row.size(); ++i) {
-    CXDialogItem item{XmbItemKind::Button, row[i].id, ToDluX(x), ToDluY(top), ToDluW(row[i].width), ToDluH(height),
-                      i == defaultIndex, row[i].text};
+    CXDialogItem item{XmbItemKind::Button,  row[i].id,      ToDluX(x),         ToDluY(top),
+                      ToDluW(row[i].width), ToDluH(height), i == defaultIndex, row[i].text};
     if (item.isDefault) {
       defaultId_ = row[i].id;
       defaultText_ = row[i].text;
@@ -158,7 +164,9 @@ void CXDialogTemplate::BuildLayout(const IXmbMetrics& metrics) {
   const SIZE icon = hasIcon_ ? metrics.IconSize() : SIZE{};
   const int iconMargin = lighter ? 24 : 8;
   const SIZE screen = metrics.ScreenSize();
-  int limit = (params_.options & kXmbNarrow) ? screen.cx / 3 : lighter ? screen.cx / 2 - 10 : screen.cx / 2 + 80;
+  int limit = (params_.options & kXmbNarrow) ? screen.cx / 3
+              : lighter                      ? screen.cx / 2 - 10
+                                             : screen.cx / 2 + 80;
   if (hasIcon_) limit -= icon.cx + 16;
   const std::vector<std::string> lines = WrapText(message_, std::max(limit, 1), metrics);
   int textWidth = 0;
@@ -176,8 +184,8 @@ void CXDialogTemplate::BuildLayout(const IXmbMetrics& metrics) {
     items_.push_back({XmbItemKind::Icon, kXmbIconId, ToDluX(iconMargin), ToDluY(iconMargin), ToDluW(icon.cx),
                       ToDluH(icon.cy), false, ""});
   }
-  items_.push_back({XmbItemKind::Message, kXmbFirstTextId, ToDluX(msg.left), ToDluY(msg.top), ToDluW(msg.Width()),
-                    ToDluH(msg.Height()), false, wrapped});
+  items_.push_back({XmbItemKind::Message, kXmbFirstTextId, ToDluX(msg.left), ToDluY(msg.top),
+                    ToDluW(msg.Width()), ToDluH(msg.Height()), false, wrapped});
 
   // Buttons row and check box decide the width.
   const std::vector<RowButton> row = RowButtons(metrics, buttonWidth, extra);
@@ -187,7 +195,8 @@ void CXDialogTemplate::BuildLayout(const IXmbMetrics& metrics) {
   const std::string& checkLabel = labels_[checkBoxBit_ == MB_DONOTASKAGAIN    ? kLabelDoNotAsk
                                           : checkBoxBit_ == MB_DONOTTELLAGAIN ? kLabelDoNotTell
                                                                               : kLabelDoNotShow];
-  const int checkWidth = metrics.TextWidth(StripMnemonics(checkLabel)) + std::max(checkHeight, metrics.CheckBoxExtra());
+  const int checkWidth =
+      metrics.TextWidth(StripMnemonics(checkLabel)) + std::max(checkHeight, metrics.CheckBoxExtra());
   int clientWidth = std::max(msg.right, rowWidth + 2 * kRowMargin);
   if (checkBoxBit_ != 0) clientWidth = std::max(clientWidth, checkWidth + 16);
 
@@ -211,7 +220,8 @@ void CXDialogTemplate::BuildLayout(const IXmbMetrics& metrics) {
 std::vector<int> CXDialogTemplate::EndingButtonIds() const {
   std::vector<int> ids;
   for (const CXDialogItem& item : items_) {
-    if (item.kind == XmbItemKind::Button && item.id != kXmbHelpId && item.id != kXmbReportId) ids.push_back(item.id);
+    if (item.kind == XmbItemKind::Button && item.id != kXmbHelpId && item.id != kXmbReportId)
+      ids.push_back(item.id);
   }
   return ids;
 }

@@ -21,7 +21,7 @@
 class IXmbMetrics {
  public:
   virtual ~IXmbMetrics() = default;
-  virtual SIZE BaseUnits() const = 0;  // average character width, font height
+  virtual SIZE BaseUnits() const = 0;                      // average character width, font height
   virtual int TextWidth(std::string_view text) const = 0;  // one line
   virtual int LineHeight() const = 0;
   virtual SIZE ScreenSize() const = 0;
@@ -56,14 +56,14 @@ class CXDialogTemplate {
  public:
   // What the box must do after an event.
   struct Reaction {
-    bool end = false;             // close the box with `result`
+    bool end = false;  // close the box with `result`
     uint32_t result = 0;
-    bool writeAnswer = false;     // remember `result` (checkbox ticked, answer named)
-    bool callReport = false;      // call the report callback; the box stays
-    bool stopCountdown = false;   // stop timer 1 and give the default button its text back
+    bool writeAnswer = false;                      // remember `result` (checkbox ticked, answer named)
+    bool callReport = false;                       // call the report callback; the box stays
+    bool stopCountdown = false;                    // stop timer 1 and give the default button its text back
     std::optional<std::string> defaultButtonText;  // new text of the default button
-    std::optional<std::string> caption;             // new caption
-    bool enableButtons = false;   // the disabled seconds are over
+    std::optional<std::string> caption;            // new caption
+    bool enableButtons = false;                    // the disabled seconds are over
   };
 
   // Builds the box. `caption` empty means "Error".

@@ -9,7 +9,8 @@
 namespace {
 
 constexpr std::string_view kSeparatorLine = "---------------------------\r\n";
-constexpr std::string_view kValueNameAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmnopqrstuvwxyz98";
+constexpr std::string_view kValueNameAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789abcdefghijklmnopqrstuvwxyz98";
 constexpr size_t kValueNameSourceLimit = 490;  // UTF-16 units
 constexpr int kSecondsLimit = 1000;
 constexpr int kSecondsFallback = 10;
@@ -57,21 +58,26 @@ const std::array<XmbLabelInfo, kLabelCount>& XmbLabels() {
 
 XmbEscape EscapeRuleFor(uint32_t type) {
   switch (type & MB_TYPEMASK) {
-    case MB_OK: return XmbEscape::GivesOk;
+    case MB_OK:
+      return XmbEscape::GivesOk;
     case MB_OKCANCEL:
     case MB_YESNOCANCEL:
     case MB_RETRYCANCEL:
     case MB_CANCELTRYCONTINUE:
     case MB_SKIPSKIPALLCANCEL:
-    case MB_IGNOREIGNOREALLCANCEL: return XmbEscape::GivesCancel;
-    default: return XmbEscape::Disabled;
+    case MB_IGNOREIGNOREALLCANCEL:
+      return XmbEscape::GivesCancel;
+    default:
+      return XmbEscape::Disabled;
   }
 }
 
 std::vector<int> StandardButtonsFor(uint32_t type) {
   switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {kLabelOk, kLabelCancel};
-    case MB_ABORTRETRYIGNORE: return {kLabelAbort, kLabelRetry, kLabelIgnore};
+    case MB_OKCANCEL:
+      return {kLabelOk, kLabelCancel};
+    case MB_ABORTRETRYIGNORE:
+      return {kLabelAbort, kLabelRetry, kLabelIgnore};
     case MB_YESNOCANCEL:
     case MB_YESNO: {
       std::vector<int> set{kLabelYes};
@@ -81,12 +87,18 @@ std::vector<int> StandardButtonsFor(uint32_t type) {
       if ((type & MB_TYPEMASK) == MB_YESNOCANCEL) set.push_back(kLabelCancel);
       return set;
     }
-    case MB_RETRYCANCEL: return {kLabelRetry, kLabelCancel};
-    case MB_CANCELTRYCONTINUE: return {kLabelCancel, kLabelTryAgain, kLabelContinue};
-    case MB_CONTINUEABORT: return {kLabelContinue, kLabelAbort};
-    case MB_SKIPSKIPALLCANCEL: return {kLabelSkip, kLabelSkipAll, kLabelCancel};
-    case MB_IGNOREIGNOREALLCANCEL: return {kLabelIgnore, kLabelIgnoreAll, kLabelCancel};
-    default: return {kLabelOk};
+    case MB_RETRYCANCEL:
+      return {kLabelRetry, kLabelCancel};
+    case MB_CANCELTRYCONTINUE:
+      return {kLabelCancel, kLabelTryAgain, kLabelContinue};
+    case MB_CONTINUEABORT:
+      return {kLabelContinue, kLabelAbort};
+    case MB_SKIPSKIPALLCANCEL:
+      return {kLabelSkip, kLabelSkipAll, kLabelCancel};
+    case MB_IGNOREIGNOREALLCANCEL:
+      return {kLabelIgnore, kLabelIgnoreAll, kLabelCancel};
+    default:
+      return {kLabelOk};
   }
 }
 
@@ -194,6 +206,7 @@ uint32_t ReadRememberedAnswer(const ProfileStore& store, const std::string& key,
   return static_cast<uint32_t>(store.GetProfileInt(key, name, 0));
 }
 
-void WriteRememberedAnswer(ProfileStore& store, const std::string& key, const std::string& name, uint32_t value) {
+void WriteRememberedAnswer(ProfileStore& store, const std::string& key, const std::string& name,
+                           uint32_t value) {
   store.WriteProfileInt(key, name, static_cast<int>(value));
 }

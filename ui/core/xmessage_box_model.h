@@ -54,9 +54,26 @@ inline constexpr int kXmbNarrow = 0x4;
 
 // Label indices.
 enum XmbLabel : int {
-  kLabelAbort, kLabelCancel, kLabelContinue, kLabelDoNotAsk, kLabelDoNotTell, kLabelDoNotShow, kLabelHelp,
-  kLabelIgnore, kLabelIgnoreAll, kLabelNo, kLabelNoToAll, kLabelOk, kLabelReport, kLabelRetry, kLabelSkip,
-  kLabelSkipAll, kLabelTryAgain, kLabelYes, kLabelYesToAll, kLabelCount
+  kLabelAbort,
+  kLabelCancel,
+  kLabelContinue,
+  kLabelDoNotAsk,
+  kLabelDoNotTell,
+  kLabelDoNotShow,
+  kLabelHelp,
+  kLabelIgnore,
+  kLabelIgnoreAll,
+  kLabelNo,
+  kLabelNoToAll,
+  kLabelOk,
+  kLabelReport,
+  kLabelRetry,
+  kLabelSkip,
+  kLabelSkipAll,
+  kLabelTryAgain,
+  kLabelYes,
+  kLabelYesToAll,
+  kLabelCount
 };
 
 struct XmbLabelInfo {
@@ -84,11 +101,11 @@ struct XMessageBoxParams {
   int disabledSeconds = 0;  // > 0: buttons stay disabled this long
   int x = 0;                // screen position; both 0: centred on the owner
   int y = 0;
-  int options = 0;          // kXmb* options
+  int options = 0;  // kXmb* options
   // Looks a string resource up; unset or an empty answer: no such string.
   std::function<std::string(int id)> loadString;
-  std::string iconName;     // an art-provider or theme icon name; empty: the type's icon
-  int customButtonsId = 0;  // string resource with the custom buttons
+  std::string iconName;       // an art-provider or theme icon name; empty: the type's icon
+  int customButtonsId = 0;    // string resource with the custom buttons
   std::string customButtons;  // up to four texts, each ended by "\n"
   int reportCaptionId = 0;
   std::string reportCaption;
@@ -132,4 +149,5 @@ std::string RememberedValueName(std::string_view source, int number);
 // The stored answer, or 0 when there is none.
 uint32_t ReadRememberedAnswer(const ProfileStore& store, const std::string& key, const std::string& name);
 // Stores an answer; failures are ignored.
-void WriteRememberedAnswer(ProfileStore& store, const std::string& key, const std::string& name, uint32_t value);
+void WriteRememberedAnswer(ProfileStore& store, const std::string& key, const std::string& name,
+                           uint32_t value);

@@ -38,9 +38,10 @@ void Fail(const std::string& what) {
   }
 }
 
-void OnWxAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
-  Fail("wx assert at " + file.utf8_string() + ":" + std::to_string(line) + " in " + func.utf8_string() + ": " +
-       cond.utf8_string() + " " + msg.utf8_string());
+void OnWxAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                const wxString& msg) {
+  Fail("wx assert at " + file.utf8_string() + ":" + std::to_string(line) + " in " + func.utf8_string() +
+       ": " + cond.utf8_string() + " " + msg.utf8_string());
 }
 
 // GLib's log levels and the shape of its structured log fields, as its
@@ -61,7 +62,8 @@ std::string FieldText(const GLogFieldView* fields, size_t count, const char* key
   for (size_t i = 0; i < count; ++i) {
     if (std::strcmp(fields[i].key, key) != 0 || fields[i].value == nullptr) continue;
     const char* text = static_cast<const char*>(fields[i].value);
-    return fields[i].length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(fields[i].length));
+    return fields[i].length < 0 ? std::string(text)
+                                : std::string(text, static_cast<size_t>(fields[i].length));
   }
   return {};
 }

@@ -24,7 +24,8 @@ constexpr int kWatchdogPolls = 3000;  // 30 s at kPollMs
 wxDialog* FindShownModal(const std::function<bool(wxDialog&)>& match) {
   for (wxWindow* w : wxTopLevelWindows) {
     auto* dlg = dynamic_cast<wxDialog*>(w);
-    if (dlg != nullptr && dlg->IsModal() && dlg->IsShown() && !dlg->IsBeingDeleted() && (!match || match(*dlg))) {
+    if (dlg != nullptr && dlg->IsModal() && dlg->IsShown() && !dlg->IsBeingDeleted() &&
+        (!match || match(*dlg))) {
       return dlg;
     }
   }

@@ -1,0 +1,345 @@
+// The program as a process: it ends with code 0 and its settings saved when
+// the session ends (SIGTERM, SIGHUP), and a second copy hands over to the
+// first one and ends silently. The program file is the one built beside this
+// test; each test gives it a home folder of its own.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utf8.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/gui/single_instance.h"
+#include "platform/folders.h"
+#include "tests/support/disc_image.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr auto kBound = 60s;  // generous: the program starts a GUI under a virtual display
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The log file's text as UTF-8 (it is UTF-16LE with a byte-order mark).
+std::string ReadLog(const fs::path& path) {
+  std::string bytes = ReadFile(path);
+  if (bytes.size() < 2) return {};
+  std::u16string units;
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+  }
+  std::string text;
+  utf8::utf16to8(units.begin(), units.end(), std::back_inserter(text));
+  return text;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+  return n;
+}
+
+class Program {
+ public:
+  Program() = default;
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  ~Program() {
+    if (pid_ > 0 && !status_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  // Starts the program with `env` added to (or replacing in) this process's environment.
+  bool Start(const std::vector<std::string>& env, const fs::path& output) {
+    const fs::path program = fs::canonical("/proc/self/exe").parent_path() / "quarno-cd-ripper";
+    if (!fs::exists(program)) {
+      ADD_FAILURE() << "the program is not built: " << program;
+      return false;
+    }
+    std::vector<std::string> vars;
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string var = *e;
+      const std::string name = var.substr(0, var.find('='));
+      bool replaced = false;
+      for (const std::string& mine : env) replaced |= mine.substr(0, mine.find('=')) == name;
+      if (!replaced) vars.push_back(var);
+    }
+    vars.insert(vars.end(), env.begin(), env.end());
+    std::vector<char*> envp;
+    for (std::string& v : vars) envp.push_back(v.data());
+    envp.push_back(nullptr);
+    std::string path = program.string();
+    char* argv[] = {path.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const int error = posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return error == 0;
+  }
+
+  // The exit status once the program has ended, waiting at most `bound`.
+  std::optional<int> Wait(std::chrono::milliseconds bound = kBound) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    while (!status_) {
+      int status = 0;
+      const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+      if (done == pid_) {
+        status_ = status;
+        break;
+      }
+      if (std::chrono::steady_clock::now() > deadline) return std::nullopt;
+      std::this_thread::sleep_for(5ms);
+    }
+    return status_;
+  }
+  bool Running() {
+    if (status_) return false;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) status_ = status;
+    return !status_;
+  }
+  void Signal(int sig) { ::kill(pid_, sig); }
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> status_;
+};
+
+class ProgramGui : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "qcr-program-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    fs::create_directories(Home());
+    std::ofstream(Home() / ".asoundrc") << "pcm.!default { type null }\n";
+    fs::create_directories(DataFolder());
+    // A log file, so the test can follow the start-up; no tip at start.
+    std::ofstream(DataFolder() / "Quarno CD Ripper.ini") << "[MISC]\nTip=0\n[OUTPUT]\nWriteLog=1\nVolume=55\n";
+    cue_ = WriteDiscImage(root_.string(), {{AudioTrack(4), AudioTrack(6), DataTrack(2)}}, "disc");
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  fs::path Home() const { return root_ / "home"; }
+  fs::path ConfigHome() const { return Home() / ".config"; }
+  fs::path DataFolder() const { return ConfigHome() / "Quarno CD Ripper Free"; }
+  fs::path LogFile() const { return DataFolder() / "Quarno CD Ripper.log"; }
+  std::vector<std::string> Env() const {
+    return {"HOME=" + Home().string(), "XDG_CONFIG_HOME=" + ConfigHome().string(), "QCR_DRIVES=" + cue_};
+  }
+  bool StartProgram(Program& program) { return program.Start(Env(), root_ / "output.txt"); }
+
+  // Waits until the log file holds `text` `times` times.
+  bool WaitForLog(const std::string& text, size_t times = 1) {
+    const auto deadline = std::chrono::steady_clock::now() + kBound;
+    while (Count(ReadLog(LogFile()), text) < times) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(10ms);
+    }
+    return true;
+  }
+
+  fs::path root_;
+  std::string cue_;
+};
+
+class SessionEndSignal : public ProgramGui, public testing::WithParamInterface<int> {};
+
+TEST_P(SessionEndSignal, EndsWithCodeZeroAndSavesSettingsAndPlacement) {
+  Program program;
+  ASSERT_TRUE(StartProgram(program));
+  ASSERT_TRUE(WaitForLog("Initialization finished.")) << ReadFile(root_ / "output.txt");
+
+  program.Signal(GetParam());
+  const std::optional<int> status = program.Wait();
+  ASSERT_TRUE(status.has_value()) << "the program did not end";
+  ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+  EXPECT_EQ(WEXITSTATUS(*status), 0);
+
+  const std::string ini = ReadFile(DataFolder() / "Quarno CD Ripper.ini");
+  EXPECT_NE(ini.find("DriveCount=1"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Volume=55"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("Tip=0"), std::string::npos) << ini;  // kept: the exit does not write it
+  const std::string profile = ReadFile(DataFolder() / "quarno-cd-ripper.profile");
+  EXPECT_NE(profile.find("{F2E2C5E4-3803-4791-813A-DED9CD2E2815}="), std::string::npos) << profile;
+  const std::string log = ReadLog(LogFile());
+  EXPECT_EQ(log.substr(log.size() - 12), "\r\n\r\n\r\n\r\n\r\n\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(TermAndHangUp, SessionEndSignal, testing::Values(SIGTERM, SIGHUP));
+
+TEST_F(ProgramGui, SecondCopyHandsOverToTheFirstAndEndsSilently) {
+  Program first;
+  ASSERT_TRUE(StartProgram(first));
+  ASSERT_TRUE(WaitForLog("Initialization finished.")) << ReadFile(root_ / "output.txt");
+
+  Program second;
+  ASSERT_TRUE(StartProgram(second));
+  const std::optional<int> status = second.Wait();
+  ASSERT_TRUE(status.has_value()) << "the second copy did not end";
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0);
+  EXPECT_TRUE(first.Running());
+  // The second copy never started a window of its own.
+  EXPECT_EQ(Count(ReadLog(LogFile()), "Initializing main dialog..."), 1u);
+
+  first.Signal(SIGTERM);
+  const std::optional<int> firstStatus = first.Wait();
+  ASSERT_TRUE(firstStatus.has_value());
+  EXPECT_TRUE(WIFEXITED(*firstStatus) && WEXITSTATUS(*firstStatus) == 0);
+}
+
+TEST_F(ProgramGui, CopiesWithSeparateConfigFoldersRunSideBySide) {
+  Program first;
+  ASSERT_TRUE(StartProgram(first));
+  ASSERT_TRUE(WaitForLog("Initialization finished."));
+
+  const fs::path otherConfig = root_ / "other";
+  fs::create_directories(otherConfig / "Quarno CD Ripper Free");
+  std::ofstream(otherConfig / "Quarno CD Ripper Free" / "Quarno CD Ripper.ini") << "[OUTPUT]\nWriteLog=1\n";
+  Program second;
+  std::vector<std::string> env = Env();
+  env[1] = "XDG_CONFIG_HOME=" + otherConfig.string();
+  ASSERT_TRUE(second.Start(env, root_ / "output2.txt"));
+  const fs::path otherLog = otherConfig / "Quarno CD Ripper Free" / "Quarno CD Ripper.log";
+  const auto deadline = std::chrono::steady_clock::now() + kBound;
+  while (Count(ReadLog(otherLog), "Initialization finished.") == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_EQ(Count(ReadLog(otherLog), "Initialization finished."), 1u);
+  EXPECT_TRUE(first.Running());
+  EXPECT_TRUE(second.Running());
+  first.Signal(SIGTERM);
+  second.Signal(SIGTERM);
+  EXPECT_TRUE(first.Wait().has_value());
+  EXPECT_TRUE(second.Wait().has_value());
+}
+
+// The test plays the first copy: it holds the lock and listens, and sees the
+// program, started as a second copy, ask for the raise.
+class FirstCopyInTest : public ProgramGui {
+ protected:
+  void SetUp() override {
+    ProgramGui::SetUp();
+    ::setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
+    dataFolder_ = GetDataFolder();
+    ASSERT_EQ(fs::path(dataFolder_), DataFolder());
+  }
+  std::string dataFolder_;
+};
+
+TEST_F(FirstCopyInTest, SecondCopyAsksTheFirstToRaiseItsWindow) {
+  CSingleInstance lock("quarno-cd-ripper", dataFolder_);
+  ASSERT_FALSE(lock.IsAnotherRunning());
+  std::atomic<int> raises{0};
+  CInstanceListener listener;
+  ASSERT_TRUE(listener.Start(lock.Channel(), [&] {
+    ++raises;
+    return true;
+  }));
+
+  Program second;
+  ASSERT_TRUE(StartProgram(second));
+  const std::optional<int> status = second.Wait();
+  ASSERT_TRUE(status.has_value());
+  ASSERT_TRUE(WIFEXITED(*status));
+  EXPECT_EQ(WEXITSTATUS(*status), 0);
+  EXPECT_EQ(raises.load(), 1);
+  EXPECT_EQ(listener.RequestsServed(), 1);
+  EXPECT_FALSE(fs::exists(LogFile())) << "the second copy started a window";
+}
+
+TEST_F(FirstCopyInTest, SecondCopyEndsSilentlyWhileTheFirstHasNoWindowYet) {
+  CSingleInstance lock("quarno-cd-ripper", dataFolder_);
+  CInstanceListener listener;
+  ASSERT_TRUE(listener.Start(lock.Channel(), [] { return false; }));
+  EXPECT_EQ(AskRunningCopyToRaise(lock.Channel()), RaiseAnswer::kNoWindow);
+
+  Program second;
+  ASSERT_TRUE(StartProgram(second));
+  const std::optional<int> status = second.Wait();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+  EXPECT_EQ(listener.RequestsServed(), 2);
+}
+
+TEST_F(FirstCopyInTest, SecondCopyEndsSilentlyWhenNobodyAnswers) {
+  // The lock is held but no channel is offered (a first copy still starting).
+  CSingleInstance lock("quarno-cd-ripper", dataFolder_);
+  EXPECT_EQ(AskRunningCopyToRaise(lock.Channel(), 200), RaiseAnswer::kNoAnswer);
+  Program second;
+  ASSERT_TRUE(StartProgram(second));
+  const std::optional<int> status = second.Wait();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+  EXPECT_FALSE(fs::exists(LogFile()));
+}
+
+TEST_F(FirstCopyInTest, ChannelIgnoresGarbageAndSurvivesIt) {
+  CSingleInstance lock("quarno-cd-ripper", dataFolder_);
+  std::atomic<int> raises{0};
+  CInstanceListener listener;
+  ASSERT_TRUE(listener.Start(lock.Channel(), [&] {
+    ++raises;
+    return true;
+  }));
+  // Clients that send something else, or hang up at once, get no raise.
+  for (const std::string& request : {std::string("hello\n"), std::string("rai"), std::string()}) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string channel = lock.Channel();
+    std::memcpy(address.sun_path + 1, channel.data(), std::min(channel.size(), sizeof address.sun_path - 2));
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + channel.size());
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), length), 0);
+    if (!request.empty()) {
+      ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
+    }
+    ::shutdown(fd, SHUT_WR);
+    char reply[16];
+    EXPECT_EQ(::recv(fd, reply, sizeof reply, 0), 0) << "an answer to " << request;
+    ::close(fd);
+  }
+  EXPECT_EQ(AskRunningCopyToRaise(InstanceChannelName("quarno-cd-ripper", dataFolder_ + "x"), 200),
+            RaiseAnswer::kNoAnswer);
+  EXPECT_EQ(raises.load(), 0);
+  EXPECT_EQ(AskRunningCopyToRaise(lock.Channel()), RaiseAnswer::kRaised);
+  EXPECT_EQ(raises.load(), 1);
+  EXPECT_NE(InstanceChannelName("quarno-cd-ripper", dataFolder_), InstanceChannelName("other-name", dataFolder_));
+}
+
+}  // namespace
