@@ -4,7 +4,6 @@
 #include <fmt/printf.h>
 
 #include <cstring>
-#include <exception>
 #include <stdexcept>
 #include <utility>
 
@@ -250,9 +249,9 @@ void DiscWorker::Perform(const Request& request, std::stop_token stop) {
         SetDriveDoor(0, CurrentDrive.load());
         break;
     }
-  } catch (const std::exception& e) {
-    // RefreshCD handles its own failures; this keeps the thread alive.
-    port_.AddLog(fmt::format("Disc worker: {}", e.what()), LogError);
+  } catch (...) {
+    // RefreshCD handles its own failures and a tray move throws nothing; an
+    // unexpected failure (out of memory) must still not end the program.
   }
 }
 

@@ -42,7 +42,7 @@ namespace {
 constexpr int kTracks = 20;
 constexpr int kSectorsPerTrack = 74 * 60 * 75 / kTracks;  // 74 minutes in all
 constexpr double kAudioSeconds = static_cast<double>(kTracks) * kSectorsPerTrack / 75.0;
-constexpr double kStartWaitSeconds = 0.5;  // the writer's specified wait before it starts
+constexpr double kStartWaitSeconds = 0.5;  // the writer's wait before its first track
 constexpr size_t kBlockBytes = 26 * 2352;
 
 struct Figures {

@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <fmt/printf.h>
 
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "rip/encoder_library.h"
@@ -18,12 +16,6 @@ struct Mp3Encoder {
 };
 
 void Mp3EncoderDeleter::operator()(Mp3Encoder* encoder) const { delete encoder; }
-
-namespace {
-
-constexpr int kPauseWaitMs = 100;
-
-}  // namespace
 
 CRippingProgress::StartResult CRippingProgress::LoadEncoder() {
   std::unique_ptr<Mp3Encoder, Mp3EncoderDeleter> encoder(new Mp3Encoder);
@@ -66,54 +58,45 @@ int CRippingProgress::EncodeMp3File(const std::string& path) {
   }
   std::vector<uint8_t> output(bufferSize);
   std::vector<int16_t> input(samplesPerChunk);
-
   const int divisor = Mono ? 2 : 1;
   const uint32_t allTotal = CdSamples(TrackList.back().TotalLength) / divisor;
   const uint32_t s = CdSamples(TrackList[CurrentTrack].Length) / divisor;
-  uint32_t r = s + (!Mono && s % 2 != 0 ? 1 : 0);
-  uint32_t chunk = std::min(samplesPerChunk, r);
   bool writeFailed = false;
-  uint32_t last = RipTickCount();
-  while (Running && r > 0) {
-    if (Paused) {
-      SleepWhileRunning(kPauseWaitMs);
-      continue;
-    }
-    PostProgress(s, allTotal, last);
-    const uint64_t seen = samplesArrived_.Count();
-    const uint32_t n = SamplesReadyFor(chunk);
-    if (n == kWaitForSamples) {
-      WaitForSamples(seen);
-      continue;
-    }
-    if (n == 0) break;  // the stage before ended a little short
+  MoveTrackSamples(samplesPerChunk, s, allTotal, [&](uint32_t n) {
     writerRing_->Read(input.data(), n);
-    TookSamples(n);
     MaskSamples(input.data(), n);
     uint32_t written = 0;
-    e = lib.EncodeChunk(stream, n, input.data(), output.data(), &written);
-    if (e != LAME_ENC_OK) {
-      PostLog(fmt::sprintf("beEncodeChunk() failed (%lu)", static_cast<unsigned long>(e)), LogError);
+    const uint32_t error = lib.EncodeChunk(stream, n, input.data(), output.data(), &written);
+    if (error != LAME_ENC_OK) {
+      PostLog(fmt::sprintf("beEncodeChunk() failed (%lu)", static_cast<unsigned long>(error)), LogError);
       Running = 0;
-      break;
+      return false;
     }
     if (!writeFailed && !file.Write(output.data(), written)) {
       writeFailed = true;
       PostLog("Output file write error", LogError);
       Running = 0;
     }
-    TrackDone += n;
-    TotalDone += n;
-    r -= n;
-    chunk = std::min(chunk, r);
-  }
+    return true;
+  });
+  FinishMp3File(*encoder_, stream, file, output, writeFailed, path);
+  SendFinalProgress(s, allTotal);
+  return 1;
+}
 
+// Flushes the encoder into the file, closes stream and file once each, has
+// the library write its header frame, then tags the file.
+void CRippingProgress::FinishMp3File(Mp3Encoder& encoder, uint32_t stream, OutputFile& file,
+                                     std::vector<uint8_t>& output, bool writeFailed,
+                                     const std::string& path) {
+  EncoderLibrary& lib = encoder.library;
   uint32_t written = 0;
-  e = lib.DeinitStream(stream, output.data(), &written);
+  const uint32_t e = lib.DeinitStream(stream, output.data(), &written);
   if (e != LAME_ENC_OK) {
     PostLog(fmt::sprintf("beExitStream failed (%lu)", static_cast<unsigned long>(e)), LogError);
     Running = 0;
   }
+  // After a failed write the file is broken anyway: one report is enough.
   if (written > 0 && !writeFailed && !file.Write(output.data(), written)) {
     writeFailed = true;
     PostLog("Output file write error", LogError);
@@ -131,15 +114,12 @@ int CRippingProgress::EncodeMp3File(const std::string& path) {
   else
     lib.WriteVBRHeader(name.c_str());
 
-  if (settings_.fillTag && Running) {
-    Id3TrackInfo info;
-    info.TrackIndex = TrackList[CurrentTrack].TrackNumber;
-    info.FirstTrack = settings_.firstTrack;
-    info.LastTrack = settings_.lastTrack;
-    info.DiscID = settings_.discId;
-    info.AlbumInfoIsDefault = settings_.albumInfoIsDefault;
-    if (!TagMp3File(path, settings_.album, info)) PostLog("Fail to write mp3 tag.", LogFatal);
-  }
-  SendFinalProgress(s, allTotal);
-  return 1;
+  if (!settings_.fillTag || !Running) return;
+  Id3TrackInfo info;
+  info.TrackIndex = TrackList[CurrentTrack].TrackNumber;
+  info.FirstTrack = settings_.firstTrack;
+  info.LastTrack = settings_.lastTrack;
+  info.DiscID = settings_.discId;
+  info.AlbumInfoIsDefault = settings_.albumInfoIsDefault;
+  if (!TagMp3File(path, settings_.album, info)) PostLog("Fail to write mp3 tag.", LogFatal);
 }

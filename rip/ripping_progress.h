@@ -16,6 +16,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -198,6 +199,14 @@ class CRippingProgress {
   void TookSamples(uint32_t count);
   // Counts what was taken from the read ring; tells the reader once per request.
   void TookFromReadRing(uint32_t count);
+  // Moves the current track's `s` output samples from the writer ring, at
+  // most `chunk` at a time, through `take` (which reads them from the ring
+  // and returns false to stop): pauses, posts progress, waits for samples.
+  // Returns how many samples `take` accepted.
+  uint64_t MoveTrackSamples(uint32_t chunk, uint32_t s, uint32_t allTotal,
+                            const std::function<bool(uint32_t)>& take);
+  void FinishMp3File(Mp3Encoder& encoder, uint32_t stream, OutputFile& file, std::vector<uint8_t>& output,
+                     bool writeFailed, const std::string& path);
   void PostProgress(double trackSamples, double allSamples, uint32_t& lastTick);
   void SendFinalProgress(double trackSamples, double allSamples);
 
@@ -222,8 +231,8 @@ class CRippingProgress {
   // Set when the reader, and the stage that fills the writer ring, have ended.
   std::atomic<int> readerEnded_{0};
   std::atomic<int> writerSourceEnded_{0};
-  RingEvent samplesArrived_;  // the reader put samples into the read ring
-  RingEvent roomMade_;        // the writer took samples from the read ring
+  RingEvent samplesArrived_;       // the reader put samples into the read ring
+  RingEvent roomMade_;             // the writer took samples from the read ring
   uint32_t takenSinceNotice_ = 0;  // by the read ring's one consumer
   SectorBuffer* sectorBuffer_ = nullptr;
   std::unique_ptr<Mp3Encoder, Mp3EncoderDeleter> encoder_;

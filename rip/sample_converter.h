@@ -26,6 +26,10 @@ struct SampleConversion {
   std::atomic<uint32_t>* samplesLeft = nullptr;  // input samples still to take
   std::function<bool()> stopRequested;           // true once the job stops
   std::function<bool()> inputEnded;              // true once nothing more will come in
+  // Told after samples were taken from `input` / put into `output`, so that
+  // a thread waiting on the other side of a ring can go on at once.
+  std::function<void(uint32_t)> tookInput;
+  std::function<void()> gaveOutput;
 };
 
 // Samples our two effects handle per call at most; libsox offers fewer.

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -85,6 +86,16 @@ bool OutputFile::Write(const void* data, std::size_t size) {
     size -= n;
   }
   return true;
+}
+
+uint8_t* OutputFile::Reserve(std::size_t size) {
+  if (fd_ < 0 || size > kBufferSize) {
+    errno = fd_ < 0 ? EBADF : EINVAL;
+    Fail();
+    return nullptr;
+  }
+  if (kBufferSize - used_ < size && !Flush()) return nullptr;
+  return buffer_.get() + used_;
 }
 
 bool OutputFile::Flush() {
@@ -269,27 +280,12 @@ void CRippingProgress::SendFinalProgress(double trackSamples, double allSamples)
                        [this] { return StopRequested(); });
 }
 
-int CRippingProgress::WriteWavFile(const std::string& path) {
-  const bool mono = Mono != 0;
-  const int divisor = mono ? 2 : 1;
-  const bool eightBit = settings_.subFormat == 0;
-  const WavFormat format{static_cast<uint16_t>(mono ? 1 : 2), settings_.wavRate,
-                         static_cast<uint16_t>(eightBit ? 8 : 16)};
-  std::vector<int16_t> samples(kWriterChunk);
-  std::vector<uint8_t> bytes8(eightBit ? kWriterChunk : 0);
-
-  OutputFile file;
-  uint8_t header[kWavHeaderSize];
-  BuildWavHeader(header, 0, format);
-  if (!file.Open(path, O_WRONLY | O_CREAT | O_TRUNC) || !file.Write(header, sizeof header))
-    throw WriteFailure(file.ErrorText());
-
-  const uint32_t allTotal = OutputSamples(TrackList.back().TotalLength, RateFactor, divisor);
-  const uint32_t s = OutputSamples(TrackList[CurrentTrack].Length, RateFactor, divisor);
-  uint32_t r = s + (!mono && s % 2 != 0 ? 1 : 0);
-  uint32_t chunk = std::min(kWriterChunk, r);
-  uint64_t written = 0;  // samples
-  bool failed = false;
+uint64_t CRippingProgress::MoveTrackSamples(uint32_t chunk, uint32_t s, uint32_t allTotal,
+                                            const std::function<bool(uint32_t)>& take) {
+  // Stereo output moves whole frames: an odd count is raised by one.
+  uint32_t r = s + (!Mono && s % 2 != 0 ? 1 : 0);
+  chunk = std::min(chunk, r);
+  uint64_t moved = 0;
   uint32_t last = RipTickCount();
   while (Running && r > 0) {
     if (Paused) {
@@ -304,30 +300,67 @@ int CRippingProgress::WriteWavFile(const std::string& path) {
       continue;
     }
     if (n == 0) break;  // the stage before ended a little short
-    writerRing_->Read(samples.data(), n);
+    const bool ok = take(n);
     TookSamples(n);
-    const bool ok = eightBit ? file.Write(bytes8.data(), SamplesTo8Bit(samples.data(), bytes8.data(), n))
-                             : file.Write(samples.data(), n * sizeof(int16_t));
-    if (!ok) {
-      failed = true;
-      break;
-    }
-    written += n;
+    if (!ok) break;
+    moved += n;
     TrackDone += n;
     TotalDone += n;
     r -= n;
     chunk = std::min(chunk, r);
   }
+  return moved;
+}
 
-  // The header counts what really is in the file, also after a failure.
+namespace {
+
+// Makes the header count what really is in the file, also after a failure,
+// and closes it. False when anything failed.
+bool FinishWavFile(OutputFile& file, const WavFormat& format, uint64_t samples, bool failed) {
   failed = !file.Flush() || failed;
   const uint64_t onDisk = file.BytesOnDisk() > kWavHeaderSize ? file.BytesOnDisk() - kWavHeaderSize : 0;
-  uint64_t dataBytes = std::min<uint64_t>(written * (eightBit ? 1 : 2), onDisk);
+  uint64_t dataBytes = std::min<uint64_t>(samples * (format.bitsPerSample / 8), onDisk);
   dataBytes -= dataBytes % format.BlockAlign();
+  uint8_t header[kWavHeaderSize];
   BuildWavHeader(header, static_cast<uint32_t>(dataBytes), format);
   if (failed) file.Truncate(kWavHeaderSize + dataBytes);
   const bool headerOk = file.WriteAt(0, header, sizeof header);
-  if (!file.Close() || !headerOk || failed) {
+  return file.Close() && headerOk && !failed;
+}
+
+}  // namespace
+
+int CRippingProgress::WriteWavFile(const std::string& path) {
+  const bool mono = Mono != 0;
+  const int divisor = mono ? 2 : 1;
+  const bool eightBit = settings_.subFormat == 0;
+  const WavFormat format{static_cast<uint16_t>(mono ? 1 : 2), settings_.wavRate,
+                         static_cast<uint16_t>(eightBit ? 8 : 16)};
+  OutputFile file;
+  uint8_t header[kWavHeaderSize];
+  BuildWavHeader(header, 0, format);
+  if (!file.Open(path, O_WRONLY | O_CREAT | O_TRUNC) || !file.Write(header, sizeof header))
+    throw WriteFailure(file.ErrorText());
+
+  const uint32_t allTotal = OutputSamples(TrackList.back().TotalLength, RateFactor, divisor);
+  const uint32_t s = OutputSamples(TrackList[CurrentTrack].Length, RateFactor, divisor);
+  std::vector<int16_t> samples(eightBit ? kWriterChunk : 0);
+  std::vector<uint8_t> bytes8(eightBit ? kWriterChunk : 0);
+  bool failed = false;
+  const uint64_t written = MoveTrackSamples(kWriterChunk, s, allTotal, [&](uint32_t n) {
+    if (eightBit) {
+      writerRing_->Read(samples.data(), n);
+      failed = !file.Write(bytes8.data(), SamplesTo8Bit(samples.data(), bytes8.data(), n));
+    } else if (uint8_t* room = file.Reserve(n * sizeof(int16_t))) {
+      // 16-bit samples go from the ring straight into the file's buffer.
+      writerRing_->Read(reinterpret_cast<int16_t*>(room), n);
+      file.Commit(n * sizeof(int16_t));
+    } else {
+      failed = true;
+    }
+    return !failed;
+  });
+  if (!FinishWavFile(file, format, written, failed)) {
     Running = 0;
     PostLog("An error occurred while encoding", LogError);
   }

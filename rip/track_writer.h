@@ -37,6 +37,10 @@ class OutputFile {
   bool IsOpen() const { return fd_ >= 0; }
 
   bool Write(const void* data, std::size_t size);
+  // Room for `size` bytes (at most the buffer's size) to fill in place, then
+  // Commit them: spares a copy. Null when making room failed.
+  uint8_t* Reserve(std::size_t size);
+  void Commit(std::size_t size) { used_ += size; }
   bool Flush();
   // Flushes, then writes at an absolute offset (e.g. a header at 0).
   bool WriteAt(uint64_t offset, const void* data, std::size_t size);

@@ -52,6 +52,8 @@ constexpr Column kTrackColumns[] = {
 bool CQuarnoCDRipperDlg::OnInitDialog() {
   ui::CResizeFrameDlg::OnInitDialog();                // 1
   MainWindowMarked = true;                         // the mark of a running copy
+  placementWindow_ = std::make_unique<WxPlacementWindow>(this, false);
+  signalTimer_.Start(kSignalPollMs);               // the end of the session may come at any time
   SetIcons(art::ProgramIcons());                   // 2-3 (the system menu keeps its items)
   // 4: no taskbar progress on this platform.     5: the genre names come with the album editor.
   if (!CreateBars()) return false;                 // 6-10
@@ -91,9 +93,7 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   LayoutBars(client.x, client.y);
   UpdateFormatButton();                            // 35
   CreateRipRings();                                // 36
-  placementWindow_ = std::make_unique<WxPlacementWindow>(this, false);  // 37
-  mainPlacement_.Load(*placementWindow_, kMainWindowPlacementEntry, kPlacementSection);
-  signalTimer_.Start(kSignalPollMs);
+  mainPlacement_.Load(*placementWindow_, kMainWindowPlacementEntry, kPlacementSection);  // 37
   AddLog("Initialization finished.", LogInfo);    // 38
   return true;
 }

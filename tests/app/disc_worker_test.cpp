@@ -101,11 +101,11 @@ class DiscWorkerTest : public ::testing::Test {
     if (const int handle = CDHandle.exchange(0)) CloseCDHandle(handle);
   }
 
-  // Lists `spec` as the only drive and makes it current.
-  DiscImageLayout UseDisc(const DiscImageSpec& spec) {
-    image_ = WriteDiscImage(scratch_.Path(), spec);
+  // Lists an image of `tracks` as the only drive and makes it current.
+  DiscImageLayout UseDisc(const DiscImageSpec& tracks) {
+    image_ = WriteDiscImage(scratch_.Path(), tracks);
     UseDrive(image_);
-    return LayoutOf(spec);
+    return LayoutOf(tracks);
   }
   void UseDrive(const std::string& token) {
     drives_ = std::make_unique<DrivesVariable>(token);

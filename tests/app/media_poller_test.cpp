@@ -139,10 +139,10 @@ TEST_F(MediaPollerTest, ReplacedImageIsAnEjectAndAnInsert) {
   ASSERT_TRUE(WaitForPolls(poller, 2));
   const size_t from = port_.Calls().size();
   // A different disc under the same name, swapped in at once.
-  const DiscImageSpec spec{{AudioTrack(3.0), AudioTrack(2.0)}};
-  WriteDiscImage(scratch_.Path(), spec, "other");
+  const DiscImageSpec tracks{{AudioTrack(3.0), AudioTrack(2.0)}};
+  WriteDiscImage(scratch_.Path(), tracks, "other");
   std::filesystem::rename(scratch_.File("other.bin"), scratch_.File("disc.bin"));
-  std::ofstream(scratch_.File("swap.cue")) << CueSheetText(spec, "disc.bin");
+  std::ofstream(scratch_.File("swap.cue")) << CueSheetText(tracks, "disc.bin");
   std::filesystem::rename(scratch_.File("swap.cue"), cue);
 
   ASSERT_TRUE(port_.WaitFor([&](const std::vector<Call>& calls) {

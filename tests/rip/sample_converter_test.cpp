@@ -22,6 +22,17 @@ std::vector<int16_t> StereoFrames(size_t frames, int16_t left, int16_t right) {
   return v;
 }
 
+SampleConversion Between(SampleRing& in, SampleRing& out, bool mono, uint32_t total,
+                         std::atomic<uint32_t>& left) {
+  SampleConversion c;
+  c.input = &in;
+  c.output = &out;
+  c.mono = mono;
+  c.totalSamples = total;
+  c.samplesLeft = &left;
+  return c;
+}
+
 struct Converted {
   std::vector<int16_t> samples;
   bool complete = false;
@@ -106,7 +117,8 @@ TEST(SampleConverterTest, StopEndsTheWaitForInput) {
   in.Write(some.data(), kGiven);
   std::atomic<uint32_t> left{kTotal};
   std::atomic<bool> stop{false};
-  SampleConversion c{&in, &out, true, false, 44100, kTotal, &left, [&] { return stop.load(); }, nullptr, nullptr, nullptr};
+  SampleConversion c = Between(in, out, true, kTotal, left);
+  c.stopRequested = [&] { return stop.load(); };
   bool complete = true;
   std::thread t([&] { complete = RunSampleConversion(c); });
   // What was given goes through; then the stage waits for more input.
@@ -126,7 +138,8 @@ TEST(SampleConverterTest, InputThatEndsShortIsConvertedAndTheStageEnds) {
   SampleRing out(kAnnounced);
   in.Write(some.data(), static_cast<uint32_t>(some.size()));
   std::atomic<uint32_t> left{kAnnounced};
-  SampleConversion c{&in, &out, true, false, 44100, kAnnounced, &left, nullptr, [] { return true; }, nullptr, nullptr};
+  SampleConversion c = Between(in, out, true, kAnnounced, left);
+  c.inputEnded = [] { return true; };
   EXPECT_FALSE(RunSampleConversion(c));
   EXPECT_EQ(left.load(), kAnnounced - 5000);
   EXPECT_EQ(out.GetReadCount(), 2500u);
@@ -140,11 +153,8 @@ TEST(SampleConverterTest, StopEndsTheWaitForRoom) {
   in.Write(input.data(), static_cast<uint32_t>(input.size()));
   std::atomic<uint32_t> left{static_cast<uint32_t>(input.size())};
   std::atomic<bool> stop{false};
-  SampleConversion c{&in,    &out,
-                     false,  false,
-                     44100,  static_cast<uint32_t>(input.size()),
-                     &left,  [&] { return stop.load(); },
-                     nullptr};
+  SampleConversion c = Between(in, out, false, static_cast<uint32_t>(input.size()), left);
+  c.stopRequested = [&] { return stop.load(); };
   bool complete = true;
   std::thread t([&] { complete = RunSampleConversion(c); });
   // The first block is taken from the input, then waits for room it never gets.

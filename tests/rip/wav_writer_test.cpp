@@ -64,6 +64,25 @@ TEST(OutputFileTest, WritesThroughItsBufferAndCountsWhatReachedTheDisk) {
   EXPECT_EQ(ReadBytes(dir / "a.wav"), big);
 }
 
+TEST(OutputFileTest, FillsItsBufferInPlace) {
+  TempFolder dir;
+  OutputFile file;
+  ASSERT_TRUE(file.Open(dir / "r.bin", O_WRONLY | O_CREAT | O_TRUNC));
+  ASSERT_TRUE(file.Write("ab", 2));
+  std::string expected = "ab";
+  for (int round = 0; round < 40; ++round) {  // several buffers' worth
+    uint8_t* room = file.Reserve(4000);
+    ASSERT_NE(room, nullptr);
+    for (int i = 0; i < 4000; ++i) room[i] = static_cast<uint8_t>('a' + (round + i) % 26);
+    file.Commit(4000);
+    for (int i = 0; i < 4000; ++i) expected += static_cast<char>('a' + (round + i) % 26);
+  }
+  EXPECT_EQ(file.Reserve(1 << 30), nullptr);  // never more than the buffer holds
+  ASSERT_TRUE(file.Close());
+  EXPECT_EQ(ReadText(dir / "r.bin"), expected);
+  EXPECT_EQ(file.Reserve(10), nullptr);  // closed
+}
+
 TEST(OutputFileTest, AppendingKeepsWhatIsThere) {
   TempFolder dir;
   WriteText(dir / "list.m3u", "one\r\n");
