@@ -286,14 +286,14 @@ int main(int argc, char** argv) {
     if (!mkdtemp(pattern)) return 1;
     folder = pattern;
   }
-  DiscImageSpec spec;
-  for (int i = 0; i < kTracks; ++i) spec.Tracks.push_back(AudioTrackSectors(kSectorsPerTrack));
+  DiscImageSpec discSpec;
+  for (int i = 0; i < kTracks; ++i) discSpec.Tracks.push_back(AudioTrackSectors(kSectorsPerTrack));
   std::printf("Writing a %d-minute disc image to %s ...\n", static_cast<int>(kAudioSeconds / 60),
               folder.c_str());
   std::fflush(stdout);
-  const std::string cue = WriteDiscImage(folder, spec, "bench");
+  const std::string cue = WriteDiscImage(folder, discSpec, "bench");
   const std::string bin = folder + "/bench.bin";
-  const DiscImageLayout layout = LayoutOf(spec);
+  const DiscImageLayout layout = LayoutOf(discSpec);
 
   std::printf("%d tracks, %d sectors, %.1f MB of audio, %u processors\n\n", kTracks, layout.LeadOutLBA,
               layout.LeadOutLBA * 2352.0 / 1e6, std::thread::hardware_concurrency());

@@ -23,8 +23,8 @@ std::string ReadFile(const std::string& path) {
 }
 
 TEST(DiscImageLayoutTest, PlacesGapsAndTracksInFileOrder) {
-  const DiscImageSpec spec{{DataTrack(1.0), AudioTrackSectors(100, 150), AudioTrack(2.0, 30)}};
-  const DiscImageLayout layout = LayoutOf(spec);
+  const DiscImageSpec discSpec{{DataTrack(1.0), AudioTrackSectors(100, 150), AudioTrack(2.0, 30)}};
+  const DiscImageLayout layout = LayoutOf(discSpec);
   ASSERT_EQ(layout.Tracks.size(), 3u);
   EXPECT_EQ(layout.Tracks[0].GapLBA, 0);
   EXPECT_EQ(layout.Tracks[0].StartLBA, 0);
@@ -60,8 +60,8 @@ TEST(DiscImageLayoutTest, RefusesSpecsThatMakeNoDisc) {
 }
 
 TEST(DiscImageLayoutTest, CueSheetNamesEveryTrackAndGap) {
-  const DiscImageSpec spec{{AudioTrackSectors(300, 150), AudioTrackSectors(4500, 75), DataTrack(1.0)}};
-  EXPECT_EQ(CueSheetText(spec, "album.bin"),
+  const DiscImageSpec discSpec{{AudioTrackSectors(300, 150), AudioTrackSectors(4500, 75), DataTrack(1.0)}};
+  EXPECT_EQ(CueSheetText(discSpec, "album.bin"),
             "FILE \"album.bin\" BINARY\n"
             "  TRACK 01 AUDIO\n"
             "    INDEX 00 00:00:00\n"
@@ -71,8 +71,8 @@ TEST(DiscImageLayoutTest, CueSheetNamesEveryTrackAndGap) {
             "    INDEX 01 00:07:00\n"
             "  TRACK 03 MODE1/2352\n"
             "    INDEX 01 01:07:00\n");
-  EXPECT_THROW(CueSheetText(spec, "bad\"name.bin"), std::invalid_argument);
-  EXPECT_THROW(CueSheetText(spec, ""), std::invalid_argument);
+  EXPECT_THROW(CueSheetText(discSpec, "bad\"name.bin"), std::invalid_argument);
+  EXPECT_THROW(CueSheetText(discSpec, ""), std::invalid_argument);
 }
 
 TEST(DiscImagePatternTest, DiffersPerSectorSampleAndChannelAndIsNotSilence) {
@@ -113,32 +113,32 @@ TEST(DiscImagePatternTest, DataSectorsCarrySyncAndHeader) {
 
 TEST(DiscImageWriterTest, WritesTheBinAndCueBesideEachOther) {
   ScratchFolder folder;
-  const DiscImageSpec spec{{AudioTrackSectors(30, 5), DataTrack(0.5)}};
-  const std::string cue = WriteDiscImage(folder.Path(), spec, "my disc");
+  const DiscImageSpec discSpec{{AudioTrackSectors(30, 5), DataTrack(0.5)}};
+  const std::string cue = WriteDiscImage(folder.Path(), discSpec, "my disc");
   EXPECT_EQ(cue, folder.File("my disc.cue"));
-  EXPECT_EQ(ReadFile(cue), CueSheetText(spec, "my disc.bin"));
+  EXPECT_EQ(ReadFile(cue), CueSheetText(discSpec, "my disc.bin"));
   const std::string bin = ReadFile(folder.File("my disc.bin"));
-  const DiscImageLayout layout = LayoutOf(spec);
+  const DiscImageLayout layout = LayoutOf(discSpec);
   ASSERT_EQ(bin.size(), static_cast<size_t>(layout.LeadOutLBA) * kImageSectorBytes);
   const auto expected = ImageBytes(layout, 0, layout.LeadOutLBA);
   EXPECT_EQ(std::memcmp(bin.data(), expected.data(), bin.size()), 0);
   EXPECT_FALSE(std::filesystem::exists(cue + ".part"));
 
-  EXPECT_EQ(WriteDiscImageFile(folder.File("other"), spec), folder.File("other"));
+  EXPECT_EQ(WriteDiscImageFile(folder.File("other"), discSpec), folder.File("other"));
   EXPECT_TRUE(std::filesystem::exists(folder.File("other.bin")));
 }
 
 TEST(DiscImageWriterTest, ReportsWhatCannotBeWritten) {
   ScratchFolder folder;
-  const DiscImageSpec spec{{AudioTrackSectors(3)}};
-  EXPECT_THROW(WriteDiscImage(folder.File("no/such/folder"), spec), std::runtime_error);
-  EXPECT_THROW(WriteDiscImage(folder.Path(), spec, "a/b"), std::invalid_argument);
-  EXPECT_THROW(WriteDiscImage(folder.Path(), spec, ""), std::invalid_argument);
-  EXPECT_THROW(WriteDiscImageFile(folder.File("x.bin"), spec), std::invalid_argument);
+  const DiscImageSpec discSpec{{AudioTrackSectors(3)}};
+  EXPECT_THROW(WriteDiscImage(folder.File("no/such/folder"), discSpec), std::runtime_error);
+  EXPECT_THROW(WriteDiscImage(folder.Path(), discSpec, "a/b"), std::invalid_argument);
+  EXPECT_THROW(WriteDiscImage(folder.Path(), discSpec, ""), std::invalid_argument);
+  EXPECT_THROW(WriteDiscImageFile(folder.File("x.bin"), discSpec), std::invalid_argument);
   EXPECT_THROW(WriteDiscImage(folder.Path(), {}), std::invalid_argument);
   if (::geteuid() != 0) {  // root writes anywhere
     ::chmod(folder.Path().c_str(), 0500);
-    EXPECT_THROW(WriteDiscImage(folder.Path(), spec), std::runtime_error);
+    EXPECT_THROW(WriteDiscImage(folder.Path(), discSpec), std::runtime_error);
     ::chmod(folder.Path().c_str(), 0700);
   }
 }

@@ -52,7 +52,7 @@ TEST_F(FakeDriveTest, ServesTheImageWritersBytesAndTable) {
   ASSERT_EQ(Read(60, 26), 1);
   EXPECT_TRUE(BufferHolds(*buffer_, ImageBytes(drive_.Layout(), 60, 26)));
 
-  // The same spec written as an image gives the same table of contents.
+  // The same discSpec written as an image gives the same table of contents.
   ScratchFolder folder;
   FakeDrive image(WriteDiscImage(folder.Path(), TwoTracks()));
   const int imageHandle = image.Open();

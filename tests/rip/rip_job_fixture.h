@@ -60,9 +60,9 @@ class RipJobTest : public ::testing::Test {
 
   // Writes the image, puts it in a test drive and opens it as the drive the
   // rip reads from, with its table of contents read.
-  void InsertDisc(const DiscImageSpec& spec) {
-    cue = WriteDiscImage(dir.Path(), spec, "disc");
-    layout = LayoutOf(spec);
+  void InsertDisc(const DiscImageSpec& discSpec) {
+    cue = WriteDiscImage(dir.Path(), discSpec, "disc");
+    layout = LayoutOf(discSpec);
     drive = std::make_unique<FakeDrive>(cue);
     CDHandle = drive->Open();
     ASSERT_NE(CDHandle.load(), 0);

@@ -112,12 +112,12 @@ int32_t DiscImageLayout::TOCLength(int track) const {
   return end - Tracks.at(static_cast<size_t>(track)).StartLBA;
 }
 
-DiscImageLayout LayoutOf(const DiscImageSpec& spec) {
-  if (spec.Tracks.empty() || spec.Tracks.size() > 99)
-    throw std::invalid_argument(fmt::format("a disc holds 1 to 99 tracks, not {}", spec.Tracks.size()));
+DiscImageLayout LayoutOf(const DiscImageSpec& discSpec) {
+  if (discSpec.Tracks.empty() || discSpec.Tracks.size() > 99)
+    throw std::invalid_argument(fmt::format("a disc holds 1 to 99 tracks, not {}", discSpec.Tracks.size()));
   DiscImageLayout layout;
   int64_t lba = 0;
-  for (const auto& t : spec.Tracks) {
+  for (const auto& t : discSpec.Tracks) {
     if (t.Sectors < 1 || t.PregapSectors < 0)
       throw std::invalid_argument(fmt::format("bad track: {} sectors, gap {}", t.Sectors, t.PregapSectors));
     DiscImageTrackLayout entry;
@@ -162,10 +162,10 @@ void FillSector(const DiscImageLayout& layout, int32_t lba, uint8_t* out) {
   }
 }
 
-std::string CueSheetText(const DiscImageSpec& spec, const std::string& binName) {
+std::string CueSheetText(const DiscImageSpec& discSpec, const std::string& binName) {
   if (binName.empty() || binName.find_first_of("\"\r\n") != std::string::npos)
     throw std::invalid_argument("bad image file name: " + binName);
-  const DiscImageLayout layout = LayoutOf(spec);
+  const DiscImageLayout layout = LayoutOf(discSpec);
   std::string text = fmt::format("FILE \"{}\" BINARY\n", binName);
   for (size_t i = 0; i < layout.Tracks.size(); ++i) {
     const auto& t = layout.Tracks[i];
@@ -176,14 +176,14 @@ std::string CueSheetText(const DiscImageSpec& spec, const std::string& binName) 
   return text;
 }
 
-std::string WriteDiscImageFile(const std::string& cuePath, const DiscImageSpec& spec) {
+std::string WriteDiscImageFile(const std::string& cuePath, const DiscImageSpec& discSpec) {
   const size_t dot = cuePath.rfind('.');
   const size_t slash = cuePath.rfind('/');
   const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
   const std::string binPath = (hasExtension ? cuePath.substr(0, dot) : cuePath) + ".bin";
   if (binPath == cuePath) throw std::invalid_argument("the cue sheet may not end in .bin: " + cuePath);
-  const std::string text = CueSheetText(spec, BaseName(binPath));
-  WriteBin(binPath, LayoutOf(spec));
+  const std::string text = CueSheetText(discSpec, BaseName(binPath));
+  WriteBin(binPath, LayoutOf(discSpec));
 
   const std::string temp = cuePath + ".part";
   FilePtr file(std::fopen(temp.c_str(), "wb"));
@@ -198,9 +198,9 @@ std::string WriteDiscImageFile(const std::string& cuePath, const DiscImageSpec& 
   return cuePath;
 }
 
-std::string WriteDiscImage(const std::string& folder, const DiscImageSpec& spec,
+std::string WriteDiscImage(const std::string& folder, const DiscImageSpec& discSpec,
                            const std::string& baseName) {
   if (baseName.empty() || baseName.find('/') != std::string::npos)
     throw std::invalid_argument("bad image name: " + baseName);
-  return WriteDiscImageFile(folder + "/" + baseName + ".cue", spec);
+  return WriteDiscImageFile(folder + "/" + baseName + ".cue", discSpec);
 }

@@ -48,9 +48,9 @@ struct DiscImageLayout {
   int32_t TOCLength(int track) const;
 };
 
-// Throws std::invalid_argument for a spec that makes no disc (no track, more
+// Throws std::invalid_argument for a disc layout that makes no disc (no track, more
 // than 99, a length below 1, a negative gap).
-DiscImageLayout LayoutOf(const DiscImageSpec& spec);
+DiscImageLayout LayoutOf(const DiscImageSpec& discSpec);
 
 // Sample `sampleIndex` (0..1175, left and right interleaved) of audio sector `lba`.
 int16_t ExpectedSample(int32_t lba, int sampleIndex);
@@ -58,13 +58,13 @@ int16_t ExpectedSample(int32_t lba, int sampleIndex);
 // MODE1 data sector (sync, header, patterned user data, zero EDC/ECC).
 void FillSector(const DiscImageLayout& layout, int32_t lba, uint8_t* out);
 
-std::string CueSheetText(const DiscImageSpec& spec, const std::string& binName);
+std::string CueSheetText(const DiscImageSpec& discSpec, const std::string& binName);
 
 // Writes `cuePath` and the .bin beside it (same name, extension .bin); the cue
 // sheet appears only once the .bin is complete. Returns cuePath. Throws
-// std::invalid_argument for a bad spec or name, std::runtime_error when
+// std::invalid_argument for a bad disc layout or name, std::runtime_error when
 // writing fails.
-std::string WriteDiscImageFile(const std::string& cuePath, const DiscImageSpec& spec);
+std::string WriteDiscImageFile(const std::string& cuePath, const DiscImageSpec& discSpec);
 // Writes `folder`/`baseName`.cue and .bin; returns the .cue path.
-std::string WriteDiscImage(const std::string& folder, const DiscImageSpec& spec,
+std::string WriteDiscImage(const std::string& folder, const DiscImageSpec& discSpec,
                            const std::string& baseName = "disc");

@@ -45,7 +45,7 @@ int Fail(const std::string& message) {
 
 int main(int argc, char** argv) {
   std::string cuePath;
-  DiscImageSpec spec;
+  DiscImageSpec discSpec;
   bool dataFirst = false, dataLast = false;
   DiscImageTrack first, last;
   int32_t gap = 0;
@@ -69,13 +69,13 @@ int main(int argc, char** argv) {
         if (!ParseCount(value, &gap)) return Fail("bad gap: " + value);
       } else if (arg == "--audio-sectors") {
         if (!ParseCount(value, &count)) return Fail("bad sector count: " + value);
-        spec.Tracks.push_back(AudioTrackSectors(count, gap));
+        discSpec.Tracks.push_back(AudioTrackSectors(count, gap));
         gap = 0;
       } else if (arg == "--audio" || arg == "--data-first" || arg == "--data-last") {
         if (!ParseNumber(value, &seconds)) return Fail("bad length: " + value);
         const DiscImageTrack track = arg == "--audio" ? AudioTrack(seconds, gap) : DataTrack(seconds, gap);
         gap = 0;
-        if (arg == "--audio") spec.Tracks.push_back(track);
+        if (arg == "--audio") discSpec.Tracks.push_back(track);
         if (arg == "--data-first") {
           dataFirst = true;
           first = track;
@@ -89,11 +89,11 @@ int main(int argc, char** argv) {
       }
     }
     if (cuePath.empty()) return Fail("no output file");
-    if (dataFirst) spec.Tracks.insert(spec.Tracks.begin(), first);
-    if (dataLast) spec.Tracks.push_back(last);
-    if (spec.Tracks.empty()) return Fail("no track");
-    WriteDiscImageFile(cuePath, spec);
-    const DiscImageLayout layout = LayoutOf(spec);
+    if (dataFirst) discSpec.Tracks.insert(discSpec.Tracks.begin(), first);
+    if (dataLast) discSpec.Tracks.push_back(last);
+    if (discSpec.Tracks.empty()) return Fail("no track");
+    WriteDiscImageFile(cuePath, discSpec);
+    const DiscImageLayout layout = LayoutOf(discSpec);
     std::printf("%s: %zu tracks, %d sectors\n", cuePath.c_str(), layout.Tracks.size(), layout.LeadOutLBA);
     return 0;
   } catch (const std::exception& e) {

@@ -11,7 +11,7 @@
 
 class FakeDriveBackend : public CDDriveBackend, public std::enable_shared_from_this<FakeDriveBackend> {
  public:
-  explicit FakeDriveBackend(const DiscImageSpec& spec) : layout_(LayoutOf(spec)) {
+  explicit FakeDriveBackend(const DiscImageSpec& discSpec) : layout_(LayoutOf(discSpec)) {
     toc_.FirstTrack = 1;
     toc_.LastTrack = static_cast<uint8_t>(layout_.Tracks.size());
     for (size_t i = 0; i < layout_.Tracks.size(); ++i) {
@@ -110,8 +110,8 @@ std::unique_ptr<CDDriveSession> FakeDriveBackend::Open(int* error) {
   return std::make_unique<FakeSession>(shared_from_this(), std::move(inner));
 }
 
-FakeDrive::FakeDrive(const DiscImageSpec& spec)
-    : backend_(std::make_shared<FakeDriveBackend>(spec)), id_(RegisterTestDrive(backend_)) {}
+FakeDrive::FakeDrive(const DiscImageSpec& discSpec)
+    : backend_(std::make_shared<FakeDriveBackend>(discSpec)), id_(RegisterTestDrive(backend_)) {}
 
 FakeDrive::FakeDrive(const std::string& imagePath)
     : backend_(std::make_shared<FakeDriveBackend>(imagePath)), id_(RegisterTestDrive(backend_)) {}

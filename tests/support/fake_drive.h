@@ -16,8 +16,8 @@ class FakeDriveBackend;
 
 class FakeDrive {
  public:
-  // A disc laid out by `spec`, its sectors computed as the image writer writes them.
-  explicit FakeDrive(const DiscImageSpec& spec);
+  // A disc laid out by `discSpec`, its sectors computed as the image writer writes them.
+  explicit FakeDrive(const DiscImageSpec& discSpec);
   // The disc in an image file (a missing file is an empty drive).
   explicit FakeDrive(const std::string& imagePath);
   ~FakeDrive();
@@ -37,7 +37,7 @@ class FakeDrive {
   int ReadCalls() const;
   int FailedReads() const;
 
-  // The layout of a disc made from a spec (empty for an image drive).
+  // The layout of a disc made from a disc layout (empty for an image drive).
   const DiscImageLayout& Layout() const;
   // The request that opens this drive, and a handle opened with it (0 on failure).
   CDHandleRequest Request() const;
