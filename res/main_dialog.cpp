@@ -13,7 +13,8 @@ constexpr uint32_t kListStyle =
 constexpr ui::DialogItem kItems[] = {
     // kind                      id                 text          x    y    w    h   style
     {ControlKind::GroupBox,      IDC_DRIVES_GROUP,  "Drive(s)",   7,  35, 158,  47},
-    {ControlKind::ComboDropList, IDC_DRIVE_COMBO,   "",          13,  54, 148,  84, ui::kSorted | ui::kVScroll},
+    // Not sorted: the n-th line is the n-th drive, whatever its path.
+    {ControlKind::ComboDropList, IDC_DRIVE_COMBO,   "",          13,  54, 148,  84, ui::kVScroll},
     {ControlKind::Trackbar,      IDC_SEEK_SLIDER,   "",         177,  47, 240,  12, ui::kNoTicks},
     {ControlKind::Static,        IDC_TIME_LABEL,    "00:00",    175,  66,  29,   9, ui::kAlignCentre},
     {ControlKind::Trackbar,      IDC_VOLUME_SLIDER, "",         365,  65,  52,  12, ui::kNoTicks},

@@ -31,7 +31,8 @@ bool InstallStyle() {
   auto add = Lookup<AddForScreen>("gtk_style_context_add_provider_for_screen");
   if (!newProvider || !load || !screen || !add || screen() == nullptr) return false;
   void* provider = newProvider();
-  if (provider == nullptr || !load(provider, kStyle, static_cast<long>(std::strlen(kStyle)), nullptr)) return false;
+  if (provider == nullptr || !load(provider, kStyle, static_cast<long>(std::strlen(kStyle)), nullptr))
+    return false;
   add(screen(), provider, kApplicationPriority);
   return true;
 }

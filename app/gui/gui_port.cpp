@@ -24,7 +24,8 @@ int ShowMessageBox(wxWindow* owner, const std::string& text, const std::string& 
   const std::string title =
       caption.empty() && wxTheApp != nullptr ? wxTheApp->GetAppName().utf8_string() : caption;
   if (responder) return responder(text, title, style);
-  return XMessageBox(owner, text, title, style) & 0xFFFF;
+  const int result = XMessageBox(owner, text, title, style);
+  return result < 0 ? result : result & 0xFFFF;  // the button, without the check box's bits
 }
 
 void SetMessageBoxResponder(MessageBoxResponder responder) {

@@ -34,7 +34,8 @@ bool LogLevelColours(int level, wxColour& text, wxColour& background) {
 }
 
 CLogListCtrl::CLogListCtrl(wxWindow* parent, int id, const wxRect& rect)
-    : wxListCtrl(parent, id, rect.GetPosition(), rect.GetSize(), wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SUNKEN) {}
+    : wxListCtrl(parent, id, rect.GetPosition(), rect.GetSize(),
+                 wxLC_REPORT | wxLC_VIRTUAL | wxBORDER_SUNKEN) {}
 
 void CLogListCtrl::SetRowCount(size_t count) {
   SetItemCount(static_cast<long>(count));
@@ -45,10 +46,14 @@ wxString CLogListCtrl::OnGetItemText(long item, long column) const {
   CLogItem entry;
   if (item < 0 || !AppEventLog().GetEntry(static_cast<size_t>(item), entry)) return {};
   switch (column) {
-    case kColumnNumber: return wxString::FromUTF8(FormatLogWindowNumber(entry.Number));
-    case kColumnTime: return wxString::FromUTF8(entry.Time);
-    case kColumnText: return wxString::FromUTF8(entry.Text);
-    default: return {};
+    case kColumnNumber:
+      return wxString::FromUTF8(FormatLogWindowNumber(entry.Number));
+    case kColumnTime:
+      return wxString::FromUTF8(entry.Time);
+    case kColumnText:
+      return wxString::FromUTF8(entry.Text);
+    default:
+      return {};
   }
 }
 
@@ -69,7 +74,8 @@ const ui::MapRow<CLogDlg> CLogDlg::kMessageMap[] = {
     ui::OnWmDestroy(&CLogDlg::OnDestroy),
 };
 
-CLogDlg::CLogDlg(CQuarnoCDRipperDlg* mainDialog) : ui::CResizeDlg(res::kLogDialog, mainDialog), mainDialog_(mainDialog) {
+CLogDlg::CLogDlg(CQuarnoCDRipperDlg* mainDialog)
+    : ui::CResizeDlg(res::kLogDialog, mainDialog), mainDialog_(mainDialog) {
   ui::BindMessageMap(this, kMessageMap);
 }
 

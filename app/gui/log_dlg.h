@@ -59,7 +59,8 @@ class CLogDlg : public ui::CResizeDlg {
   bool OnInitDialog() override;
   void OnOK() override { OnOkButton(); }
   void OnCancel() override { OnOkButton(); }
-  wxWindow* CreateControl(wxWindow* parent, const ui::DialogItem& item, int wxId, const wxRect& rect) override;
+  wxWindow* CreateControl(wxWindow* parent, const ui::DialogItem& item, int wxId,
+                          const wxRect& rect) override;
 
  private:
   void OnDestroy();

@@ -15,9 +15,15 @@ wxString Text(std::string_view text) { return wxString::FromUTF8(text.data(), te
 void AppendItems(wxMenu* menu, std::span<const res::MenuItem> items) {
   for (const res::MenuItem& item : items) {
     switch (item.kind) {
-      case res::MenuItemKind::Separator: menu->AppendSeparator(); break;
-      case res::MenuItemKind::Command: menu->Append(ui::WxId(item.id), Text(item.text)); break;
-      case res::MenuItemKind::Check: menu->AppendCheckItem(ui::WxId(item.id), Text(item.text)); break;
+      case res::MenuItemKind::Separator:
+        menu->AppendSeparator();
+        break;
+      case res::MenuItemKind::Command:
+        menu->Append(ui::WxId(item.id), Text(item.text));
+        break;
+      case res::MenuItemKind::Check:
+        menu->AppendCheckItem(ui::WxId(item.id), Text(item.text));
+        break;
       case res::MenuItemKind::Popup: {
         auto* sub = new wxMenu;
         AppendItems(sub, item.children);
@@ -28,7 +34,9 @@ void AppendItems(wxMenu* menu, std::span<const res::MenuItem> items) {
   }
 }
 
-int KeyCode(int key) { return key >= res::kKeyF1 && key < res::kKeyF1 + 24 ? WXK_F1 + (key - res::kKeyF1) : key; }
+int KeyCode(int key) {
+  return key >= res::kKeyF1 && key < res::kKeyF1 + 24 ? WXK_F1 + (key - res::kKeyF1) : key;
+}
 
 }  // namespace
 

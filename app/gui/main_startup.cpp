@@ -1,6 +1,7 @@
 // The main window's start-up: everything the program does between its start
 // and "Initialization finished.", in order. The disc worker starts with the
 // drive selection and may refresh the disc while the last steps still run.
+#include <fmt/printf.h>
 #include <portaudio.h>
 #include <wx/app.h>
 #include <wx/menu.h>
@@ -21,8 +22,6 @@
 #include "rip/ripping_progress.h"
 #include "ui/core/profile_store.h"
 
-#include <fmt/printf.h>
-
 namespace {
 
 constexpr int kPlayerSectors = 27;
@@ -41,60 +40,62 @@ struct Column {
   int width;
 };
 constexpr Column kTrackColumns[] = {
-    {"     #", wxLIST_FORMAT_CENTRE, 48},   {"Title", wxLIST_FORMAT_LEFT, 228},
-    {"Type", wxLIST_FORMAT_CENTRE, 90},     {"Start", wxLIST_FORMAT_CENTRE, 80},
-    {"Duration", wxLIST_FORMAT_CENTRE, 70}, {"Status", wxLIST_FORMAT_CENTRE, 65},
+    {"     #", wxLIST_FORMAT_CENTRE, 48},     {"Title", wxLIST_FORMAT_LEFT, 228},
+    {"Type", wxLIST_FORMAT_CENTRE, 90},       {"Start", wxLIST_FORMAT_CENTRE, 80},
+    {"Duration", wxLIST_FORMAT_CENTRE, 70},   {"Status", wxLIST_FORMAT_CENTRE, 65},
     {"Destination", wxLIST_FORMAT_LEFT, 350},
 };
 
 }  // namespace
 
 bool CQuarnoCDRipperDlg::OnInitDialog() {
-  ui::CResizeFrameDlg::OnInitDialog();                // 1
-  MainWindowMarked = true;                         // the mark of a running copy
+  ui::CResizeFrameDlg::OnInitDialog();
+  MainWindowMarked = true;  // a second copy may now raise this window
   placementWindow_ = std::make_unique<WxPlacementWindow>(this, false);
-  signalTimer_.Start(kSignalPollMs);               // the end of the session may come at any time
-  SetIcons(art::ProgramIcons());                   // 2-3 (the system menu keeps its items)
-  // 4: no taskbar progress on this platform.     5: the genre names come with the album editor.
-  if (!CreateBars()) return false;                 // 6-10
-  StartFolders();                                  // 11
-  StartSettingsAndLog();                           // 12-16
-  MainDialog = this;                               // 17
-  std::string notice;                              // 18
+  signalTimer_.Start(kSignalPollMs);  // the session may end at any time from here on
+  SetIcons(art::ProgramIcons());
+  // No taskbar progress exists on this platform; the genre names come with the album editor.
+  if (!CreateBars()) return false;
+  StartFolders();
+  StartSettingsAndLog();
+  MainDialog = this;
+  std::string notice;
   ServerList.push_back(DefaultFreeDBServer(&notice));
   if (!notice.empty()) AddLog(notice, LogError);
   worker_ = std::make_unique<DiscWorker>(*port_);
-  try {                                            // 19-32
-    if (!StartDrives()) return true;               // 19-22 (the no-drive end)
-    PlayerSectorBuffer = AllocSectorBuffer(kPlayerSectors);  // 23
+  // A failure from here to the tip timer leaves the window as far as it got.
+  try {
+    if (!StartDrives()) return true;  // the no-drive end
+    PlayerSectorBuffer = AllocSectorBuffer(kPlayerSectors);
     if (PlayerSectorBuffer == nullptr) return false;
-    CheckSoundDevice();                            // 24
-    SetUpTrackList();                              // 25
-    volumeSlider_->SetToolTip(fmt::sprintf("Volume: %d", static_cast<int>(Volume)));  // 26
-    SelectStartDrive(driveCount_);                 // 27-28
-    seekSlider_->SetRange(0, 1000);                // 29
+    CheckSoundDevice();
+    SetUpTrackList();
+    volumeSlider_->SetToolTip(fmt::sprintf("Volume: %d", static_cast<int>(Volume)));
+    SelectStartDrive(driveCount_);  // the disc worker starts refreshing here
+    seekSlider_->SetRange(0, 1000);
     volumeSlider_->SetRange(0, 100);
     volumeSlider_->SetValue(static_cast<int>(Volume));
-    Paused = 0;                                    // 30
+    Paused = 0;
     Seeking = 0;
     Playing = 0;
     CurrentItem = 0;
-    UpdateFormatStatus();                          // 31
-    tipTimer_.StartOnce(kTipDelayMs);              // 32
+    UpdateFormatStatus();
+    tipTimer_.StartOnce(kTipDelayMs);
   } catch (const std::exception&) {
     ShowMessageBox(this, "Fail to Initialize! ", "", MB_ICONERROR);
     AddLog("Fail to initialize!!", LogFatal);
     return true;
   }
-  FitTrackListToWindow();                          // 33
+  // Only the track list follows the window's size.
+  FitTrackListToWindow();
   AddControl(res::IDC_TRACK_LIST, ResizeStretch, ResizeStretch, ResizeStretch, ResizeStretch, 0, -1.0, -1.0,
              -1.0, -1.0);
-  const wxSize client = Surface()->GetClientSize();  // 34
+  const wxSize client = Surface()->GetClientSize();
   LayoutBars(client.x, client.y);
-  UpdateFormatButton();                            // 35
-  CreateRipRings();                                // 36
-  mainPlacement_.Load(*placementWindow_, kMainWindowPlacementEntry, kPlacementSection);  // 37
-  AddLog("Initialization finished.", LogInfo);    // 38
+  UpdateFormatButton();
+  CreateRipRings();
+  mainPlacement_.Load(*placementWindow_, kMainWindowPlacementEntry, kPlacementSection);
+  AddLog("Initialization finished.", LogInfo);
   return true;
 }
 
@@ -105,11 +106,12 @@ bool CQuarnoCDRipperDlg::CreateBars() {
   trackList_ = GetDlgItemAs<wxListCtrl>(res::IDC_TRACK_LIST);
   driveCombo_ = GetDlgItemAs<wxComboBox>(res::IDC_DRIVE_COMBO);
   seekSlider_->SetExtraStyle(seekSlider_->GetExtraStyle() | wxWS_EX_PROCESS_UI_UPDATES);
-  if (!CreateStatusBar()) {                        // 6
+  if (!CreateStatusBar()) {
     ShowMessageBox(this, "Failed to create status bar!");
     return false;
   }
-  if (!CreateMainToolBar()) {                      // 7-8 (no band: the toolbar spans the window itself)
+  // No band around the toolbar: it spans the window by itself.
+  if (!CreateMainToolBar()) {
     ShowMessageBox(this, "Failed to create toolbar!");
     return false;
   }
@@ -118,9 +120,10 @@ bool CQuarnoCDRipperDlg::CreateBars() {
   SetMenuBar(mainmenu::BuildMenuBar(*res::FindMenu(res::IDR_MAINFRAME_MENU)));
   SetClientSize(client);
   SetAcceleratorTable(mainmenu::BuildAccelerators());
-  wxMenu* file = GetMenuBar()->GetMenu(0);         // 9: the toolbar's Format button replaces the item
+  // The toolbar's Format button replaces the File menu's Format item.
+  wxMenu* file = GetMenuBar()->GetMenu(0);
   if (file->GetMenuItemCount() > 3) file->Destroy(file->FindItemByPosition(3));
-  if (!CreatePlayerToolBar()) {                    // 10
+  if (!CreatePlayerToolBar()) {
     ShowMessageBox(this, "Failed to create player toolbar!");
     return false;
   }
@@ -128,10 +131,10 @@ bool CQuarnoCDRipperDlg::CreateBars() {
 }
 
 void CQuarnoCDRipperDlg::StartFolders() {
-  ProgramFolder = GetProgramFolder();              // 4.101 folder step 2
-  DesDir = GetMusicFolder();                       // step 3
-  DataFolder = GetDataFolder();                    // step 4
-  LocalCDDBDir = DataFolder + kPathSeparator + kLocalCDDBFolderName;  // step 5
+  ProgramFolder = GetProgramFolder();
+  DesDir = GetMusicFolder();  // the settings may replace it
+  DataFolder = GetDataFolder();
+  LocalCDDBDir = DataFolder + kPathSeparator + kLocalCDDBFolderName;
   if (!PathFileExists(LocalCDDBDir) && !CreateFolderPath(LocalCDDBDir)) {
     ShowMessageBox(this, fmt::sprintf("Fail to create folder %s !!", LocalCDDBDir));
   }
@@ -142,17 +145,18 @@ void CQuarnoCDRipperDlg::StartFolders() {
 }
 
 void CQuarnoCDRipperDlg::StartSettingsAndLog() {
-  const std::string ini = SettingsFilePath();      // 12
+  const std::string ini = SettingsFilePath();
   if (PathFileExists(ini)) {
-    LoadSettings(port_.get(), [this](const std::string& text) { ShowMessageBox(this, text, "", MB_ICONERROR); });
+    LoadSettings(port_.get(),
+                 [this](const std::string& text) { ShowMessageBox(this, text, "", MB_ICONERROR); });
   } else {
     std::ofstream created(ini, std::ios::out | std::ios::app);
   }
-  StartTime = std::time(nullptr);                  // 13
-  AppEventLog().WriteBanner(StartTime);            // 14 (only while WriteLog is set)
-  AppEventLog().AddLaunchEntry(StartTime);         // 15
+  StartTime = std::time(nullptr);
+  AppEventLog().WriteBanner(StartTime);     // only while WriteLog is set
+  AppEventLog().AddLaunchEntry(StartTime);  // shown in the log window only
   AppEventLog().SetListener(port_.get());
-  AddLog("Initializing main dialog...", LogInfo);  // 16
+  AddLog("Initializing main dialog...", LogInfo);
 }
 
 bool CQuarnoCDRipperDlg::StartDrives() {
@@ -187,7 +191,8 @@ void CQuarnoCDRipperDlg::CheckSoundDevice() {
   PaError result = Pa_Initialize();
   auto logError = [this](PaError error) {
     AddLog("An error occurred while using the stream.", LogError);
-    AddLog(fmt::sprintf("Error number: %d    Error message: %s.", static_cast<int>(error), Pa_GetErrorText(error)),
+    AddLog(fmt::sprintf("Error number: %d    Error message: %s.", static_cast<int>(error),
+                        Pa_GetErrorText(error)),
            LogError);
   };
   if (result != paNoError) {
@@ -230,7 +235,7 @@ void CQuarnoCDRipperDlg::SetUpTrackList() {
 }
 
 void CQuarnoCDRipperDlg::SelectStartDrive(int drivesFound) {
-  const int selection = SelectInitialDrive(*port_, *worker_, drivesFound);  // 27-28
+  const int selection = SelectInitialDrive(*port_, *worker_, drivesFound);
   if (selection >= 0 && selection < static_cast<int>(driveCombo_->GetCount())) {
     driveCombo_->SetSelection(selection);
   }
@@ -238,7 +243,8 @@ void CQuarnoCDRipperDlg::SelectStartDrive(int drivesFound) {
     if (wxMenuItem* placeholder = menu->FindItem(ui::WxId(res::ID_FILE_NODRIVE))) menu->Destroy(placeholder);
   }
   CheckDriveItem(selection);
-  poller_ = std::make_unique<MediaPoller>([this](bool arrival) { OnDeviceChange(*port_, *worker_, arrival); });
+  poller_ =
+      std::make_unique<MediaPoller>([this](bool arrival) { OnDeviceChange(*port_, *worker_, arrival); });
 }
 
 void CQuarnoCDRipperDlg::FitTrackListToWindow() {

@@ -1,7 +1,12 @@
 // The main window's bars: the status bar of three panes at the bottom, the
 // main toolbar across the top and the player toolbar inside the "CD Player"
 // group, their layout on resize, and the Format button with its menu.
+#include <wx/dcclient.h>
 #include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/settings.h>
+
+#include <algorithm>
 
 #include <cmath>
 #include <memory>
@@ -17,11 +22,13 @@
 namespace {
 
 constexpr long kToolBarStyle = wxTB_FLAT | wxTB_HORIZONTAL | wxTB_NODIVIDER;
+constexpr int kBandBorder = 2;  // the etched line below the toolbar
 
 }  // namespace
 
 bool CQuarnoCDRipperDlg::CreateStatusBar() {
-  statusBar_ = new wxStatusBar(Surface(), ui::WxId(res::AFX_IDW_STATUS_BAR), wxSTB_SIZEGRIP | wxFULL_REPAINT_ON_RESIZE);
+  statusBar_ = new wxStatusBar(Surface(), ui::WxId(res::AFX_IDW_STATUS_BAR),
+                               wxSTB_SIZEGRIP | wxFULL_REPAINT_ON_RESIZE);
   const int widths[3] = {-1, 100, 100};
   statusBar_->SetFieldsCount(3, widths);
   for (int pane = 0; pane < 3; ++pane) {
@@ -33,8 +40,18 @@ bool CQuarnoCDRipperDlg::CreateStatusBar() {
 }
 
 bool CQuarnoCDRipperDlg::CreateMainToolBar() {
-  mainToolBar_ = new wxToolBar(Surface(), ui::WxId(res::AFX_IDW_TOOLBAR), wxPoint(0, 0), wxDefaultSize,
-                               kToolBarStyle);
+  // The band across the top holds the toolbar and marks its lower edge.
+  toolBarBand_ = new wxPanel(Surface(), ui::WxId(res::AFX_IDW_REBAR));
+  toolBarBand_->Bind(wxEVT_PAINT, [this](wxPaintEvent&) {
+    wxPaintDC dc(toolBarBand_);
+    const wxSize size = toolBarBand_->GetClientSize();
+    dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_3DSHADOW)));
+    dc.DrawLine(0, size.y - 2, size.x, size.y - 2);
+    dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_3DHIGHLIGHT)));
+    dc.DrawLine(0, size.y - 1, size.x, size.y - 1);
+  });
+  mainToolBar_ =
+      new wxToolBar(toolBarBand_, ui::WxId(res::AFX_IDW_TOOLBAR), wxPoint(0, 0), wxDefaultSize, kToolBarStyle);
   const int size = res::kMainToolImageSize;
   mainToolBar_->SetToolBitmapSize(wxSize(size, size));
   for (const res::ToolButton& button : res::kMainToolButtons) {
@@ -42,13 +59,15 @@ bool CQuarnoCDRipperDlg::CreateMainToolBar() {
                           mainmenu::ResourceText(button.command));
   }
   if (!mainToolBar_->Realize()) return false;
+  const wxSize best = mainToolBar_->GetBestSize();
+  toolBarBand_->SetSize(0, 0, std::max(best.x, Surface()->GetClientSize().x), best.y + kBandBorder);
   formatButtonImage_ = res::kImageFormatMp3;
   return true;
 }
 
 bool CQuarnoCDRipperDlg::CreatePlayerToolBar() {
-  playerToolBar_ =
-      new wxToolBar(Surface(), ui::WxId(res::AFX_IDW_TOOLBAR), wxDefaultPosition, wxDefaultSize, kToolBarStyle);
+  playerToolBar_ = new wxToolBar(Surface(), ui::WxId(res::AFX_IDW_TOOLBAR), wxDefaultPosition, wxDefaultSize,
+                                 kToolBarStyle);
   const int size = res::kPlayerToolImageSize;
   MakeToolBarCompact(playerToolBar_);
   playerToolBar_->SetToolBitmapSize(wxSize(size, size));
@@ -86,7 +105,8 @@ void CQuarnoCDRipperDlg::LayoutBars(int width, int height) {
     const int widths[3] = {first, second - first, -1};
     statusBar_->SetStatusWidths(3, widths);
   }
-  if (mainToolBar_ != nullptr) {
+  if (toolBarBand_ != nullptr) {
+    toolBarBand_->SetSize(0, 0, width, toolBarBand_->GetSize().y);
     mainToolBar_->SetSize(0, 0, width, mainToolBar_->GetBestSize().y);
   }
 }
@@ -115,5 +135,5 @@ void CQuarnoCDRipperDlg::OnFormatButton() {
     if (tool != nullptr && tool->GetId() == formatId) break;
     ++left;
   }
-  PopupMenu(menu.get(), mainToolBar_->GetPosition() + wxPoint(left, mainToolBar_->GetSize().y));
+  PopupMenu(menu.get(), toolBarBand_->GetPosition() + wxPoint(left, mainToolBar_->GetSize().y));
 }

@@ -22,8 +22,8 @@ int32_t DescriptorLBA(const TOCDescriptor& d) {
 std::string SectorTime(int32_t sectors) {
   if (sectors < 0) sectors = 0;
   const int ms = static_cast<int>((sectors % kSectorsPerSecond) * 1000.0 / kSectorsPerSecond + 0.5);
-  return fmt::sprintf("%02d:%02d.%03d", sectors / kSectorsPerMinute, sectors % kSectorsPerMinute / kSectorsPerSecond,
-                      ms);
+  return fmt::sprintf("%02d:%02d.%03d", sectors / kSectorsPerMinute,
+                      sectors % kSectorsPerMinute / kSectorsPerSecond, ms);
 }
 
 }  // namespace

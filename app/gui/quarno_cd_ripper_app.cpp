@@ -9,9 +9,9 @@
 #include "app/gui/quarno_cd_ripper_app.h"
 
 #include <signal.h>
-#include <cstdio>
 #include <wx/msgdlg.h>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 

@@ -4,6 +4,7 @@
 
 #include <portaudio.h>
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/menu.h>
 
 #include "app/drives.h"
@@ -38,50 +39,50 @@ constexpr PaneText kPaneTexts[] = {
 }  // namespace
 
 const ui::MapRow<CQuarnoCDRipperDlg> CQuarnoCDRipperDlg::kMessageMap[] = {
-    // 1-3: system menu, minimised painting and drag icon have no counterpart here.
-    ui::OnCommand(res::ID_FILE_EXIT, &CQuarnoCDRipperDlg::OnExit),                     // 4
-    ui::OnCbnSelChange(res::IDC_DRIVE_COMBO, &CQuarnoCDRipperDlg::OnDriveSelChange),   // 5
-    ui::OnCommand(res::ID_FILE_VIEWLOG, &CQuarnoCDRipperDlg::OnViewLog),               // 6
-    // 7-8: menus are updated through update events (rows 41, 42, 46).
-    ui::OnCommand(res::ID_EDIT_CHECKALL, &CQuarnoCDRipperDlg::NoOp),                   // 9  track list
-    ui::OnCommand(res::ID_EDIT_UNCHECKALL, &CQuarnoCDRipperDlg::NoOp),                 // 10 track list
-    ui::OnCommand(res::ID_EDIT_REVERSECHECK, &CQuarnoCDRipperDlg::NoOp),               // 11 track list
-    ui::OnCommand(res::ID_PLAY_PAUSE, &CQuarnoCDRipperDlg::NoOp),                      // 12 player
-    ui::OnCommand(res::ID_PLAY_PLAY, &CQuarnoCDRipperDlg::NoOp),                       // 13 player
-    ui::OnCommand(res::ID_PLAY_PREVIOUS, &CQuarnoCDRipperDlg::NoOp),                   // 14 player
-    ui::OnCommand(res::ID_PLAY_STOP, &CQuarnoCDRipperDlg::NoOp),                       // 15 player
-    ui::OnCommand(res::ID_PLAY_NEXT, &CQuarnoCDRipperDlg::NoOp),                       // 16 player
-    ui::OnCommand(res::ID_PLAY_CLOSETRAY, &CQuarnoCDRipperDlg::OnCloseTray),           // 18
-    ui::OnCommand(res::ID_PLAY_EJECT, &CQuarnoCDRipperDlg::OnEject),                   // 19
-    ui::OnCommand(res::ID_PLAY_REFRESH, &CQuarnoCDRipperDlg::OnRefresh),               // 20
-    ui::OnCommand(res::ID_PLAY_FIRST, &CQuarnoCDRipperDlg::NoOp),                      // 21 player
-    ui::OnCommand(res::ID_PLAY_LAST, &CQuarnoCDRipperDlg::NoOp),                       // 22 player
-    ui::OnCommand(res::ID_OPERATION_RIP, &CQuarnoCDRipperDlg::NoOp),                   // 24 rip
-    ui::OnCommand(res::ID_OPERATION_RIPCURRENT, &CQuarnoCDRipperDlg::NoOp),            // 25 rip
-    ui::OnCommand(res::ID_OPERATION_OPTIONS, &CQuarnoCDRipperDlg::NoOp),               // 26 options
-    ui::OnWmClose(&CQuarnoCDRipperDlg::OnClose),                                       // 27
-    ui::OnWmDestroy(&CQuarnoCDRipperDlg::OnDestroy),                                   // 29
-    ui::OnCommand(res::ID_LIST_PLAYCURRENT, &CQuarnoCDRipperDlg::NoOp),                // 31 player
-    ui::OnCommand(res::ID_FORMAT_MP3, &CQuarnoCDRipperDlg::OnFormatMp3),               // 32
-    ui::OnCommand(res::ID_HELP_CONTENTS, &CQuarnoCDRipperDlg::NoOp),                   // 33 help
-    ui::OnCommand(res::ID_HELP_EMAILSUPPORT, &CQuarnoCDRipperDlg::NoOp),               // 34 help
-    ui::OnCommand(res::ID_HELP_TIPOFTHEDAY, &CQuarnoCDRipperDlg::NoOp),                // 36 tip
-    ui::OnCommand(res::ID_HELP_ONLINESUPPORT, &CQuarnoCDRipperDlg::NoOp),              // 37 help
-    ui::OnCommand(res::ID_EDIT_CDINFO, &CQuarnoCDRipperDlg::NoOp),                     // 38 album editor
-    ui::OnWmTimer(&CQuarnoCDRipperDlg::OnTimer),                                       // 39
-    ui::OnCommand(res::ID_FORMAT_WAV, &CQuarnoCDRipperDlg::OnFormatWav),               // 40
-    ui::OnEvent(wxEVT_UPDATE_UI, res::ID_FORMAT_WAV, &CQuarnoCDRipperDlg::OnUpdateWav),  // 41
-    ui::OnEvent(wxEVT_UPDATE_UI, res::ID_FORMAT_MP3, &CQuarnoCDRipperDlg::OnUpdateMp3),  // 42
-    // 43: the end of a session arrives as a signal (exit_signals.h).
-    ui::OnCommandRange(res::ID_DRIVE_FIRST, res::ID_DRIVE_LAST, &CQuarnoCDRipperDlg::OnDriveMenu),  // 44
-    ui::OnEvent(wxEVT_UPDATE_UI, res::IDC_SEEK_SLIDER, &CQuarnoCDRipperDlg::OnUpdateSeekSlider),    // 46
+    // The system menu, the minimised window's painting and its drag icon have no counterpart here.
+    ui::OnCommand(res::ID_FILE_EXIT, &CQuarnoCDRipperDlg::OnExit),
+    ui::OnCbnSelChange(res::IDC_DRIVE_COMBO, &CQuarnoCDRipperDlg::OnDriveSelChange),
+    ui::OnCommand(res::ID_FILE_VIEWLOG, &CQuarnoCDRipperDlg::OnViewLog),
+    // Menus and controls are updated through update events.
+    ui::OnCommand(res::ID_EDIT_CHECKALL, &CQuarnoCDRipperDlg::NoOp),      // track list: to come
+    ui::OnCommand(res::ID_EDIT_UNCHECKALL, &CQuarnoCDRipperDlg::NoOp),    // track list: to come
+    ui::OnCommand(res::ID_EDIT_REVERSECHECK, &CQuarnoCDRipperDlg::NoOp),  // track list: to come
+    ui::OnCommand(res::ID_PLAY_PAUSE, &CQuarnoCDRipperDlg::NoOp),         // player: to come
+    ui::OnCommand(res::ID_PLAY_PLAY, &CQuarnoCDRipperDlg::NoOp),          // player: to come
+    ui::OnCommand(res::ID_PLAY_PREVIOUS, &CQuarnoCDRipperDlg::NoOp),      // player: to come
+    ui::OnCommand(res::ID_PLAY_STOP, &CQuarnoCDRipperDlg::NoOp),          // player: to come
+    ui::OnCommand(res::ID_PLAY_NEXT, &CQuarnoCDRipperDlg::NoOp),          // player: to come
+    ui::OnCommand(res::ID_PLAY_CLOSETRAY, &CQuarnoCDRipperDlg::OnCloseTray),
+    ui::OnCommand(res::ID_PLAY_EJECT, &CQuarnoCDRipperDlg::OnEject),
+    ui::OnCommand(res::ID_PLAY_REFRESH, &CQuarnoCDRipperDlg::OnRefresh),
+    ui::OnCommand(res::ID_PLAY_FIRST, &CQuarnoCDRipperDlg::NoOp),            // player: to come
+    ui::OnCommand(res::ID_PLAY_LAST, &CQuarnoCDRipperDlg::NoOp),             // player: to come
+    ui::OnCommand(res::ID_OPERATION_RIP, &CQuarnoCDRipperDlg::NoOp),         // rip: to come
+    ui::OnCommand(res::ID_OPERATION_RIPCURRENT, &CQuarnoCDRipperDlg::NoOp),  // rip: to come
+    ui::OnCommand(res::ID_OPERATION_OPTIONS, &CQuarnoCDRipperDlg::NoOp),     // options: to come
+    ui::OnWmClose(&CQuarnoCDRipperDlg::OnClose),
+    ui::OnWmDestroy(&CQuarnoCDRipperDlg::OnDestroy),
+    ui::OnCommand(res::ID_LIST_PLAYCURRENT, &CQuarnoCDRipperDlg::NoOp),  // player: to come
+    ui::OnCommand(res::ID_FORMAT_MP3, &CQuarnoCDRipperDlg::OnFormatMp3),
+    ui::OnCommand(res::ID_HELP_CONTENTS, &CQuarnoCDRipperDlg::NoOp),       // help: to come
+    ui::OnCommand(res::ID_HELP_EMAILSUPPORT, &CQuarnoCDRipperDlg::NoOp),   // help: to come
+    ui::OnCommand(res::ID_HELP_TIPOFTHEDAY, &CQuarnoCDRipperDlg::NoOp),    // tip: to come
+    ui::OnCommand(res::ID_HELP_ONLINESUPPORT, &CQuarnoCDRipperDlg::NoOp),  // help: to come
+    ui::OnCommand(res::ID_EDIT_CDINFO, &CQuarnoCDRipperDlg::NoOp),         // album editor: to come
+    ui::OnWmTimer(&CQuarnoCDRipperDlg::OnTimer),
+    ui::OnCommand(res::ID_FORMAT_WAV, &CQuarnoCDRipperDlg::OnFormatWav),
+    ui::OnEvent(wxEVT_UPDATE_UI, res::ID_FORMAT_WAV, &CQuarnoCDRipperDlg::OnUpdateWav),
+    ui::OnEvent(wxEVT_UPDATE_UI, res::ID_FORMAT_MP3, &CQuarnoCDRipperDlg::OnUpdateMp3),
+    // The end of a session arrives as a signal (exit_signals.h).
+    ui::OnCommandRange(res::ID_DRIVE_FIRST, res::ID_DRIVE_LAST, &CQuarnoCDRipperDlg::OnDriveMenu),
+    ui::OnEvent(wxEVT_UPDATE_UI, res::IDC_SEEK_SLIDER, &CQuarnoCDRipperDlg::OnUpdateSeekSlider),
     ui::OnMessage(WM_MAIN_WINDOW_CALL, &CQuarnoCDRipperDlg::OnMainWindowCall),
-    ui::OnWmSize(&CQuarnoCDRipperDlg::OnSize),                                         // 51
-    ui::OnCommand(res::ID_HELP_ABOUT, &CQuarnoCDRipperDlg::NoOp),                      // 52 about
-    ui::OnCommand(res::ID_HELP_DOWNLOAD, &CQuarnoCDRipperDlg::NoOp),                   // 53 help
-    // 54: media changes come from the media poller.
-    ui::OnCommand(res::ID_FORMAT_BUTTON, &CQuarnoCDRipperDlg::OnFormatButton),         // 56
-    ui::OnCommand(res::ID_FORMAT_MORE, &CQuarnoCDRipperDlg::NoOp),                     // 57 help
+    ui::OnWmSize(&CQuarnoCDRipperDlg::OnSize),
+    ui::OnCommand(res::ID_HELP_ABOUT, &CQuarnoCDRipperDlg::NoOp),     // about: to come
+    ui::OnCommand(res::ID_HELP_DOWNLOAD, &CQuarnoCDRipperDlg::NoOp),  // help: to come
+    // Media changes come from the media poller.
+    ui::OnCommand(res::ID_FORMAT_BUTTON, &CQuarnoCDRipperDlg::OnFormatButton),
+    ui::OnCommand(res::ID_FORMAT_MORE, &CQuarnoCDRipperDlg::NoOp),  // help: to come
     ui::OnEvent(wxEVT_LIST_END_LABEL_EDIT, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnEndLabelEdit),
     ui::OnEvent(wxEVT_LIST_COL_BEGIN_DRAG, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnColumnDrag),
 };
@@ -100,6 +101,8 @@ CQuarnoCDRipperDlg::~CQuarnoCDRipperDlg() {
   AppEventLog().SetListener(nullptr);
   mailbox_->Detach();
   if (MainDialog == this) MainDialog = nullptr;
+  // The log window goes with its parent.
+  if (LogWindow != nullptr && LogWindow->GetParent() == this) LogWindow = nullptr;
 }
 
 // --- Event log and status bar ------------------------------------------------
@@ -282,7 +285,21 @@ void CQuarnoCDRipperDlg::OnClose() { OnExit(); }
 
 void CQuarnoCDRipperDlg::OnExit() { RunExitSequence(false); }
 
-void CQuarnoCDRipperDlg::OnSessionEnd() { RunExitSequence(true); }
+void CQuarnoCDRipperDlg::OnSessionEnd() {
+  RunExitSequence(true);
+  if (exitCode_ != 0) return;
+  // A message box or dialog still open would keep the program from ending:
+  // the session is over, so they are answered with Cancel.
+  for (wxWindow* window : wxTopLevelWindows) {
+    auto* dialog = dynamic_cast<wxDialog*>(window);
+    if (dialog == nullptr || !dialog->IsModal()) continue;
+    if (auto* ours = dynamic_cast<ui::CDialog*>(dialog)) {
+      ours->EndDialog(IDCANCEL);
+    } else {
+      dialog->EndModal(wxID_CANCEL);
+    }
+  }
+}
 
 void CQuarnoCDRipperDlg::RunExitSequence(bool sessionEnd) {
   ExitContext context;

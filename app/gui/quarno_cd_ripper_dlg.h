@@ -13,8 +13,8 @@
 #include <wx/combobox.h>
 #include <wx/listctrl.h>
 #include <wx/slider.h>
-#include <wx/statusbr.h>
 #include <wx/stattext.h>
+#include <wx/statusbr.h>
 #include <wx/timer.h>
 #include <wx/toolbar.h>
 
@@ -34,10 +34,10 @@ struct SectorBuffer;
 class CQuarnoCDRipperDlg;
 
 // Process-wide values of the main window.
-extern CQuarnoCDRipperDlg* MainDialog;   // the main window while it exists
-extern std::atomic<int> SoundAvailable;  // 0 when no usable output device was found
+extern CQuarnoCDRipperDlg* MainDialog;    // the main window while it exists
+extern std::atomic<int> SoundAvailable;   // 0 when no usable output device was found
 extern SectorBuffer* PlayerSectorBuffer;  // the player reader's 27-sector buffer
-extern std::time_t StartTime;            // when the program started
+extern std::time_t StartTime;             // when the program started
 // The system-version tests of the start-up: this platform takes the newer
 // look and has no taskbar progress.
 inline constexpr int IsVistaOrLater = 1;
@@ -93,6 +93,7 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   // Controls, for the port and for tests.
   wxStatusBar* StatusBar() const { return statusBar_; }
   wxToolBar* MainToolBar() const { return mainToolBar_; }
+  wxWindow* ToolBarBand() const { return toolBarBand_; }
   wxToolBar* PlayerToolBar() const { return playerToolBar_; }
   wxComboBox* DriveCombo() const { return driveCombo_; }
   wxListCtrl* TrackList() const { return trackList_; }
@@ -152,6 +153,8 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void OnUpdateSeekSlider(wxUpdateUIEvent& event);
   void OnEndLabelEdit(wxListEvent& event);
   void OnColumnDrag(wxListEvent& event);
+  // Commands whose handlers come with the track list, the player, the rip,
+  // the options, the album editor and the help: present, doing nothing yet.
   void NoOp() {}
   void RunExitSequence(bool sessionEnd);
   void FinishExit();
@@ -163,6 +166,7 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   std::unique_ptr<CGuiPort> port_;
   std::unique_ptr<DiscWorker> worker_;
   std::unique_ptr<MediaPoller> poller_;
+  wxWindow* toolBarBand_ = nullptr;  // the band across the top that holds the main toolbar
   wxToolBar* mainToolBar_ = nullptr;
   wxToolBar* playerToolBar_ = nullptr;
   wxStatusBar* statusBar_ = nullptr;

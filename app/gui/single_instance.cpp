@@ -2,6 +2,7 @@
 #include "app/gui/single_instance.h"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -15,8 +16,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-
-#include <fmt/format.h>
 
 namespace {
 
@@ -50,7 +49,8 @@ std::string ReadLine(int fd, int timeoutMs) {
   std::string line;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (line.size() < 32 && (line.empty() || line.back() != '\n')) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     pollfd p{fd, POLLIN, 0};
     const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
@@ -106,8 +106,8 @@ bool CInstanceListener::Start(const std::string& channel, RaiseRequest raise) {
   if (listen_ < 0) return false;
   sockaddr_un address{};
   const socklen_t length = MakeAddress(channel, address);
-  if (::bind(listen_, reinterpret_cast<const sockaddr*>(&address), length) != 0 || ::listen(listen_, 4) != 0 ||
-      ::pipe2(wake_, O_CLOEXEC) != 0) {
+  if (::bind(listen_, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
+      ::listen(listen_, 4) != 0 || ::pipe2(wake_, O_CLOEXEC) != 0) {
     Stop();
     return false;
   }
@@ -150,7 +150,8 @@ void CInstanceListener::Answer(int client) {
 }
 
 CSingleInstance::CSingleInstance(const std::string& appName, const std::string& dataFolder)
-    : checker_(std::make_unique<wxSingleInstanceChecker>()), channel_(InstanceChannelName(appName, dataFolder)) {
+    : checker_(std::make_unique<wxSingleInstanceChecker>()),
+      channel_(InstanceChannelName(appName, dataFolder)) {
   const wxString lockName = wxString::FromUTF8(appName) + "-" + wxGetUserId() + ".lock";
   if (!checker_->Create(lockName, wxString::FromUTF8(dataFolder))) checker_.reset();
 }

@@ -62,7 +62,8 @@ wxGraphicsPath Polygon(wxGraphicsContext& gc, std::initializer_list<wxPoint2DDou
   return path;
 }
 
-void FillPolygon(wxGraphicsContext& gc, const wxColour& colour, std::initializer_list<wxPoint2DDouble> points) {
+void FillPolygon(wxGraphicsContext& gc, const wxColour& colour,
+                 std::initializer_list<wxPoint2DDouble> points) {
   gc.SetPen(*wxTRANSPARENT_PEN);
   gc.SetBrush(wxBrush(colour));
   gc.FillPath(Polygon(gc, points));
@@ -183,8 +184,10 @@ void Options(wxGraphicsContext& gc) {
     const double a0 = i * kPi / teeth, a1 = (i + 1) * kPi / teeth;
     const double r = i % 2 == 0 ? 20 : 15;
     const wxPoint2DDouble p0(cx + r * std::cos(a0), cy + r * std::sin(a0));
-    if (i == 0) gear.MoveToPoint(p0);
-    else gear.AddLineToPoint(p0);
+    if (i == 0)
+      gear.MoveToPoint(p0);
+    else
+      gear.AddLineToPoint(p0);
     gear.AddLineToPoint(cx + r * std::cos(a1), cy + r * std::sin(a1));
   }
   gear.CloseSubpath();
@@ -242,31 +245,47 @@ void Eject(wxGraphicsContext& gc) {
 
 wxBitmap MainToolImage(int index, int size) {
   switch (index) {
-    case res::kImageRefresh: return Paint(size, Refresh);
-    case res::kImageViewLog: return Paint(size, ViewLog);
-    case res::kImageEditInfo: return Paint(size, EditInfo);
+    case res::kImageRefresh:
+      return Paint(size, Refresh);
+    case res::kImageViewLog:
+      return Paint(size, ViewLog);
+    case res::kImageEditInfo:
+      return Paint(size, EditInfo);
     case res::kImageFormatMp3:
       return Paint(size, [](wxGraphicsContext& gc) { FormatBadge(gc, "MP3", kBlue); });
-    case res::kImageRip: return Paint(size, Rip);
-    case res::kImageOptions: return Paint(size, Options);
-    case res::kImageDownload: return Paint(size, Download);
-    case res::kImageHelp: return Paint(size, [](wxGraphicsContext& gc) { Roundel(gc, "?"); });
-    case res::kImageAbout: return Paint(size, [](wxGraphicsContext& gc) { Roundel(gc, "i"); });
+    case res::kImageRip:
+      return Paint(size, Rip);
+    case res::kImageOptions:
+      return Paint(size, Options);
+    case res::kImageDownload:
+      return Paint(size, Download);
+    case res::kImageHelp:
+      return Paint(size, [](wxGraphicsContext& gc) { Roundel(gc, "?"); });
+    case res::kImageAbout:
+      return Paint(size, [](wxGraphicsContext& gc) { Roundel(gc, "i"); });
     case res::kImageFormatWav:
       return Paint(size, [](wxGraphicsContext& gc) { FormatBadge(gc, "WAV", kGreen); });
-    default: return Paint(size, [](wxGraphicsContext&) {});
+    default:
+      return Paint(size, [](wxGraphicsContext&) {});
   }
 }
 
 wxBitmap PlayerToolImage(int index, int size) {
   switch (index) {
-    case res::kImagePrevious: return Paint(size, Previous);
-    case res::kImagePlay: return Paint(size, Play);
-    case res::kImagePause: return Paint(size, Pause);
-    case res::kImageStop: return Paint(size, Stop);
-    case res::kImageNext: return Paint(size, Next);
-    case res::kImageEject: return Paint(size, Eject);
-    default: return Paint(size, [](wxGraphicsContext&) {});
+    case res::kImagePrevious:
+      return Paint(size, Previous);
+    case res::kImagePlay:
+      return Paint(size, Play);
+    case res::kImagePause:
+      return Paint(size, Pause);
+    case res::kImageStop:
+      return Paint(size, Stop);
+    case res::kImageNext:
+      return Paint(size, Next);
+    case res::kImageEject:
+      return Paint(size, Eject);
+    default:
+      return Paint(size, [](wxGraphicsContext&) {});
   }
 }
 

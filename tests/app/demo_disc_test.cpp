@@ -2,6 +2,7 @@
 // drive library reads as an audio disc with a data track last, and an album
 // record that belongs to exactly that disc (same disc ID, same track offsets),
 // where the loopback CDDB server looks for it.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -12,8 +13,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include <fmt/format.h>
 
 #include "cddb/disc_id.h"
 #include "platform/cd_drive.h"
@@ -60,7 +59,8 @@ uint32_t BigEndian(const uint8_t* p) {
 }
 
 TEST_F(DemoDisc, ImageAndRecordDescribeTheSameDisc) {
-  const RunResult run = RunTool("'" + (root_ / "image").string() + "' '" + (root_ / "records").string() + "'");
+  const RunResult run =
+      RunTool("'" + (root_ / "image").string() + "' '" + (root_ / "records").string() + "'");
   ASSERT_EQ(run.status, 0) << run.output;
   std::istringstream lines(run.output);
   std::string cue, id;

@@ -66,11 +66,35 @@ TEST_F(LogWindowGui, ListsEveryEntryWithNumberTimeAndColour) {
   EXPECT_FALSE(LogLevelColours(-1, text, back));
 
   // The status bar's first pane follows the newest entry.
-  EXPECT_TRUE(gui_test::PumpUntil(
-      [&] { return dlg.StatusBar()->GetStatusText(0).utf8_string().find("Odd level") != std::string::npos; }));
+  EXPECT_TRUE(gui_test::PumpUntil([&] {
+    return dlg.StatusBar()->GetStatusText(0).utf8_string().find("Odd level") != std::string::npos;
+  }));
   const std::string pane = dlg.StatusBar()->GetStatusText(0).utf8_string();
   EXPECT_EQ(pane.substr(0, 3), "  #");
   EXPECT_EQ(dlg.StatusTip(0).substr(0, 13), "Last Event: #");
+}
+
+TEST_F(LogWindowGui, LinesFromManyThreadsAtOnceAreAllKeptInNumberOrder) {
+  CQuarnoCDRipperDlg& dlg = StartOnDisc();
+  ASSERT_TRUE(gui_test::PumpUntil([] { return Busy.load() == 0; }));
+  dlg.OnViewLog();
+  const size_t before = AppEventLog().Size();
+  constexpr int kThreads = 4;
+  constexpr int kLines = 50;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&dlg, t] {
+      for (int i = 0; i < kLines; ++i)
+        dlg.AddLog("thread " + std::to_string(t) + " line " + std::to_string(i), LogInfo);
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  ASSERT_EQ(AppEventLog().Size(), before + kThreads * kLines);
+  ASSERT_TRUE(WaitForRows());
+  const std::vector<CLogItem> entries = AppEventLog().LogEntries();
+  for (size_t i = 1; i < entries.size(); ++i) EXPECT_EQ(entries[i].Number, entries[i - 1].Number + 1);
+  const long last = LogWindow->List()->GetItemCount() - 1;
+  EXPECT_EQ(LogWindow->List()->GetItemText(last, 1), wxString::Format("#%03d", entries.back().Number));
 }
 
 TEST_F(LogWindowGui, ClearEmptiesTheListAndNumberingGoesOn) {
@@ -202,10 +226,18 @@ TEST_F(LogWindowGui, ToolbarsCarryTheirCommandsAndTips) {
   }
   EXPECT_EQ(dlg.MainToolBar()->GetToolShortHelp(ui::WxId(res::ID_PLAY_REFRESH)),
             "Re-read the disc and refresh the tracklist view ");
-  EXPECT_EQ(dlg.PlayerToolBar()->GetToolShortHelp(ui::WxId(res::ID_PLAY_EJECT)), "Eject the current CD drive tray ");
+  EXPECT_EQ(dlg.PlayerToolBar()->GetToolShortHelp(ui::WxId(res::ID_PLAY_EJECT)),
+            "Eject the current CD drive tray ");
   EXPECT_EQ(dlg.VolumeSlider()->GetMax(), 100);
   EXPECT_EQ(dlg.SeekSlider()->GetMax(), 1000);
   EXPECT_EQ(dlg.VolumeSlider()->GetValue(), static_cast<int>(Volume));
+  // The seek slider works only while a track plays.
+  dlg.UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  EXPECT_FALSE(dlg.SeekSlider()->IsEnabled());
+  dlg.Playing = 1;
+  dlg.UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  EXPECT_TRUE(dlg.SeekSlider()->IsEnabled());
+  dlg.Playing = 0;
   EXPECT_EQ(dlg.TrackList()->GetColumnCount(), 7);
   wxListItem heading;
   heading.SetMask(wxLIST_MASK_TEXT);

@@ -31,8 +31,8 @@ std::string RecognizedText(const DiscImageLayout& layout) {
   add(layout.LeadOutLBA);
   const int32_t lba = layout.LeadOutLBA;
   const int ms = static_cast<int>((lba % 75) / 75.0 * 1000 + 0.5);
-  return fmt::sprintf("Recognized Audio CD: %08x  Length: %02d:%02d.%03d", ComputeDiscID(positions), lba / 4500,
-                      lba % 4500 / 75, ms);
+  return fmt::sprintf("Recognized Audio CD: %08x  Length: %02d:%02d.%03d", ComputeDiscID(positions),
+                      lba / 4500, lba % 4500 / 75, ms);
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -81,8 +81,8 @@ TEST_F(MainWindowGui, StartUpLogsItsStepsInOrder) {
   // The GUI thread's lines in start-up order; the worker's lines may come in between.
   const std::string drive = cue + "  QCR Disc image 1.0  ";
   const std::vector<std::string> expected = {
-      "Initializing main dialog...", "Initializing CD-drives...",  "Find drive \"" + drive + "\"",
-      "Set drive " + drive + " as current.", "Set audio format: MP3.", "Initialization finished."};
+      "Initializing main dialog...",         "Initializing CD-drives...", "Find drive \"" + drive + "\"",
+      "Set drive " + drive + " as current.", "Set audio format: MP3.",    "Initialization finished."};
   const std::vector<std::string> texts = LogTexts();
   size_t at = 0;
   for (const std::string& line : expected) {
@@ -246,6 +246,16 @@ TEST_F(MainWindowGui, SessionEndSavesEvenWhileARefreshRuns) {
   EXPECT_TRUE(fs::exists(DataFolder() / "Quarno CD Ripper.ini"));
 }
 
+TEST_F(MainWindowGui, SessionEndAnswersAnOpenMessageBox) {
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
+  SetMessageBoxResponder(nullptr);  // a real box this time
+  gui_test::WhenModalShown([&](wxDialog&) { dlg.OnSessionEnd(); });
+  const int answer = ShowMessageBox(&dlg, "Waiting for the user", "", MB_OKCANCEL);
+  EXPECT_EQ(answer, IDCANCEL);
+  EXPECT_EQ(dlg.ProcessExitCode(), 0);
+}
+
 TEST_F(MainWindowGui, EscapeAndEnterLeaveTheWindowOpen) {
   CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
   ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
@@ -254,6 +264,54 @@ TEST_F(MainWindowGui, EscapeAndEnterLeaveTheWindowOpen) {
   gui_test::PumpEvents();
   EXPECT_EQ(dlg.ProcessExitCode(), -1);
   EXPECT_TRUE(dlg.IsShown());
+}
+
+}  // namespace
+
+namespace {
+
+class TwoDrives : public MainWindowGui {
+ protected:
+  // Two image drives, listed out of alphabetical order.
+  std::string Drives() {
+    audio_ = MakeImage({{AudioTrack(3), AudioTrack(4)}}, "z-audio");
+    audioText_ = RecognizedText(layout_);
+    data_ = MakeImage({{DataTrack(5)}}, "a-data");
+    return audio_ + ":" + data_;
+  }
+  std::string audio_, data_, audioText_;
+};
+
+TEST_F(TwoDrives, SavedDriveIsSelectedWhenTheDriveCountIsUnchanged) {
+  WriteSettings("[MISC]\nDriveCount=2\nDriveNum=1\n");
+  CQuarnoCDRipperDlg& dlg = Start(Drives());
+  ASSERT_TRUE(WaitForDiscStatus(" Not an Audio CD"));
+  ASSERT_EQ(dlg.DriveCombo()->GetCount(), 2u);
+  EXPECT_EQ(dlg.DriveCombo()->GetString(0).utf8_string().rfind(audio_, 0), 0u);  // drive order, not sorted
+  EXPECT_EQ(dlg.DriveCombo()->GetSelection(), 1);
+  EXPECT_TRUE(dlg.DrivesMenu()->FindItemByPosition(1)->IsChecked());
+  EXPECT_FALSE(dlg.DrivesMenu()->FindItemByPosition(0)->IsChecked());
+  EXPECT_EQ(DriveNum, 1);
+}
+
+TEST_F(TwoDrives, MenuAndComboBoxChangeTheCurrentDrive) {
+  CQuarnoCDRipperDlg& dlg = Start(Drives());
+  ASSERT_TRUE(WaitForDiscStatus(audioText_));
+
+  wxCommandEvent menu(wxEVT_MENU, ui::WxId(res::ID_DRIVE_FIRST + 1));
+  dlg.ProcessWindowEvent(menu);
+  ASSERT_TRUE(WaitForDiscStatus(" Not an Audio CD"));
+  EXPECT_EQ(dlg.DriveCombo()->GetSelection(), 1);
+  EXPECT_TRUE(dlg.DrivesMenu()->FindItemByPosition(1)->IsChecked());
+  EXPECT_TRUE(Logged("Set drive " + DriveDescription(1) + " as current."));
+
+  dlg.DriveCombo()->SetSelection(0);
+  wxCommandEvent change(wxEVT_COMBOBOX, dlg.DriveCombo()->GetId());
+  change.SetEventObject(dlg.DriveCombo());
+  dlg.DriveCombo()->GetEventHandler()->ProcessEvent(change);
+  ASSERT_TRUE(WaitForDiscStatus(audioText_));
+  EXPECT_TRUE(dlg.DrivesMenu()->FindItemByPosition(0)->IsChecked());
+  EXPECT_EQ(DriveNum, 0);
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // the session ends (SIGTERM, SIGHUP), and a second copy hands over to the
 // first one and ends silently. The program file is the one built beside this
 // test; each test gives it a home folder of its own.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -145,7 +145,8 @@ class ProgramGui : public testing::Test {
     std::ofstream(Home() / ".asoundrc") << "pcm.!default { type null }\n";
     fs::create_directories(DataFolder());
     // A log file, so the test can follow the start-up; no tip at start.
-    std::ofstream(DataFolder() / "Quarno CD Ripper.ini") << "[MISC]\nTip=0\n[OUTPUT]\nWriteLog=1\nVolume=55\n";
+    std::ofstream(DataFolder() / "Quarno CD Ripper.ini")
+        << "[MISC]\nTip=0\n[OUTPUT]\nWriteLog=1\nVolume=55\n";
     cue_ = WriteDiscImage(root_.string(), {{AudioTrack(4), AudioTrack(6), DataTrack(2)}}, "disc");
   }
   void TearDown() override {
@@ -236,7 +237,8 @@ TEST_F(ProgramGui, CopiesWithSeparateConfigFoldersRunSideBySide) {
   ASSERT_TRUE(second.Start(env, root_ / "output2.txt"));
   const fs::path otherLog = otherConfig / "Quarno CD Ripper Free" / "Quarno CD Ripper.log";
   const auto deadline = std::chrono::steady_clock::now() + kBound;
-  while (Count(ReadLog(otherLog), "Initialization finished.") == 0 && std::chrono::steady_clock::now() < deadline) {
+  while (Count(ReadLog(otherLog), "Initialization finished.") == 0 &&
+         std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(10ms);
   }
   EXPECT_EQ(Count(ReadLog(otherLog), "Initialization finished."), 1u);
@@ -327,7 +329,8 @@ TEST_F(FirstCopyInTest, ChannelIgnoresGarbageAndSurvivesIt) {
     const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + channel.size());
     ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), length), 0);
     if (!request.empty()) {
-      ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
+      ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+                static_cast<ssize_t>(request.size()));
     }
     ::shutdown(fd, SHUT_WR);
     char reply[16];
@@ -339,7 +342,8 @@ TEST_F(FirstCopyInTest, ChannelIgnoresGarbageAndSurvivesIt) {
   EXPECT_EQ(raises.load(), 0);
   EXPECT_EQ(AskRunningCopyToRaise(lock.Channel()), RaiseAnswer::kRaised);
   EXPECT_EQ(raises.load(), 1);
-  EXPECT_NE(InstanceChannelName("quarno-cd-ripper", dataFolder_), InstanceChannelName("other-name", dataFolder_));
+  EXPECT_NE(InstanceChannelName("quarno-cd-ripper", dataFolder_),
+            InstanceChannelName("other-name", dataFolder_));
 }
 
 }  // namespace

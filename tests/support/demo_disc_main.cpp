@@ -6,14 +6,14 @@
 //   qcr-demo-disc IMAGE-FOLDER RECORDS-FOLDER
 //
 // Prints the image's .cue path and the disc ID.
+#include <fmt/format.h>
+
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <fmt/format.h>
 
 #include "cddb/disc_id.h"
 #include "tests/support/disc_image.h"
@@ -31,7 +31,10 @@ struct DemoTrack {
   const char* title;
 };
 constexpr DemoTrack kTracks[] = {
-    {41, "Morning Tray"}, {57, "Pit and Land"}, {38, "Seventy-Five Frames"}, {64, "Lead-Out Lullaby"},
+    {41, "Morning Tray"},
+    {57, "Pit and Land"},
+    {38, "Seventy-Five Frames"},
+    {64, "Lead-Out Lullaby"},
 };
 constexpr double kDataSeconds = 20;
 
@@ -53,7 +56,8 @@ std::vector<CCDDBTrackPosition> Positions(const DiscImageLayout& layout) {
 
 std::string RecordText(const DiscImageLayout& layout, uint32_t discId) {
   std::string text = "# xmcd\n#\n# Track frame offsets:\n";
-  for (const DiscImageTrackLayout& track : layout.Tracks) text += fmt::format("#\t{}\n", track.StartLBA + kLeadIn);
+  for (const DiscImageTrackLayout& track : layout.Tracks)
+    text += fmt::format("#\t{}\n", track.StartLBA + kLeadIn);
   text += fmt::format("#\n# Disc length: {} seconds\n#\n", (layout.LeadOutLBA + kLeadIn) / kFramesPerSecond);
   text += "# Revision: 0\n# Submitted via: qcr-demo-disc 1.0\n#\n";
   text += fmt::format("DISCID={:08x}\n", discId);
