@@ -31,13 +31,6 @@ constexpr uint64_t kMaxStringLength = 0x7FFFFFFF;
   throw CArchiveException(CArchiveException::fileError, fmt::format("{}: {}", what, std::strerror(error)));
 }
 
-// Windows-1252 bytes 0x80-0x9F; the five unassigned ones map to the C1
-// control of the same number, as the system's own conversion does.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 void AppendUtf8(std::string& out, uint32_t code_point) { utf8::append(code_point, std::back_inserter(out)); }
 
 }  // namespace
@@ -64,20 +57,6 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     } else {
       AppendUtf8(out, unit);
     }
-  }
-  return out;
-}
-
-std::string NarrowToUtf8(std::string_view bytes) {
-  if (utf8::is_valid(bytes.begin(), bytes.end())) return std::string(bytes);
-  std::string out;
-  out.reserve(bytes.size() * 2);
-  for (char c : bytes) {
-    auto byte = static_cast<uint8_t>(c);
-    if (byte >= 0x80 && byte <= 0x9F)
-      AppendUtf8(out, kCp1252High[byte - 0x80]);
-    else
-      AppendUtf8(out, byte);  // ASCII and 0xA0-0xFF equal their Latin-1 code points
   }
   return out;
 }

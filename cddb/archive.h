@@ -9,6 +9,8 @@
 // CArchiveException instead of exhausting memory.
 #pragma once
 
+#include "platform/text_encoding.h"  // NarrowToUtf8
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -128,6 +130,3 @@ class CArchive {
 // Unpaired surrogates in UTF-16 and invalid UTF-8 sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
-// A narrow string written by another program: UTF-8 when it is valid UTF-8,
-// else Windows-1252.
-std::string NarrowToUtf8(std::string_view bytes);

@@ -2,6 +2,7 @@
 // reporting, and reading and writing xmcd text in files. The body parsers
 // are in cddb_parse.cpp.
 #include "cddb/cddb.h"
+#include "platform/text_encoding.h"
 
 #include <fmt/format.h>
 #include <fmt/printf.h>
@@ -26,14 +27,6 @@ namespace {
 constexpr const char* kTerminator = "\r\n.\r\n";
 // A single-record file this size or more is refused.
 constexpr unsigned long long kMaxLocalFile = 1ull << 32;
-
-std::string CutUtf8(std::string text, size_t maxBytes) {
-  if (text.size() <= maxBytes) return text;
-  size_t end = maxBytes;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  text.resize(end);
-  return text;
-}
 
 std::string Base64(const std::string& bytes) {
   static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -115,7 +108,7 @@ int CCDDBException::GetErrorMessage(std::string& message, size_t maxChars, unsig
   if (Facility() == kCDDBFacilityClient || maxChars == 0) return 0;
   std::string text = CDDBSystemMessage(Code & 0xFFFF);
   if (text.empty()) return 0;
-  message = CutUtf8(std::move(text), maxChars - 1);
+  message = CutUtf8(text, maxChars - 1);
   return 1;
 }
 

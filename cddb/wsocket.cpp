@@ -1,5 +1,6 @@
 // Socket wrapper over POSIX sockets: see wsocket.h.
 #include "cddb/wsocket.h"
+#include "platform/text_encoding.h"
 
 #include <arpa/inet.h>
 #include <fmt/format.h>
@@ -14,15 +15,6 @@
 #include <cstring>
 
 namespace {
-
-// Cuts `text` to at most `maxBytes` bytes without splitting a UTF-8 character.
-std::string CutUtf8(std::string text, size_t maxBytes) {
-  if (text.size() <= maxBytes) return text;
-  size_t end = maxBytes;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  text.resize(end);
-  return text;
-}
 
 // Runs a system call again when a signal interrupted it.
 template <typename Call>
@@ -57,7 +49,7 @@ int CWSocketException::GetErrorMessage(std::string& message, size_t maxChars, un
     message.clear();
     return 0;
   }
-  message = CutUtf8(std::move(text), maxChars - 1);
+  message = CutUtf8(text, maxChars - 1);
   return 1;
 }
 

@@ -3,6 +3,8 @@
 // that everything a write does not touch goes back to disk unchanged.
 #include "platform/ini_file.h"
 
+#include "platform/text_encoding.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,28 +44,8 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Windows-1252 bytes 0x80..0x9F; the rest of the upper half equals Latin-1.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-std::string Cp1252ToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 2);
-  for (char ch : bytes) {
-    const auto b = static_cast<unsigned char>(ch);
-    const uint32_t cp = (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : b;
-    utf8::append(static_cast<char32_t>(cp), std::back_inserter(out));
-  }
-  return out;
-}
-
 // The decoded text of a line read from a UTF-8 (or ANSI) file.
-std::string DecodeLine(std::string_view raw) {
-  if (utf8::is_valid(raw.begin(), raw.end())) return std::string(raw);
-  return Cp1252ToUtf8(raw);
-}
+std::string DecodeLine(std::string_view raw) { return NarrowToUtf8(raw); }
 
 std::string Utf16LeToUtf8(std::string_view bytes) {
   std::u16string units(bytes.size() / 2, u'\0');

@@ -1,6 +1,8 @@
 // Output file naming: templates, safe name components, unique names.
 #include "rip/file_naming.h"
 
+#include "platform/text_encoding.h"
+
 #include <fmt/printf.h>
 #include <sys/stat.h>
 
@@ -78,11 +80,7 @@ std::string SanitizeFileName(std::string_view text) {
 }
 
 std::string CutAtCharBoundary(std::string_view text, std::size_t maxBytes) {
-  if (text.size() <= maxBytes) return std::string(text);
-  std::size_t cut = maxBytes;
-  // Step back over continuation bytes (10xxxxxx) to the start of a character.
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return std::string(text.substr(0, cut));
+  return CutUtf8(text, maxBytes);
 }
 
 std::string BuildFolderPart(const OutputNaming& n) {

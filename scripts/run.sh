@@ -11,16 +11,16 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build="$root/build/run"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "run.sh: no display. Quarno CD Ripper is a desktop program: start this from a" >&2
-  echo "desktop session, or on a machine without one: xvfb-run -a bash scripts/run.sh" >&2
-  exit 1
-fi
-
 bash scripts/install-deps.sh
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQCR_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target quarno-cd-ripper lame_enc qcr-demo-disc qcr-cddb-server
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "run.sh: built, but there is no display. Quarno CD Ripper is a desktop program: start this from a" >&2
+  echo "desktop session, or on a machine without one: xvfb-run -a bash scripts/run.sh" >&2
+  exit 1
+fi
 
 server_pid=""
 stop_server() {
