@@ -9,14 +9,15 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 
-#include "app/album_defaults.h"
 #include "app/drives.h"
 #include "app/main_commands.h"
 #include "app/media_poller.h"
 #include "app/settings.h"
 #include "cddb/cddb_globals.h"
+#include "cddb/disc_id.h"
 #include "tests/platform/cd_drive_test_util.h"
 #include "tests/support/recording_port.h"
 
@@ -26,19 +27,17 @@ using Kind = RecordingMainWindowPort::Kind;
 using Call = RecordingMainWindowPort::Call;
 constexpr auto kWait = std::chrono::seconds(30);
 
-// The disc ID as the CDDB protocol defines it, worked out from the image.
+CCDDBTrackPosition PositionOf(int lba) {
+  const int f = lba + 150;
+  return {f / 4500, f % 4500 / 75, f % 75};
+}
+
+// The disc ID of the image, worked out by the CDDB module from its layout.
 uint32_t ExpectedDiscID(const DiscImageLayout& layout) {
-  auto digitSum = [](int n) {
-    int sum = 0;
-    for (; n > 0; n /= 10) sum += n % 10;
-    return sum;
-  };
-  int n = 0;
-  for (const auto& track : layout.Tracks) n += digitSum((track.StartLBA + 150) / 75);
-  const int first = (layout.Tracks.front().StartLBA + 150) / 75;
-  const int total = (layout.LeadOutLBA + 150) / 75 - first;
-  return (static_cast<uint32_t>(n % 255) << 24) | (static_cast<uint32_t>(total) << 8) |
-         static_cast<uint32_t>(layout.Tracks.size());
+  std::vector<CCDDBTrackPosition> positions;
+  for (const auto& track : layout.Tracks) positions.push_back(PositionOf(track.StartLBA));
+  positions.push_back(PositionOf(layout.LeadOutLBA));
+  return ComputeDiscID(positions);
 }
 
 std::string ExpectedStatus(const DiscImageLayout& layout) {
@@ -60,9 +59,9 @@ class Gate {
     changed_.notify_all();
     changed_.wait(lock, stop, [this] { return open_; });
   }
-  bool WaitEntered(int times = 1) {
+  bool WaitEntered() {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, kWait, [&] { return entered_ >= times; });
+    return changed_.wait_for(lock, kWait, [&] { return entered_ > 0; });
   }
   void Open() {
     std::lock_guard lock(mutex_);
@@ -108,6 +107,7 @@ class DiscWorkerTest : public ::testing::Test {
     return LayoutOf(tracks);
   }
   void UseDrive(const std::string& token) {
+    drives_.reset();  // the old list gives its variable back first
     drives_ = std::make_unique<DrivesVariable>(token);
     ASSERT_TRUE(EnumerateDrives(port_).Found);
     CurrentDrive = 0;
@@ -134,12 +134,8 @@ TEST_F(DiscWorkerTest, AudioDiscIsRecognizedWithItsIdAndLength) {
   EXPECT_EQ(IsAudioDisc.load(), 1);
   EXPECT_EQ(DiscID, ExpectedDiscID(layout));
   ASSERT_EQ(TrackPositions.size(), 4u);
-  for (size_t i = 0; i < 3; ++i) {
-    const int f = layout.Tracks[i].StartLBA + 150;
-    EXPECT_EQ(TrackPositions[i], (CCDDBTrackPosition{f / 4500, f % 4500 / 75, f % 75})) << i;
-  }
-  EXPECT_EQ(TrackPositions[3].Minute * 4500 + TrackPositions[3].Second * 75 + TrackPositions[3].Frame,
-            layout.LeadOutLBA + 150);
+  for (size_t i = 0; i < 4; ++i)
+    EXPECT_EQ(TrackPositions[i], PositionOf(i < 3 ? layout.Tracks[i].StartLBA : layout.LeadOutLBA)) << i;
   EXPECT_EQ(Busy.load(), 0);
   EXPECT_EQ(LookupFollowsSetting.load(), 1);
 
@@ -162,50 +158,57 @@ TEST_F(DiscWorkerTest, AudioDiscIsRecognizedWithItsIdAndLength) {
   EXPECT_EQ(filled[0].TOC[3], 3);  // last track number of the copied table of contents
 }
 
-TEST_F(DiscWorkerTest, DataOnlyDiscIsNotAnAudioCd) {
-  UseDisc({{DataTrack(2.0)}});
-  int lookups = 0;
-  DiscWorker worker(port_);
-  worker.SetAlbumLookup([&](MainWindowPort&, std::stop_token) { ++lookups; });
-  AlbumRecord.Artist = "Previous Artist";
-  RefreshAndWait(worker);
+TEST_F(DiscWorkerTest, OtherDiscsAndSettings) {
+  struct Case {
+    const char* name;
+    std::optional<DiscImageSpec> disc;  // none: the image file is missing
+    int16_t loadAlbumInfo;
+    const char* status;  // empty: the recognized text
+    int noDisc, isAudio, lookups, fills;
+  };
+  const Case cases[] = {
+      {"mixed", DiscImageSpec{{AudioTrack(2.0), AudioTrack(1.0), DataTrack(3.0, 150)}}, 1, "", 0, 1, 1, 1},
+      {"data only", DiscImageSpec{{DataTrack(2.0)}}, 1, " Not an Audio CD", 0, 0, 0, 1},
+      {"missing image", std::nullopt, 1, "No Disc", 1, 0, 0, 0},
+      {"LoadAlbumInfo off", DiscImageSpec{{AudioTrack(1.0)}}, 0, "", 0, 1, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    LoadAlbumInfo = c.loadAlbumInfo;
+    AlbumRecord.Artist = "Previous Artist";
+    std::string status = c.status;
+    if (c.disc) {
+      const DiscImageLayout layout = UseDisc(*c.disc);
+      if (status.empty()) status = ExpectedStatus(layout);
+    } else {
+      UseDrive(scratch_.File("nothing.cue"));
+    }
+    int lookups = 0;
+    DiscWorker worker(port_);
+    worker.SetAlbumLookup([&](MainWindowPort&, std::stop_token) { ++lookups; });
+    RefreshAndWait(worker);
 
-  EXPECT_EQ(port_.LastDiscStatus(), " Not an Audio CD");
-  EXPECT_EQ(NoDisc.load(), 0);
-  EXPECT_EQ(IsAudioDisc.load(), 0);
-  EXPECT_EQ(lookups, 0);
-  EXPECT_EQ(LookupOnRefresh.load(), 0);
-  // The placeholder step ran (lists emptied, texts kept) and the list is refilled.
-  EXPECT_EQ(AlbumInfoIsDefault.load(), 1);
-  EXPECT_EQ(AlbumRecord.Artist, "Previous Artist");
-  EXPECT_EQ(port_.CountOf(Kind::FillList), 1);
-}
-
-TEST_F(DiscWorkerTest, MissingImageIsNoDisc) {
-  UseDrive(scratch_.File("nothing.cue"));
-  int lookups = 0;
-  DiscWorker worker(port_);
-  worker.SetAlbumLookup([&](MainWindowPort&, std::stop_token) { ++lookups; });
-  RefreshAndWait(worker);
-
-  EXPECT_EQ(port_.LastDiscStatus(), "No Disc");
-  EXPECT_EQ(NoDisc.load(), 1);
-  EXPECT_EQ(lookups, 0);
-  EXPECT_EQ(port_.CountOf(Kind::FillList), 0);
-  EXPECT_EQ(port_.CountOf(Kind::ClearList), 1);
-  EXPECT_EQ(Busy.load(), 0);
-  EXPECT_EQ(LookupFollowsSetting.load(), 1);
-}
-
-TEST_F(DiscWorkerTest, MixedDiscCountsAsAudioAndItsDataTrackIsInTheId) {
-  const DiscImageLayout layout = UseDisc({{AudioTrack(2.0), AudioTrack(1.0), DataTrack(3.0, 150)}});
-  DiscWorker worker(port_);
-  RefreshAndWait(worker);
-
-  EXPECT_EQ(IsAudioDisc.load(), 1);
-  EXPECT_EQ(TrackPositions.size(), 4u);
-  EXPECT_EQ(DiscID, ExpectedDiscID(layout));
-  EXPECT_EQ(port_.LastDiscStatus(), ExpectedStatus(layout));
+    EXPECT_EQ(port_.LastDiscStatus(), status);
+    EXPECT_EQ(NoDisc.load(), c.noDisc);
+    EXPECT_EQ(IsAudioDisc.load(), c.isAudio);
+    EXPECT_EQ(lookups, c.lookups);
+    EXPECT_EQ(port_.CountOf(Kind::FillList), c.fills);
+    EXPECT_EQ(port_.CountOf(Kind::ClearList), 1);
+    EXPECT_EQ(Busy.load(), 0);
+    EXPECT_EQ(LookupFollowsSetting.load(), 1);
+    if (c.isAudio && !c.lookups) {
+      EXPECT_EQ(AlbumInfoIsDefault.load(), 1);
+      EXPECT_EQ(AlbumRecord.TrackTitles, std::vector<std::string>{"Track01"});
+    }
+    if (c.disc && !c.isAudio) {
+      // The placeholder step ran (lists emptied, texts kept); no lookup next time either.
+      EXPECT_EQ(AlbumInfoIsDefault.load(), 1);
+      EXPECT_EQ(AlbumRecord.Artist, "Previous Artist");
+      EXPECT_EQ(LookupOnRefresh.load(), 0);
+    }
+    if (const int handle = CDHandle.exchange(0)) CloseCDHandle(handle);
+  }
 }
 
 TEST_F(DiscWorkerTest, DriveThatDoesNotOpenLeavesNoDisc) {
@@ -274,18 +277,6 @@ TEST_F(DiscWorkerTest, RetryThatFindsNoDiscStillRestoresLookups) {
   EXPECT_EQ(Busy.load(), 0);
 }
 
-TEST_F(DiscWorkerTest, NoLookupWhenLoadAlbumInfoIsOff) {
-  UseDisc({{AudioTrack(1.0)}});
-  LoadAlbumInfo = 0;
-  int lookups = 0;
-  DiscWorker worker(port_);
-  worker.SetAlbumLookup([&](MainWindowPort&, std::stop_token) { ++lookups; });
-  RefreshAndWait(worker);
-  EXPECT_EQ(lookups, 0);
-  EXPECT_EQ(AlbumInfoIsDefault.load(), 1);
-  EXPECT_EQ(AlbumRecord.TrackTitles, std::vector<std::string>{"Track01"});
-}
-
 TEST_F(DiscWorkerTest, MediaChangeDuringARefreshWaitsForIt) {
   UseDisc({{AudioTrack(1.0)}});
   Gate gate;
@@ -341,111 +332,49 @@ TEST_F(DiscWorkerTest, CommandsDoNothingWhileARefreshRuns) {
   const int refreshes = Count(port_.Calls(), Kind::Log, "Refreshing CD...");
   EXPECT_TRUE(OnEject(worker, stopPlayer));
   ASSERT_TRUE(worker.WaitUntilIdle(kWait));
-  EXPECT_EQ(playerStops, 1);
   DriveMediaStatus status;
   ASSERT_EQ(GetDriveMediaStatus(LibraryDriveIndex(0), &status), 1);
   EXPECT_EQ(status.Present, 0);
   // Moving the tray does not refresh by itself.
   EXPECT_EQ(Count(port_.Calls(), Kind::Log, "Refreshing CD..."), refreshes);
-
-  EXPECT_TRUE(OnCloseTray(worker, stopPlayer));
-  ASSERT_TRUE(worker.WaitUntilIdle(kWait));
-  ASSERT_EQ(GetDriveMediaStatus(LibraryDriveIndex(0), &status), 1);
-  EXPECT_EQ(status.Present, 1);
   EXPECT_TRUE(OnRefresh(worker, stopPlayer));
   ASSERT_TRUE(worker.WaitUntilIdle(kWait));
   EXPECT_EQ(Count(port_.Calls(), Kind::Log, "Refreshing CD..."), refreshes + 1);
-  EXPECT_EQ(playerStops, 3);
-}
-
-TEST_F(DiscWorkerTest, StopEndsARefreshThatWaitsAndLeavesNoDisc) {
-  UseDisc({{AudioTrack(1.0)}});
-  Gate gate;
-  DiscWorker worker(port_);
-  worker.SetAlbumLookup([&](MainWindowPort&, std::stop_token stop) {
-    gate.Pass(stop);
-    AlbumRecord.Artist = "Not finished";
-  });
-  worker.Start(kDiscRefresh);
-  ASSERT_TRUE(gate.WaitEntered());
-  worker.Start(kDiscOpenTray);
-
-  worker.Stop();
-  EXPECT_EQ(NoDisc.load(), 1);
-  EXPECT_EQ(Busy.load(), 0);
-  EXPECT_EQ(port_.CountOf(Kind::FillList), 0);
-  EXPECT_FALSE(port_.HasLog("Error on refresh disc info!"));
-  // The queued tray action was dropped, and nothing runs after the stop.
-  DriveMediaStatus status;
-  ASSERT_EQ(GetDriveMediaStatus(LibraryDriveIndex(0), &status), 1);
-  EXPECT_EQ(status.Present, 1);
-  worker.Start(kDiscRefresh);
-  EXPECT_EQ(worker.QueuedActions(), 0);
-  worker.Stop();
-}
-
-TEST_F(DiscWorkerTest, HeldActionsWaitAndThenRunInOrder) {
-  UseDisc({{AudioTrack(1.0)}});
-  DiscWorker worker(port_);
-  worker.HoldActions(true);
-  worker.Start(kDiscOpenTray);
-  worker.Start(kDiscRefresh);
-  worker.Start(kDiscRefresh);
-  EXPECT_EQ(worker.QueuedActions(), 2);
-  EXPECT_FALSE(worker.WaitUntilIdle(std::chrono::milliseconds(20)));
-  worker.HoldActions(false);
-  ASSERT_TRUE(worker.WaitUntilIdle(kWait));
-  // The tray opened first, so the refresh found no disc.
-  EXPECT_EQ(port_.DiscStatusTexts(), std::vector<std::string>{"No Disc"});
+  EXPECT_EQ(playerStops, 2);
 }
 
 // ---- The table of contents alone ----------------------------------------------
 
 struct TOCBytes {
   std::array<uint8_t, kTOCBufferSize> bytes{};
-  TOCBytes(int first, int last, std::vector<std::pair<uint32_t, uint8_t>> entries) {
-    const int length = 2 + 8 * static_cast<int>(entries.size());
-    bytes[0] = static_cast<uint8_t>(length >> 8);
-    bytes[1] = static_cast<uint8_t>(length);
-    bytes[2] = static_cast<uint8_t>(first);
-    bytes[3] = static_cast<uint8_t>(last);
-    for (size_t i = 0; i < entries.size(); ++i) {
+  // `lbas` holds the tracks' starts and then the lead-out.
+  TOCBytes(int first, int last, std::vector<uint32_t> lbas) {
+    const int length = 2 + 8 * static_cast<int>(lbas.size());
+    bytes = {static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length), static_cast<uint8_t>(first),
+             static_cast<uint8_t>(last)};
+    for (size_t i = 0; i < lbas.size(); ++i) {
       uint8_t* d = bytes.data() + 4 + 8 * i;
-      d[1] = static_cast<uint8_t>(0x10 | entries[i].second);
-      d[2] = i + 1 == entries.size() ? kTOCLeadOutTrack : static_cast<uint8_t>(first + i);
-      const uint32_t lba = entries[i].first;
-      d[4] = static_cast<uint8_t>(lba >> 24);
-      d[5] = static_cast<uint8_t>(lba >> 16);
-      d[6] = static_cast<uint8_t>(lba >> 8);
-      d[7] = static_cast<uint8_t>(lba);
+      d[1] = 0x10;
+      d[2] = i + 1 == lbas.size() ? kTOCLeadOutTrack : static_cast<uint8_t>(first + i);
+      for (int b = 0; b < 4; ++b) d[4 + b] = static_cast<uint8_t>(lbas[i] >> (24 - 8 * b));
     }
   }
 };
 
-TEST(DescribeDiscTest, NoDiscWhenTheReadFailedOrTheLengthIsZero) {
-  TOCBytes toc(1, 1, {{0, 0}, {1000, 0}});
-  EXPECT_EQ(DescribeDisc(toc.bytes.data(), 0).StatusText, "No Disc");
-  EXPECT_EQ(DescribeDisc(toc.bytes.data(), 0).NoDisc, 1);
+TEST(DescribeDiscTest, LengthFirstTrackAndNoDisc) {
+  // Lead-out at 750 + 74 frames: 986.67 ms rounds up to 987.
+  const DiscInfo info = DescribeDisc(TOCBytes(1, 1, {0, 74 + 750}).bytes.data(), 1);
+  EXPECT_EQ(info.StatusText, fmt::sprintf("Recognized Audio CD: %08x  Length: 00:10.987", info.DiscID));
+  // A first track above one is read from the first descriptor.
+  const DiscInfo third = DescribeDisc(TOCBytes(3, 4, {0, 750, 1500}).bytes.data(), 1);
+  EXPECT_EQ(third.TrackPositions, (std::vector<CCDDBTrackPosition>{{0, 2, 0}, {0, 12, 0}, {0, 22, 0}}));
+  EXPECT_EQ(third.DiscID & 0xFF, 2u);
+  // A failed read or a zero length is no disc.
+  const DiscInfo failed = DescribeDisc(TOCBytes(1, 1, {0, 1000}).bytes.data(), 0);
+  EXPECT_EQ(failed.StatusText, "No Disc");
+  EXPECT_EQ(failed.NoDisc, 1);
   std::array<uint8_t, kTOCBufferSize> zero{};
   EXPECT_EQ(DescribeDisc(zero.data(), 1).NoDisc, 1);
-}
-
-TEST(DescribeDiscTest, LengthMillisecondsAreRounded) {
-  // Lead-out at 4500 + 75 + 37 frames: 01:01 and 37/75 s = 493.3 ms.
-  const DiscInfo info = DescribeDisc(TOCBytes(1, 1, {{0, 0}, {4612, 0}}).bytes.data(), 1);
-  EXPECT_EQ(info.StatusText, fmt::sprintf("Recognized Audio CD: %08x  Length: 01:01.493", info.DiscID));
-  // 74 frames: 986.67 ms rounds up to 987.
-  const DiscInfo late = DescribeDisc(TOCBytes(1, 1, {{0, 0}, {74 + 750, 0}}).bytes.data(), 1);
-  EXPECT_EQ(late.StatusText.substr(late.StatusText.size() - 9), "00:10.987");
-}
-
-TEST(DescribeDiscTest, FirstTrackAboveOneIsReadFromTheFirstDescriptor) {
-  const DiscInfo info = DescribeDisc(TOCBytes(3, 4, {{0, 0}, {750, 0}, {1500, 0}}).bytes.data(), 1);
-  ASSERT_EQ(info.TrackPositions.size(), 3u);
-  EXPECT_EQ(info.TrackPositions[0], (CCDDBTrackPosition{0, 2, 0}));
-  EXPECT_EQ(info.TrackPositions[1], (CCDDBTrackPosition{0, 12, 0}));
-  EXPECT_EQ(info.TrackPositions[2], (CCDDBTrackPosition{0, 22, 0}));
-  EXPECT_EQ(info.DiscID & 0xFF, 2u);
 }
 
 TEST(DescribeDiscTest, ResponsesThatDescribeNoDiscAreRefused) {
@@ -454,75 +383,19 @@ TEST(DescribeDiscTest, ResponsesThatDescribeNoDiscAreRefused) {
     TOCBytes toc;
   };
   std::vector<Case> cases = {
-      {"first track 0", TOCBytes(0, 1, {{0, 0}, {100, 0}, {200, 0}})},
-      {"last before first", TOCBytes(2, 1, {{0, 0}})},
-      {"start falls", TOCBytes(1, 2, {{500, 0}, {100, 0}, {900, 0}})},
-      {"lead-out falls", TOCBytes(1, 1, {{500, 0}, {100, 0}})},
-      {"beyond 100 minutes", TOCBytes(1, 1, {{0, 0}, {450000, 0}})},
-      {"huge start", TOCBytes(1, 1, {{0xFFFFFFF0u, 0}, {0xFFFFFFFFu, 0}})},
+      {"first track 0", TOCBytes(0, 1, {0, 100, 200})},
+      {"last before first", TOCBytes(2, 1, {0})},
+      {"start falls", TOCBytes(1, 2, {500, 100, 900})},
+      {"lead-out falls", TOCBytes(1, 1, {500, 100})},
+      {"beyond 100 minutes", TOCBytes(1, 1, {0, 450000})},
+      {"huge start", TOCBytes(1, 1, {0xFFFFFFF0u, 0xFFFFFFFFu})},
+      {"entries missing", TOCBytes(1, 5, {0, 100})},  // tracks announced that the response does not hold
   };
-  // Tracks announced that the response does not hold.
-  TOCBytes shortOne(1, 5, {{0, 0}, {100, 0}});
-  cases.push_back({"entries missing", shortOne});
-  TOCBytes tooMany(1, 99, {{0, 0}});
-  tooMany.bytes[2] = 1;
-  tooMany.bytes[3] = 100;
+  TOCBytes tooMany(1, 100, {0});
   tooMany.bytes[0] = 0x03;
   tooMany.bytes[1] = 0x2A;
   cases.push_back({"100 tracks", tooMany});
   for (const Case& c : cases) EXPECT_THROW(DescribeDisc(c.toc.bytes.data(), 1), std::runtime_error) << c.name;
-}
-
-// ---- Placeholder album --------------------------------------------------------
-
-TEST(AlbumDefaultsTest, AudioDiscGetsNamedPlaceholders) {
-  NoDisc = 0;
-  IsAudioDisc = 1;
-  TrackPositions = {{0, 2, 0}, {1, 0, 10}, {3, 30, 74}};
-  AlbumRecord = CCDDBRecord();
-  AlbumRecord.PlayOrder = {1, 2};
-  AlbumInfoIsDefault = 0;
-  SetAlbumDefaults();
-  const CCDDBRecord& a = AlbumRecord;
-  EXPECT_EQ(AlbumInfoIsDefault.load(), 1);
-  EXPECT_EQ(a.TrackOffsets, (std::vector<int>{150, 60 * 75 + 10}));
-  EXPECT_EQ(a.TrackTitles, (std::vector<std::string>{"Track01", "Track02"}));
-  EXPECT_EQ(a.ExtendedTrackData, (std::vector<std::string>{"", ""}));
-  EXPECT_TRUE(a.PlayOrder.empty());
-  const std::string id = fmt::sprintf("%08x", a.DiscID);
-  EXPECT_EQ(a.Artist, "Unknown Artist " + id);
-  EXPECT_EQ(a.Title, "Unknown Album " + id);
-  EXPECT_EQ(a.Genre, "Unknown Genre " + id);
-  EXPECT_EQ(a.Year, 2000);
-  EXPECT_EQ(a.DiscLength, 210 - 2);
-  EXPECT_EQ(a.SubmittedViaClient, "DerODIZ");
-  EXPECT_EQ(a.SubmittedViaVersion, "1.28");
-  EXPECT_EQ(a.SubmittedViaComment, "");
-  EXPECT_EQ(a.DiscID & 0xFF, 2u);
-}
-
-TEST(AlbumDefaultsTest, WithoutAnAudioDiscOnlyTheListsAreEmptied) {
-  NoDisc = 1;
-  IsAudioDisc = 1;
-  AlbumRecord = CCDDBRecord();
-  AlbumRecord.Artist = "Kept";
-  AlbumRecord.Year = 1999;
-  AlbumRecord.TrackTitles = {"One"};
-  SetAlbumDefaults();
-  EXPECT_EQ(AlbumRecord.Artist, "Kept");
-  EXPECT_EQ(AlbumRecord.Year, 1999);
-  EXPECT_TRUE(AlbumRecord.TrackTitles.empty());
-  EXPECT_EQ(AlbumInfoIsDefault.load(), 1);
-}
-
-TEST(AlbumDefaultsTest, ClearCDDBResultsEmptiesTheLastLookup) {
-  QueryResults = {CCDDBQueryResult{"rock", 1, "A", "T"}};
-  MatchRecords = {CCDDBRecord()};
-  OutputSubFolder = "A/T/";
-  ClearCDDBResults();
-  EXPECT_TRUE(QueryResults.empty());
-  EXPECT_TRUE(MatchRecords.empty());
-  EXPECT_TRUE(OutputSubFolder.empty());
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 // refuses to save, and that failures are reported while the rest goes on.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
+#include <thread>
 
 #include "app/disc_worker.h"
 #include "app/drives.h"
@@ -95,9 +95,8 @@ TEST_F(ExitSequenceTest, SavesSettingsLogTrailerAndReleasesEverything) {
   const std::string ini = ReadBytes(SettingsFilePath());
   EXPECT_NE(ini.find("DriveNum=1"), std::string::npos) << ini;
   const std::string logFile = ReadBytes(EventLog::LogFilePath());
-  const std::string fiveLineEnds = std::string("\r\0\n\0", 4) + std::string("\r\0\n\0", 4) +
-                                   std::string("\r\0\n\0", 4) + std::string("\r\0\n\0", 4) +
-                                   std::string("\r\0\n\0", 4);
+  std::string fiveLineEnds;
+  for (int i = 0; i < 5; ++i) fiveLineEnds += std::string("\r\0\n\0", 4);
   ASSERT_GE(logFile.size(), fiveLineEnds.size());
   EXPECT_EQ(logFile.substr(logFile.size() - fiveLineEnds.size()), fiveLineEnds);
   EXPECT_EQ(log_.Size(), 0u);
@@ -108,7 +107,7 @@ TEST_F(ExitSequenceTest, SavesSettingsLogTrailerAndReleasesEverything) {
   EXPECT_EQ(port_.CountOf(Kind::Message), 0);
 }
 
-TEST_F(ExitSequenceTest, DoesNothingWhileARefreshRuns) {
+TEST_F(ExitSequenceTest, DoesNothingWhileARefreshRunsAndRunsOnlyOnce) {
   Busy = 1;
   bool stopped = false;
   context_.stopPlayer = [&] { stopped = true; };
@@ -117,9 +116,8 @@ TEST_F(ExitSequenceTest, DoesNothingWhileARefreshRuns) {
   EXPECT_FALSE(fs::exists(SettingsFilePath()));
   EXPECT_FALSE(stopped);
   EXPECT_EQ(ServerList.size(), 1u);
-}
 
-TEST_F(ExitSequenceTest, RunsOnlyOnce) {
+  Busy = 0;
   ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
   fs::remove(SettingsFilePath());
   EXPECT_EQ(ExitSequence(context_), ExitResult::NotNow);
@@ -137,62 +135,65 @@ TEST_F(ExitSequenceTest, LookedUpAlbumIsWrittenToTheCacheFolderItCreates) {
   EXPECT_EQ(fs::path(CachePath(0x1a2b3c04)).filename(), "1a2b3c04.cddb");
 }
 
-TEST_F(ExitSequenceTest, PlaceholderAlbumNeverReplacesACacheFile) {
-  LookedUpAudioDisc(0x0badcafe);
-  fs::create_directories(LocalCDDBDir);
-  ASSERT_TRUE(SaveAlbumRecord(CachePath(0x0badcafe), AlbumRecord));
-  const std::string good = ReadBytes(CachePath(0x0badcafe));
-
-  AlbumRecord.Artist = "Unknown Artist 0badcafe";
-  AlbumInfoIsDefault = 1;
-  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
-  EXPECT_EQ(ReadBytes(CachePath(0x0badcafe)), good);
-}
-
-TEST_F(ExitSequenceTest, NoCacheFileWithoutAnAudioDiscOrTheSetting) {
+TEST_F(ExitSequenceTest, NoCacheFileForAPlaceholderWithoutAnAudioDiscOrTheSetting) {
   struct Case {
     const char* name;
-    int noDisc, isAudio, saveAlbumInfo;
+    int noDisc, isAudio, saveAlbumInfo, isDefault;
   };
-  const Case cases[] = {{"no disc", 1, 1, 1}, {"data disc", 0, 0, 1}, {"setting off", 0, 1, 0}};
+  const Case cases[] = {{"no disc", 1, 1, 1, 0},
+                        {"data disc", 0, 0, 1, 0},
+                        {"setting off", 0, 1, 0, 0},
+                        {"placeholder album", 0, 1, 1, 1}};
   for (const Case& c : cases) {
     SetUp();
     LookedUpAudioDisc(0x01020304);
     NoDisc = c.noDisc;
     IsAudioDisc = c.isAudio;
     SaveAlbumInfo = c.saveAlbumInfo;
+    AlbumInfoIsDefault = c.isDefault;
+    // A good cache file from before is never replaced.
+    fs::create_directories(LocalCDDBDir);
+    std::ofstream(CachePath(0x01020304)) << "good";
     ASSERT_EQ(ExitSequence(context_), ExitResult::Finished) << c.name;
-    EXPECT_FALSE(fs::exists(CachePath(0x01020304))) << c.name;
+    EXPECT_EQ(ReadBytes(CachePath(0x01020304)), "good") << c.name;
+    fs::remove(CachePath(0x01020304));
   }
 }
 
-TEST_F(ExitSequenceTest, UnwritableCacheFolderIsReportedAndTheRestGoesOn) {
-  std::ofstream(scratch_.File("not-a-folder")) << "x";
-  LocalCDDBDir = scratch_.File("not-a-folder/Local CDDB");
-  LookedUpAudioDisc(0x11111111);
-  bool released = false;
-  context_.releasePlayer = [&] { released = true; };
+TEST_F(ExitSequenceTest, UnwritableFoldersAreReportedAndTheRestGoesOn) {
+  std::ofstream(scratch_.File("file")) << "x";  // a file where a folder should be
+  struct Case {
+    bool dataFolderBlocked;
+    const char* text;
+    const char* caption;
+  };
+  for (const Case& c : {Case{false, "Fail to Save Local CDDB File!", "File Error"},
+                        Case{true, "Error on saving settings!", nullptr}}) {
+    SetUp();
+    port_.Reset();
+    ExitInProgress = 0;
+    LookedUpAudioDisc(0x11111111);
+    if (c.dataFolderBlocked) {
+      DataFolder = scratch_.File("file/data");
+    } else {
+      LocalCDDBDir = scratch_.File("file/Local CDDB");
+    }
+    bool released = false;
+    context_.releasePlayer = [&] { released = true; };
 
-  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
-  const auto messages = port_.CallsOf(Kind::Message);
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].text, "Fail to Save Local CDDB File!");
-  EXPECT_EQ(messages[0].caption, "File Error");
-  EXPECT_EQ(messages[0].value, static_cast<int>(MB_ICONERROR));
-  EXPECT_TRUE(fs::exists(SettingsFilePath()));
-  EXPECT_TRUE(released);
-  EXPECT_TRUE(ServerList.empty());
-}
-
-TEST_F(ExitSequenceTest, SettingsThatCannotBeSavedAreReported) {
-  std::ofstream(scratch_.File("file")) << "x";
-  DataFolder = scratch_.File("file/data");
-  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
-  EXPECT_TRUE(port_.HasLog("Error on saving settings!"));
-  const auto messages = port_.CallsOf(Kind::Message);
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].text, "Error on saving settings!");
-  EXPECT_EQ(messages[0].value, static_cast<int>(MB_ICONERROR));
+    ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
+    const auto messages = port_.CallsOf(Kind::Message);
+    ASSERT_EQ(messages.size(), 1u) << c.text;
+    EXPECT_EQ(messages[0].text, c.text);
+    if (c.caption) {
+      EXPECT_EQ(messages[0].caption, c.caption);
+    }
+    EXPECT_EQ(messages[0].value, static_cast<int>(MB_ICONERROR));
+    EXPECT_EQ(port_.HasLog("Error on saving settings!"), c.dataFolderBlocked);
+    EXPECT_EQ(fs::exists(SettingsFilePath()), !c.dataFolderBlocked);
+    EXPECT_TRUE(released);
+    EXPECT_TRUE(ServerList.empty());
+  }
 }
 
 TEST_F(ExitSequenceTest, SessionEndSavesEvenWhileARefreshRunsButWritesNoCache) {
@@ -202,24 +203,18 @@ TEST_F(ExitSequenceTest, SessionEndSavesEvenWhileARefreshRunsButWritesNoCache) {
   CurrentDrive = 0;
   LoadAlbumInfo = 1;
   LookupFollowsSetting = 1;
-  std::mutex mutex;
-  std::condition_variable_any entered;
-  bool inLookup = false;
+  std::atomic<bool> entered{false};
   DiscWorker worker(port_);
   // A lookup that would wait for a server that never answers.
   worker.SetAlbumLookup([&](MainWindowPort&, std::stop_token stop) {
-    std::unique_lock lock(mutex);
-    inLookup = true;
-    entered.notify_all();
-    entered.wait(lock, stop, [] { return false; });
+    entered = true;
+    while (!stop.stop_requested()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     AlbumInfoIsDefault = 0;
   });
   MediaPoller poller([&](bool arrival) { OnDeviceChange(port_, worker, arrival); });
   worker.Start(kDiscRefresh);
-  {
-    std::unique_lock lock(mutex);
-    ASSERT_TRUE(entered.wait_for(lock, std::chrono::seconds(30), [&] { return inLookup; }));
-  }
+  for (int i = 0; i < 30000 && !entered; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(entered);
   ASSERT_EQ(Busy.load(), 1);
   ASSERT_EQ(ExitSequence(context_), ExitResult::NotNow);
 

@@ -39,14 +39,13 @@ std::vector<int> AllIds() {
 }
 
 TEST(MainResources, TemplatesHoldWhatTheirCodeNames) {
-  const int mainIds[] = {res::IDC_DRIVE_COMBO, res::IDC_TRACK_LIST, res::IDC_SEEK_SLIDER, res::IDC_VOLUME_SLIDER,
-                         res::IDC_TIME_LABEL,  res::IDC_DRIVES_GROUP, res::IDC_PLAYER_GROUP};
+  const int mainIds[] = {res::IDC_DRIVE_COMBO,   res::IDC_TRACK_LIST, res::IDC_SEEK_SLIDER,
+                         res::IDC_VOLUME_SLIDER, res::IDC_TIME_LABEL, res::IDC_DRIVES_GROUP,
+                         res::IDC_PLAYER_GROUP};
   EXPECT_TRUE(ui::CheckDialogTemplate(res::kMainDialog, mainIds).empty());
   std::vector<int> logIds;
   for (const ResizeAnchor& a : res::kLogDialogAnchors) logIds.push_back(a.id);
   EXPECT_TRUE(ui::CheckDialogTemplate(res::kLogDialog, logIds).empty());
-  EXPECT_EQ(res::kMainDialog.caption, "Quarno CD Ripper Free 6.7.1");
-  EXPECT_EQ(res::kLogDialog.caption, "Log");
 }
 
 TEST(MainResources, IdsFoldWithoutCollisions) {
@@ -54,23 +53,17 @@ TEST(MainResources, IdsFoldWithoutCollisions) {
   EXPECT_TRUE(faults.empty()) << faults.front();
 }
 
-TEST(MainResources, EveryButtonHasItsTooltipAndEveryMenuItsCommands) {
-  for (const res::ToolButton& b : res::kMainToolButtons) EXPECT_FALSE(res::LoadResourceString(b.command).empty());
-  for (const res::ToolButton& b : res::kPlayerToolButtons) EXPECT_FALSE(res::LoadResourceString(b.command).empty());
-  EXPECT_EQ(res::LoadResourceString(res::ID_OPERATION_RIP), "Rip all checked audio tracks, one file per track");
+TEST(MainResources, EveryButtonHasItsTooltipAndEveryMenuItsCommandsOnce) {
+  for (const auto* buttons : {&res::kMainToolButtons, &res::kPlayerToolButtons})
+    for (const res::ToolButton& b : *buttons)
+      EXPECT_FALSE(res::LoadResourceString(b.command).empty()) << b.command;
   EXPECT_TRUE(res::LoadResourceString(12345).empty());
-
+  EXPECT_EQ(res::FindMenu(999), nullptr);
   const res::MenuTable* bar = res::FindMenu(res::IDR_MAINFRAME_MENU);
   ASSERT_NE(bar, nullptr);
-  std::vector<std::string> titles;
-  for (const res::MenuItem& item : bar->items) titles.emplace_back(item.text);
-  EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&Edit", "&Play", "&Operation", "&Help"}));
-  EXPECT_EQ(res::FindMenu(999), nullptr);
-  // Each command appears once in the menu bar.
   std::vector<int> ids;
   CollectMenuIds(bar->items, ids);
   EXPECT_EQ(std::set<int>(ids.begin(), ids.end()).size(), ids.size());
-  EXPECT_EQ(res::kAccelerators.size(), 7u);
 }
 
 }  // namespace

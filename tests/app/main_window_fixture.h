@@ -6,44 +6,42 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/event_log.h"
 #include "app/gui/gui_port.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/main_commands.h"
 #include "tests/support/gui/gui_test_support.h"
 
 namespace fs = std::filesystem;
 
-// Every message box the program showed, answered with IDOK.
+// Every message box the program showed (text, caption), answered with IDOK.
 class MessageBoxRecorder {
  public:
+  using Boxes = std::vector<std::pair<std::string, std::string>>;
   MessageBoxRecorder() {
     SetMessageBoxResponder([this](const std::string& text, const std::string& caption, uint32_t) {
       std::lock_guard lock(mutex_);
-      texts_.push_back(text);
-      captions_.push_back(caption);
+      boxes_.emplace_back(text, caption);
       return IDOK;
     });
   }
   ~MessageBoxRecorder() { SetMessageBoxResponder(nullptr); }
-  std::vector<std::string> Texts() const {
+  Boxes Shown() const {
     std::lock_guard lock(mutex_);
-    return texts_;
-  }
-  std::vector<std::string> Captions() const {
-    std::lock_guard lock(mutex_);
-    return captions_;
+    return boxes_;
   }
 
  private:
   mutable std::mutex mutex_;
-  std::vector<std::string> texts_;
-  std::vector<std::string> captions_;
+  Boxes boxes_;
 };
 
 class MainWindowTest : public testing::Test {
@@ -57,6 +55,7 @@ class MainWindowTest : public testing::Test {
     ::setenv("HOME", (root_ / "home").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root_ / "home" / ".config").c_str(), 1);
     ::unsetenv("QCR_CDDB_SERVER");
+    ExitInProgress = 0;  // a window of an earlier test has ended
   }
 
   void TearDown() override {
@@ -104,12 +103,7 @@ class MainWindowTest : public testing::Test {
     for (const CLogItem& item : AppEventLog().LogEntries()) texts.push_back(item.Text);
     return texts;
   }
-  static bool Logged(const std::string& text) {
-    for (const std::string& t : LogTexts()) {
-      if (t == text) return true;
-    }
-    return false;
-  }
+  static bool Logged(const std::string& text) { return std::ranges::count(LogTexts(), text) > 0; }
 
   fs::path root_;
   CQuarnoCDRipperDlg* dialog_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "app/disc_worker.h"
@@ -38,15 +39,33 @@ class MediaPollerTest : public ::testing::Test {
     if (const int handle = CDHandle.exchange(0)) CloseCDHandle(handle);
   }
 
-  void ListDrives(const std::string& list) {
+  // Lists `list` as the drives, makes the first current and waits for its refresh.
+  void UseFirstDrive(const std::string& list, DiscWorker& worker) {
     drives_ = std::make_unique<DrivesVariable>(list);
     ASSERT_TRUE(EnumerateDrives(port_).Found);
+    ASSERT_TRUE(SelectDrive(port_, worker, 0, 1));
+    ASSERT_TRUE(worker.WaitUntilIdle(kWait));
   }
-  // Waits until the poller has looked at the drive `more` more times.
-  static bool WaitForPolls(const MediaPoller& poller, uint64_t more) {
-    return WaitForPollCount(poller, poller.PollCount() + more);
+  std::unique_ptr<MediaPoller> WatchFor(DiscWorker& worker) {
+    auto poller = std::make_unique<MediaPoller>(
+        [this, &worker](bool arrival) { OnDeviceChange(port_, worker, arrival); }, kFast);
+    EXPECT_TRUE(WaitForPolls(*poller, 2));
+    return poller;
   }
-  static bool WaitForPollCount(const MediaPoller& poller, uint64_t target) {
+  // Waits for a call at or after `from` that `match` accepts.
+  bool WaitForCall(size_t from, const std::function<bool(const Call&)>& match) {
+    return port_.WaitFor([&](const std::vector<Call>& calls) {
+      for (size_t i = from; i < calls.size(); ++i)
+        if (match(calls[i])) return true;
+      return false;
+    });
+  }
+  static bool Recognized(const Call& c) {
+    return c.kind == Kind::Status && c.text.rfind("Recognized Audio CD: ", 0) == 0;
+  }
+  // Waits until the poller has looked at the drive `more` more times (or `more` times in all).
+  static bool WaitForPolls(const MediaPoller& poller, uint64_t more, bool absolute = false) {
+    const uint64_t target = absolute ? more : poller.PollCount() + more;
     const auto deadline = std::chrono::steady_clock::now() + kWait;
     while (poller.PollCount() < target) {
       if (std::chrono::steady_clock::now() > deadline) return false;
@@ -68,18 +87,13 @@ class MediaPollerTest : public ::testing::Test {
 };
 
 TEST_F(MediaPollerTest, VirtualTrayEjectAndCloseRefreshTheDisc) {
-  const std::string disc = WriteDiscImage(scratch_.Path(), {{AudioTrack(2.0), AudioTrack(1.0)}});
-  ListDrives(disc);
   DiscWorker worker(port_);
-  ASSERT_TRUE(SelectDrive(port_, worker, 0, 1));
-  ASSERT_TRUE(worker.WaitUntilIdle(kWait));
+  UseFirstDrive(WriteDiscImage(scratch_.Path(), {{AudioTrack(2.0), AudioTrack(1.0)}}), worker);
   const std::string recognized = port_.LastDiscStatus();
   ASSERT_EQ(recognized.rfind("Recognized Audio CD: ", 0), 0u);
+  const auto poller = WatchFor(worker);
 
-  MediaPoller poller([&](bool arrival) { OnDeviceChange(port_, worker, arrival); }, kFast);
-  ASSERT_TRUE(WaitForPolls(poller, 2));
   size_t from = port_.Calls().size();
-
   ASSERT_TRUE(OnEject(worker));
   ASSERT_TRUE(port_.WaitForStatus("No Disc", from));
   const int eject = IndexOfLog("Eject disc.", from);
@@ -102,21 +116,14 @@ TEST_F(MediaPollerTest, VirtualTrayEjectAndCloseRefreshTheDisc) {
 
 TEST_F(MediaPollerTest, ImageFileAppearingAndVanishingIsInsertAndEject) {
   const std::string cue = scratch_.File("later.cue");
-  ListDrives(cue);
   DiscWorker worker(port_);
-  ASSERT_TRUE(SelectDrive(port_, worker, 0, 1));
-  ASSERT_TRUE(worker.WaitUntilIdle(kWait));
+  UseFirstDrive(cue, worker);
   EXPECT_EQ(port_.LastDiscStatus(), "No Disc");
+  const auto poller = WatchFor(worker);
 
-  MediaPoller poller([&](bool arrival) { OnDeviceChange(port_, worker, arrival); }, kFast);
-  ASSERT_TRUE(WaitForPolls(poller, 2));
   size_t from = port_.Calls().size();
   WriteDiscImageFile(cue, {{AudioTrack(1.0)}});
-  ASSERT_TRUE(port_.WaitFor([&](const std::vector<Call>& calls) {
-    for (size_t i = from; i < calls.size(); ++i)
-      if (calls[i].kind == Kind::Status && calls[i].text.rfind("Recognized Audio CD: ", 0) == 0) return true;
-    return false;
-  }));
+  ASSERT_TRUE(WaitForCall(from, Recognized));
   EXPECT_GE(IndexOfLog("Insert disc.", from), 0);
 
   ASSERT_TRUE(worker.WaitUntilIdle(kWait));
@@ -129,14 +136,11 @@ TEST_F(MediaPollerTest, ImageFileAppearingAndVanishingIsInsertAndEject) {
 
 TEST_F(MediaPollerTest, ReplacedImageIsAnEjectAndAnInsert) {
   const std::string cue = WriteDiscImage(scratch_.Path(), {{AudioTrack(1.0)}}, "disc");
-  ListDrives(cue);
   DiscWorker worker(port_);
-  ASSERT_TRUE(SelectDrive(port_, worker, 0, 1));
-  ASSERT_TRUE(worker.WaitUntilIdle(kWait));
+  UseFirstDrive(cue, worker);
   const std::string firstStatus = port_.LastDiscStatus();
+  const auto poller = WatchFor(worker);
 
-  MediaPoller poller([&](bool arrival) { OnDeviceChange(port_, worker, arrival); }, kFast);
-  ASSERT_TRUE(WaitForPolls(poller, 2));
   const size_t from = port_.Calls().size();
   // A different disc under the same name, swapped in at once.
   const DiscImageSpec tracks{{AudioTrack(3.0), AudioTrack(2.0)}};
@@ -145,32 +149,23 @@ TEST_F(MediaPollerTest, ReplacedImageIsAnEjectAndAnInsert) {
   std::ofstream(scratch_.File("swap.cue")) << CueSheetText(tracks, "disc.bin");
   std::filesystem::rename(scratch_.File("swap.cue"), cue);
 
-  ASSERT_TRUE(port_.WaitFor([&](const std::vector<Call>& calls) {
-    for (size_t i = from; i < calls.size(); ++i)
-      if (calls[i].kind == Kind::Status && calls[i].text.rfind("Recognized Audio CD: ", 0) == 0 &&
-          calls[i].text != firstStatus)
-        return true;
-    return false;
-  }));
+  ASSERT_TRUE(WaitForCall(from, [&](const Call& c) { return Recognized(c) && c.text != firstStatus; }));
   // Both reports are made before the poller's thread ends.
-  ASSERT_TRUE(port_.WaitFor([&](const std::vector<Call>& calls) {
-    for (size_t i = from; i < calls.size(); ++i)
-      if (calls[i].kind == Kind::Log && calls[i].text == "Insert disc.") return true;
-    return false;
-  }));
-  poller.Stop();
+  ASSERT_TRUE(
+      WaitForCall(from, [](const Call& c) { return c.kind == Kind::Log && c.text == "Insert disc."; }));
+  poller->Stop();
   ASSERT_TRUE(worker.WaitUntilIdle(kWait));
   const int eject = IndexOfLog("Eject disc.", from);
-  const int insert = IndexOfLog("Insert disc.", from);
   ASSERT_GE(eject, 0);
-  EXPECT_GT(insert, eject);
+  EXPECT_GT(IndexOfLog("Insert disc.", from), eject);
   EXPECT_EQ(TrackPositions.size(), 3u);
 }
 
 TEST_F(MediaPollerTest, OtherDrivesAndANewCurrentDriveRaiseNothing) {
   const std::string a = WriteDiscImage(scratch_.Path(), {{AudioTrack(1.0)}}, "a");
   const std::string b = WriteDiscImage(scratch_.Path(), {{AudioTrack(1.0)}}, "b");
-  ListDrives(a + ":" + b);
+  drives_ = std::make_unique<DrivesVariable>(a + ":" + b);
+  ASSERT_TRUE(EnumerateDrives(port_).Found);
   CurrentDrive = 0;
   int changes = 0;
   MediaPoller poller([&](bool) { ++changes; }, kFast);
@@ -187,15 +182,13 @@ TEST_F(MediaPollerTest, OtherDrivesAndANewCurrentDriveRaiseNothing) {
   SetDriveDoor(0, 1);
   ASSERT_TRUE(WaitForPolls(poller, 3));
   EXPECT_EQ(changes, 1);
-}
 
-TEST_F(MediaPollerTest, StopEndsTheWaitBetweenLooksAtOnce) {
-  ListDrives(scratch_.File("x.cue"));
-  MediaPoller poller([](bool) {}, std::chrono::hours(1));
-  ASSERT_TRUE(WaitForPollCount(poller, 1));
-  poller.Stop();
-  poller.Stop();
-  EXPECT_EQ(poller.PollCount(), 1u);
+  // Stop ends the wait between looks at once.
+  MediaPoller slow([](bool) {}, std::chrono::hours(1));
+  ASSERT_TRUE(WaitForPolls(slow, 1, true));
+  slow.Stop();
+  slow.Stop();
+  EXPECT_EQ(slow.PollCount(), 1u);
 }
 
 }  // namespace

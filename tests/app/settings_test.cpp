@@ -3,13 +3,13 @@
 // the log and the message box, the drive memory and the format status text.
 #include "app/settings.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,35 +20,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using Lines = std::vector<std::pair<std::string, int>>;
+
 class RecordingLog : public ILogSink {
  public:
   void AddLog(const std::string& text, int level) override { lines.emplace_back(text, level); }
-  std::vector<std::pair<std::string, int>> lines;
+  Lines lines;
 };
+
+// The values of every setting, in save order, as one comparable string.
+std::string Snapshot() {
+  return fmt::format("{} {} {} {}|{} {} {} {}|{} {} {} {} {} {}|{}|{}|{} {} {}|{} {} {}", DbClk, DriveCount,
+                     DriveNum, LastPage, AlbumInfoSource, SaveAlbumInfo, LoadAlbumInfo, LocalCDDBDir,
+                     OutputFormat, FileStyle, Volume, M3U, WriteLog, FillTag, DesDir, Separator, SubFormat,
+                     Freq, Channel, LameFreq, LameBits, LameChannel);
+}
 
 void SetInitialValues() {
   DbClk = -1;
-  DriveCount = 0;
-  DriveNum = 0;
-  LastPage = 1;
-  AlbumInfoSource = 0;
-  SaveAlbumInfo = 1;
-  LoadAlbumInfo = 1;
+  DriveCount = DriveNum = AlbumInfoSource = WriteLog = 0;
+  LastPage = SaveAlbumInfo = LoadAlbumInfo = M3U = FillTag = SubFormat = Channel = 1;
   LocalCDDBDir = "./Local CDDB";
-  OutputFormat = 2;
-  FileStyle = 11;
-  Volume = 100;
-  M3U = 1;
-  FillTag = 1;
-  WriteLog = 0;
   DesDir = "./Output/";
   Separator = "-";
-  SubFormat = 1;
-  Freq = 7;
-  Channel = 1;
-  LameFreq = 7;
-  LameBits = 11;
-  LameChannel = 2;
+  OutputFormat = LameChannel = 2;
+  FileStyle = LameBits = 11;
+  Volume = 100;
+  Freq = LameFreq = 7;
 }
 
 class SettingsTest : public ::testing::Test {
@@ -60,32 +58,20 @@ class SettingsTest : public ::testing::Test {
     // A private home without XDG folders: the music folder is ~/Music/.
     fs::create_directories(root_ + "/home");
     fs::create_directories(root_ + "/config");
-    SaveEnv("HOME", root_ + "/home");
-    SaveEnv("XDG_CONFIG_HOME", root_ + "/config");
+    ::setenv("HOME", (root_ + "/home").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
     DataFolder = root_ + "/data";
     fs::create_directories(DataFolder);
     SetInitialValues();
     showError_ = [this](const std::string& text) { boxes_.push_back(text); };
   }
   void TearDown() override {
-    for (auto& [name, value] : savedEnv_) {
-      if (value) {
-        ::setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        ::unsetenv(name.c_str());
-      }
-    }
     SetInitialValues();
     DataFolder.clear();
     std::error_code ec;
     fs::remove_all(root_, ec);
   }
 
-  void SaveEnv(const std::string& name, const std::string& value) {
-    const char* old = std::getenv(name.c_str());
-    savedEnv_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    ::setenv(name.c_str(), value.c_str(), 1);
-  }
   void WriteIni(const std::string& bytes) const {
     std::ofstream(SettingsFilePath(), std::ios::binary) << bytes;
   }
@@ -95,52 +81,29 @@ class SettingsTest : public ::testing::Test {
   }
 
   std::string root_;
-  std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
   RecordingLog log_;
   std::vector<std::string> boxes_;
   ErrorBoxFn showError_;
 };
 
-TEST_F(SettingsTest, PathFollowsDataFolder) {
-  EXPECT_EQ(SettingsFilePath(), DataFolder + "/Quarno CD Ripper.ini");
-  DataFolder = "/elsewhere";
-  EXPECT_EQ(SettingsFilePath(), "/elsewhere/Quarno CD Ripper.ini");
-}
-
 TEST_F(SettingsTest, NoFileGivesLoadDefaults) {
+  EXPECT_EQ(SettingsFilePath(), DataFolder + "/Quarno CD Ripper.ini");
+  LocalCDDBDir = DataFolder + "/Local CDDB";
+  DesDir = root_ + "/home/Music/";
+  const std::string expected = Snapshot();
   DbClk = 1;
   LastPage = 0;
   Volume = 3;
   Separator = "+";
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
-  EXPECT_EQ(DbClk, -1);
-  EXPECT_EQ(DriveCount, 0);
-  EXPECT_EQ(DriveNum, 0);
-  EXPECT_EQ(LastPage, 1);
-  EXPECT_EQ(AlbumInfoSource, 0);
-  EXPECT_EQ(SaveAlbumInfo, 1);
-  EXPECT_EQ(LoadAlbumInfo, 1);
-  EXPECT_EQ(LocalCDDBDir, DataFolder + "/Local CDDB");
-  EXPECT_EQ(OutputFormat, 2);
-  EXPECT_EQ(FileStyle, 11);
-  EXPECT_EQ(Volume, 100);
-  EXPECT_EQ(M3U, 1);
-  EXPECT_EQ(FillTag, 1);
-  EXPECT_EQ(WriteLog, 0);
-  EXPECT_EQ(DesDir, root_ + "/home/Music/");
-  EXPECT_EQ(Separator, "-");
-  EXPECT_EQ(SubFormat, 1);
-  EXPECT_EQ(Freq, 7);
-  EXPECT_EQ(Channel, 1);
-  EXPECT_EQ(LameFreq, 7);
-  EXPECT_EQ(LameBits, 11);
-  EXPECT_EQ(LameChannel, 2);
+  EXPECT_EQ(Snapshot(), expected);
   EXPECT_TRUE(log_.lines.empty());
   EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(ReadTipSetting(), 1);
   EXPECT_FALSE(fs::exists(SettingsFilePath()));  // loading never writes
 }
 
-TEST_F(SettingsTest, SaveWritesEveryKeyInOrder) {
+TEST_F(SettingsTest, SaveWritesEveryKeyInOrderAndLoadReadsItBack) {
   ASSERT_EQ(SaveSettings(&log_, showError_), 1);
   EXPECT_EQ(ReadIni(),
             "[MISC]\nDbClk=-1\nDriveCount=0\nDriveNum=0\nLastPage=1\n"
@@ -149,67 +112,32 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrder) {
             "DesDir=./Output/\nSeparator=-\n"
             "[WAV]\nSubFormat=1\nFreq=7\nChannel=1\n"
             "[MP3]\nLameFreq=7\nLameBits=11\nLameChannel=2\n");
-  EXPECT_TRUE(log_.lines.empty());
-}
 
-TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
-  DbClk = 1;
-  DriveCount = 3;
-  DriveNum = 2;
-  LastPage = 65535;
-  AlbumInfoSource = 2;
-  SaveAlbumInfo = 0;
-  LoadAlbumInfo = -7;
-  LocalCDDBDir = "/music/c\\dd b";
-  OutputFormat = 1;
-  FileStyle = 13;
-  Volume = 0;
-  M3U = 0;
-  FillTag = 2147483647;
-  WriteLog = 1;
-  DesDir = "/m\xC3\xBCsic/ out /";
-  Separator = " ";
-  SubFormat = -3;
-  Freq = 10;
-  Channel = 0;
-  LameFreq = 0;
-  LameBits = 16;
-  LameChannel = 3;
-  ASSERT_EQ(SaveSettings(&log_, showError_), 1);
-  EXPECT_NE(ReadIni().find("LastPage=65535\n"), std::string::npos);
-  EXPECT_NE(ReadIni().find("Separator=\" \"\n"), std::string::npos);
-  SetInitialValues();
+  // Values away from the defaults come back as they were saved.
+  const std::string odd =
+      "[MISC]\nDbClk=1\nDriveCount=3\nDriveNum=2\nLastPage=65535\n"
+      "[FREEDB]\nAlbumInfoSource=2\nSaveAlbumInfo=0\nLoadAlbumInfo=-7\nLocalCDDBDir=/music/c\\dd b\n"
+      "[OUTPUT]\nOutputFormat=1\nFileStyle=13\nVolume=0\nM3U=0\nWriteLog=1\nFillTag=2147483647\n"
+      "DesDir=/m\xC3\xBCsic/ out /\nSeparator=\" \"\n"
+      "[WAV]\nSubFormat=-3\nFreq=10\nChannel=0\n"
+      "[MP3]\nLameFreq=0\nLameBits=16\nLameChannel=3\n";
+  WriteIni(odd);
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
-  EXPECT_EQ(DbClk, 1);
-  EXPECT_EQ(DriveCount, 3);
-  EXPECT_EQ(DriveNum, 2);
-  EXPECT_EQ(LastPage, 65535);
-  EXPECT_EQ(AlbumInfoSource, 2);
-  EXPECT_EQ(SaveAlbumInfo, 0);
-  EXPECT_EQ(LoadAlbumInfo, -7);
-  EXPECT_EQ(LocalCDDBDir, "/music/c\\dd b");
-  EXPECT_EQ(OutputFormat, 1);
-  EXPECT_EQ(FileStyle, 13);  // not clamped: naming has its own rule
-  EXPECT_EQ(Volume, 0);
-  EXPECT_EQ(M3U, 0);
-  EXPECT_EQ(FillTag, 2147483647);
-  EXPECT_EQ(WriteLog, 1);
-  EXPECT_EQ(DesDir, "/m\xC3\xBCsic/ out /");
-  EXPECT_EQ(Separator, " ");
-  EXPECT_EQ(SubFormat, -3);
-  EXPECT_EQ(Freq, 10);
-  EXPECT_EQ(Channel, 0);
-  EXPECT_EQ(LameFreq, 0);
-  EXPECT_EQ(LameBits, 16);
-  EXPECT_EQ(LameChannel, 3);
+  // FileStyle 13 is not clamped: naming has its own rule.
+  EXPECT_EQ(Snapshot(),
+            "1 3 2 65535|2 0 -7 /music/c\\dd b|1 13 0 0 1 2147483647|/m\xC3\xBCsic/ out /| |-3 10 0|0 16 3");
+  fs::remove(SettingsFilePath());
+  ASSERT_EQ(SaveSettings(&log_, showError_), 1);
+  EXPECT_EQ(ReadIni(), odd);
   EXPECT_TRUE(log_.lines.empty());
 }
 
 TEST_F(SettingsTest, ValuesAreCutToTheVariableWidth) {
+  const std::string longDir = "/" + std::string(299, 'd');
   WriteIni(
       "[MISC]\nDbClk=70000\nDriveCount=-65535\nLastPage=-1\n"
-      "[OUTPUT]\nVolume=70000\nFileStyle=32768\nM3U=4294967295\n"
-      "[WAV]\nSubFormat=5\n[MP3]\nLameChannel=65538\n");
+      "[OUTPUT]\nVolume=70000\nFileStyle=32768\nM3U=4294967295\nSeparator=abcd\nDesDir=" +
+      longDir + "\n[FREEDB]\nLocalCDDBDir=" + longDir + "\n[MP3]\nLameChannel=65538\n");
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
   EXPECT_EQ(DbClk, 4464);
   EXPECT_EQ(DriveCount, 1);
@@ -217,11 +145,16 @@ TEST_F(SettingsTest, ValuesAreCutToTheVariableWidth) {
   EXPECT_EQ(Volume, 4464);
   EXPECT_EQ(FileStyle, -32768);
   EXPECT_EQ(M3U, -1);
-  EXPECT_EQ(SubFormat, 1);  // above 1 reads as 1
   EXPECT_EQ(LameChannel, 2);
-}
+  EXPECT_EQ(Separator, "abc");
+  EXPECT_EQ(DesDir, longDir.substr(0, 255));
+  EXPECT_EQ(LocalCDDBDir, longDir.substr(0, 255));
 
-TEST_F(SettingsTest, SubFormatRule) {
+  WriteIni("[OUTPUT]\nSeparator=\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\n");  // characters, not bytes
+  ASSERT_EQ(LoadSettings(&log_, showError_), 1);
+  EXPECT_EQ(Separator, "\xC3\xA4\xC3\xB6\xC3\xBC");
+
+  // SubFormat above 1 reads as 1; anything else is kept.
   const std::pair<const char*, int16_t> cases[] = {{"5", 1}, {"-3", -3},   {"0", 0},
                                                    {"1", 1}, {"65537", 1}, {"98304", -32768}};
   for (const auto& [text, expected] : cases) {
@@ -231,31 +164,15 @@ TEST_F(SettingsTest, SubFormatRule) {
   }
 }
 
-TEST_F(SettingsTest, StringsKeepTheirCharacterLimits) {
-  const std::string longDir = "/" + std::string(299, 'd');
-  WriteIni("[OUTPUT]\nSeparator=abcd\nDesDir=" + longDir + "\n[FREEDB]\nLocalCDDBDir=" + longDir + "\n");
-  ASSERT_EQ(LoadSettings(&log_, showError_), 1);
-  EXPECT_EQ(Separator, "abc");
-  EXPECT_EQ(DesDir, longDir.substr(0, 255));
-  EXPECT_EQ(LocalCDDBDir, longDir.substr(0, 255));
-
-  WriteIni("[OUTPUT]\nSeparator=\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\n");
-  ASSERT_EQ(LoadSettings(&log_, showError_), 1);
-  EXPECT_EQ(Separator, "\xC3\xA4\xC3\xB6\xC3\xBC");
-}
-
 TEST_F(SettingsTest, OutOfRangeIndicesFallBackAndAreLogged) {
   WriteIni("[WAV]\nFreq=12\n[MP3]\nLameFreq=-1\nLameBits=17\n");
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
   EXPECT_EQ(Freq, 7);
   EXPECT_EQ(LameFreq, 7);
   EXPECT_EQ(LameBits, 11);
-  const std::vector<std::pair<std::string, int>> expected = {
-      {"Setting Freq=12 is out of range; using 7.", LogError},
-      {"Setting LameFreq=-1 is out of range; using 7.", LogError},
-      {"Setting LameBits=17 is out of range; using 11.", LogError},
-  };
-  EXPECT_EQ(log_.lines, expected);
+  EXPECT_EQ(log_.lines, (Lines{{"Setting Freq=12 is out of range; using 7.", LogError},
+                               {"Setting LameFreq=-1 is out of range; using 7.", LogError},
+                               {"Setting LameBits=17 is out of range; using 11.", LogError}}));
   EXPECT_TRUE(boxes_.empty());
 
   // The last valid index of each table is kept.
@@ -271,74 +188,38 @@ TEST_F(SettingsTest, OutOfRangeIndicesFallBackAndAreLogged) {
 TEST_F(SettingsTest, WindowsFileIsReadAndItsOtherLinesSurviveTheSave) {
   fs::copy_file(QCR_TEST_DATA_DIR "/ini/windows.ini", SettingsFilePath());
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
-  EXPECT_EQ(DbClk, 0);
-  EXPECT_EQ(DriveCount, 2);
-  EXPECT_EQ(DriveNum, 1);
-  EXPECT_EQ(LastPage, 2);
-  EXPECT_EQ(AlbumInfoSource, 2);
-  EXPECT_EQ(SaveAlbumInfo, 0);
-  EXPECT_EQ(LoadAlbumInfo, 0);
-  EXPECT_EQ(LocalCDDBDir, "C:\\Users\\Ann\\AppData\\Roaming\\Quarno CD Ripper Free\\Local CDDB");
-  EXPECT_EQ(OutputFormat, 1);
-  EXPECT_EQ(FileStyle, 3);
-  EXPECT_EQ(Volume, 55);
-  EXPECT_EQ(M3U, 0);
-  EXPECT_EQ(FillTag, 0);
-  EXPECT_EQ(WriteLog, 1);
-  EXPECT_EQ(DesDir, "D:\\Rips\\");
-  EXPECT_EQ(Separator, " _ ");
-  EXPECT_EQ(SubFormat, 0);
-  EXPECT_EQ(Freq, 4);
-  EXPECT_EQ(Channel, 0);
-  EXPECT_EQ(LameFreq, 8);
-  EXPECT_EQ(LameBits, 16);
-  EXPECT_EQ(LameChannel, 3);
+  EXPECT_EQ(Snapshot(),
+            "0 2 1 2|2 0 0 C:\\Users\\Ann\\AppData\\Roaming\\Quarno CD Ripper Free\\Local CDDB|"
+            "1 3 55 0 1 0|D:\\Rips\\| _ |0 4 0|8 16 3");
   EXPECT_EQ(ReadTipSetting(), 0);
+  ASSERT_TRUE(WriteTipSetting(1));
+  EXPECT_EQ(ReadTipSetting(), 1);
+  ASSERT_TRUE(WriteTipSetting(0));
 
   Volume = 80;
   ASSERT_EQ(SaveSettings(&log_, showError_), 1);
   const std::string saved = ReadIni();
   EXPECT_EQ(saved.rfind("\xEF\xBB\xBF; Settings as the Windows build", 0), 0u);
-  EXPECT_NE(saved.find("\r\nTip=0\r\n"), std::string::npos);
-  EXPECT_NE(saved.find("\r\nthis line is damaged\r\n"), std::string::npos);
-  EXPECT_NE(saved.find("\r\nPlugin=some other program's key\r\n"), std::string::npos);
-  EXPECT_NE(saved.find("\r\ndrivecount=2\r\n"), std::string::npos);
-  EXPECT_NE(saved.find("\r\nVolume=80\r\n"), std::string::npos);
-  EXPECT_NE(saved.find("\r\nSeparator=\" _ \"\r\n"), std::string::npos);
+  for (const char* line : {"Tip=0", "this line is damaged", "Plugin=some other program's key", "drivecount=2",
+                           "Volume=80", "Separator=\" _ \""}) {
+    EXPECT_NE(saved.find(std::string("\r\n") + line + "\r\n"), std::string::npos) << line;
+  }
   EXPECT_EQ(saved.find("\n\n"), std::string::npos);  // every line kept its CRLF
 }
 
-TEST_F(SettingsTest, TipIsItsOwnKey) {
-  EXPECT_EQ(ReadTipSetting(), 1);
-  ASSERT_TRUE(WriteTipSetting(0));
-  EXPECT_EQ(ReadTipSetting(), 0);
-  ASSERT_EQ(SaveSettings(&log_, showError_), 1);
-  EXPECT_EQ(ReadTipSetting(), 0);  // saving the settings leaves it alone
-  ASSERT_TRUE(WriteTipSetting(1));
-  EXPECT_EQ(ReadTipSetting(), 1);
-  EXPECT_EQ(GetPrivateProfileInt("MISC", "DbClk", 99, SettingsFilePath()), -1);
-}
-
-TEST_F(SettingsTest, UnreadableFileIsReportedAndKeepsCurrentValues) {
+TEST_F(SettingsTest, UnreadableFileOrUnwritableFolderIsReported) {
   fs::create_directory(SettingsFilePath());  // a folder where the file should be
   Volume = 42;
   EXPECT_EQ(LoadSettings(&log_, showError_), 0);
-  EXPECT_EQ(Volume, 42);
-  EXPECT_EQ(DesDir, "./Output/");
-  const std::vector<std::pair<std::string, int>> expected = {{"Error on loading settings!", LogError}};
-  EXPECT_EQ(log_.lines, expected);
-  EXPECT_EQ(boxes_, std::vector<std::string>{"Error on loading settings!"});
-  // No log and no box given: still no crash.
-  EXPECT_EQ(LoadSettings(nullptr, nullptr), 0);
-}
+  EXPECT_EQ(Volume, 42);                         // current values kept
+  EXPECT_EQ(LoadSettings(nullptr, nullptr), 0);  // no log and no box: still no crash
 
-TEST_F(SettingsTest, SaveIntoMissingFolderIsReported) {
   DataFolder = root_ + "/not made";
   EXPECT_EQ(SaveSettings(&log_, showError_), 0);
-  const std::vector<std::pair<std::string, int>> expected = {{"Error on saving settings!", LogError}};
-  EXPECT_EQ(log_.lines, expected);
-  EXPECT_EQ(boxes_, std::vector<std::string>{"Error on saving settings!"});
   EXPECT_FALSE(fs::exists(DataFolder));
+  EXPECT_EQ(log_.lines,
+            (Lines{{"Error on loading settings!", LogError}, {"Error on saving settings!", LogError}}));
+  EXPECT_EQ(boxes_, (std::vector<std::string>{"Error on loading settings!", "Error on saving settings!"}));
 
   std::ofstream(root_ + "/file") << "x";
   DataFolder = root_ + "/file";  // a file where the folder should be
@@ -360,82 +241,54 @@ TEST_F(SettingsTest, SaveStopsAtAValueThatCannotBeStored) {
 }
 
 TEST_F(SettingsTest, DriveMemory) {
-  DriveCount = 2;
-  DriveNum = 1;
-  EXPECT_EQ(SelectSavedDrive(2), 1);
-  EXPECT_EQ(DriveCount, 2);
-  EXPECT_EQ(DriveNum, 1);
-
-  DriveCount = 3;  // a drive was added or removed: the first drive
-  DriveNum = 1;
-  EXPECT_EQ(SelectSavedDrive(2), 0);
-  EXPECT_EQ(DriveCount, 2);
-  EXPECT_EQ(DriveNum, 0);
-
-  DriveCount = 2;  // a damaged DriveNum never selects a drive that is not there
-  DriveNum = 5;
-  EXPECT_EQ(SelectSavedDrive(2), 0);
-  DriveCount = 2;
-  DriveNum = -1;
-  EXPECT_EQ(SelectSavedDrive(2), 0);
-
-  DriveCount = 0;  // no drives at all
-  DriveNum = 0;
-  EXPECT_EQ(SelectSavedDrive(0), -1);
-  EXPECT_EQ(DriveCount, 0);
-  EXPECT_EQ(DriveNum, -1);
+  struct Case {
+    int16_t count, num;
+    int found, selected;
+    int16_t countAfter, numAfter;
+  };
+  const Case cases[] = {
+      {2, 1, 2, 1, 2, 1},    // the saved drive
+      {3, 1, 2, 0, 2, 0},    // a drive was added or removed: the first drive
+      {2, 5, 2, 0, 2, 0},    // a damaged DriveNum never selects a missing drive
+      {2, -1, 2, 0, 2, 0},   //
+      {0, 0, 0, -1, 0, -1},  // no drives at all
+  };
+  for (const Case& c : cases) {
+    DriveCount = c.count;
+    DriveNum = c.num;
+    EXPECT_EQ(SelectSavedDrive(c.found), c.selected) << c.count << "/" << c.num;
+    EXPECT_EQ(DriveCount, c.countAfter);
+    EXPECT_EQ(DriveNum, c.numAfter);
+  }
 }
 
-TEST_F(SettingsTest, RateAndChannelText) {
-  EXPECT_EQ(FormatRateAndChannels(7, 2), " 44100 Hz;  Stereo;");
-  EXPECT_EQ(FormatRateAndChannels(0, 1), "  8000 Hz;  Mono;");
-  EXPECT_EQ(FormatRateAndChannels(10, 0), " 96000 Hz;  Stereo;");
-}
-
-TEST_F(SettingsTest, FormatStatusForMp3) {
+TEST_F(SettingsTest, FormatStatusText) {
   FormatStatus s = FormatStatusText();
   EXPECT_EQ(s.text, "MP3:  CBR 128 kbps; 44100 Hz; Joint Stereo;");
   EXPECT_EQ(s.logLine, "Set audio format: MP3.");
   EXPECT_FALSE(s.logBeforeText);
+  LameBits = LameFreq = 0;
+  LameChannel = 4;  // no channel mode of that number
+  EXPECT_EQ(FormatStatusText().text, "MP3:  CBR   8 kbps;  8000 Hz;");
 
-  LameBits = 0;
-  LameFreq = 0;
-  const std::pair<int16_t, const char*> modes[] = {
-      {0, " Mono;"}, {1, " Stereo;"}, {2, " Joint Stereo;"}, {3, " Dual Channel;"}, {4, ""}, {-1, ""}};
-  for (const auto& [mode, tail] : modes) {
-    LameChannel = mode;
-    EXPECT_EQ(FormatStatusText().text, std::string("MP3:  CBR   8 kbps;  8000 Hz;") + tail);
-  }
-}
-
-TEST_F(SettingsTest, FormatStatusForWav) {
   OutputFormat = 1;
-  FormatStatus s = FormatStatusText();
+  s = FormatStatusText();
   EXPECT_EQ(s.text, "WAV:  Signed 16 bit PCM 44100 Hz;  Stereo;");
   EXPECT_EQ(s.logLine, "Set audio format: WAV Signed 16 bit PCM");
   EXPECT_TRUE(s.logBeforeText);
-
-  SubFormat = 0;
-  Channel = 0;
+  SubFormat = Channel = 0;
   Freq = 4;
-  s = FormatStatusText();
-  EXPECT_EQ(s.text, "WAV:  Unsigned 8 bit PCM 22050 Hz;  Mono;");
-  EXPECT_EQ(s.logLine, "Set audio format: WAV Unsigned 8 bit PCM");
-
+  EXPECT_EQ(FormatStatusText().text, "WAV:  Unsigned 8 bit PCM 22050 Hz;  Mono;");
   SubFormat = -3;  // unknown sample format: no log line, no format name
   Channel = 2147483647;
   s = FormatStatusText();
   EXPECT_EQ(s.text, " 22050 Hz;  Stereo;");
   EXPECT_EQ(s.logLine, "");
-}
 
-TEST_F(SettingsTest, FormatStatusForUnknownFormatAndIndices) {
   OutputFormat = 0;
-  FormatStatus s = FormatStatusText();
-  EXPECT_EQ(s.text, "");
-  EXPECT_EQ(s.logLine, "");
+  EXPECT_EQ(FormatStatusText().text, "");
   // Indices set in memory outside the tables never read past them.
-  OutputFormat = 2;
+  SetInitialValues();
   LameBits = 17;
   LameFreq = 300;
   EXPECT_EQ(FormatStatusText().text, "MP3:  CBR 128 kbps; 44100 Hz; Joint Stereo;");

@@ -5,102 +5,62 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <string>
 #include <vector>
 
 namespace {
 
-// An absolute frame address (75 frames a second, lead-in included) as the
-// drive's table of contents gives it.
-CCDDBTrackPosition At(int frames) { return {frames / 4500, frames / 75 % 60, frames % 75}; }
+using Toc = std::vector<CCDDBTrackPosition>;
 
-std::vector<CCDDBTrackPosition> Toc(const std::vector<int>& offsets, int lead_out) {
-  std::vector<CCDDBTrackPosition> toc;
-  for (int offset : offsets) toc.push_back(At(offset));
-  toc.push_back(At(lead_out));
+// Absolute frame addresses (75 a second, lead-in included), lead-out last.
+Toc Frames(std::vector<int> frames) {
+  Toc toc;
+  for (int f : frames) toc.push_back({f / 4500, f / 75 % 60, f % 75});
   return toc;
 }
 
-struct Disc {
-  const char* name;
-  std::vector<int> offsets;  // frame offset of each track
-  int lead_out;
-  uint32_t id;
-};
+Toc NinetyNineTracks() {
+  std::vector<int> frames;
+  for (int i = 0; i <= 99; ++i) frames.push_back(150 + i * 4000);
+  return Frames(frames);
+}
 
-const std::vector<Disc>& Discs() {
-  static const std::vector<Disc> discs = {
-      // 12-track album; start seconds 2 235 492 710 953 1192 1404 1639 1860 2116
-      // 2348 2579: digit total 158, length 2843 - 2 = 2841 s.
+TEST(ComputeDiscID, KnownDiscs) {
+  const struct {
+    const char* name;
+    Toc toc;
+    uint32_t id;
+  } cases[] = {
+      // Digit sums of 2 and 190 are 2 and 10; length 360 - 2 = 358 s.
+      {"example", {{0, 2, 0}, {3, 10, 15}, {6, 0, 0}}, 0x0C016602},
+      {"example, frames ignored", {{0, 2, 74}, {3, 10, 74}, {6, 0, 74}}, 0x0C016602},
+      // Start seconds 2 235 492 710 953 1192 1404 1639 1860 2116 2348 2579:
+      // digit total 158, length 2843 - 2 = 2841 s.
       {"twelve tracks",
-       {150, 17672, 36942, 53315, 71490, 89430, 105372, 122935, 139552, 158730, 176142, 193487},
-       213297,
+       Frames(
+           {150, 17672, 36942, 53315, 71490, 89430, 105372, 122935, 139552, 158730, 176142, 193487, 213297}),
        0x9E0B190C},
-      // A single: total 2, length 443 - 2 = 441 s.
-      {"one track", {150}, 33262, 0x0201B901},
-      // First track after a 32-frame gap (182 frames is still second 2):
-      // seconds 2 276 546 802 1070, total 50, length 1316 - 2 = 1314 s.
-      {"first track at 182 frames", {182, 20745, 41002, 60221, 80310}, 98713, 0x32052205},
-      // Enhanced CD: nine audio tracks, then the data track of the second
-      // session, which counts as a track: total 119, length 3266 - 2 = 3264 s.
+      {"one track: total 2, 441 s", Frames({150, 33262}), 0x0201B901},
+      // 182 frames is still second 2: seconds 2 276 546 802 1070, total 50.
+      {"first track at 182 frames", Frames({182, 20745, 41002, 60221, 80310, 98713}), 0x32052205},
+      // Nine audio tracks, then the second session's data track, which counts.
       {"data track last",
-       {150, 19450, 38860, 57512, 76020, 95133, 112999, 132450, 150300, 181500},
-       245000,
-       0x770CC00A},
+       Frames({150, 19450, 38860, 57512, 76020, 95133, 112999, 132450, 150300, 181500, 245000}), 0x770CC00A},
+      // Digit total 1548 mod 255 = 18 (mod 256 would give 12).
+      {"99 tracks", NinetyNineTracks(), 0x1214A063},
+      {"zero seconds add nothing", {{0, 0, 10}, {1, 40, 0}, {3, 20, 0}}, 0x0100C802},
+      // 65998 s = 0x101CE: its top bit spills into the checksum byte.
+      {"length not masked to 16 bits", {{0, 2, 0}, {1100, 0, 0}}, 0x0301CE01},
+      {"lead-out only", {{0, 2, 0}}, 0},
+      // Digit sum of 360 is 9; length 2 - 360 = -358 wraps to 0xFFFFFE9A.
+      {"backwards", {{6, 0, 0}, {0, 2, 0}}, (9u << 24) | (0xFFFFFE9Au << 8) | 1u},
   };
-  return discs;
+  for (const auto& c : cases) EXPECT_EQ(ComputeDiscID(c.toc), c.id) << c.name;
 }
 
-TEST(ComputeDiscID, ExampleOfTwoTracks) {
-  // Digit sums of 2 and 190 are 2 and 10; length 360 - 2 = 358 s.
-  std::vector<CCDDBTrackPosition> toc = {{0, 2, 0}, {3, 10, 15}, {6, 0, 0}};
-  EXPECT_EQ(ComputeDiscID(toc), 0x0C016602u);
-}
-
-TEST(ComputeDiscID, RealDiscs) {
-  for (const Disc& disc : Discs()) {
-    SCOPED_TRACE(disc.name);
-    EXPECT_EQ(ComputeDiscID(Toc(disc.offsets, disc.lead_out)), disc.id);
-  }
-}
-
-TEST(ComputeDiscID, NinetyNineTracksTakeTheTotalModulo255) {
-  std::vector<int> offsets;
-  for (int i = 0; i < 99; ++i) offsets.push_back(150 + i * 4000);
-  const int lead_out = 150 + 99 * 4000;
-  // Digit total 1548: 1548 mod 255 = 18 (mod 256 would give 12).
-  EXPECT_EQ(ComputeDiscID(Toc(offsets, lead_out)), 0x1214A063u);
-}
-
-TEST(ComputeDiscID, FramesIgnoredAndZeroSecondsAddNothing) {
-  std::vector<CCDDBTrackPosition> toc = {{0, 2, 74}, {3, 10, 74}, {6, 0, 74}};
-  EXPECT_EQ(ComputeDiscID(toc), 0x0C016602u);
-  // Start seconds 0 and 100: digit total 0 + 1; length 200 s.
-  toc = {{0, 0, 10}, {1, 40, 0}, {3, 20, 0}};
-  EXPECT_EQ(ComputeDiscID(toc), 0x0100C802u);
-}
-
-TEST(ComputeDiscID, LengthIsNotMaskedTo16Bits) {
-  // 66000 - 2 = 65998 s = 0x101CE: its top bit spills into the checksum byte.
-  std::vector<CCDDBTrackPosition> toc = {{0, 2, 0}, {1100, 0, 0}};
-  EXPECT_EQ(ComputeDiscID(toc), 0x0301CE01u);
-}
-
-TEST(ComputeDiscID, LeadOutOnlyGivesZero) {
-  EXPECT_EQ(ComputeDiscID({{0, 2, 0}}), 0u);
-  EXPECT_EQ(ComputeDiscID({{74, 59, 74}}), 0u);
-}
-
-TEST(ComputeDiscID, EmptyArrayIsInvalid) { EXPECT_THROW(ComputeDiscID({}), std::invalid_argument); }
-
-TEST(ComputeDiscID, OddPositionsDoNotOverflow) {
-  // A drive reporting nonsense must not crash the refresh; negative seconds add
-  // nothing and the length wraps like 32-bit arithmetic.
-  std::vector<CCDDBTrackPosition> toc = {{-5, 0, 0}, {0x7FFFFFFF, 59, 74}};
-  EXPECT_NO_THROW(ComputeDiscID(toc));
-  std::vector<CCDDBTrackPosition> backwards = {{6, 0, 0}, {0, 2, 0}};
-  // Digit sum of 360 is 9; length 2 - 360 = -358 wraps to 0xFFFFFE9A.
-  EXPECT_EQ(ComputeDiscID(backwards), (9u << 24) | (0xFFFFFE9Au << 8) | 1u);
+TEST(ComputeDiscID, BadPositions) {
+  EXPECT_THROW(ComputeDiscID({}), std::invalid_argument);
+  // A drive reporting nonsense must not crash the refresh.
+  EXPECT_NO_THROW(ComputeDiscID({{-5, 0, 0}, {0x7FFFFFFF, 59, 74}}));
 }
 
 }  // namespace

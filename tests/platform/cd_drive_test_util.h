@@ -44,12 +44,7 @@ class DrivesVariable {
     if (const char* old = std::getenv("QCR_DRIVES")) old_ = old;
     ::setenv("QCR_DRIVES", value.c_str(), 1);
   }
-  ~DrivesVariable() {
-    if (old_)
-      ::setenv("QCR_DRIVES", old_->c_str(), 1);
-    else
-      ::unsetenv("QCR_DRIVES");
-  }
+  ~DrivesVariable() { old_ ? ::setenv("QCR_DRIVES", old_->c_str(), 1) : ::unsetenv("QCR_DRIVES"); }
   DrivesVariable(const DrivesVariable&) = delete;
   DrivesVariable& operator=(const DrivesVariable&) = delete;
 
@@ -65,7 +60,11 @@ inline CDDriveList ListDrives(uint8_t maxEntries = kCDMaxDrives) {
   return list;
 }
 
-inline CDHandleRequest RequestFor(const CDDriveEntry& entry) {
+// Opens drive `index` of the list the way the application does.
+inline int OpenListedDrive(int index) {
+  const CDDriveList list = ListDrives();
+  if (index >= list.Count) return 0;
+  const CDDriveEntry& entry = list.Entries[index];
   CDHandleRequest request;
   std::memset(&request, 0, sizeof(request));
   request.Size = sizeof(request);
@@ -73,14 +72,6 @@ inline CDHandleRequest RequestFor(const CDDriveEntry& entry) {
   request.HostAdapter = entry.HostAdapter;
   request.Target = entry.Target;
   request.Lun = entry.Lun;
-  return request;
-}
-
-// Opens drive `index` of the list the way the application does.
-inline int OpenListedDrive(int index) {
-  const CDDriveList list = ListDrives();
-  if (index >= list.Count) return 0;
-  CDHandleRequest request = RequestFor(list.Entries[index]);
   return GetCDHandle(&request);
 }
 
@@ -92,6 +83,13 @@ inline std::vector<uint8_t> ReadTOCBytes(int handle, int* result) {
   std::vector<uint8_t> toc(kTOCBufferSize, 0xEE);
   *result = ReadTOC(handle, toc.data());
   return toc;
+}
+
+// What ReadTOC answers on `handle`.
+inline int TOCResult(int handle) {
+  int result = -1;
+  ReadTOCBytes(handle, &result);
+  return result;
 }
 
 // A sector-read record that frees itself.

@@ -21,21 +21,18 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
+    Set(value);
   }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
+  ~ScopedEnv() { Set(old_); }
 
  private:
+  void Set(const std::optional<std::string>& value) {
+    if (value)
+      ::setenv(name_, value->c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
   const char* name_;
   std::optional<std::string> old_;
 };
@@ -68,15 +65,15 @@ class FoldersTest : public ::testing::Test {
   std::optional<ScopedEnv> homeEnv_, configEnv_;
 };
 
-TEST_F(FoldersTest, ProgramFolderHoldsTheRunningProgram) {
+TEST_F(FoldersTest, ProgramConfigAndDataFolders) {
   const std::string folder = GetProgramFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_NE(folder.back(), '/');
   const std::string name = fs::path(program_invocation_name).filename().string();
   EXPECT_TRUE(PathFileExists(folder + "/" + name)) << folder << " / " << name;
-}
+  EXPECT_FALSE(PathFileExists(root_ + "/none"));
+  EXPECT_FALSE(PathFileExists(""));
 
-TEST_F(FoldersTest, ConfigAndDataFolderFollowXdg) {
   EXPECT_EQ(GetUserConfigFolder(), config_);
   EXPECT_EQ(GetDataFolder(), config_ + "/Quarno CD Ripper Free");
   {
@@ -84,62 +81,31 @@ TEST_F(FoldersTest, ConfigAndDataFolderFollowXdg) {
     EXPECT_EQ(GetUserConfigFolder(), config_);
   }
   {
-    // A relative value is not a valid XDG folder.
-    ScopedEnv relative("XDG_CONFIG_HOME", "relative/config");
+    ScopedEnv relative("XDG_CONFIG_HOME", "relative/config");  // not a valid XDG folder
     EXPECT_EQ(GetUserConfigFolder(), home_ + "/.config");
   }
-  {
-    ScopedEnv unset("XDG_CONFIG_HOME", std::nullopt);
-    EXPECT_EQ(GetDataFolder(), home_ + "/.config/Quarno CD Ripper Free");
-  }
+  ScopedEnv unset("XDG_CONFIG_HOME", std::nullopt);
+  EXPECT_EQ(GetDataFolder(), home_ + "/.config/Quarno CD Ripper Free");
 }
 
 TEST_F(FoldersTest, MusicFolderChoiceRule) {
-  const std::string music = root_ + "/Music dir";
-  const std::string desktop = root_ + "/Desk";
+  const std::string music = root_ + "/Music dir", desktop = root_ + "/Desk", file = root_ + "/file";
   fs::create_directories(music);
   fs::create_directories(desktop);
-  EXPECT_EQ(ChooseMusicFolder(home_, music, desktop), music + "/");
-  EXPECT_EQ(ChooseMusicFolder(home_, music + "/", desktop), music + "/");
-  // Not set up: the home folder itself, a missing folder, nothing.
-  EXPECT_EQ(ChooseMusicFolder(home_, home_, desktop), desktop + "/");
-  EXPECT_EQ(ChooseMusicFolder(home_, home_ + "/", desktop), desktop + "/");
-  EXPECT_EQ(ChooseMusicFolder(home_, root_ + "/gone", desktop), desktop + "/");
-  EXPECT_EQ(ChooseMusicFolder(home_, "", ""), home_ + "/Music/");
-  EXPECT_EQ(ChooseMusicFolder(home_, home_, home_ + "/Desktop"), home_ + "/Music/");
-  // A file is not a folder.
-  std::ofstream(root_ + "/file") << "x";
-  EXPECT_EQ(ChooseMusicFolder(home_, root_ + "/file", ""), home_ + "/Music/");
-}
-
-TEST_F(FoldersTest, MusicFolderFromUserDirs) {
-  fs::create_directories(home_ + "/Tunes");
-  fs::create_directories(home_ + "/Desktop");
-  WriteUserDirs("XDG_MUSIC_DIR=\"$HOME/Tunes\"\n");
-  EXPECT_EQ(GetMusicFolder(), home_ + "/Tunes/");
-
-  // Music not set up: the desktop folder.
-  WriteUserDirs("XDG_MUSIC_DIR=\"$HOME/\"\n");
-  EXPECT_EQ(GetMusicFolder(), home_ + "/Desktop/");
-
-  // Neither: ~/Music/, whether or not it exists.
-  fs::remove(home_ + "/Desktop");
-  EXPECT_EQ(GetMusicFolder(), home_ + "/Music/");
-}
-
-TEST_F(FoldersTest, MusicFolderWithoutTheXdgTool) {
-  // An empty PATH: xdg-user-dir cannot be found, the file is read directly.
-  ScopedEnv path("PATH", root_);
-  EXPECT_EQ(QueryXdgUserDir("MUSIC"), "");
-  fs::create_directories(root_ + "/abs music");
-  WriteUserDirs("XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_MUSIC_DIR=\"" + root_ + "/abs music\"\n");
-  EXPECT_EQ(GetMusicFolder(), root_ + "/abs music/");
-  // The tool's own default for the desktop applies without it too.
-  WriteUserDirs("");
-  fs::create_directories(home_ + "/Desktop");
-  EXPECT_EQ(GetMusicFolder(), home_ + "/Desktop/");
-  fs::remove(home_ + "/Desktop");
-  EXPECT_EQ(GetMusicFolder(), home_ + "/Music/");
+  std::ofstream(file) << "x";
+  // The music folder if set up; else the desktop; else ~/Music/. The home
+  // folder itself, a missing folder, a file or nothing is not set up.
+  const std::string cases[][3] = {
+      {music, desktop, music + "/"},
+      {music + "/", desktop, music + "/"},
+      {home_, desktop, desktop + "/"},
+      {home_ + "/", desktop, desktop + "/"},
+      {root_ + "/gone", desktop, desktop + "/"},
+      {"", "", home_ + "/Music/"},
+      {home_, home_ + "/Desktop", home_ + "/Music/"},
+      {file, "", home_ + "/Music/"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ChooseMusicFolder(home_, c[0], c[1]), c[2]) << c[0] << " | " << c[1];
 }
 
 // Puts a stand-in xdg-user-dir first in PATH.
@@ -157,53 +123,63 @@ class FakeXdgTool {
   std::optional<ScopedEnv> path_;
 };
 
+TEST_F(FoldersTest, MusicFolderChainWithAndWithoutTheXdgTool) {
+  fs::create_directories(home_ + "/Tunes");
+  fs::create_directories(home_ + "/Desktop");
+  WriteUserDirs("XDG_MUSIC_DIR=\"$HOME/Tunes\"\n");
+  EXPECT_EQ(GetMusicFolder(), home_ + "/Tunes/");
+  WriteUserDirs("XDG_MUSIC_DIR=\"$HOME/\"\n");  // music not set up: the desktop
+  EXPECT_EQ(GetMusicFolder(), home_ + "/Desktop/");
+  fs::remove(home_ + "/Desktop");  // neither: ~/Music/, whether or not it exists
+  EXPECT_EQ(GetMusicFolder(), home_ + "/Music/");
+  {
+    // A failing tool: the file is read directly.
+    FakeXdgTool tool(root_ + "/bin", "echo /somewhere; exit 3");
+    EXPECT_EQ(QueryXdgUserDir("MUSIC"), "");
+    EXPECT_EQ(GetMusicFolder(), home_ + "/Music/");
+    WriteUserDirs("XDG_MUSIC_DIR=\"$HOME/Tunes\"\n");
+    EXPECT_EQ(GetMusicFolder(), home_ + "/Tunes/");
+  }
+  // No tool on the PATH: the file is read directly, with the tool's own default desktop.
+  ScopedEnv path("PATH", root_);
+  EXPECT_EQ(QueryXdgUserDir("MUSIC"), "");
+  fs::create_directories(root_ + "/abs music");
+  WriteUserDirs("XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_MUSIC_DIR=\"" + root_ + "/abs music\"\n");
+  EXPECT_EQ(GetMusicFolder(), root_ + "/abs music/");
+  WriteUserDirs("");
+  fs::create_directories(home_ + "/Desktop");
+  EXPECT_EQ(GetMusicFolder(), home_ + "/Desktop/");
+}
+
 TEST_F(FoldersTest, XdgToolGetsItsArgumentWithoutAShell) {
   FakeXdgTool tool(root_ + "/bin", "printf '%s\\n' \"$1\"; echo second line >&2");
   EXPECT_EQ(QueryXdgUserDir("A  B;echo $HOME"), "A  B;echo $HOME");
 }
 
-TEST_F(FoldersTest, FailingXdgToolFallsBackToTheFile) {
-  FakeXdgTool tool(root_ + "/bin", "echo /somewhere; exit 3");
-  EXPECT_EQ(QueryXdgUserDir("MUSIC"), "");
-  fs::create_directories(home_ + "/Songs");
-  WriteUserDirs("XDG_MUSIC_DIR=\"$HOME/Songs\"\n");
-  EXPECT_EQ(GetMusicFolder(), home_ + "/Songs/");
-}
-
 TEST_F(FoldersTest, UserDirsFileParsing) {
   WriteUserDirs(
-      "XDG_MUSIC_DIR_OTHER=\"/no\"\n"
-      "  XDG_MUSIC_DIR=\"/indented\"\n"
-      "XDG_DESKTOP_DIR=\"$HOME/Desk top\"\n"
-      "XDG_MUSIC_DIR=/unquoted\n"
-      "XDG_MUSIC_DIR=\"/second\"  \n");
-  EXPECT_EQ(ReadXdgUserDirsFile(config_, "MUSIC", "/h"), "/second");
-  WriteUserDirs("  XDG_MUSIC_DIR=\"/indented\"\n# XDG_MUSIC_DIR=\"/comment\"\n");
-  EXPECT_EQ(ReadXdgUserDirsFile(config_, "MUSIC", "/h"), "/indented");
-  WriteUserDirs("XDG_DESKTOP_DIR=\"$HOME/Desk top\"\nXDG_MUSIC_DIR=/unquoted\n");
+      "XDG_MUSIC_DIR_OTHER=\"/no\"\n  XDG_MUSIC_DIR=\"/indented\"\nXDG_DESKTOP_DIR=\"$HOME/Desk top\"\n"
+      "XDG_MUSIC_DIR=/unquoted\nXDG_MUSIC_DIR=\"/second\"  \n");
+  EXPECT_EQ(ReadXdgUserDirsFile(config_, "MUSIC", "/h"), "/second");  // the last line wins
   EXPECT_EQ(ReadXdgUserDirsFile(config_, "DESKTOP", "/h"), "/h/Desk top");
-  EXPECT_EQ(ReadXdgUserDirsFile(config_, "MUSIC", "/h"), "/unquoted");
   EXPECT_EQ(ReadXdgUserDirsFile(config_, "VIDEOS", "/h"), "");
   EXPECT_EQ(ReadXdgUserDirsFile(root_ + "/none", "MUSIC", "/h"), "");
+  WriteUserDirs("  XDG_MUSIC_DIR=\"/indented\"\n# XDG_MUSIC_DIR=\"/comment\"\n");
+  EXPECT_EQ(ReadXdgUserDirsFile(config_, "MUSIC", "/h"), "/indented");
+  WriteUserDirs("XDG_MUSIC_DIR=/unquoted\n");
+  EXPECT_EQ(ReadXdgUserDirsFile(config_, "MUSIC", "/h"), "/unquoted");
 }
 
 TEST_F(FoldersTest, CreateFolderPathMakesMissingParents) {
-  const std::string deep = root_ + "/a/b c/d";
-  EXPECT_EQ(CreateFolderPath(deep), 1);
-  EXPECT_TRUE(fs::is_directory(deep));
-  EXPECT_EQ(CreateFolderPath(deep), 1);  // existing folder
-  EXPECT_EQ(CreateFolderPath(root_ + "/x/y/"), 1);
-  EXPECT_TRUE(fs::is_directory(root_ + "/x/y"));
-  EXPECT_EQ(CreateFolderPath(root_ + "/p//q"), 1);
-  EXPECT_TRUE(fs::is_directory(root_ + "/p/q"));
-}
-
-TEST_F(FoldersTest, CreateFolderPathRelative) {
+  for (const std::string made : {"/a/b c/d", "/a/b c/d", "/x/y/", "/p//q"}) {
+    EXPECT_EQ(CreateFolderPath(root_ + made), 1) << made;
+    EXPECT_TRUE(fs::is_directory(root_ + made)) << made;
+  }
   const fs::path old = fs::current_path();
   fs::current_path(root_);
-  const int made = CreateFolderPath("rel/sub");
+  const int relative = CreateFolderPath("rel/sub");
   fs::current_path(old);
-  EXPECT_EQ(made, 1);
+  EXPECT_EQ(relative, 1);
   EXPECT_TRUE(fs::is_directory(root_ + "/rel/sub"));
 }
 
@@ -218,22 +194,11 @@ TEST_F(FoldersTest, CreateFolderPathRefusesWhatCannotBeMade) {
   EXPECT_EQ(CreateFolderPath("/proc/qcr-no-such-folder/sub"), 0);
   // A name longer than a file system allows.
   EXPECT_EQ(CreateFolderPath(root_ + "/" + std::string(300, 'n') + "/x"), 0);
-}
-
-TEST_F(FoldersTest, CreateFolderPathWithoutPermission) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  if (::geteuid() == 0) return;  // permissions do not bind the superuser
   fs::create_directories(root_ + "/locked");
   fs::permissions(root_ + "/locked", fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_EQ(CreateFolderPath(root_ + "/locked/a/b"), 0);
   fs::permissions(root_ + "/locked", fs::perms::owner_all);
-}
-
-TEST_F(FoldersTest, PathFileExists) {
-  std::ofstream(root_ + "/file") << "x";
-  EXPECT_TRUE(PathFileExists(root_ + "/file"));
-  EXPECT_TRUE(PathFileExists(root_));
-  EXPECT_FALSE(PathFileExists(root_ + "/none"));
-  EXPECT_FALSE(PathFileExists(""));
 }
 
 }  // namespace

@@ -3,36 +3,15 @@
 #include "rip/encoder_library.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "app/settings.h"
-
-namespace fs = std::filesystem;
+#include "platform/folders.h"
+#include "tests/rip/rip_test_util.h"
 
 namespace {
-
-std::string ProgramFolder() { return fs::read_symlink("/proc/self/exe").parent_path().string(); }
-
-class TempDir {
- public:
-  TempDir() {
-    char tmpl[] = "/tmp/qcr-encoder-lib-XXXXXX";
-    if (mkdtemp(tmpl) != nullptr) path_ = tmpl;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 bool AllEntryPointsNull(const EncoderLibrary& lib) {
   return lib.InitStream == nullptr && lib.EncodeChunk == nullptr && lib.DeinitStream == nullptr &&
@@ -41,63 +20,50 @@ bool AllEntryPointsNull(const EncoderLibrary& lib) {
 
 TEST(EncoderLibraryTest, LoadsTheBuiltLibraryWithAllSixEntryPoints) {
   EncoderLibrary lib;
-  ASSERT_EQ(lib.Load(ProgramFolder()), EncoderLoadResult::Loaded) << lib.LastError();
+  ASSERT_EQ(lib.Load(GetProgramFolder()), EncoderLoadResult::Loaded) << lib.LastError();
   EXPECT_TRUE(lib.IsLoaded());
-  EXPECT_NE(lib.InitStream, nullptr);
-  EXPECT_NE(lib.EncodeChunk, nullptr);
-  EXPECT_NE(lib.DeinitStream, nullptr);
-  EXPECT_NE(lib.CloseStream, nullptr);
-  EXPECT_NE(lib.WriteVBRHeader, nullptr);
-  EXPECT_NE(lib.WriteInfoTag, nullptr);
+  EXPECT_TRUE(lib.InitStream && lib.EncodeChunk && lib.DeinitStream && lib.CloseStream && lib.WriteVBRHeader &&
+              lib.WriteInfoTag);
   // The folder may end with a separator; the program's own folder is the default.
-  EXPECT_EQ(lib.Load(ProgramFolder() + "/"), EncoderLoadResult::Loaded);
+  EXPECT_EQ(lib.Load(GetProgramFolder() + "/"), EncoderLoadResult::Loaded);
   EXPECT_EQ(lib.Load(), EncoderLoadResult::Loaded);
   lib.Unload();
   EXPECT_FALSE(lib.IsLoaded());
   EXPECT_TRUE(AllEntryPointsNull(lib));
-}
 
-TEST(EncoderLibraryTest, FolderWithoutTheLibraryIsLibraryMissing) {
-  TempDir dir;
-  ASSERT_FALSE(dir.path().empty());
-  EncoderLibrary lib;
-  EXPECT_EQ(lib.Load(dir.path()), EncoderLoadResult::LibraryMissing);
-  EXPECT_FALSE(lib.IsLoaded());
-  EXPECT_TRUE(AllEntryPointsNull(lib));
-  EXPECT_FALSE(lib.LastError().empty());
-  EXPECT_EQ(lib.Load(dir.path() + "/no such folder"), EncoderLoadResult::LibraryMissing);
-  // An unknown program folder never means the working folder.
-  EXPECT_EQ(lib.Load(""), EncoderLoadResult::LibraryMissing);
-}
-
-TEST(EncoderLibraryTest, FileThatIsNoLibraryIsLibraryMissing) {
-  TempDir dir;
-  ASSERT_FALSE(dir.path().empty());
-  std::ofstream(dir.path() + "/lame_enc.so") << "not a shared library";
-  EncoderLibrary lib;
-  EXPECT_EQ(lib.Load(dir.path()), EncoderLoadResult::LibraryMissing);
-  EXPECT_TRUE(AllEntryPointsNull(lib));
-}
-
-TEST(EncoderLibraryTest, MissingRequiredEntryPointUnloadsEverything) {
-  const std::string stub = ProgramFolder() + "/lame_enc_incomplete";
-  ASSERT_TRUE(fs::exists(stub + "/lame_enc.so")) << "test stub library not built: " << stub;
-  EncoderLibrary lib;
-  ASSERT_EQ(lib.Load(ProgramFolder()), EncoderLoadResult::Loaded);
-  // A failed load leaves nothing of the earlier one behind.
-  EXPECT_EQ(lib.Load(stub), EncoderLoadResult::EntryPointMissing);
-  EXPECT_FALSE(lib.IsLoaded());
-  EXPECT_TRUE(AllEntryPointsNull(lib));
-}
-
-TEST(EncoderLibraryTest, InfoTagEntryPointIsOptional) {
-  const std::string stub = ProgramFolder() + "/lame_enc_no_info_tag";
-  ASSERT_TRUE(fs::exists(stub + "/lame_enc.so")) << "test stub library not built: " << stub;
-  EncoderLibrary lib;
-  ASSERT_EQ(lib.Load(stub), EncoderLoadResult::Loaded);
-  EXPECT_NE(lib.CloseStream, nullptr);
+  // The info tag entry point is optional.
+  const std::string noInfoTag = GetProgramFolder() + "/lame_enc_no_info_tag";
+  ASSERT_TRUE(PathFileExists(noInfoTag + "/lame_enc.so")) << "test stub library not built: " << noInfoTag;
+  ASSERT_EQ(lib.Load(noInfoTag), EncoderLoadResult::Loaded);
   EXPECT_NE(lib.WriteVBRHeader, nullptr);
   EXPECT_EQ(lib.WriteInfoTag, nullptr);
+}
+
+TEST(EncoderLibraryTest, AbsentBrokenOrIncompleteLibrariesLeaveNothingLoaded) {
+  TempFolder dir;
+  std::filesystem::create_directories(dir / "broken");
+  WriteText(dir / "broken/lame_enc.so", "not a shared library");
+  const std::string incomplete = GetProgramFolder() + "/lame_enc_incomplete";
+  ASSERT_TRUE(PathFileExists(incomplete + "/lame_enc.so")) << "test stub library not built: " << incomplete;
+  const struct {
+    std::string folder;
+    EncoderLoadResult result;
+  } cases[] = {
+      {dir.Path(), EncoderLoadResult::LibraryMissing},
+      {dir / "no such folder", EncoderLoadResult::LibraryMissing},
+      {"", EncoderLoadResult::LibraryMissing},  // never the working folder
+      {dir / "broken", EncoderLoadResult::LibraryMissing},
+      {incomplete, EncoderLoadResult::EntryPointMissing},
+  };
+  for (const auto& c : cases) {
+    EncoderLibrary lib;
+    ASSERT_EQ(lib.Load(GetProgramFolder()), EncoderLoadResult::Loaded);
+    // A failed load leaves nothing of the earlier one behind.
+    EXPECT_EQ(lib.Load(c.folder), c.result) << c.folder;
+    EXPECT_FALSE(lib.IsLoaded());
+    EXPECT_TRUE(AllEntryPointsNull(lib)) << c.folder;
+    EXPECT_FALSE(lib.LastError().empty());
+  }
 }
 
 uint32_t At32(const uint8_t* r, size_t offset) {
@@ -147,6 +113,20 @@ TEST(EncoderConfigTest, SettingsMapToTheirFields) {
   EXPECT_EQ(At32(c, 24), 8u);
   EXPECT_EQ(c[92], 0x02);
   EXPECT_EQ(c[93], 0xFD);
+
+  // Without arguments the current settings count.
+  const int16_t freq = LameFreq, bits = LameBits, channel = LameChannel;
+  LameFreq = 4;
+  LameBits = 7;
+  LameChannel = 0;
+  FillEncoderConfig(c);
+  LameFreq = freq;
+  LameBits = bits;
+  LameChannel = channel;
+  EXPECT_EQ(At32(c, 16), 22050u);
+  EXPECT_EQ(At32(c, 24), 64u);
+  EXPECT_EQ(At32(c, 20), 3u);
+  EXPECT_EQ(c[92], 0x09);
 }
 
 TEST(EncoderConfigTest, IndexOutsideItsTableTakesTheDefault) {
@@ -165,28 +145,11 @@ TEST(EncoderConfigTest, IndexOutsideItsTableTakesTheDefault) {
   EXPECT_EQ(At32(c, 16), 96000u);
 }
 
-TEST(EncoderConfigTest, ReadsTheCurrentSettings) {
-  const int16_t freq = LameFreq, bits = LameBits, channel = LameChannel;
-  LameFreq = 4;
-  LameBits = 7;
-  LameChannel = 0;
-  uint8_t c[LAME_ENC_CONFIG_SIZE];
-  FillEncoderConfig(c);
-  LameFreq = freq;
-  LameBits = bits;
-  LameChannel = channel;
-  EXPECT_EQ(At32(c, 16), 22050u);
-  EXPECT_EQ(At32(c, 24), 64u);
-  EXPECT_EQ(At32(c, 20), 3u);
-  EXPECT_EQ(c[92], 0x09);
-  EXPECT_EQ(c[93], 0xF6);
-}
-
 // Every rate and bit rate the option pages offer: the library opens a stream
 // exactly when the bit rate exists for that rate's MPEG version.
 TEST(EncoderConfigTest, LibraryAcceptsEveryValidSettingsPair) {
   EncoderLibrary lib;
-  ASSERT_EQ(lib.Load(ProgramFolder()), EncoderLoadResult::Loaded);
+  ASSERT_EQ(lib.Load(GetProgramFolder()), EncoderLoadResult::Loaded);
   for (int freq = 0; freq <= 8; ++freq) {
     const uint32_t rate = SampleRates[freq];
     for (int bits = 0; bits < static_cast<int>(kMP3BitrateCount); ++bits) {

@@ -4,10 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
-#include "app/settings.h"
-#include "cddb/cddb_globals.h"
 #include "tests/rip/rip_test_util.h"
 
 namespace {
@@ -57,32 +56,40 @@ TEST(FileNamingTest, EveryTemplateForTheSecondTrack) {
     EXPECT_EQ(BuildOutputFileName(Album(style), 1), expected[style]) << "FileStyle " << style;
 }
 
-TEST(FileNamingTest, ExamplesOfTheTemplates) {
-  OutputNaming n = Album(11);
-  n.artist = "Left/Right";
-  n.album = "Live: 1991";
-  n.trackTitles = {"a", "b", "Who?"};
-  EXPECT_EQ(BuildOutputFileName(n, 2), "/out/Left_Right/Live_ 1991/03-Who_.mp3");
-
-  n = Album(6);
-  n.year = 0;
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/Artist-Album-0-01-One.mp3");
-
-  EXPECT_EQ(BuildOutputFileName(Album(1, 1), 0), "/out/Track01.wav");
-  EXPECT_EQ(BuildOutputFileName(Album(13), 0), "/out/.mp3");
-  EXPECT_EQ(BuildOutputFileName(Album(-1), 0), "/out/.mp3");
+// Each case changes the album of the given template and names a track.
+TEST(FileNamingTest, TemplatesWithOddTextsAndTheSafetyRules) {
+  struct Case {
+    int style, format, track;
+    std::function<void(OutputNaming&)> change;
+    const char* expected;
+  } cases[] = {
+      {11, 2, 2, [](OutputNaming& n) { n.artist = "Left/Right", n.album = "Live: 1991", n.trackTitles = {"a", "b", "Who?"}; },
+       "/out/Left_Right/Live_ 1991/03-Who_.mp3"},
+      {6, 2, 0, [](OutputNaming& n) { n.year = 0; }, "/out/Artist-Album-0-01-One.mp3"},
+      {1, 1, 0, nullptr, "/out/Track01.wav"},
+      {13, 2, 0, nullptr, "/out/.mp3"},
+      {-1, 2, 0, nullptr, "/out/.mp3"},
+      // Separator and texts are plain text, never format strings.
+      {5, 2, 0, [](OutputNaming& n) { n.separator = "%d%", n.artist = "100% %s"; }, "/out/100% %s%d%Album%d%01%d%One.mp3"},
+      {11, 2, 0, [](OutputNaming& n) { n.artist = ""; }, "/out//Album/01-One.mp3"},
+      {0, 2, 0, [](OutputNaming& n) { n.desDir = "/music/../ripped/"; }, "/music/../ripped/01.mp3"},
+      // Album text comes from CDDB servers: it must never lead out of the
+      // output folder nor break a playlist line.
+      {9, 2, 0, [](OutputNaming& n) { n.artist = "..", n.album = " . ", n.trackTitles = {".."}; }, "/out/_/_/_.mp3"},
+      {8, 2, 0, [](OutputNaming& n) { n.separator = "", n.artist = ".", n.album = "."; }, "/out/__/One.mp3"},
+      {10, 2, 0, [](OutputNaming& n) { n.separator = ".", n.artist = "", n.album = ""; }, "/out/_/01.One.mp3"},
+      {2, 0, 0, [](OutputNaming& n) { n.trackTitles = {".."}; }, "/out/_"},  // no extension
+      {11, 2, 0, [](OutputNaming& n) { n.artist = "Two\nLines", n.album = "Tab\tand\x7F", n.trackTitles = {"Line1\r\nLine2\n"}; },
+       "/out/Two_Lines/Tab_and_/01-Line1__Line2.mp3"},
+      {5, 2, 0, [](OutputNaming& n) { n.separator = "\x01"; }, "/out/Artist_Album_01_One.mp3"},
+  };
+  for (const Case& c : cases) {
+    OutputNaming n = Album(c.style, c.format);
+    if (c.change) c.change(n);
+    EXPECT_EQ(BuildOutputFileName(n, c.track), c.expected);
+  }
   EXPECT_EQ(BuildOutputPrefix(Album(9)), "/out/Artist/Album/");
   EXPECT_EQ(BuildOutputPrefix(Album(4)), "/out/Artist-Album-");
-}
-
-TEST(FileNamingTest, SeparatorAndTextsArePlainText) {
-  OutputNaming n = Album(5);
-  n.separator = "%d%";
-  n.artist = "100% %s";
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/100% %s%d%Album%d%01%d%One.mp3");
-}
-
-TEST(FileNamingTest, ExtensionFollowsTheFormat) {
   EXPECT_EQ(GetOutputExtension(1), ".wav");
   EXPECT_EQ(GetOutputExtension(2), ".mp3");
   EXPECT_EQ(GetOutputExtension(0), "");
@@ -105,51 +112,6 @@ TEST(FileNamingTest, TrackWithoutTitleIsAnError) {
   EXPECT_THROW(BuildFilePart(none, 0), std::out_of_range);  // even when the template shows no title
 }
 
-TEST(FileNamingTest, EmptyComponentsStayEmpty) {
-  OutputNaming n = Album(11);
-  n.artist = "";
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/out//Album/01-One.mp3");
-}
-
-// Album text comes from CDDB servers: it must never lead out of the output
-// folder nor break a playlist line.
-TEST(FileNamingTest, DotNamesNeverClimbOutOfTheOutputFolder) {
-  OutputNaming n = Album(9);
-  n.artist = "..";
-  n.album = " . ";
-  n.trackTitles = {".."};
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/_/_/_.mp3");
-
-  n = Album(8);
-  n.separator = "";
-  n.artist = ".";
-  n.album = ".";
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/__/One.mp3");
-
-  // So can the separator between empty components.
-  n = Album(10);
-  n.separator = ".";
-  n.artist = "";
-  n.album = "";
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/_/01.One.mp3");
-
-  // Without an extension the file name itself could be "..".
-  n = Album(2, 0);
-  n.trackTitles = {".."};
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/_");
-}
-
-TEST(FileNamingTest, ControlCharactersBecomeUnderscores) {
-  OutputNaming n = Album(11);
-  n.artist = "Two\nLines";
-  n.album = "Tab\tand\x7F";
-  n.trackTitles = {"Line1\r\nLine2\n"};
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/Two_Lines/Tab_and_/01-Line1__Line2.mp3");
-  n = Album(5);
-  n.separator = "\x01";
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/out/Artist_Album_01_One.mp3");
-}
-
 TEST(FileNamingTest, OverlongNamesAreCutAtCharacterBoundaries) {
   std::string longTitle;
   for (int i = 0; i < 150; ++i) longTitle += "\xC3\xA9";  // 300 bytes
@@ -169,55 +131,25 @@ TEST(FileNamingTest, OverlongNamesAreCutAtCharacterBoundaries) {
   EXPECT_EQ(CutAtCharBoundary("abc", 0), "");
 }
 
-TEST(FileNamingTest, OutputFolderItselfIsLeftAlone) {
-  OutputNaming n = Album(0);
-  n.desDir = "/music/../ripped/";
-  EXPECT_EQ(BuildOutputFileName(n, 0), "/music/../ripped/01.mp3");
-}
-
-TEST(FileNamingTest, UniqueNamesCountFromTwo) {
+TEST(FileNamingTest, UniqueNamesCountFromTwoAndStayWithinTheLimit) {
   TempFolder dir;
   const std::string path = dir / "01-One.wav";
   EXPECT_EQ(MakeUniqueFileName(path, 1), dir / "01-One (2).wav");
   WriteText(dir / "01-One (2).wav", "x");
   EXPECT_EQ(MakeUniqueFileName(path, 1), dir / "01-One (3).wav");
-  // The extension is the output format's.
+  // The extension is the output format's; a dot in a folder is no extension.
   EXPECT_EQ(MakeUniqueFileName(dir / "a.b.c", 2), dir / "a.b (2).mp3");
-}
-
-TEST(FileNamingTest, UniqueNameOfAFileWithoutExtensionStaysInItsFolder) {
-  TempFolder dir;
   EXPECT_EQ(MakeUniqueFileName(dir / "sub.d/name", 1), dir / "sub.d/name (2).wav");
-}
-
-TEST(FileNamingTest, UniqueNameOfAnOverlongNameStaysWithinTheLimit) {
-  TempFolder dir;
-  const std::string stem(kMaxNameBytes - 4, 'x');
-  const std::string unique = MakeUniqueFileName(dir / (stem + ".wav"), 1);
+  const std::string unique = MakeUniqueFileName(dir / (std::string(kMaxNameBytes - 4, 'x') + ".wav"), 1);
   EXPECT_EQ(BareFileName(unique).size(), kMaxNameBytes);
   EXPECT_EQ(unique.substr(unique.size() - 8), " (2).wav");
 }
 
-TEST(FileNamingTest, PlaylistPathAndPathParts) {
+TEST(FileNamingTest, PlaylistPathIsCleanedAndCut) {
   EXPECT_EQ(BuildPlaylistPath("/out/A", "Live: 1991 "), "/out/A/Live_ 1991.m3u");
   EXPECT_EQ(BuildPlaylistPath("/out", ".."), "/out/_.m3u");
   EXPECT_EQ(BuildPlaylistPath("/out", std::string(300, 'z')), "/out/" + std::string(251, 'z') + ".m3u");
-  EXPECT_EQ(FolderOf("/a/b/c.wav"), "/a/b");
-  EXPECT_EQ(BareFileName("/a/b/c.wav"), "c.wav");
   EXPECT_EQ(FolderOf("c.wav"), "");
-  EXPECT_EQ(BareFileName("c.wav"), "c.wav");
-}
-
-TEST(FileNamingTest, CurrentSettingsAndAlbumGiveThePath) {
-  DesDir = "/music/";
-  FileStyle = 11;
-  Separator = " - ";
-  OutputFormat = 1;
-  AlbumRecord.Artist = "Band";
-  AlbumRecord.Title = "Record";
-  AlbumRecord.TrackTitles = {"Opening", "Closing"};
-  EXPECT_EQ(BuildOutputFileName(1), "/music/Band/Record/02 - Closing.wav");
-  EXPECT_EQ(BuildOutputPrefix(), "/music/Band/Record/");
 }
 
 }  // namespace

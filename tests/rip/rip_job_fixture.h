@@ -5,12 +5,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
 #include <chrono>
-#include <cstdio>
+#include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,6 +52,7 @@ class RipJobTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    job.reset();
     if (CDHandle) CloseCDHandle(CDHandle);
     CDHandle = 0;
   }
@@ -68,6 +67,13 @@ class RipJobTest : public ::testing::Test {
     ASSERT_NE(CDHandle.load(), 0);
     ASSERT_EQ(ReadTOC(CDHandle, TOCBuffer), 1);
     NoDisc = 0;
+  }
+
+  // Starts afresh with another disc: no output yet, the old drive closed.
+  void ReinsertDisc(const DiscImageSpec& discSpec) {
+    std::filesystem::remove_all(DesDir);
+    if (CDHandle) CloseCDHandle(CDHandle);
+    InsertDisc(discSpec);
   }
 
   // The tracks (0-based) as the Rip command lists them.
@@ -99,11 +105,25 @@ class RipJobTest : public ::testing::Test {
     return DesDir + AlbumRecord.Artist + "/" + AlbumRecord.Title + "/" + name;
   }
 
-  // Starts the job and waits until it has finished or stopped on its own.
-  void RunToEnd(CRippingProgress& job) {
-    ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
-    WaitUntil([&] { return sink.HasFinished() || !job.Running; });
-    job.WaitForThreads();
+  // A new job over the given tracks (0-based) reporting to `to`, run to its
+  // end unless `run` is false.
+  CRippingProgress& Rip(RecordingRipSink& to, std::initializer_list<int> indices, bool run = true) {
+    job.reset();
+    job = std::make_unique<CRippingProgress>(to, &log);
+    job->TrackList = Tracks(indices);
+    if (run) RunToEnd(*job, to);
+    return *job;
+  }
+  CRippingProgress& Rip(std::initializer_list<int> indices, bool run = true) { return Rip(sink, indices, run); }
+
+  // A further sink, for a further job; it lives as long as the test.
+  RecordingRipSink& NewSink() { return extraSinks.emplace_back(); }
+
+  // Starts a job and waits until it has finished or stopped on its own.
+  void RunToEnd(CRippingProgress& j, const RecordingRipSink& to) {
+    ASSERT_EQ(j.Start(), CRippingProgress::StartResult::Started);
+    WaitUntil([&] { return to.HasFinished() || !j.Running; });
+    j.WaitForThreads();
   }
 
   // Polls `done` until it holds; fails the test after a generous bound.
@@ -125,40 +145,12 @@ class RipJobTest : public ::testing::Test {
   std::unique_ptr<FakeDrive> drive;
   RecordingRipSink sink;
   RecordingLogSink log;
+  std::deque<RecordingRipSink> extraSinks;
+  std::unique_ptr<CRippingProgress> job;
 };
 
 // Bytes of a sample vector as a file holds them (little-endian host).
 inline std::vector<uint8_t> AsBytes(const std::vector<int16_t>& samples) {
   const auto* p = reinterpret_cast<const uint8_t*>(samples.data());
   return std::vector<uint8_t>(p, p + samples.size() * 2);
-}
-
-// Runs a command without a shell and returns what it printed on stdout
-// (line ends at its end removed unless `raw`).
-inline std::string RunTool(const std::vector<std::string>& args, int* exitCode = nullptr, bool raw = false) {
-  int out[2];
-  if (pipe(out) != 0) return std::string();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    close(out[1]);
-    if (FILE* devnull = fopen("/dev/null", "w")) dup2(fileno(devnull), 2);
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  close(out[1]);
-  std::string text;
-  std::array<char, 4096> buf;
-  for (ssize_t n; (n = read(out[0], buf.data(), buf.size())) > 0;)
-    text.append(buf.data(), static_cast<size_t>(n));
-  close(out[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  while (!raw && !text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
 }

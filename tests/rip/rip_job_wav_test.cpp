@@ -18,17 +18,13 @@ WavInfo HeaderOf(const std::vector<uint8_t>& f) {
   return {Le16(f, 22), Le16(f, 34), Le16(f, 32), Le32(f, 24), Le32(f, 28), Le32(f, 4), Le32(f, 40)};
 }
 
-std::string Soxi(const std::string& option, const std::string& path) {
-  return RunTool({"soxi", option, path});
-}
+std::string Soxi(const std::string& option, const std::string& path) { return RunTool({"soxi", option, path}); }
 
 using WavRipTest = RipJobTest;
 
 TEST_F(WavRipTest, SixteenBitStereoIsTheDiscsAudioByteForByte) {
   InsertDisc({{AudioTrackSectors(100), AudioTrackSectors(60), AudioTrackSectors(40, 10)}});
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0, 1});
-  RunToEnd(job);
+  Rip({0, 1});
   ASSERT_TRUE(sink.HasFinished()) << ::testing::PrintToString(sink.LogLines());
 
   const auto first = ReadBytes(OutputPath("01-First.wav"));
@@ -48,15 +44,13 @@ TEST_F(WavRipTest, SixteenBitStereoIsTheDiscsAudioByteForByte) {
   ASSERT_EQ(layout.TOCLength(1), 70);
   EXPECT_EQ(HeaderOf(second).dataSize, 70u * 2352);
   EXPECT_EQ(std::vector<uint8_t>(second.begin() + 44, second.end()), AsBytes(TrackSamples(1)));
-  EXPECT_EQ(job.LastOutputPath(), OutputPath("02-Second.wav"));
-  EXPECT_EQ(job.TotalDone.load(), 170u * 1176);
+  EXPECT_EQ(job->LastOutputPath(), OutputPath("02-Second.wav"));
+  EXPECT_EQ(job->TotalDone.load(), 170u * 1176);
 }
 
 TEST_F(WavRipTest, MessagesOfAJob) {
   InsertDisc({{AudioTrackSectors(30), AudioTrackSectors(30)}});
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({1});
-  RunToEnd(job);
+  Rip({1});
   const auto recorded = sink.Recorded();
   ASSERT_GE(recorded.size(), 5u);
   // The job opens with 0/0 progress, then names the track and its destination.
@@ -75,116 +69,68 @@ TEST_F(WavRipTest, MessagesOfAJob) {
   EXPECT_TRUE(log.Lines().empty());
 }
 
-TEST_F(WavRipTest, EightBitHalvesTheData) {
-  SubFormat = 0;
-  InsertDisc({{AudioTrackSectors(100)}});
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0});
-  RunToEnd(job);
-  ASSERT_TRUE(sink.HasFinished());
-  const std::string path = OutputPath("01-First.wav");
-  const auto file = ReadBytes(path);
-  const WavInfo h = HeaderOf(file);
-  EXPECT_EQ(h.dataSize, 117600u);
-  EXPECT_EQ(h.bits, 8);
-  EXPECT_EQ(h.blockAlign, 2);
-  EXPECT_EQ(h.byteRate, 88200u);
-  const std::vector<int16_t> cd = TrackSamples(0);
-  std::vector<uint8_t> expected(cd.size());
-  SamplesTo8Bit(cd.data(), expected.data(), static_cast<uint32_t>(cd.size()));
-  EXPECT_EQ(std::vector<uint8_t>(file.begin() + 44, file.end()), expected);
-  EXPECT_EQ(Soxi("-b", path), "8");
-  EXPECT_EQ(Soxi("-s", path), "58800");
-}
-
-TEST_F(WavRipTest, MonoAt44100HasOneChannel) {
-  Channel = 0;
-  InsertDisc({{AudioTrackSectors(100)}});
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0});
-  RunToEnd(job);
-  ASSERT_TRUE(sink.HasFinished());
-  EXPECT_TRUE(job.Mono);
-  EXPECT_FALSE(job.Resample);
-  const std::string path = OutputPath("01-First.wav");
-  const WavInfo h = HeaderOf(ReadBytes(path));
-  EXPECT_EQ(h.channels, 1);
-  EXPECT_EQ(h.dataSize, 100u * 588 * 2);
-  EXPECT_EQ(Soxi("-c", path), "1");
-  EXPECT_EQ(Soxi("-r", path), "44100");
-  EXPECT_EQ(Soxi("-s", path), "58800");
-}
-
-TEST_F(WavRipTest, ResampledStereoAt22050) {
-  Freq = 4;
-  InsertDisc({{AudioTrackSectors(150), AudioTrackSectors(75)}});
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0, 1});
-  RunToEnd(job);
-  ASSERT_TRUE(sink.HasFinished()) << ::testing::PrintToString(sink.LogLines());
-  EXPECT_TRUE(job.Resample);
-  EXPECT_DOUBLE_EQ(job.RateFactor, 0.5);
-  const std::string path = OutputPath("01-First.wav");
-  EXPECT_EQ(HeaderOf(ReadBytes(path)).dataSize, 150u * 588 * 2);
-  EXPECT_EQ(Soxi("-r", path), "22050");
-  EXPECT_EQ(Soxi("-c", path), "2");
-  EXPECT_EQ(Soxi("-s", path), "44100");  // 2 s of frames
-  EXPECT_EQ(Soxi("-s", OutputPath("02-Second.wav")), "22050");
-}
-
-TEST_F(WavRipTest, EightBitMonoAt8000) {
-  SubFormat = 0;
-  Channel = 0;
-  Freq = 0;
-  InsertDisc({{AudioTrackSectors(150)}});
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0});
-  RunToEnd(job);
-  ASSERT_TRUE(sink.HasFinished());
-  const std::string path = OutputPath("01-First.wav");
-  const WavInfo h = HeaderOf(ReadBytes(path));
-  EXPECT_EQ(h.channels, 1);
-  EXPECT_EQ(h.bits, 8);
-  EXPECT_EQ(h.rate, 8000u);
-  EXPECT_EQ(h.byteRate, 8000u);
-  EXPECT_EQ(h.dataSize, 16000u);
-  EXPECT_EQ(Soxi("-s", path), "16000");
-  EXPECT_EQ(Soxi("-b", path), "8");
+// Sample size, channels and rate from the settings, checked in the header
+// and by soxi.
+TEST_F(WavRipTest, EightBitMonoAndResampledFilesHaveTheirHeaderAndLength) {
+  struct Case {
+    int16_t subFormat, channel, freq;
+    int sectors;
+    uint16_t channels, bits;
+    uint32_t rate, dataSize;
+    const char* soxiSamples;
+  } cases[] = {
+      {0, 1, 7, 100, 2, 8, 44100, 117600, "58800"},
+      {1, 0, 7, 100, 1, 16, 44100, 117600, "58800"},
+      {1, 1, 4, 150, 2, 16, 22050, 176400, "44100"},  // 2 s of frames
+      {0, 0, 0, 150, 1, 8, 8000, 16000, "16000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rate);
+    SubFormat = c.subFormat;
+    Channel = c.channel;
+    Freq = c.freq;
+    M3U = c.subFormat;  // the playlist switched off half the time
+    ReinsertDisc({{AudioTrackSectors(c.sectors)}});
+    RecordingRipSink& to = NewSink();
+    Rip(to, {0});
+    ASSERT_TRUE(to.HasFinished()) << ::testing::PrintToString(to.LogLines());
+    EXPECT_EQ(job->Mono, c.channels == 1);
+    EXPECT_EQ(job->Resample, c.rate != 44100);
+    const std::string path = OutputPath("01-First.wav");
+    const auto file = ReadBytes(path);
+    const WavInfo h = HeaderOf(file);
+    EXPECT_EQ(h.channels, c.channels);
+    EXPECT_EQ(h.bits, c.bits);
+    EXPECT_EQ(h.rate, c.rate);
+    EXPECT_EQ(h.blockAlign, c.channels * c.bits / 8);
+    EXPECT_EQ(h.byteRate, c.rate * h.blockAlign);
+    EXPECT_EQ(h.dataSize, c.dataSize);
+    EXPECT_EQ(Soxi("-s", path), c.soxiSamples);
+    EXPECT_EQ(Soxi("-c", path), std::to_string(c.channels));
+    EXPECT_EQ(Soxi("-r", path), std::to_string(c.rate));
+    EXPECT_EQ(Soxi("-b", path), std::to_string(c.bits));
+    EXPECT_EQ(PathFileExists(OutputPath("Generated.m3u")), M3U != 0);
+    if (c.bits == 8 && c.rate == 44100 && c.channels == 2) {
+      const std::vector<int16_t> cd = TrackSamples(0);
+      std::vector<uint8_t> expected(cd.size());
+      SamplesTo8Bit(cd.data(), expected.data(), static_cast<uint32_t>(cd.size()));
+      EXPECT_EQ(std::vector<uint8_t>(file.begin() + 44, file.end()), expected);
+    }
+  }
 }
 
 TEST_F(WavRipTest, PlaylistLinesAreAppendedAcrossRipsAndNamesMadeUnique) {
   InsertDisc({{AudioTrackSectors(20), AudioTrackSectors(20)}});
-  {
-    CRippingProgress job(sink, &log);
-    job.TrackList = Tracks({0, 1});
-    RunToEnd(job);
-    ASSERT_TRUE(sink.HasFinished());
-  }
+  Rip({0, 1});
+  ASSERT_TRUE(sink.HasFinished());
   const auto firstFile = ReadBytes(OutputPath("01-First.wav"));
-  RecordingRipSink again;
-  {
-    CRippingProgress job(again, &log);
-    job.TrackList = Tracks({0});
-    ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
-    WaitUntil([&] { return again.HasFinished() || !job.Running; });
-    job.WaitForThreads();
-    ASSERT_TRUE(again.HasFinished());
-    EXPECT_EQ(job.LastOutputPath(), OutputPath("01-First (2).wav"));
-  }
+  RecordingRipSink& again = NewSink();
+  Rip(again, {0});
+  ASSERT_TRUE(again.HasFinished());
+  EXPECT_EQ(job->LastOutputPath(), OutputPath("01-First (2).wav"));
   EXPECT_EQ(ReadText(OutputPath("Generated.m3u")), "01-First.wav\r\n02-Second.wav\r\n01-First (2).wav\r\n");
   EXPECT_EQ(ReadBytes(OutputPath("01-First.wav")), firstFile);  // never overwritten
   EXPECT_EQ(ReadBytes(OutputPath("01-First (2).wav")), firstFile);
-}
-
-TEST_F(WavRipTest, NoPlaylistWhenSwitchedOff) {
-  M3U = 0;
-  InsertDisc({{AudioTrackSectors(10)}});
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0});
-  RunToEnd(job);
-  ASSERT_TRUE(sink.HasFinished());
-  EXPECT_FALSE(PathFileExists(OutputPath("Generated.m3u")));
-  EXPECT_TRUE(PathFileExists(OutputPath("01-First.wav")));
 }
 
 TEST_F(WavRipTest, NamesFromTheNetworkStayInsideTheOutputFolder) {
@@ -192,67 +138,55 @@ TEST_F(WavRipTest, NamesFromTheNetworkStayInsideTheOutputFolder) {
   AlbumRecord.Title = "../..";
   AlbumRecord.TrackTitles = {"Line\r\nBreak"};
   InsertDisc({{AudioTrackSectors(10)}});
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0});
-  RunToEnd(job);
+  Rip({0});
   ASSERT_TRUE(sink.HasFinished());
-  EXPECT_EQ(job.LastOutputPath(), DesDir + "_/.._../01-Line__Break.wav");
+  EXPECT_EQ(job->LastOutputPath(), DesDir + "_/.._../01-Line__Break.wav");
   EXPECT_TRUE(PathFileExists(DesDir + "_/.._../01-Line__Break.wav"));
   EXPECT_EQ(ReadText(DesDir + "_/.._../.._...m3u"), "01-Line__Break.wav\r\n");
 }
 
 // A cancel in the middle of a track leaves a valid WAV file, shorter, whose
-// header counts exactly what was written.
+// header counts exactly what was written; with the conversion stage too,
+// which may be waiting for the drive.
 TEST_F(WavRipTest, CancelInTheMiddleLeavesAValidShorterFile) {
-  InsertDisc({{AudioTrackSectors(1500)}});
-  drive->SetReadDelay(15);
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0});
-  ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
-  WaitUntil([&] { return job.TrackDone.load() >= 20000; });
-  job.Cancel();
-  EXPECT_FALSE(job.Running);
-  EXPECT_TRUE(job.Cancelled);
-  EXPECT_FALSE(sink.HasFinished());
+  for (const bool convert : {false, true}) {
+    Channel = convert ? 0 : 1;
+    Freq = convert ? 4 : 7;
+    ReinsertDisc({{AudioTrackSectors(1500)}});
+    drive->SetReadDelay(15);
+    RecordingRipSink& to = NewSink();
+    Rip(to, {0}, false);
+    ASSERT_EQ(job->Start(), CRippingProgress::StartResult::Started);
+    WaitUntil([&] { return job->TrackDone.load() >= (convert ? 1u : 20000u); });
+    job->Cancel();  // returns only once all three threads have ended
+    EXPECT_FALSE(job->Running);
+    EXPECT_TRUE(job->Cancelled);
+    EXPECT_FALSE(to.HasFinished());
 
-  const std::string path = OutputPath("01-First.wav");
-  const auto file = ReadBytes(path);
-  const WavInfo h = HeaderOf(file);
-  EXPECT_EQ(h.dataSize, file.size() - 44);
-  EXPECT_EQ(h.riffSize, file.size() - 8);
-  EXPECT_GT(h.dataSize, 0u);
-  EXPECT_LT(h.dataSize, 1500u * 2352);
-  EXPECT_EQ(h.dataSize % 4, 0u);
-  const auto cd = AsBytes(TrackSamples(0));
-  EXPECT_TRUE(std::equal(file.begin() + 44, file.end(), cd.begin()));
-  EXPECT_EQ(Soxi("-s", path), std::to_string(h.dataSize / 4));
-}
-
-TEST_F(WavRipTest, CancelEndsAConversionWaitingForTheDrive) {
-  Channel = 0;
-  Freq = 4;
-  InsertDisc({{AudioTrackSectors(1500)}});
-  drive->SetReadDelay(15);
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0});
-  ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
-  WaitUntil([&] { return job.TrackDone.load() > 0; });
-  job.Cancel();  // returns only once all three threads have ended
-  EXPECT_FALSE(job.Running);
-  const WavInfo h = HeaderOf(ReadBytes(OutputPath("01-First.wav")));
-  EXPECT_GT(h.dataSize, 0u);
-  EXPECT_EQ(h.channels, 1);
+    const std::string path = OutputPath("01-First.wav");
+    const auto file = ReadBytes(path);
+    const WavInfo h = HeaderOf(file);
+    EXPECT_EQ(h.dataSize, file.size() - 44);
+    EXPECT_EQ(h.riffSize, file.size() - 8);
+    EXPECT_GT(h.dataSize, 0u);
+    EXPECT_EQ(h.channels, convert ? 1 : 2);
+    if (convert) continue;
+    EXPECT_LT(h.dataSize, 1500u * 2352);
+    EXPECT_EQ(h.dataSize % 4, 0u);
+    const auto cd = AsBytes(TrackSamples(0));
+    EXPECT_TRUE(std::equal(file.begin() + 44, file.end(), cd.begin()));
+    EXPECT_EQ(Soxi("-s", path), std::to_string(h.dataSize / 4));
+  }
 }
 
 // A window busy elsewhere must not keep a cancelled job alive.
 TEST_F(WavRipTest, CancelWhileTheWindowHoldsASend) {
   InsertDisc({{AudioTrackSectors(50)}});
   sink.HoldSends(true);
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0});
-  ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
+  Rip({0}, false);
+  ASSERT_EQ(job->Start(), CRippingProgress::StartResult::Started);
   WaitUntil([&] { return !sink.LogLines(LogInfo).empty(); });  // the destination line comes next, by send
-  job.Cancel();
+  job->Cancel();
   EXPECT_EQ(sink.SendsGivenUp(), 2);                    // the destination line and the track's final progress
   EXPECT_TRUE(sink.WithId(WM_RIP_STATUS).size() == 1);  // only the caption got through
 }
@@ -260,33 +194,31 @@ TEST_F(WavRipTest, CancelWhileTheWindowHoldsASend) {
 TEST_F(WavRipTest, PauseHoldsTheWriterWhileTheReaderFillsItsRing) {
   InsertDisc({{AudioTrackSectors(2000)}});
   drive->SetReadDelay(3);  // the pause must come long before the reader is through
-  CRippingProgress job(sink, &log);
-  job.TrackList = Tracks({0});
-  EXPECT_FALSE(job.TogglePause());  // nothing to pause before the job runs
-  ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
-  WaitUntil([&] { return job.TrackDone.load() > 0; });
-  ASSERT_TRUE(job.TogglePause());
+  Rip({0}, false);
+  EXPECT_FALSE(job->TogglePause());  // nothing to pause before the job runs
+  ASSERT_EQ(job->Start(), CRippingProgress::StartResult::Started);
+  WaitUntil([&] { return job->TrackDone.load() > 0; });
+  ASSERT_TRUE(job->TogglePause());
   // The writer stops taking samples; the reader reads until the ring is full
   // and then waits for room.
   WaitUntil([&] { return RipReadRing->GetFreeCount() < 26u * 1176; });
-  const uint32_t held = job.TrackDone.load();
+  const uint32_t held = job->TrackDone.load();
   const auto reads = static_cast<uint32_t>(drive->ReadCalls());
   EXPECT_LE(reads * 26 * 1176, held + kRipRingCapacity);
   EXPECT_LT(held, 2000u * 1176);
-  EXPECT_EQ(job.TrackDone.load(), held);
-  EXPECT_FALSE(job.TogglePause());
+  EXPECT_EQ(job->TrackDone.load(), held);
+  EXPECT_FALSE(job->TogglePause());
   WaitUntil([&] { return sink.HasFinished(); });
-  job.WaitForThreads();
+  job->WaitForThreads();
   EXPECT_EQ(HeaderOf(ReadBytes(OutputPath("01-First.wav"))).dataSize, 2000u * 2352);
 }
 
-TEST_F(WavRipTest, ReaderAndWriterPriorities) {
+TEST_F(WavRipTest, ReaderPriorityFollowsTheDrivesSpeed) {
   EXPECT_EQ(ReaderPriorityFor(8, true), ThreadPriority::Highest);
   EXPECT_EQ(ReaderPriorityFor(6, false), ThreadPriority::Highest);
   EXPECT_EQ(ReaderPriorityFor(4, false), ThreadPriority::AboveNormal);
   EXPECT_EQ(ReaderPriorityFor(3, true), ThreadPriority::AboveNormal);
   EXPECT_EQ(ReaderPriorityFor(2, false), ThreadPriority::Normal);
-  EXPECT_EQ(ReaderPriorityFor(1, false), ThreadPriority::Normal);
 }
 
 }  // namespace

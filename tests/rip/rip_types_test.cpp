@@ -7,15 +7,18 @@
 
 namespace {
 
-TEST(RingBuffer, NewRingIsEmptyAndFillsToCapacity) {
-  RingBuffer<short, 1> ring(8);
+TEST(RingBuffer, NewRingFillsToCapacityAndDropsWhatDoesNotFit) {
+  RingBuffer<short, 1> ring(4);
   EXPECT_EQ(ring.GetReadCount(0), 0u);
-  EXPECT_EQ(ring.GetFreeCount(), 8u);
-  std::vector<short> data(8, 7);
-  EXPECT_EQ(ring.Write(data.data(), 8), 8u);
-  EXPECT_EQ(ring.GetReadCount(0), 8u);
+  EXPECT_EQ(ring.GetFreeCount(), 4u);
+  const short in[6] = {1, 2, 3, 4, 5, 6};
+  EXPECT_EQ(ring.Write(in, 6), 4u);
+  EXPECT_EQ(ring.GetReadCount(0), 4u);
   EXPECT_EQ(ring.GetFreeCount(), 0u);
-  EXPECT_EQ(ring.Write(data.data(), 1), 0u);
+  EXPECT_EQ(ring.Write(in, 1), 0u);
+  short out[4];
+  ring.Read(out, 4, 0);
+  EXPECT_EQ(out[3], 4);
 }
 
 TEST(RingBuffer, ShortReadZeroFillsTheRest) {
@@ -32,7 +35,7 @@ TEST(RingBuffer, ShortReadZeroFillsTheRest) {
   EXPECT_EQ(out[0], 0);
 }
 
-TEST(RingBuffer, WriteAndReadWrapAroundTheEnd) {
+TEST(RingBuffer, WrapAroundTheEndThenReset) {
   RingBuffer<short, 1> ring(9);  // 10 slots
   short scratch[8] = {};
   ring.Write(scratch, 8);
@@ -44,24 +47,11 @@ TEST(RingBuffer, WriteAndReadWrapAroundTheEnd) {
   EXPECT_EQ(ring.Read(out, 5, 0), 5u);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(out[i], in[i]);
   EXPECT_EQ(ring.GetFreeCount(), 9u);
-}
 
-TEST(RingBuffer, ResetEmptiesARingHoldingData) {
-  RingBuffer<short, 1> ring(5);
-  const short in[3] = {1, 2, 3};
   ring.Write(in, 3);
   ring.Reset();
   EXPECT_EQ(ring.GetReadCount(0), 0u);
-  EXPECT_EQ(ring.GetFreeCount(), 5u);
-}
-
-TEST(RingBuffer, PartialWriteDropsWhatDoesNotFit) {
-  RingBuffer<short, 1> ring(4);
-  const short in[6] = {1, 2, 3, 4, 5, 6};
-  EXPECT_EQ(ring.Write(in, 6), 4u);
-  short out[4];
-  ring.Read(out, 4, 0);
-  EXPECT_EQ(out[3], 4);
+  EXPECT_EQ(ring.GetFreeCount(), 9u);
 }
 
 TEST(RingBuffer, SecondReaderDoesNotLimitTheWriter) {
@@ -81,8 +71,7 @@ TEST(RingBuffer, OneWriterOneReaderKeepOrderAcrossThreads) {
   constexpr int kTotal = 200000;
   std::thread writer([&] {
     short chunk[97];
-    int next = 0;
-    while (next < kTotal) {
+    for (int next = 0; next < kTotal;) {
       const int n = std::min<int>(97, kTotal - next);
       if (ring.GetFreeCount() < static_cast<uint32_t>(n)) {
         std::this_thread::yield();
@@ -103,42 +92,30 @@ TEST(RingBuffer, OneWriterOneReaderKeepOrderAcrossThreads) {
       continue;
     }
     ring.Read(chunk, n, 0);
-    for (uint32_t i = 0; i < n; ++i, ++expected) {
-      if (chunk[i] != static_cast<short>(expected & 0x7FFF)) inOrder = false;
-    }
+    for (uint32_t i = 0; i < n; ++i, ++expected) inOrder &= chunk[i] == static_cast<short>(expected & 0x7FFF);
   }
   writer.join();
   EXPECT_TRUE(inOrder);
 }
 
-TEST(SampleConversions, EightBitMapping) {
+TEST(SampleConversions, EightBitMaskWidenAndNarrow) {
   const int16_t src[5] = {-32768, 0, 32767, 255, 256};
   uint8_t dst[5];
   EXPECT_EQ(SamplesTo8Bit(src, dst, 5), 5u);
-  EXPECT_EQ(dst[0], 0);
-  EXPECT_EQ(dst[1], 128);
-  EXPECT_EQ(dst[2], 255);
-  EXPECT_EQ(dst[3], 128);  // only the high byte counts
-  EXPECT_EQ(dst[4], 129);
-}
+  EXPECT_EQ(std::vector<uint8_t>(dst, dst + 5), (std::vector<uint8_t>{0, 128, 255, 128, 129}));  // high byte only
 
-TEST(SampleConversions, MaskClearsTheLowFourBits) {
   int16_t s[3] = {0x1237, -1, 0x000F};
   MaskSamples(s, 3);
-  EXPECT_EQ(s[0], 0x1230);
-  EXPECT_EQ(s[1], -16);
-  EXPECT_EQ(s[2], 0);
-}
+  EXPECT_EQ(std::vector<int16_t>(s, s + 3), (std::vector<int16_t>{0x1230, -16, 0}));
 
-TEST(SampleConversions, WidenAndNarrowRoundTrip) {
-  const int16_t src[4] = {-32768, -1, 0, 32767};
+  const int16_t narrow[4] = {-32768, -1, 0, 32767};
   int32_t wide[4];
   int16_t back[4];
-  Widen16To32(src, wide, 4);
+  Widen16To32(narrow, wide, 4);
   EXPECT_EQ(wide[1], -65536);
   EXPECT_EQ(wide[3], 32767 * 65536);
   Narrow32To16(wide, back, 4);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(back[i], src[i]);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(back[i], narrow[i]);
   const int32_t odd[2] = {0x0001FFFF, -1};
   Narrow32To16(odd, back, 2);
   EXPECT_EQ(back[0], 1);   // truncated, not rounded

@@ -13,12 +13,8 @@ namespace {
 
 // Stereo frames of a CD: left and right given per frame.
 std::vector<int16_t> StereoFrames(size_t frames, int16_t left, int16_t right) {
-  std::vector<int16_t> v;
-  v.reserve(frames * 2);
-  for (size_t i = 0; i < frames; ++i) {
-    v.push_back(left);
-    v.push_back(right);
-  }
+  std::vector<int16_t> v(frames * 2, left);
+  for (size_t i = 1; i < v.size(); i += 2) v[i] = right;
   return v;
 }
 
@@ -42,18 +38,14 @@ struct Converted {
 // Runs a whole conversion with all input already in the read ring and room
 // for all output.
 Converted Convert(const std::vector<int16_t>& input, bool mono, bool resample, int rate) {
-  SampleRing in(static_cast<uint32_t>(input.size()));
-  SampleRing out(static_cast<uint32_t>(input.size()) + 4096);
-  EXPECT_EQ(in.Write(input.data(), static_cast<uint32_t>(input.size())), input.size());
-  std::atomic<uint32_t> left{static_cast<uint32_t>(input.size())};
-  SampleConversion c;
-  c.input = &in;
-  c.output = &out;
-  c.mono = mono;
+  const auto size = static_cast<uint32_t>(input.size());
+  SampleRing in(size);
+  SampleRing out(size + 4096);
+  EXPECT_EQ(in.Write(input.data(), size), size);
+  std::atomic<uint32_t> left{size};
+  SampleConversion c = Between(in, out, mono, size, left);
   c.resample = resample;
   c.outputRate = rate;
-  c.totalSamples = static_cast<uint32_t>(input.size());
-  c.samplesLeft = &left;
   Converted result;
   result.complete = RunSampleConversion(c);
   result.left = left.load();
@@ -64,38 +56,34 @@ Converted Convert(const std::vector<int16_t>& input, bool mono, bool resample, i
 
 constexpr size_t kFramesPerSector = 588;
 
-TEST(SampleConverterTest, MonoAt44100GivesOneSamplePerFrame) {
-  const Converted same = Convert(StereoFrames(10 * kFramesPerSector, 1200, 1200), true, false, 44100);
-  EXPECT_TRUE(same.complete);
-  EXPECT_EQ(same.left, 0u);
-  ASSERT_EQ(same.samples.size(), 10 * kFramesPerSector);
-  for (int16_t s : same.samples) ASSERT_NEAR(s, 1200, 1);
-
-  // Both channels go into the one.
-  const Converted mixed = Convert(StereoFrames(kFramesPerSector, 1000, 3000), true, false, 44100);
-  ASSERT_EQ(mixed.samples.size(), kFramesPerSector);
-  for (int16_t s : mixed.samples) ASSERT_NEAR(s, 2000, 2);
-}
-
-TEST(SampleConverterTest, StereoTo22050HalvesTheFrames) {
-  const Converted r = Convert(StereoFrames(75 * kFramesPerSector, 8000, -8000), false, true, 22050);
-  EXPECT_TRUE(r.complete);
-  ASSERT_EQ(r.samples.size(), 75 * kFramesPerSector);  // 22050 frames of two samples
-  // A steady input stays steady once the filter has settled, channels apart.
-  for (size_t i = 2000; i < 20000; i += 2) {
-    ASSERT_NEAR(r.samples[i], 8000, 8) << i;
-    ASSERT_NEAR(r.samples[i + 1], -8000, 8) << i;
+// Steady stereo input through each effect combination: the output length
+// follows the rate and channels, and a steady input stays steady once the
+// filter has settled, both channels going into one for mono.
+TEST(SampleConverterTest, DownMixAndResampleGiveTheRightLengthAndLevel) {
+  struct Case {
+    bool mono, resample;
+    int rate;
+    int16_t left, right;
+    size_t expectedSamples;
+    int16_t level0, level1;
+    int tolerance;
+  } cases[] = {
+      {true, false, 44100, 1000, 3000, 75 * kFramesPerSector, 2000, 2000, 2},
+      {false, true, 22050, 8000, -8000, 75 * kFramesPerSector, 8000, -8000, 8},
+      {true, true, 8000, 500, 700, 8000, 600, 600, 4},
+  };
+  for (const Case& c : cases) {
+    const Converted r = Convert(StereoFrames(75 * kFramesPerSector, c.left, c.right), c.mono, c.resample, c.rate);
+    EXPECT_TRUE(r.complete) << c.rate;
+    EXPECT_EQ(r.left, 0u);
+    ASSERT_EQ(r.samples.size(), c.expectedSamples) << c.rate;
+    const size_t n = r.samples.size();
+    for (size_t i = c.resample ? n / 4 & ~size_t{1} : 0; i < (c.resample ? 3 * n / 4 : n); i += 2) {
+      ASSERT_NEAR(r.samples[i], c.level0, c.tolerance) << c.rate << " at " << i;
+      ASSERT_NEAR(r.samples[i + 1], c.level1, c.tolerance) << c.rate << " at " << i;
+    }
   }
-}
-
-TEST(SampleConverterTest, MonoAt8000) {
-  const Converted r = Convert(StereoFrames(75 * kFramesPerSector, 500, 700), true, true, 8000);
-  EXPECT_TRUE(r.complete);
-  ASSERT_EQ(r.samples.size(), 8000u);
-  EXPECT_NEAR(r.samples[4000], 600, 4);
-}
-
-TEST(SampleConverterTest, WithNeitherEffectSamplesPassUnchanged) {
+  // With neither effect samples pass unchanged.
   std::vector<int16_t> input(3 * 1176);
   for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(i * 37 - 20000);
   const Converted r = Convert(input, false, false, 44100);
@@ -165,30 +153,20 @@ TEST(SampleConverterTest, StopEndsTheWaitForRoom) {
   EXPECT_EQ(out.GetReadCount(), 0u);
 }
 
-struct EffectFixture : ::testing::Test {
-  SampleRing in{20000};
-  SampleRing out{20000};
-  std::atomic<uint32_t> left{0};
-  SampleConversion conversion;
-  std::vector<int16_t> buffer = std::vector<int16_t>(kSoxBufferSamples);
-  SoxEffectState state;
+// The input effect hands libsox whole frames, widened, and only what the job
+// still owes.
+TEST(SampleConverterTest, DrainHandsWholeFramesAndWidens) {
+  SampleRing in(20000), out(20000);
+  std::atomic<uint32_t> left{9000};
+  SampleConversion conversion = Between(in, out, false, 9000, left);
+  std::vector<int16_t> buffer(kSoxBufferSamples);
+  SoxEffectState state{&conversion, buffer.data()};
   sox_effect_t effect{};
-
-  void SetUp() override {
-    conversion.input = &in;
-    conversion.output = &out;
-    conversion.samplesLeft = &left;
-    state = {&conversion, buffer.data()};
-    effect.priv = &state;
-    effect.out_signal.channels = 2;
-  }
-};
-
-TEST_F(EffectFixture, DrainHandsWholeFramesAndWidens) {
+  effect.priv = &state;
+  effect.out_signal.channels = 2;
   std::vector<int16_t> input(9000);
   for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<int16_t>(i - 4500);
   in.Write(input.data(), 9000);
-  left = 9000;
   std::vector<sox_sample_t> obuf(8192);
   size_t osamp = 8191;
   EXPECT_EQ(GetSoxInputHandler()->drain(&effect, obuf.data(), &osamp), SOX_SUCCESS);
@@ -196,38 +174,12 @@ TEST_F(EffectFixture, DrainHandsWholeFramesAndWidens) {
   EXPECT_EQ(left.load(), 810u);
   EXPECT_EQ(obuf[0], -4500 * 65536);
   EXPECT_EQ(obuf[8189], (8189 - 4500) * 65536);
-
-  // Only what the job still owes is taken.
   osamp = 8192;
   EXPECT_EQ(GetSoxInputHandler()->drain(&effect, obuf.data(), &osamp), SOX_SUCCESS);
   EXPECT_EQ(osamp, 810u);
   osamp = 8192;
   EXPECT_EQ(GetSoxInputHandler()->drain(&effect, obuf.data(), &osamp), SOX_EOF);
   EXPECT_EQ(osamp, 0u);
-}
-
-TEST_F(EffectFixture, FlowNarrowsIntoTheConvertRing) {
-  std::vector<sox_sample_t> ibuf = {0x12345678, -65536, 0x7FFFFFFF, static_cast<sox_sample_t>(0x80000000)};
-  size_t isamp = ibuf.size();
-  size_t osamp = 99;
-  EXPECT_EQ(GetSoxOutputHandler()->flow(&effect, ibuf.data(), nullptr, &isamp, &osamp), SOX_SUCCESS);
-  EXPECT_EQ(osamp, 0u);
-  EXPECT_EQ(isamp, 4u);
-  int16_t got[4];
-  ASSERT_EQ(out.Read(got, 4), 4u);
-  EXPECT_EQ(got[0], 0x1234);
-  EXPECT_EQ(got[1], -1);
-  EXPECT_EQ(got[2], 32767);
-  EXPECT_EQ(got[3], -32768);
-}
-
-TEST(SampleConverterTest, HandlersAreMultiChannelAndNamed) {
-  EXPECT_STREQ(GetSoxInputHandler()->name, "input");
-  EXPECT_STREQ(GetSoxOutputHandler()->name, "output");
-  EXPECT_EQ(GetSoxInputHandler()->flags, static_cast<unsigned>(SOX_EFF_MCHAN));
-  EXPECT_EQ(GetSoxOutputHandler()->flags, static_cast<unsigned>(SOX_EFF_MCHAN));
-  EXPECT_NO_THROW(EnsureSoxInitialized());
-  EXPECT_NO_THROW(EnsureSoxInitialized());  // a second call must not set libsox up again
 }
 
 }  // namespace

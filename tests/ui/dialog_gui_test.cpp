@@ -37,16 +37,13 @@ class TestDlg : public ui::CDialog {
   explicit TestDlg(wxWindow* parent = nullptr);
   ~TestDlg() override { mailbox->Detach(); }
 
-  int applied = 0;
-  int firstRow = 0;
-  int secondRow = 0;
-  int options = 0;
+  int applied = 0, firstRow = 0, secondRow = 0, options = 0, destroyedCalls = 0;
   std::vector<unsigned> drives;
-  int destroyedCalls = 0;
   std::string destroyedName;
   std::vector<std::string> texts;
   bool endInInit = false;
   std::shared_ptr<ui::Mailbox> mailbox;
+  static const ui::MapRow<TestDlg> kMessageMap[];
 
  protected:
   bool OnInitDialog() override {
@@ -74,9 +71,6 @@ class TestDlg : public ui::CDialog {
     return 0;
   }
   ui::LRESULT OnAsk(ui::WPARAM w, ui::LPARAM l) { return static_cast<ui::LRESULT>(w) * 10 + l; }
-
- public:
-  static const ui::MapRow<TestDlg> kMessageMap[];
 };
 
 const ui::MapRow<TestDlg> TestDlg::kMessageMap[] = {
@@ -100,14 +94,10 @@ class DerivedDlg : public TestDlg {
  public:
   DerivedDlg();
   int derivedApplied = 0;
-  int okPressed = 0;
 
  private:
   void OnApplyHere() { ++derivedApplied; }
-  void OnOKHere() {
-    ++okPressed;
-    EndDialog(IDCANCEL + 100);
-  }
+  void OnOKHere() { EndDialog(IDCANCEL + 100); }
   static const ui::MapRow<DerivedDlg> kDerivedMap[];
 };
 
@@ -130,103 +120,63 @@ TEST(Dialog, TheMessageMapNamesOnlyControlsOfItsTemplate) {
   EXPECT_TRUE(faults.empty()) << faults.front();
 }
 
-TEST(Dialog, TheOkButtonEndsWithOneNotTheToolkitsNumber) {
-  TestDlg dlg;
-  EXPECT_EQ(RunWith(dlg, [](TestDlg& d) { gui_test::Click(d.GetDlgItem(IDOK)); }), IDOK);
-  EXPECT_EQ(dlg.Result(), IDOK);
+// The ways a user ends a dialog give 1 and 2, never the toolkit's own numbers.
+TEST(Dialog, OkEnterEscapeCancelAndCloseEndWithOneOrTwo) {
+  const std::pair<std::function<void(TestDlg&)>, int> cases[] = {
+      {[](TestDlg& d) { gui_test::Click(d.GetDlgItem(IDOK)); }, IDOK},
+      {[](TestDlg& d) {
+         d.GetDlgItem(IDC_NAME)->SetFocus();
+         d.GetDlgItem(IDOK)->Disable();
+         gui_test::PressKey(&d, WXK_RETURN);  // a disabled default does nothing
+         EXPECT_TRUE(d.IsModal());
+         d.GetDlgItem(IDOK)->Enable();
+         gui_test::PressKey(&d, WXK_RETURN);
+       },
+       IDOK},
+      {[](TestDlg& d) { gui_test::PressKey(&d, WXK_ESCAPE); }, IDCANCEL},
+      {[](TestDlg& d) { gui_test::Click(d.GetDlgItem(IDCANCEL)); }, IDCANCEL},
+      {[](TestDlg& d) { d.Close(); }, IDCANCEL},
+  };
+  int i = 0;
+  for (const auto& [action, expected] : cases) {
+    TestDlg dlg;
+    EXPECT_EQ(RunWith(dlg, action), expected) << "case " << i;
+    EXPECT_EQ(dlg.Result(), expected) << "case " << i++;
+  }
 }
 
-TEST(Dialog, EscapeCancelButtonAndCloseBoxEndWithTwo) {
-  {
-    TestDlg dlg;
-    EXPECT_EQ(RunWith(dlg, [](TestDlg& d) { gui_test::PressKey(&d, WXK_ESCAPE); }), IDCANCEL);
-  }
-  {
-    TestDlg dlg;
-    EXPECT_EQ(RunWith(dlg, [](TestDlg& d) { gui_test::Click(d.GetDlgItem(IDCANCEL)); }), IDCANCEL);
-  }
-  {
-    TestDlg dlg;
-    EXPECT_EQ(RunWith(dlg, [](TestDlg& d) { d.Close(); }), IDCANCEL);
-  }
-}
-
-TEST(Dialog, EnterGivesTheDefaultButtonsCommand) {
-  TestDlg dlg;
-  EXPECT_EQ(RunWith(dlg,
-                    [](TestDlg& d) {
-                      d.GetDlgItem(IDC_NAME)->SetFocus();
-                      d.GetDlgItem(IDOK)->Disable();
-                      gui_test::PressKey(&d, WXK_RETURN);  // a disabled default does nothing
-                      EXPECT_TRUE(d.IsModal());
-                      d.GetDlgItem(IDOK)->Enable();
-                      gui_test::PressKey(&d, WXK_RETURN);
-                    }),
-            IDOK);
-}
-
-TEST(Dialog, HandlersEndWithTheirOwnNumbersAndTheFirstRowWins) {
+TEST(Dialog, MessageMapRowsDispatchFirstRowFirstAndDerivedOverBase) {
   TestDlg dlg;
   EXPECT_EQ(RunWith(dlg,
                     [](TestDlg& d) {
+                      for (int id : {ui::WxId(ID_OPTIONS), 101, 105, 110, 111}) {  // above the id limit, ranges
+                        wxCommandEvent menu(wxEVT_MENU, id);
+                        menu.SetEventObject(&d);
+                        d.ProcessWindowEvent(menu);
+                      }
                       gui_test::Click(d.GetDlgItem(IDC_APPLY));
                       gui_test::Click(d.GetDlgItem(IDC_APPLY));
                       gui_test::Click(d.GetDlgItem(IDC_FINISH));
                     }),
             42);
+  EXPECT_EQ(dlg.options, 1);
+  EXPECT_EQ(dlg.drives, (std::vector<unsigned>{101, 105, 110}));
   EXPECT_EQ(dlg.applied, 2);
   EXPECT_EQ(dlg.firstRow, 1);
   EXPECT_EQ(dlg.secondRow, 0);
-}
 
-TEST(Dialog, ADerivedDialogsRowsWinOverItsBases) {
-  DerivedDlg dlg;
-  EXPECT_EQ(RunWith(dlg,
+  DerivedDlg derived;
+  EXPECT_EQ(RunWith(derived,
                     [](TestDlg& d) {
                       gui_test::Click(d.GetDlgItem(IDC_APPLY));
                       gui_test::Click(d.GetDlgItem(IDOK));
                     }),
             IDCANCEL + 100);
-  EXPECT_EQ(dlg.derivedApplied, 1);
-  EXPECT_EQ(dlg.applied, 0);
-  EXPECT_EQ(dlg.okPressed, 1);
+  EXPECT_EQ(derived.derivedApplied, 1);
+  EXPECT_EQ(derived.applied, 0);
 }
 
-TEST(Dialog, CommandsAboveTheIdLimitAndRangesReachTheirRows) {
-  TestDlg dlg;
-  EXPECT_EQ(RunWith(dlg,
-                    [](TestDlg& d) {
-                      for (int id : {ui::WxId(ID_OPTIONS), 101, 105, 110, 111}) {
-                        wxCommandEvent menu(wxEVT_MENU, id);
-                        menu.SetEventObject(&d);
-                        d.ProcessWindowEvent(menu);
-                      }
-                      d.EndDialog(IDOK);
-                    }),
-            IDOK);
-  EXPECT_EQ(dlg.options, 1);
-  EXPECT_EQ(dlg.drives, (std::vector<unsigned>{101, 105, 110}));
-}
-
-TEST(Dialog, EndingInOnInitDialogReturnsWithoutShowing) {
-  TestDlg dlg;
-  dlg.endInInit = true;
-  gui_test::NoModalExpected guard;
-  EXPECT_EQ(dlg.DoModal(), 77);
-  EXPECT_EQ(dlg.destroyedCalls, 1);
-}
-
-TEST(Dialog, TheDestroyRowRunsOnceWhileTheDialogStillExists) {
-  TestDlg dlg;
-  RunWith(dlg, [](TestDlg& d) {
-    d.GetDlgItemAs<wxTextCtrl>(IDC_NAME)->ChangeValue("typed");
-    d.EndDialog(IDOK);
-  });
-  EXPECT_EQ(dlg.destroyedCalls, 1);
-  EXPECT_EQ(dlg.destroyedName, "typed");
-}
-
-TEST(Dialog, GetDlgItemFindsControlsByTheProgramsIds) {
+TEST(Dialog, ControlsAreFoundByTheProgramsIdsAndTheDestroyRowRunsOnce) {
   TestDlg dlg;
   RunWith(dlg, [](TestDlg& d) {
     EXPECT_NE(d.GetDlgItemAs<wxButton>(IDC_APPLY), nullptr);
@@ -234,11 +184,18 @@ TEST(Dialog, GetDlgItemFindsControlsByTheProgramsIds) {
     EXPECT_EQ(d.GetDlgItem(IDC_STATIC), nullptr);
     EXPECT_EQ(d.GetDlgItem(4242), nullptr);
     EXPECT_EQ(d.GetDlgItemAs<wxTextCtrl>(IDC_NAME)->GetValue(), "initial");
-    EXPECT_EQ(d.GetTitle(), "Test Dialog");
-    const wxSize client = d.GetClientSize();
-    EXPECT_EQ(client, ui::DialogClientSize(d.BaseUnits(), kTemplate));
+    EXPECT_EQ(d.GetClientSize(), ui::DialogClientSize(d.BaseUnits(), kTemplate));
+    d.GetDlgItemAs<wxTextCtrl>(IDC_NAME)->ChangeValue("typed");
     d.EndDialog(IDOK);
   });
+  EXPECT_EQ(dlg.destroyedCalls, 1);
+  EXPECT_EQ(dlg.destroyedName, "typed");  // while the dialog still exists
+
+  TestDlg early;  // ending in OnInitDialog returns without showing
+  early.endInInit = true;
+  gui_test::NoModalExpected guard;
+  EXPECT_EQ(early.DoModal(), 77);
+  EXPECT_EQ(early.destroyedCalls, 1);
 }
 
 TEST(Dialog, AFrameDialogRunsItsOwnLoopAndEndsWithTheNumberGiven) {
@@ -269,7 +226,12 @@ TEST(UiMessage, WorkersPostPayloadsThatTheWindowHandlesOnItsThread) {
       EXPECT_TRUE(box->Post(WM_TEST_TEXT, 0, 0, 12345));  // another payload type: ignored by the handler
     });
     worker.join();
+    auto* child = new wxPanel(&d, wxID_ANY);  // messages do not travel to parent windows
+    ui::Mailbox childBox(child);
+    EXPECT_TRUE(childBox.Post(WM_TEST_TEXT, 0, 0, std::string("for the child")));
     EXPECT_TRUE(gui_test::PumpUntil([&] { return d.texts.size() == 3; }));
+    gui_test::PumpEvents();
+    childBox.Detach();
     handlerThread = std::this_thread::get_id();
     d.EndDialog(IDOK);
   });
@@ -277,7 +239,7 @@ TEST(UiMessage, WorkersPostPayloadsThatTheWindowHandlesOnItsThread) {
   EXPECT_EQ(handlerThread, std::this_thread::get_id());
 }
 
-TEST(UiMessage, ABlockingSendReturnsTheHandlersAnswer) {
+TEST(UiMessage, ABlockingSendReturnsTheHandlersAnswerOrGivesUpOnStop) {
   TestDlg dlg;
   RunWith(dlg, [&](TestDlg& d) {
     std::optional<ui::LRESULT> answer;
@@ -293,26 +255,29 @@ TEST(UiMessage, ABlockingSendReturnsTheHandlersAnswer) {
     EXPECT_EQ(d.mailbox->Send(WM_TEST_ASK, 1, 3, {}, {}), 13);
     // A message nobody handles gets no answer.
     EXPECT_EQ(d.mailbox->Send(WM_USER + 555, 0, 0, {}, {}), std::nullopt);
-    d.EndDialog(IDOK);
-  });
-}
-
-TEST(UiMessage, ASendGivesUpWhenTheSenderIsToldToStop) {
-  TestDlg dlg;
-  RunWith(dlg, [&](TestDlg& d) {
+    // The window thread is busy (it does not pump): only the stop flag can end this wait.
     std::atomic<bool> stop{false};
-    std::optional<ui::LRESULT> answer{-1};
-    // The window thread is busy (it does not pump): only the stop flag can end the wait.
-    std::thread worker(
+    answer = -1;
+    std::thread blocked(
         [&, box = d.mailbox] { answer = box->Send(WM_TEST_ASK, 1, 1, {}, [&] { return stop.load(); }); });
     stop = true;
-    worker.join();
+    blocked.join();
     EXPECT_EQ(answer, std::nullopt);
     d.EndDialog(IDOK);
   });
 }
 
-TEST(UiMessage, MessagesToAWindowThatHasGoneAreDropped) {
+// An event target that tells when something was queued to it.
+class WatchedTarget : public wxEvtHandler {
+ public:
+  void QueueEvent(wxEvent* event) override {
+    wxEvtHandler::QueueEvent(event);
+    queued = true;
+  }
+  std::atomic<bool> queued{false};
+};
+
+TEST(UiMessage, MessagesToAWindowThatHasGoneAreDroppedAndQueuedSendsAnswered) {
   auto box = std::make_shared<ui::Mailbox>(nullptr);
   EXPECT_FALSE(box->Post(WM_TEST_TEXT));
   EXPECT_EQ(box->Send(WM_TEST_ASK, 0, 0, {}, {}), std::nullopt);
@@ -326,44 +291,19 @@ TEST(UiMessage, MessagesToAWindowThatHasGoneAreDropped) {
   EXPECT_FALSE(kept->Post(WM_TEST_TEXT, 0, 0, std::string("late")));
   std::thread worker([kept] { EXPECT_EQ(kept->Send(WM_TEST_ASK, 0, 0, {}, {}), std::nullopt); });
   worker.join();
-}
 
-// An event target that tells when something was queued to it.
-class WatchedTarget : public wxEvtHandler {
- public:
-  void QueueEvent(wxEvent* event) override {
-    wxEvtHandler::QueueEvent(event);
-    queued = true;
-  }
-  std::atomic<bool> queued{false};
-};
-
-TEST(UiMessage, AQueuedSendIsAnsweredWhenItsWindowGoesFirst) {
   auto target = std::make_unique<WatchedTarget>();
-  ui::Mailbox box(target.get());
+  ui::Mailbox queuedBox(target.get());
   std::optional<ui::LRESULT> answer{-1};
-  std::thread worker([&] { answer = box.Send(WM_TEST_ASK, 1, 1, {}, {}); });
+  std::thread sender([&] { answer = queuedBox.Send(WM_TEST_ASK, 1, 1, {}, {}); });
   for (int i = 0; i < 20000 && !target->queued; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_TRUE(target->queued);
   // The window goes with the message still queued: the sender is not left waiting.
-  box.Detach();
+  queuedBox.Detach();
   target.reset();
-  worker.join();
+  sender.join();
   EXPECT_EQ(answer, std::nullopt);
-}
-
-TEST(UiMessage, MessagesDoNotTravelToParentWindows) {
-  TestDlg dlg;
-  RunWith(dlg, [&](TestDlg& d) {
-    auto* child = new wxPanel(&d, wxID_ANY);
-    ui::Mailbox childBox(child);
-    EXPECT_TRUE(childBox.Post(WM_TEST_TEXT, 0, 0, std::string("for the child")));
-    gui_test::PumpEvents();
-    EXPECT_TRUE(d.texts.empty());
-    childBox.Detach();
-    d.EndDialog(IDOK);
-  });
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TEST(DialogTable, ASoundTemplateHasNoFaults) {
   EXPECT_EQ(ui::FindDialogItem(kSound, 1234), nullptr);
 }
 
-TEST(DialogTable, FaultsOfABrokenTemplateAreAllReported) {
+TEST(DialogTable, FaultsOfBrokenOrEmptyTemplatesAreAllReported) {
   static constexpr DialogItem items[] = {
       {ControlKind::Button, 1001, "A", 5, 5, 50, 14},
       {ControlKind::Button, 1001, "B", 60, 5, 50, 14},     // same id
@@ -55,9 +55,6 @@ TEST(DialogTable, FaultsOfABrokenTemplateAreAllReported) {
   EXPECT_TRUE(Mentions(faults, "16389"));
   EXPECT_TRUE(Mentions(faults, "id 1009 is named but no control has it"));
   EXPECT_FALSE(Mentions(faults, "id 1001 is named"));
-}
-
-TEST(DialogTable, AnEmptyDialogIsAFault) {
   constexpr DialogTemplate empty{300, "Empty", 0, 40, ui::kDialogDefault, {}};
   EXPECT_TRUE(Mentions(ui::CheckDialogTemplate(empty), "is empty"));
 }

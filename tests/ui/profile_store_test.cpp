@@ -38,8 +38,12 @@ class ProfileStoreTest : public ::testing::Test {
   ProfileStore profile_;
 };
 
-TEST_F(ProfileStoreTest, ValuesRoundTrip) {
+TEST_F(ProfileStoreTest, ValuesRoundTripAndMissingOnesGiveDefaults) {
   EXPECT_EQ(path_.substr(path_.rfind('/') + 1), "quarno-cd-ripper.profile");
+  EXPECT_EQ(profile_.GetProfileInt("Position", "", 42), 42);  // no file yet: defaults
+  std::vector<std::uint8_t> read = {1, 2, 3};
+  EXPECT_FALSE(profile_.GetProfileBinary("Position", "x", read));
+  EXPECT_TRUE(read.empty());
   const std::vector<std::uint8_t> blob = {0x00, 0x2C, 0xFF, 0x7F, 0x80};
   ASSERT_TRUE(profile_.WriteProfileInt("Position", "", -7));
   ASSERT_TRUE(profile_.WriteProfileString("Answers", "{GUID-1}", "C:\\path with blanks "));
@@ -49,7 +53,8 @@ TEST_F(ProfileStoreTest, ValuesRoundTrip) {
   ProfileStore again(path_);
   EXPECT_EQ(again.GetProfileInt("position", "", 0), -7);
   EXPECT_EQ(again.GetProfileString("ANSWERS", "{guid-1}"), "C:\\path with blanks ");
-  std::vector<std::uint8_t> read;
+  EXPECT_EQ(again.GetProfileString("Answers", "other", "dflt"), "dflt");
+  EXPECT_EQ(again.GetProfileInt("Other", "", 6), 6);
   ASSERT_TRUE(again.GetProfileBinary("Position", "{f2e2c5e4-3803-4791-813a-ded9cd2e2815}", read));
   EXPECT_EQ(read, blob);
 
@@ -57,18 +62,6 @@ TEST_F(ProfileStoreTest, ValuesRoundTrip) {
   const std::string text = FileText();
   EXPECT_NE(text.find("@=-7"), std::string::npos) << text;
   EXPECT_NE(text.find("=002CFF7F80"), std::string::npos) << text;
-}
-
-TEST_F(ProfileStoreTest, MissingValuesGiveDefaults) {
-  EXPECT_FALSE(fs::exists(path_));
-  EXPECT_EQ(profile_.GetProfileInt("Position", "", 42), 42);
-  EXPECT_EQ(profile_.GetProfileString("Position", "x", "dflt"), "dflt");
-  std::vector<std::uint8_t> data = {1, 2, 3};
-  EXPECT_FALSE(profile_.GetProfileBinary("Position", "x", data));
-  EXPECT_TRUE(data.empty());
-  ASSERT_TRUE(profile_.WriteProfileInt("Position", "a", 1));
-  EXPECT_EQ(profile_.GetProfileInt("Position", "b", 5), 5);
-  EXPECT_EQ(profile_.GetProfileInt("Other", "a", 6), 6);
 }
 
 TEST_F(ProfileStoreTest, DamagedValuesAreIgnored) {
@@ -84,9 +77,7 @@ TEST_F(ProfileStoreTest, DamagedValuesAreIgnored) {
       "bin4=\r\n"
       "bin5=010203\r\n"  // good: bytes 01 02, checksum 03
       "garbage line without equals\r\n");
-  EXPECT_EQ(profile_.GetProfileInt("Position", "int1", -1), -1);
-  EXPECT_EQ(profile_.GetProfileInt("Position", "int2", -1), -1);
-  EXPECT_EQ(profile_.GetProfileInt("Position", "int3", -1), -1);
+  for (const char* key : {"int1", "int2", "int3"}) EXPECT_EQ(profile_.GetProfileInt("Position", key, -1), -1) << key;
   EXPECT_EQ(profile_.GetProfileInt("Position", "int4", -1), 5);  // the INI layer trims blanks
   std::vector<std::uint8_t> data;
   for (const char* key : {"bin1", "bin2", "bin3", "bin4"}) {
@@ -101,12 +92,11 @@ TEST_F(ProfileStoreTest, DamagedValuesAreIgnored) {
   EXPECT_EQ(profile_.GetProfileInt("Position", "int1", -1), 3);
 }
 
-TEST_F(ProfileStoreTest, NoPathOrNoFolderMeansNoWrite) {
+TEST_F(ProfileStoreTest, NoPathNoFolderOrBadNamesMeanNoWrite) {
   ProfileStore unset;
   EXPECT_EQ(unset.Path(), "");
-  EXPECT_FALSE(unset.WriteProfileInt("Position", "", 1));
-  EXPECT_FALSE(unset.WriteProfileString("Position", "a", "b"));
-  EXPECT_FALSE(unset.WriteProfileBinary("Position", "a", {1}));
+  EXPECT_FALSE(unset.WriteProfileInt("Position", "", 1) || unset.WriteProfileString("Position", "a", "b") ||
+               unset.WriteProfileBinary("Position", "a", {1}));
   EXPECT_EQ(unset.GetProfileInt("Position", "", 9), 9);
 
   ProfileStore nowhere(dir_ + "/missing/folder/x.profile");
@@ -117,9 +107,7 @@ TEST_F(ProfileStoreTest, NoPathOrNoFolderMeansNoWrite) {
   ProfileStore folder(dir_);
   EXPECT_EQ(folder.GetProfileString("Position", "a", "d"), "d");
   EXPECT_FALSE(folder.WriteProfileString("Position", "a", "b"));
-}
-
-TEST_F(ProfileStoreTest, NamesThatCannotBeStoredAreRefused) {
+  // Names and values that cannot be stored are refused.
   EXPECT_FALSE(profile_.WriteProfileString("Position", "a=b", "1"));
   EXPECT_FALSE(profile_.WriteProfileString("Position", "a", "two\nlines"));
 }

@@ -111,8 +111,6 @@ TEST(ResizeDlg, TheGripSitsInTheLowerRightCornerAndHidesWhileMaximised) {
   auto dlg = MakeShown<Sample>();
   CSizeGripExt* grip = dlg->Grip();
   ASSERT_NE(grip, nullptr);
-  EXPECT_TRUE(grip->IsTriangular());
-  EXPECT_FALSE(grip->IsTransparent());
   EXPECT_FALSE(grip->AcceptsFocusFromKeyboard());
   EXPECT_EQ(grip->HitTestCode(), HTBOTTOMRIGHT);
   const wxSize size = grip->GetSize();
@@ -133,25 +131,21 @@ TEST(ResizeDlg, TheGripSitsInTheLowerRightCornerAndHidesWhileMaximised) {
   EXPECT_EQ(grip->GetPosition(), wxPoint(520 - size.x, 360 - size.y));
 }
 
-TEST(ResizeDlg, MinimisingLeavesEverythingAlone) {
+TEST(ResizeDlg, MinimisingLeavesEverythingAloneAndGoneControlsAreSkipped) {
   auto dlg = MakeShown<Sample>();
+  EXPECT_FALSE(dlg->AddControl(4321, 1, 1, 1, 1, 0, -1, -1, -1, -1));  // unknown ids are not registered
+  EXPECT_EQ(dlg->Layout().Items().size(), res::kTestResizeAnchors.size());
   ResizeClient(*dlg, 480, 320);
   const wxRect list = RectOf(*dlg, res::IDC_TEST_LIST);
+  const wxRect ok = RectOf(*dlg, IDOK);
   const wxPoint gripAt = dlg->Grip()->GetPosition();
   dlg->OnSize(SIZE_MINIMIZED, 0, 0);
   EXPECT_EQ(RectOf(*dlg, res::IDC_TEST_LIST), list);
   EXPECT_EQ(dlg->Layout().Previous().Width(), 480);
   EXPECT_EQ(dlg->Grip()->GetPosition(), gripAt);
-}
 
-TEST(ResizeDlg, ControlsThatAreGoneAreSkippedAndUnknownIdsAreNotRegistered) {
-  auto dlg = MakeShown<Sample>();
-  EXPECT_FALSE(dlg->AddControl(4321, 1, 1, 1, 1, 0, -1, -1, -1, -1));
-  EXPECT_EQ(dlg->Layout().Items().size(), res::kTestResizeAnchors.size());
-  const wxRect ok = RectOf(*dlg, IDOK);
-  const wxSize start = dlg->GetClientSize();
   delete dlg->GetDlgItem(res::IDC_TEST_LIST);
-  ResizeClient(*dlg, start.x + 30, start.y + 20);
+  ResizeClient(*dlg, 510, 340);
   EXPECT_EQ(RectOf(*dlg, IDOK), wxRect(ok.x + 30, ok.y + 20, ok.width, ok.height));
 }
 
@@ -182,13 +176,6 @@ TEST(ResizeDlg, TheEraseLeavesVisibleFlaggedControlsUnpainted) {
   EXPECT_EQ(inList, dlg->GetBackgroundColour());
 }
 
-TEST(ResizeDlg, NoLimitsAreSetWithTheConstructionValues) {
-  auto dlg = MakeShown<Sample>();
-  EXPECT_EQ(dlg->GetMinSize(), wxDefaultSize);
-  EXPECT_EQ(dlg->GetMaxSize(), wxDefaultSize);
-  EXPECT_EQ(dlg->Layout().minTrackSize, (SIZE{0, 0}));
-}
-
 TEST(ResizeDlg, AFrameHostKeepsItsSurfaceFillingTheClientArea) {
   using FrameSample = SampleDlg<ui::CResizeFrameDlg>;
   auto frame = MakeShown<FrameSample>();
@@ -198,16 +185,6 @@ TEST(ResizeDlg, AFrameHostKeepsItsSurfaceFillingTheClientArea) {
   EXPECT_EQ(frame->Surface()->GetSize(), frame->GetClientSize());
   EXPECT_EQ(frame->GetDlgItem(IDOK)->GetRect(), wxRect(ok.x + 40, ok.y + 10, ok.width, ok.height));
   EXPECT_EQ(frame->Grip()->GetParent(), frame->Surface());
-}
-
-TEST(ResizeDlg, ModalRunEndsWithTheButtonsNumber) {
-  Sample dlg;
-  gui_test::WhenModalShown([](wxDialog& shown) {
-    auto& d = dynamic_cast<Sample&>(shown);
-    EXPECT_EQ(d.Layout().Items().size(), res::kTestResizeAnchors.size());
-    gui_test::Click(d.GetDlgItem(IDCANCEL));
-  });
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
 }  // namespace

@@ -78,39 +78,30 @@ class WindowPlacementTest : public ::testing::Test {
   ProfileStore profile_;
 };
 
-TEST(PlacementRecordTest, EncodesTheWindowsLayout) {
+TEST(PlacementRecordTest, EncodesTheWindowsLayoutAndRefusesRecordsOfTheWrongShape) {
   WindowPlacement p =
       MakePlacement(WP::SW_SHOWMAXIMIZED, WP::WPF_RESTORETOMAXIMIZED, {-5, 2, 300, 0x01020304});
   const std::vector<std::uint8_t> bytes = EncodePlacement(p);
   ASSERT_EQ(bytes.size(), 44u);
-  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 12),
-            (std::vector<std::uint8_t>{44, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0}));
-  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 12, bytes.begin() + 16),
-            (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));  // min x = -1
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 16),
+            (std::vector<std::uint8_t>{44, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
   EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 28, bytes.begin() + 32),
             (std::vector<std::uint8_t>{0xFB, 0xFF, 0xFF, 0xFF}));  // left = -5
   EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 40, bytes.end()),
             (std::vector<std::uint8_t>{0x04, 0x03, 0x02, 0x01}));
-  ASSERT_TRUE(DecodePlacement(bytes).has_value());
-  EXPECT_EQ(*DecodePlacement(bytes), p);
-}
+  EXPECT_EQ(DecodePlacement(bytes), p);
 
-TEST(PlacementRecordTest, RefusesRecordsOfTheWrongShape) {
-  const std::vector<std::uint8_t> good = EncodePlacement(MakePlacement(1, 0, {0, 0, 10, 10}));
-  std::vector<std::uint8_t> shorter(good.begin(), good.end() - 1);
-  std::vector<std::uint8_t> longer = good;
+  std::vector<std::uint8_t> longer = bytes, badLength = bytes;
   longer.push_back(0);
-  EXPECT_FALSE(DecodePlacement(shorter));
-  EXPECT_FALSE(DecodePlacement(longer));
-  EXPECT_FALSE(DecodePlacement({}));
-  std::vector<std::uint8_t> badLength = good;
   badLength[0] = 40;
-  EXPECT_FALSE(DecodePlacement(badLength));
-  EXPECT_FALSE(DecodePlacement(EncodePlacement(MakePlacement(1, 0, {100, 0, 50, 10}))));  // inverted
-  EXPECT_TRUE(DecodePlacement(EncodePlacement(MakePlacement(1, 0, {5, 5, 5, 5}))));       // empty is fine
+  for (const auto& bad : {std::vector<std::uint8_t>(bytes.begin(), bytes.end() - 1), longer, badLength,
+                          std::vector<std::uint8_t>{},
+                          EncodePlacement(MakePlacement(1, 0, {100, 0, 50, 10}))})  // inverted
+    EXPECT_FALSE(DecodePlacement(bad)) << bad.size();
+  EXPECT_TRUE(DecodePlacement(EncodePlacement(MakePlacement(1, 0, {5, 5, 5, 5}))));  // empty is fine
 }
 
-TEST(PlacementRecordTest, CentresWithTruncatingHalves) {
+TEST(PlacementRecordTest, CentresAndMovesRectanglesOffEveryScreenBack) {
   EXPECT_EQ(CentreRectOn({7, 7, 108, 58}, kScreen), (PlacementRect{909, 514, 1010, 565}));
   // Wider than the screen: the halves truncate towards zero on both sides.
   EXPECT_EQ(CentreRectOn({0, 0, 2001, 10}, kScreen), (PlacementRect{-40, 535, 1960, 545}));
@@ -119,16 +110,12 @@ TEST(PlacementRecordTest, CentresWithTruncatingHalves) {
   EXPECT_EQ(p.normalPosition, (PlacementRect{0, 0, 100, 100}));
   WindowPlacementStore::CentreOnScreen(p, {{1920, 0, 3840, 1200}, kScreen});  // primary first
   EXPECT_EQ(p.normalPosition, (PlacementRect{2830, 550, 2930, 650}));
-}
 
-TEST(PlacementRecordTest, FindsRectanglesThatLieOffEveryScreen) {
   const std::vector<PlacementRect> two = {kScreen, {1920, 0, 3840, 1200}};
-  EXPECT_TRUE(IsRectOnScreens({100, 100, 500, 400}, two));
-  EXPECT_TRUE(IsRectOnScreens({3000, 500, 3400, 900}, two));    // on the second screen
-  EXPECT_TRUE(IsRectOnScreens({-300, -20, 40, 300}, two));      // 40 pixels still visible
-  EXPECT_FALSE(IsRectOnScreens({-300, -20, 20, 300}, two));     // only a 20-pixel strip
-  EXPECT_TRUE(IsRectOnScreens({1900, 1070, 1910, 1075}, two));  // tiny but wholly visible
-  EXPECT_FALSE(IsRectOnScreens({5000, 5000, 5400, 5300}, two));
+  const std::pair<PlacementRect, bool> onScreen[] = {
+      {{100, 100, 500, 400}, true},   {{3000, 500, 3400, 900}, true},   {{-300, -20, 40, 300}, true},
+      {{-300, -20, 20, 300}, false},  {{1900, 1070, 1910, 1075}, true}, {{5000, 5000, 5400, 5300}, false}};
+  for (const auto& [rect, expected] : onScreen) EXPECT_EQ(IsRectOnScreens(rect, two), expected) << rect.left;
   EXPECT_FALSE(IsRectOnScreens({0, 0, 100, 100}, {}));
 
   PlacementRect lost{5000, 5000, 5400, 5300};
@@ -142,7 +129,23 @@ TEST(PlacementRecordTest, FindsRectanglesThatLieOffEveryScreen) {
   EXPECT_EQ(fine, (PlacementRect{100, 100, 500, 400}));
 }
 
-TEST(PlacementRecordTest, ShowOverrideTable) {
+TEST_F(WindowPlacementTest, FirstRunKeepsThePositionAndSavesBothValues) {
+  FakeWindow window;
+  WindowPlacementStore store(profile_);
+  EXPECT_EQ(store.Load(window, kEntry), 0);
+  EXPECT_EQ(window.sets, 0);
+  EXPECT_EQ(store.Current().normalPosition, (PlacementRect{760, 390, 1160, 690}));  // the centred default
+
+  window.placement.normalPosition = {50, 60, 650, 460};
+  EXPECT_EQ(store.Save(window, kEntry), 1);
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(profile_.GetProfileBinary(kPlacementSection, kEntry, bytes));
+  EXPECT_EQ(bytes, EncodePlacement(window.placement));
+  EXPECT_EQ(profile_.GetProfileInt(kPlacementSection, "", -1), 0);
+}
+
+// What an earlier run saved, under the user's override, reopens as this.
+TEST_F(WindowPlacementTest, SavedStatesComeBackUnderTheShowOverride) {
   struct Case {
     int showOverride;
     std::uint32_t saved, flags;
@@ -166,60 +169,16 @@ TEST(PlacementRecordTest, ShowOverrideTable) {
       {1, WP::SW_SHOWMINNOACTIVE, 0, true, WP::SW_SHOWNORMAL},
       {1, WP::SW_SHOWMAXIMIZED, 0, true, WP::SW_SHOWMAXIMIZED},
   };
-  std::string tmpl = (fs::temp_directory_path() / "qcr-override-XXXXXX").string();
-  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-  ProfileStore profile(tmpl + "/p.profile");
-  for (const Case& c : cases) {
-    ASSERT_TRUE(profile.WriteProfileInt(kPlacementSection, "", c.showOverride));
-    FakeWindow window;
-    WindowPlacementStore store(profile);
-    store.Load(window, kEntry);  // reads the override
-    std::uint32_t cmd = c.saved;
-    store.MapShowState(cmd, c.flags, c.modal);
-    EXPECT_EQ(cmd, c.expected) << "override " << c.showOverride << " saved " << c.saved << " flags "
-                               << c.flags << " modal " << c.modal;
-  }
-  fs::remove_all(tmpl);
-}
-
-TEST_F(WindowPlacementTest, FirstRunKeepsThePositionAndSavesBothValues) {
-  FakeWindow window;
-  WindowPlacementStore store(profile_);
-  EXPECT_EQ(store.Load(window, kEntry), 0);
-  EXPECT_EQ(window.sets, 0);
-  EXPECT_EQ(store.Current().normalPosition, (PlacementRect{760, 390, 1160, 690}));  // the centred default
-
-  window.placement.normalPosition = {50, 60, 650, 460};
-  EXPECT_EQ(store.Save(window, kEntry), 1);
-  std::vector<std::uint8_t> bytes;
-  ASSERT_TRUE(profile_.GetProfileBinary(kPlacementSection, kEntry, bytes));
-  EXPECT_EQ(bytes, EncodePlacement(window.placement));
-  EXPECT_EQ(profile_.GetProfileInt(kPlacementSection, "", -1), 0);
-}
-
-TEST_F(WindowPlacementTest, SavedStatesComeBack) {
   const PlacementRect rect{100, 120, 900, 720};
-  StoreEarlierRun(MakePlacement(WP::SW_SHOWMAXIMIZED, 0, rect));
-  WindowPlacement shown = Reopen();
-  EXPECT_EQ(shown.showCmd, WP::SW_SHOWMAXIMIZED);
-  EXPECT_EQ(shown.normalPosition, rect);
-
-  StoreEarlierRun(MakePlacement(WP::SW_SHOWMINIMIZED, 0, rect));
-  EXPECT_EQ(Reopen().showCmd, WP::SW_SHOWNORMAL);
-  StoreEarlierRun(MakePlacement(WP::SW_SHOWMINIMIZED, WP::WPF_RESTORETOMAXIMIZED, rect));
-  EXPECT_EQ(Reopen().showCmd, WP::SW_SHOWMAXIMIZED);
-
-  // The override 2 brings every dialog back normal.
-  StoreEarlierRun(MakePlacement(WP::SW_SHOWMAXIMIZED, 0, rect), 2);
-  EXPECT_EQ(Reopen().showCmd, WP::SW_SHOWNORMAL);
-  // The override 4 minimises a modeless window, never a modal one.
-  StoreEarlierRun(MakePlacement(WP::SW_SHOWNORMAL, 0, rect), 4);
-  EXPECT_EQ(Reopen(false).showCmd, WP::SW_SHOWMINIMIZED);
-  EXPECT_EQ(Reopen(true).showCmd, WP::SW_SHOWNORMAL);
-}
-
-TEST_F(WindowPlacementTest, APlacementOffEveryScreenIsMovedOntoThePrimary) {
-  StoreEarlierRun(MakePlacement(WP::SW_SHOWNORMAL, 0, {2500, 100, 3300, 700}));  // a screen now gone
+  for (const Case& c : cases) {
+    StoreEarlierRun(MakePlacement(c.saved, c.flags, rect), c.showOverride);
+    const WindowPlacement shown = Reopen(c.modal);
+    EXPECT_EQ(shown.showCmd, c.expected) << "override " << c.showOverride << " saved " << c.saved
+                                         << " flags " << c.flags << " modal " << c.modal;
+    EXPECT_EQ(shown.normalPosition, rect);  // the exact size, not a centred default
+  }
+  // A placement on a screen now gone is moved onto the primary.
+  StoreEarlierRun(MakePlacement(WP::SW_SHOWNORMAL, 0, {2500, 100, 3300, 700}));
   EXPECT_EQ(Reopen().normalPosition, (PlacementRect{560, 240, 1360, 840}));
 }
 
@@ -237,11 +196,10 @@ TEST_F(WindowPlacementTest, StoredValuesOfTheWrongShapeCountAsMissing) {
   }
   ASSERT_TRUE(profile_.WriteProfileString(kPlacementSection, kEntry, "not hex at all"));
   FakeWindow window;
-  WindowPlacementStore store(profile_);
-  EXPECT_EQ(store.Load(window, kEntry), 0);
+  EXPECT_EQ(WindowPlacementStore(profile_).Load(window, kEntry), 0);
 }
 
-TEST_F(WindowPlacementTest, AFailingWindowChangesNothing) {
+TEST_F(WindowPlacementTest, AFailingWindowChangesNothingAndLaterLoadsKeepTheFirstDefault) {
   FakeWindow window;
   window.getFails = true;
   WindowPlacementStore store(profile_);
@@ -251,36 +209,28 @@ TEST_F(WindowPlacementTest, AFailingWindowChangesNothing) {
   EXPECT_EQ(store.Save(window, kEntry), 0);
   EXPECT_FALSE(fs::exists(profile_.Path()));
 
-  // Once the window answers, the next load captures the default after all.
+  // Once the window answers, the next load captures the default after all...
   window.getFails = false;
   EXPECT_EQ(store.Load(window, kEntry), 0);
+  const WindowPlacement firstDefault = store.Default();
+  EXPECT_EQ(firstDefault.normalPosition, (PlacementRect{760, 390, 1160, 690}));
+  // ...and keeps it through later loads.
+  window.placement.normalPosition = {0, 0, 200, 100};
+  EXPECT_EQ(store.Load(window, kEntry), 0);
   store.Apply(window);
-  EXPECT_EQ(window.placement.normalPosition, (PlacementRect{760, 390, 1160, 690}));
+  EXPECT_EQ(window.placement, firstDefault);
 }
 
 TEST_F(WindowPlacementTest, TheUsersOverrideSurvivesSaving) {
   ASSERT_TRUE(profile_.WriteProfileInt(kPlacementSection, "", 3));
   FakeWindow window;
-  WindowPlacementStore saveOnly(profile_);
-  EXPECT_EQ(saveOnly.Save(window, kEntry), 1);  // saved without a load first
+  EXPECT_EQ(WindowPlacementStore(profile_).Save(window, kEntry), 1);  // saved without a load first
   EXPECT_EQ(profile_.GetProfileInt(kPlacementSection, "", -1), 3);
   WindowPlacementStore store(profile_);
   EXPECT_EQ(store.Load(window, kEntry), 1);
   EXPECT_EQ(store.ShowOverride(), 3);
   EXPECT_EQ(store.Save(window, kEntry), 1);
   EXPECT_EQ(profile_.GetProfileInt(kPlacementSection, "", -1), 3);
-}
-
-TEST_F(WindowPlacementTest, LaterLoadsKeepTheFirstDefault) {
-  FakeWindow window;
-  WindowPlacementStore store(profile_);
-  EXPECT_EQ(store.Load(window, kEntry), 0);
-  const WindowPlacement firstDefault = store.Default();
-  window.placement.normalPosition = {0, 0, 200, 100};
-  EXPECT_EQ(store.Load(window, kEntry), 0);
-  EXPECT_EQ(store.Default(), firstDefault);
-  store.Apply(window);
-  EXPECT_EQ(window.placement, firstDefault);
 }
 
 }  // namespace

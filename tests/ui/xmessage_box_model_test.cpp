@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,20 +9,6 @@
 #include "ui/core/profile_store.h"
 
 namespace {
-
-TEST(XmbTables, LabelsCarryTheirBuiltInTextsAndIds) {
-  const auto& labels = XmbLabels();
-  EXPECT_EQ(labels[kLabelOk].builtIn, "OK");
-  EXPECT_EQ(labels[kLabelOk].resourceId, 9001);
-  EXPECT_EQ(labels[kLabelCancel].buttonId, IDCANCEL);
-  EXPECT_EQ(labels[kLabelYesToAll].builtIn, "Y&es to All");
-  EXPECT_EQ(labels[kLabelYesToAll].buttonId, IDYESTOALL);
-  EXPECT_EQ(labels[kLabelNoToAll].buttonId, IDNOTOALL);
-  EXPECT_EQ(labels[kLabelDoNotAsk].builtIn, "Don't ask me again");
-  EXPECT_EQ(labels[kLabelDoNotAsk].buttonId, kXmbCheckBoxId);
-  EXPECT_EQ(labels[kLabelReport].buttonId, kXmbReportId);
-  EXPECT_EQ(labels[kLabelSkipAll].resourceId, 9019);
-}
 
 std::vector<int> ButtonIds(uint32_t type) {
   std::vector<int> ids;
@@ -61,21 +46,14 @@ TEST(XmbTables, ButtonSetsAndWhatEscapeDoes) {
   EXPECT_EQ(ButtonIds(MB_OK | MB_YESTOALL), (std::vector<int>{IDOK}));
 }
 
-TEST(XmbTables, SecondsOfAThousandOrMoreBecomeTen) {
-  EXPECT_EQ(ClampXmbSeconds(0), 0);
-  EXPECT_EQ(ClampXmbSeconds(999), 999);
-  EXPECT_EQ(ClampXmbSeconds(1000), 10);
-  EXPECT_EQ(ClampXmbSeconds(5000), 10);
-  EXPECT_EQ(ClampXmbSeconds(-3), -3);  // not > 0: no time-out
-}
-
-TEST(XmbTexts, CustomButtonsAreAtMostFour) {
+TEST(XmbTexts, CustomButtonsAndSeconds) {
   EXPECT_EQ(ParseCustomButtons("Play the Track\nRip the Track\nCancel\n"),
             (std::vector<std::string>{"Play the Track", "Rip the Track", "Cancel"}));
   EXPECT_EQ(ParseCustomButtons("1\n2\n3\n4\n5\n"), (std::vector<std::string>{"1", "2", "3", "4"}));
-  EXPECT_EQ(ParseCustomButtons("One\nTwo"), (std::vector<std::string>{"One", "Two"}));
-  EXPECT_EQ(ParseCustomButtons("\n\nOnly\n\n"), (std::vector<std::string>{"Only"}));
+  EXPECT_EQ(ParseCustomButtons("\n\nOne\n\nTwo"), (std::vector<std::string>{"One", "Two"}));
   EXPECT_TRUE(ParseCustomButtons("").empty());
+  for (auto [in, out] : {std::pair{0, 0}, {999, 999}, {1000, 10}, {5000, 10}, {-3, -3}})
+    EXPECT_EQ(ClampXmbSeconds(in), out) << in;
 }
 
 TEST(XmbTexts, LabelsComeFromReplacementsOrStringsUnlessTold) {
@@ -95,33 +73,17 @@ TEST(XmbTexts, LabelsComeFromReplacementsOrStringsUnlessTold) {
   EXPECT_EQ(ResolveLabels(MB_NORESOURCE, params)[kLabelNo], "&No");
 }
 
-TEST(XmbTexts, CountdownCaptionAndMnemonics) {
-  EXPECT_EQ(CountdownLabel("OK", 3), "OK = 3");
-  EXPECT_EQ(CountdownLabel("&Yes", 10), "&Yes = 10");
-  EXPECT_EQ(DisabledCaption("Choose Your Action", 5), "Choose Your Action 5");
-  EXPECT_EQ(StripMnemonics("Y&es to &All"), "Yes to All");
-}
-
-TEST(XmbTexts, ClipboardTextOfAnOkBox) {
-  EXPECT_EQ(BuildClipboardText("T", "M", true, {"OK"}),
-            "---------------------------\r\nT\r\n---------------------------\r\nM\r\n"
-            "---------------------------\r\nOK   \r\n---------------------------\r\n");
-  EXPECT_EQ(BuildClipboardText("T", "M", false, {"&Yes", "&No", "Don't ask me again"}),
-            "---------------------------\r\nT\r\n---------------------------\r\n"
-            "Yes   No   Don't ask me again   \r\n---------------------------\r\n");
-}
-
-TEST(XmbRemembered, ValueNamesAreEncodedPerUtf16Unit) {
-  EXPECT_EQ(EncodeValueName(""), "");
-  EXPECT_EQ(EncodeValueName("A"), "B");                                 // 65 % 64
-  EXPECT_EQ(EncodeValueName("AB"), "BH");                               // (66 + 5) % 64 = 7
-  EXPECT_EQ(EncodeValueName(">"), "9");                                 // 62: the table's tail
-  EXPECT_EQ(EncodeValueName("\xC3\xA9"), "f");                          // U+00E9: 233 % 64 = 41
-  EXPECT_EQ(EncodeValueName("\xF0\x9F\x98\x80"), "zF");                 // a surrogate pair: two units
+TEST(XmbRemembered, KeyAndValueNamesAreEncodedPerUtf16Unit) {
+  const std::pair<const char*, const char*> names[] = {
+      {"", ""},
+      {"A", "B"},                     // 65 % 64
+      {"AB", "BH"},                   // (66 + 5) % 64 = 7
+      {">", "9"},                     // 62: the table's tail
+      {"\xC3\xA9", "f"},              // U+00E9: 233 % 64 = 41
+      {"\xF0\x9F\x98\x80", "zF"},     // a surrogate pair: two units
+  };
+  for (auto [in, out] : names) EXPECT_EQ(EncodeValueName(in), out) << in;
   EXPECT_EQ(EncodeValueName("\xFF"), EncodeValueName("\xEF\xBF\xBD"));  // broken UTF-8: replaced, no throw
-}
-
-TEST(XmbRemembered, KeyAndValueNames) {
   EXPECT_EQ(RememberedAnswerKey("Velmorix", "quarno-cd-ripper"),
             "Software\\Velmorix\\quarno-cd-ripper\\XMessageBox");
   EXPECT_EQ(RememberedAnswerKey("", "quarno-cd-ripper"), "Software\\quarno-cd-ripper\\XMessageBox");
@@ -147,16 +109,14 @@ class XmbProfile : public testing::Test {
   const std::string key_ = RememberedAnswerKey("Co", "prog");
 };
 
-TEST_F(XmbProfile, AnswersRoundTripWithEveryBit) {
+TEST_F(XmbProfile, AnswersRoundTripWithEveryBitAndDamagedOnesReadAsNothing) {
   EXPECT_EQ(ReadRememberedAnswer(store_, key_, "BH0"), 0u);
   WriteRememberedAnswer(store_, key_, "BH0", 24 | MB_DONOTASKAGAIN);
   WriteRememberedAnswer(store_, key_, "BH1", IDOK | MB_DONOTSHOWAGAIN | MB_TIMEOUT);
   EXPECT_EQ(ReadRememberedAnswer(store_, key_, "BH0"), 24u | MB_DONOTASKAGAIN);
   EXPECT_EQ(ReadRememberedAnswer(store_, key_, "BH1"), 1u | MB_DONOTSHOWAGAIN | MB_TIMEOUT);
   EXPECT_EQ(ReadRememberedAnswer(store_, RememberedAnswerKey("", "prog"), "BH0"), 0u);
-}
-
-TEST_F(XmbProfile, DamagedOrUnreadableValuesReadAsNothingRemembered) {
+  // Damaged or unreadable values read as nothing remembered.
   store_.WriteProfileString(key_, "BH0", "24 plus");
   EXPECT_EQ(ReadRememberedAnswer(store_, key_, "BH0"), 0u);
   {
