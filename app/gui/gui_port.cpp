@@ -15,7 +15,10 @@ MessageBoxResponder g_responder;
 
 }  // namespace
 
+std::atomic<bool> SessionEnding{false};
+
 int ShowMessageBox(wxWindow* owner, const std::string& text, const std::string& caption, uint32_t style) {
+  if (SessionEnding.load()) return IDCANCEL;
   MessageBoxResponder responder;
   {
     std::lock_guard lock(g_responderMutex);

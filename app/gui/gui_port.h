@@ -9,6 +9,7 @@
 
 #include <wx/window.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,6 +24,10 @@ class CQuarnoCDRipperDlg;
 // The message that carries a queued call to the main window.
 inline constexpr unsigned WM_MAIN_WINDOW_CALL = WM_USER + 120;
 using MainWindowCall = std::function<void(CQuarnoCDRipperDlg&)>;
+
+// Set once the session ends (SIGTERM, SIGHUP): from then on no message box
+// is shown, since nobody is there to answer it; each is answered Cancel.
+extern std::atomic<bool> SessionEnding;
 
 // Shows a modal message box owned by `owner` (the caption defaults to the
 // program's name) and returns the button pressed. GUI thread only.

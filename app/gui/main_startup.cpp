@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "app/drives.h"
+#include "app/main_commands.h"
 #include "app/gui/font_scale.h"
 #include "app/gui/log_dlg.h"
 #include "app/gui/main_menus.h"
@@ -58,6 +59,9 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   if (!CreateBars()) return false;
   StartFolders();
   StartSettingsAndLog();
+  // A session that ended while a start-up message box was open has already
+  // run the exit sequence: the rest of the start-up must not run after it.
+  if (ExitInProgress.load() != 0) return true;
   MainDialog = this;
   std::string notice;
   ServerList.push_back(DefaultFreeDBServer(&notice));
@@ -69,6 +73,7 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
     PlayerSectorBuffer = AllocSectorBuffer(kPlayerSectors);
     if (PlayerSectorBuffer == nullptr) return false;
     CheckSoundDevice();
+    if (ExitInProgress.load() != 0) return true;
     SetUpTrackList();
     volumeSlider_->SetToolTip(fmt::sprintf("Volume: %d", static_cast<int>(Volume)));
     SelectStartDrive(driveCount_);  // the disc worker starts refreshing here

@@ -286,6 +286,7 @@ void CQuarnoCDRipperDlg::OnClose() { OnExit(); }
 void CQuarnoCDRipperDlg::OnExit() { RunExitSequence(false); }
 
 void CQuarnoCDRipperDlg::OnSessionEnd() {
+  SessionEnding = true;
   RunExitSequence(true);
   if (exitCode_ != 0) return;
   // A message box or dialog still open would keep the program from ending:

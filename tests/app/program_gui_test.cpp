@@ -187,6 +187,24 @@ TEST_P(SessionEndSignal, EndsWithCodeZeroAndSavesSettingsAndPlacement) {
 
 INSTANTIATE_TEST_SUITE_P(TermAndHangUp, SessionEndSignal, testing::Values(SIGTERM, SIGHUP));
 
+// Without a sound device the start-up stops at a warning box; a session that
+// ends there must still end the program, with its settings saved, and not run
+// the rest of the start-up after the exit.
+TEST_F(ProgramGui, SessionEndWhileAStartUpWarningIsOpenEndsTheProgram) {
+  fs::remove(Home() / ".asoundrc");  // this machine has no sound card
+  Program program;
+  ASSERT_TRUE(StartProgram(program));
+  // The box comes right after the drive lines; the signal is taken in its loop.
+  ASSERT_TRUE(WaitForLog("Initializing CD-drives...")) << ReadFile(root_ / "output.txt");
+
+  program.Signal(SIGTERM);
+  EXPECT_TRUE(EndsWithCodeZero(program));
+
+  const std::string log = ReadLog(LogFile());
+  EXPECT_EQ(log.find("Initialization finished."), std::string::npos) << log;
+  EXPECT_NE(ReadFile(DataFolder() / "Quarno CD Ripper.ini").find("Volume=55"), std::string::npos);
+}
+
 TEST_F(ProgramGui, SecondCopyHandsOverToTheFirstAndEndsSilently) {
   Program first;
   ASSERT_TRUE(StartProgram(first));
