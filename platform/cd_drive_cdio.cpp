@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <sys/ioctl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -20,6 +21,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <set>
 
@@ -99,6 +102,69 @@ driver_id_t ImageDriver(const std::string& path) {
   if (endsWith(".nrg")) return DRIVER_NRG;
   return DRIVER_UNKNOWN;
 }
+
+// libcdio's cue reader takes the disc data from the file named like the cue
+// sheet (x.cue -> x.bin) and ignores the sheet's FILE line, so a sheet whose
+// FILE names another file would read as no disc. Such a sheet is opened
+// through a private folder of two links that carry the names libcdio expects.
+// Only the first FILE of a sheet is used: libcdio reads one data file.
+class CueLinks {
+ public:
+  // Null when the sheet's data file is where libcdio looks anyway, or when
+  // the links cannot be made (libcdio then tries the sheet as it is).
+  static std::unique_ptr<CueLinks> For(const std::string& cuePath) {
+    const std::string data = CueDataFile(cuePath);
+    if (data.empty() || SameFile(data, cuePath.substr(0, cuePath.size() - 3) + "bin")) return nullptr;
+    std::string folder = (std::filesystem::temp_directory_path() / "qcr-cue-XXXXXX").string();
+    if (::mkdtemp(folder.data()) == nullptr) return nullptr;
+    auto links = std::unique_ptr<CueLinks>(new CueLinks(folder));
+    std::error_code error;
+    std::filesystem::create_symlink(std::filesystem::absolute(cuePath, error), links->Cue(), error);
+    if (!error) std::filesystem::create_symlink(std::filesystem::absolute(data, error), folder + "/disc.bin", error);
+    return error ? nullptr : std::move(links);
+  }
+  ~CueLinks() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  CueLinks(const CueLinks&) = delete;
+  CueLinks& operator=(const CueLinks&) = delete;
+  std::string Cue() const { return folder_ + "/disc.cue"; }
+
+  // The data file the sheet's first FILE line names, beside the sheet when
+  // the name is relative; empty when there is none.
+  static std::string CueDataFile(const std::string& cuePath) {
+    std::ifstream in(cuePath);
+    std::string line;
+    for (int n = 0; n < 1000 && std::getline(in, line); ++n) {
+      const size_t start = line.find_first_not_of(" \t");
+      if (start == std::string::npos || strncasecmp(line.c_str() + start, "FILE", 4) != 0) continue;
+      size_t pos = line.find_first_not_of(" \t", start + 4);
+      if (pos == std::string::npos) return {};
+      std::string name;
+      if (line[pos] == '"') {
+        const size_t end = line.find('"', pos + 1);
+        if (end == std::string::npos) return {};
+        name = line.substr(pos + 1, end - pos - 1);
+      } else {
+        name = line.substr(pos, line.find_first_of(" \t\r", pos) - pos);
+      }
+      if (name.empty()) return {};
+      const std::filesystem::path file(name);
+      return file.is_absolute() ? name : (std::filesystem::path(cuePath).parent_path() / file).string();
+    }
+    return {};
+  }
+
+ private:
+  explicit CueLinks(std::string folder) : folder_(std::move(folder)) {}
+  static bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+  }
+  std::string folder_;
+};
 
 // What identifies the image file: a new file, a rewrite or a removal changes it.
 struct FileSignature {
@@ -186,12 +252,16 @@ class ImageSession : public CDDriveSession {
     synced_ = true;
     generation_ = status.ChangeCount;
     cdio_.reset();
+    links_.reset();
     if (!status.Present) {
       error_ = kCDErrNoDisc;
       return;
     }
     InitCdio();
-    CdioPtr p(cdio_open(drive_->Path().c_str(), ImageDriver(drive_->Path())));
+    const driver_id_t driver = ImageDriver(drive_->Path());
+    if (driver == DRIVER_BINCUE) links_ = CueLinks::For(drive_->Path());
+    const std::string source = links_ ? links_->Cue() : drive_->Path();
+    CdioPtr p(cdio_open(source.c_str(), driver));
     if (!p || !ReadCdioTOC(p.get(), &toc_)) {
       error_ = FileExists(drive_->Path()) ? kCDErrUnreadableDisc : kCDErrNoDisc;
       return;
@@ -200,6 +270,7 @@ class ImageSession : public CDDriveSession {
   }
 
   std::shared_ptr<ImageDrive> drive_;
+  std::unique_ptr<CueLinks> links_;  // outlives cdio_, which reads through it
   CdioPtr cdio_;
   DiscTOC toc_;
   bool synced_ = false;

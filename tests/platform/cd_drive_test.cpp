@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "tests/platform/cd_drive_test_util.h"
@@ -280,3 +281,27 @@ TEST(EmptyDriveTest, FoldersAndDamagedImagesHoldNoReadableDisc) {
 }
 
 }  // namespace
+
+// Images in the wild name their data file freely ("Album (Disc 1).bin"); the
+// drive reads what the sheet's FILE line names, not a file named like the sheet.
+TEST(ImageFileNameTest, TheCueSheetsFileLineNamesTheData) {
+  ScratchFolder folder;
+  const DiscImageSpec disc{{AudioTrackSectors(40), AudioTrackSectors(30)}};
+  const std::string cue = WriteDiscImage(folder.Path(), disc, "disc");
+  std::filesystem::rename(folder.File("disc.bin"), folder.File("Album (Disc 1).bin"));
+  std::ifstream in(cue);
+  std::string sheet((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t at = sheet.find("\"disc.bin\"");
+  ASSERT_NE(at, std::string::npos) << sheet;
+  sheet.replace(at, 10, "\"Album (Disc 1).bin\"");
+  std::ofstream(cue, std::ios::trunc) << sheet;
+
+  DrivesVariable drives(cue);
+  const int handle = OpenListedDrive(0);
+  ASSERT_GE(handle, kCDFirstHandle);
+  EXPECT_EQ(TOCResult(handle), 1);
+  SectorBufferPtr buffer(AllocSectorBuffer(2));
+  ASSERT_EQ(ReadSectorsInto(handle, buffer.get(), 39, 2), 1);
+  EXPECT_TRUE(BufferHolds(*buffer, ImageBytes(LayoutOf(disc), 39, 2)));
+  CloseCDHandle(handle);
+}
