@@ -114,11 +114,13 @@ class CueLinks {
   // the links cannot be made (libcdio then tries the sheet as it is).
   static std::unique_ptr<CueLinks> For(const std::string& cuePath) {
     const std::string data = CueDataFile(cuePath);
-    if (data.empty() || SameFile(data, cuePath.substr(0, cuePath.size() - 3) + "bin")) return nullptr;
+    std::error_code error;
+    if (data.empty() || !std::filesystem::is_regular_file(data, error) ||
+        SameFile(data, cuePath.substr(0, cuePath.size() - 3) + "bin"))
+      return nullptr;
     std::string folder = (std::filesystem::temp_directory_path() / "qcr-cue-XXXXXX").string();
     if (::mkdtemp(folder.data()) == nullptr) return nullptr;
     auto links = std::unique_ptr<CueLinks>(new CueLinks(folder));
-    std::error_code error;
     std::filesystem::create_symlink(std::filesystem::absolute(cuePath, error), links->Cue(), error);
     if (!error) std::filesystem::create_symlink(std::filesystem::absolute(data, error), folder + "/disc.bin", error);
     return error ? nullptr : std::move(links);
