@@ -3,6 +3,7 @@
 // that everything a write does not touch goes back to disk unchanged.
 #include "platform/ini_file.h"
 
+#include "platform/replace_file.h"
 #include "platform/text_encoding.h"
 
 #include <fcntl.h>
@@ -164,41 +165,18 @@ std::string ResolveTarget(const std::string& path) {
   return path;
 }
 
-void WriteAll(int fd, std::string_view data, const std::string& path) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw IniFileError(path, "cannot write", errno);
-    }
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-}
-
-// Writes `bytes` to a new file beside `target` and renames it over `target`.
+// Writes `bytes` over `target` as one step; throws on failure.
 void ReplaceFile(const std::string& target, std::string_view bytes) {
-  static std::atomic<unsigned> counter{0};
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) throw IniFileError(target, "cannot create a file beside", errno);
-  }
-  if (fd < 0) throw IniFileError(target, "cannot create a file beside", EEXIST);
-  try {
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) (void)::fchmod(fd, st.st_mode & 07777);
-    WriteAll(fd, bytes, target);
-    if (::fsync(fd) != 0) throw IniFileError(target, "cannot write", errno);
-    const int fdCopy = fd;
-    fd = -1;
-    if (::close(fdCopy) != 0) throw IniFileError(target, "cannot write", errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0) throw IniFileError(target, "cannot replace", errno);
-  } catch (...) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(temp.c_str());
-    throw;
+  const ReplaceFileResult result = ReplaceFileContents(target, bytes);
+  switch (result.failed) {
+    case ReplaceFileResult::None:
+      return;
+    case ReplaceFileResult::Create:
+      throw IniFileError(target, "cannot create a file beside", result.error);
+    case ReplaceFileResult::Write:
+      throw IniFileError(target, "cannot write", result.error);
+    case ReplaceFileResult::Replace:
+      throw IniFileError(target, "cannot replace", result.error);
   }
 }
 
