@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 #include "cddb/cddb.h"
 #include "cddb/cddb_globals.h"
@@ -85,6 +86,20 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
   text = out;
 }
 
+// Where a disc title "artist / title" splits: at the first " / ", so that
+// an artist like "AC/DC" stays whole, and at the first "/" only when the
+// text holds no " / ". npos when there is no slash; `length` gets the
+// separator's length. Match lists and records split the same way.
+size_t FindArtistSplit(const std::string& text, size_t& length) {
+  size_t at = text.find(" / ");
+  length = 3;
+  if (at == std::string::npos) {
+    at = text.find('/');
+    length = 1;
+  }
+  return at;
+}
+
 bool IsListStatus(int status) { return status >= 210 && status <= 219; }
 
 // The lines of a reply body after its status line; an unterminated last
@@ -131,11 +146,25 @@ int CCDDB::IsCommentLine(const std::string& line, std::string& comment) {
 int CCDDB::SplitKeyValue(const std::string& line, std::string& key, std::string& value) {
   size_t equals = line.find('=');
   if (equals == std::string::npos) return 0;
-  key = line.substr(0, equals);
-  value = line.substr(equals + 1);
-  ReplaceAll(value, "\\n", "\n");
-  ReplaceAll(value, "\\t", "\t");
-  ReplaceAll(value, "\\\\", "\\");
+  std::string keyText = line.substr(0, equals);
+  // One pass from left to right: an escaped backslash is consumed together
+  // with its escape, so "\\n" reads as a backslash and an "n", never as a
+  // backslash and a line feed. Other backslashes stay as they are.
+  std::string unescaped;
+  for (size_t i = equals + 1; i < line.size(); ++i) {
+    char c = line[i];
+    if (c == '\\' && i + 1 < line.size()) {
+      char next = line[i + 1];
+      if (next == 'n' || next == 't' || next == '\\') {
+        unescaped += next == 'n' ? '\n' : next == 't' ? '\t' : '\\';
+        ++i;
+        continue;
+      }
+    }
+    unescaped += c;
+  }
+  key = std::move(keyText);
+  value = std::move(unescaped);
   return 1;
 }
 
@@ -201,10 +230,11 @@ int CCDDB::ParseQueryLine(CCDDBQueryResult& result, const std::string& line) {
   size_t cut = rest.find("\r\n");
   if (cut == std::string::npos) cut = rest.find('\n');
   std::string title = NarrowToString(rest.substr(0, cut));
-  size_t slash = title.find('/');
-  if (!title.empty() && slash != std::string::npos) {
-    result.Artist = Trim(title.substr(0, slash));
-    result.Title = Trim(title.substr(slash + 1));
+  size_t separator = 0;
+  size_t split = FindArtistSplit(title, separator);
+  if (split != std::string::npos) {
+    result.Artist = Trim(title.substr(0, split));
+    result.Title = Trim(title.substr(split + separator));
   } else {
     result.Title = title;
   }
@@ -339,9 +369,10 @@ int CCDDB::ParseRecordBodyHelper(CCDDBRecord& record, const char* text) {
   }
 
   std::string title = NarrowToString(scan.title);
-  size_t split = title.find(" / ");
+  size_t separator = 0;
+  size_t split = FindArtistSplit(title, separator);
   record.Artist = split == std::string::npos ? title : title.substr(0, split);
-  record.Title = split == std::string::npos ? title : title.substr(split + 3);
+  record.Title = split == std::string::npos ? title : title.substr(split + separator);
   std::string order = NarrowToString(scan.playOrder);
   std::vector<std::string> pieces;
   std::istringstream in(order);

@@ -164,8 +164,16 @@ TEST_F(Parse, FieldEdgeCases) {
   EXPECT_EQ(parsed.DiscLength, 245);
   ASSERT_EQ(ParseRecord(PlainWith("# Disc length: 360 seconds", "# Disc length:")), 1);
   EXPECT_EQ(parsed.DiscLength, 0);
-  ASSERT_EQ(ParseRecord(PlainWith("DTITLE=The Examples / Two Tracks", "DTITLE=Examples/Two")), 1);
-  EXPECT_EQ(parsed.Artist + "|" + parsed.Title, "Examples/Two|Examples/Two");
+  // A disc title splits at " / ", at a lone "/" only without one, and stays
+  // whole in both fields without any slash.
+  const std::pair<const char*, const char*> titles[] = {{"Examples/Two", "Examples|Two"},
+                                                        {"AC/DC / Back in Black", "AC/DC|Back in Black"},
+                                                        {"Left/Right / Up/Down", "Left/Right|Up/Down"},
+                                                        {"No Slash", "No Slash|No Slash"}};
+  for (const auto& [text, split] : titles) {
+    ASSERT_EQ(ParseRecord(PlainWith("DTITLE=The Examples / Two Tracks", std::string("DTITLE=") + text)), 1);
+    EXPECT_EQ(parsed.Artist + "|" + parsed.Title, split) << text;
+  }
   ASSERT_EQ(ParseRecord(PlainWith("DYEAR=1998\n", "DYEAR=1998\nDYEAR=2001\n")), 1);
   EXPECT_EQ(parsed.Year, 2001);
   ASSERT_EQ(ParseRecord(PlainWith("2.4 beta", "2.4 beta extra words")), 1);
@@ -213,6 +221,8 @@ TEST_F(Parse, QueryLinesAndBodies) {
       {"rock 0c016602 Artist / Title", 1, {"rock", 0x0c016602, "Artist", "Title"}},
       {"misc  0C016602   Only a title ", 1, {"misc", 0x0c016602, "", "  Only a title "}},
       {"jazz 3604b104 A/B\r\nmore", 1, {"jazz", 0x3604b104, "A", "B"}},
+      {"rock 0c016602 AC/DC / Back in Black", 1, {"rock", 0x0c016602, "AC/DC", "Back in Black"}},
+      {"rock 0c016602 Left/Right / Up/Down", 1, {"rock", 0x0c016602, "Left/Right", "Up/Down"}},
       {"data 12zz x", 1, {"data", 0x12, "", "x"}},
       {"data zz x", 1, {"data", 0x5a5a, "", "x"}},  // no hex digit: id unchanged
       {"onlyoneword", 0, {"onlyoneword", 0x5a5a, "", ""}},
@@ -265,7 +275,8 @@ TEST_F(Parse, TextConversionAndEscaping) {
   // to the same value, even across escapes and multi-byte characters.
   for (const std::string& long_value :
        {std::string(600, 'a'), std::string(300, '\n') + "é" + std::string(250, 'b'),
-        std::string(253, 'c') + "ü€" + std::string(300, '\\')}) {
+        std::string(253, 'c') + "ü€" + std::string(300, '\\'), std::string("\n\t"),
+        std::string("C:\\new\\table"), std::string("\\n\\\\t\\"), std::string("end\\\\")}) {
     std::string joined, line, key, piece;
     for (std::istringstream in(client.FormatKeyValueLine("EXTD", long_value)); std::getline(in, line);) {
       ASSERT_EQ(line.back(), '\r');
@@ -279,9 +290,13 @@ TEST_F(Parse, TextConversionAndEscaping) {
     }
     EXPECT_EQ(joined, long_value);
   }
+  // Backslashes that escape nothing are kept as they are.
+  std::string key, piece;
+  ASSERT_EQ(client.SplitKeyValue("EXTD=\\q a\\", key, piece), 1);
+  EXPECT_EQ(piece, "\\q a\\");
   // A key too long to leave room still makes progress.
-  const std::string key(300, 'K');
-  EXPECT_EQ(client.FormatKeyValueLine(key, "abc"), key + "=ab\r\n" + key + "=c\r\n");
+  const std::string longKey(300, 'K');
+  EXPECT_EQ(client.FormatKeyValueLine(longKey, "abc"), longKey + "=ab\r\n" + longKey + "=c\r\n");
 }
 
 TEST_F(Parse, SitesLinesAndTextBodies) {
