@@ -10,7 +10,10 @@
 #include <unistd.h>
 #include <utf8.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -238,39 +241,72 @@ int CCDDB::GetStatusCode(const char* text) {
 }
 
 int CCDDB::ReadResponse(CWSocket& socket, const char* terminator, std::string& response, int mode) {
+  using Clock = std::chrono::steady_clock;
   const size_t chunk = ReceiveChunk < 2 ? 2 : static_cast<size_t>(ReceiveChunk);
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[chunk]);
   if (!buffer) ThrowCDDBSystemError(kCDDBErrorNoMemory, kCDDBFacilitySystem, "");
   const size_t terminatorLength = std::strlen(terminator);
-  const unsigned timeout = Timeout < 0 ? 0u : static_cast<unsigned>(Timeout);
+  const long long timeout = Timeout < 0 ? 0 : Timeout;
+  // Each piece must come within the time-out, and the whole reply within a
+  // few of them, so a server that trickles a byte at a time cannot hold the
+  // lookup for hours.
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout * kCDDBReplyTimeouts);
+  auto timedOut = [&] {
+    LastResponse = NarrowToString(response);
+    return 0;
+  };
+  const size_t npos = std::string::npos;
+  size_t headersScanned = 0;  // the blank line is searched only in bytes not yet seen
+  size_t body = npos;         // offset of the body once the blank line has come
+  bool statusKnown = false;
+  bool lineReply = false;  // query mode: a status that is no list; the reply is its status line
   bool found = false;
   bool stop = false;
   try {
     while (!found && !stop) {
-      if (!socket.IsReadable(timeout)) {
-        LastResponse = NarrowToString(response);
-        return 0;
-      }
+      const long long left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      const long long wait = std::max(0LL, std::min(timeout, left));
+      if (!socket.IsReadable(static_cast<unsigned>(std::min<long long>(wait, UINT_MAX)))) return timedOut();
       int received = socket.Receive(buffer.get(), static_cast<int>(chunk - 1));
       if (received == 0) {
+        // A status line cut off by the close is all the server has to say.
+        if (lineReply) break;
         ThrowCDDBSystemError(kCDDBErrorConnectionClosed, kCDDBFacilityClient, NarrowToString(response));
       }
-      buffer[received] = '\0';
-      response.append(buffer.get(), ::strnlen(buffer.get(), static_cast<size_t>(received)));
+      const size_t before = response.size();
+      response.append(buffer.get(), static_cast<size_t>(received));
+      if (std::memchr(buffer.get(), '\0', static_cast<size_t>(received))) {
+        // No CDDB reply holds a NUL byte: the reply is damaged, and parsing
+        // it as text would lose whatever follows the NUL.
+        LastResponse = NarrowToString(response);
+        ThrowCDDBException(mode == ReadModePlain ? kCDDBErrorBadRecord : kCDDBErrorNoReply, LastResponse);
+      }
       if (response.size() > kCDDBMaxReplyBytes) ThrowCDDBSystemError(EMSGSIZE, kCDDBFacilitySystem, "");
       if (mode != ReadModePlain) {
+        if (body == npos) {
+          // Back up three bytes for a blank line split between two pieces.
+          const size_t from = headersScanned > 3 ? headersScanned - 3 : 0;
+          const char* start = response.c_str();
+          const char* at = GetHTTPBody(start + from);
+          headersScanned = response.size();
+          if (at) body = static_cast<size_t>(at - start);
+        }
         // The status is judged once its three digits are in: a piece that
         // ends inside them says nothing yet.
-        const char* body = GetHTTPBody(response.c_str());
-        if (body && ::strnlen(body, 3) == 3) {
-          int status = GetStatusCode(body);
-          stop = status < 210 || status > 219;
+        if (body != npos && !statusKnown && response.size() - body >= 3) {
+          statusKnown = true;
+          const int status = GetStatusCode(response.c_str() + body);
+          lineReply = status < 210 || status > 219;
         }
+        // Such a reply is parsed only once its status line is whole.
+        if (lineReply) stop = response.find("\r\n", std::max(body, before > 0 ? before - 1 : 0)) != npos;
       }
       // Start early enough to find a terminator split between two pieces.
       size_t back = static_cast<size_t>(received) + terminatorLength - 1;
       size_t from = response.size() > back ? response.size() - back : 0;
-      found = response.find(terminator, from) != std::string::npos;
+      found = response.find(terminator, from) != npos;
+      if (!found && !stop && Clock::now() >= deadline) return timedOut();
     }
   } catch (const CWSocketException& e) {
     ThrowCDDBSystemError(e.Error, kCDDBFacilitySystem, "");
@@ -286,10 +322,13 @@ int CCDDB::ReadResponse(CWSocket& socket, const char* terminator, std::string& r
 
 void CCDDB::ConnectFor(CWSocket& socket, const CCDDBSite& site) {
   socket.Create(false);
+  // A host that never answers fails after the time-out, not after the
+  // system's minutes of retries. A time-out of 0 or less leaves it to the system.
+  const int timeout = Timeout > 0 ? Timeout : -1;
   if (!ProxyHost.empty()) {
-    socket.Connect(ProxyHost, ProxyPort);
+    socket.Connect(ProxyHost, ProxyPort, timeout);
   } else {
-    socket.Connect(site.Host, site.Port);
+    socket.Connect(site.Host, site.Port, timeout);
   }
 }
 

@@ -37,6 +37,8 @@ inline constexpr uint32_t kCDDBErrorConnectionClosed = 524;
 
 // A reply that grows past this many bytes is abandoned (EMSGSIZE).
 inline constexpr size_t kCDDBMaxReplyBytes = 16u << 20;
+// A whole reply must arrive within this many time-outs (CCDDB::Timeout).
+inline constexpr int kCDDBReplyTimeouts = 5;
 
 // The message text of a code that is not in the client facility: the
 // platform's text for system and socket error numbers, and fixed texts for
@@ -121,8 +123,11 @@ class CCDDB {
   // --- Protocol operations (cddb.cpp). Every call between them goes through
   // the virtual table, so a derived client may replace any of them.
   virtual std::string GetHelloCommand();
-  // 1 when the reply is complete, 0 on time-out; throws on close, on socket
-  // errors and past kCDDBMaxReplyBytes.
+  // 1 when the reply is complete, 0 on time-out (a silence of Timeout, or
+  // kCDDBReplyTimeouts x Timeout for the whole reply); throws on close, on
+  // socket errors, past kCDDBMaxReplyBytes and on a reply holding a NUL byte
+  // (kCDDBErrorBadRecord in plain mode, kCDDBErrorNoReply in query mode). In
+  // query mode a reply whose status is no list ends with its status line.
   virtual int ReadResponse(CWSocket& socket, const char* terminator, std::string& response, int mode);
   virtual void ReplaceNonAlphanumeric(std::string& text);
   // Just behind the first blank line, or null.
@@ -159,7 +164,7 @@ class CCDDB {
   [[noreturn]] void ThrowCDDBSystemError(int number, uint32_t facility, const std::string& text);
   [[noreturn]] void ThrowCDDBException(uint32_t code, const std::string& text);
 
-  int Timeout = 60000;      // ms to wait for each piece of a reply
+  int Timeout = 60000;      // ms to wait for the connection and for each piece of a reply
   int ReceiveChunk = 1024;  // receive buffer size; each receive asks for one byte less
   std::string ClientName = "DerODIZ";
   std::string ClientVersion = "1.31";

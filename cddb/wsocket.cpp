@@ -3,6 +3,7 @@
 #include "platform/text_encoding.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <fmt/format.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -75,23 +76,58 @@ int CWSocket::Create(int type, int protocol, int family) {
 
 int CWSocket::Create(bool udp) { return Create(udp ? SOCK_DGRAM : SOCK_STREAM, 0, AF_INET); }
 
-int CWSocket::Connect(const sockaddr* address, socklen_t length) {
-  int result = ::connect(handle_, address, length);
-  if (result == -1) {
+int CWSocket::Connect(const sockaddr* address, socklen_t length, int timeoutMs) {
+  if (timeoutMs < 0) {
+    if (::connect(handle_, address, length) == 0) return 0;
     // An interrupted connect goes on in the background; wait for its outcome.
     if (errno != EINTR) ThrowWSocketException();
-    pollfd pfd{handle_, POLLOUT, 0};
-    if (RetryOnInterrupt([&] { return ::poll(&pfd, 1, -1); }) == -1) ThrowWSocketException();
-    int error = 0;
-    socklen_t size = sizeof(error);
-    if (::getsockopt(handle_, SOL_SOCKET, SO_ERROR, &error, &size) == -1) ThrowWSocketException();
-    if (error != 0) ThrowWSocketException(error);
-    result = 0;
+    FinishConnect(-1);
+    return 0;
   }
-  return result;
+  // A connect that may wait only so long runs without blocking; the socket
+  // is blocking again afterwards, whatever the outcome.
+  const int flags = ::fcntl(handle_, F_GETFL);
+  if (flags == -1 || ::fcntl(handle_, F_SETFL, flags | O_NONBLOCK) == -1) ThrowWSocketException();
+  int error = 0;
+  if (::connect(handle_, address, length) == -1) {
+    error = errno;
+    if (error == EINPROGRESS || error == EINTR) {
+      try {
+        FinishConnect(timeoutMs);
+        error = 0;
+      } catch (const CWSocketException& e) {
+        error = e.Error;
+      }
+    }
+  }
+  ::fcntl(handle_, F_SETFL, flags);
+  if (error != 0) ThrowWSocketException(error);
+  return 0;
 }
 
-int CWSocket::Connect(const std::string& host, int port) {
+void CWSocket::FinishConnect(int timeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+  pollfd pfd{handle_, POLLOUT, 0};
+  for (;;) {
+    int wait = -1;
+    if (timeoutMs >= 0) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      wait = left < 0 ? 0 : static_cast<int>(left);
+    }
+    int ready = ::poll(&pfd, 1, wait);
+    if (ready == -1 && errno == EINTR) continue;
+    if (ready == -1) ThrowWSocketException();
+    if (ready == 0) ThrowWSocketException(ETIMEDOUT);
+    break;
+  }
+  int error = 0;
+  socklen_t size = sizeof(error);
+  if (::getsockopt(handle_, SOL_SOCKET, SO_ERROR, &error, &size) == -1) ThrowWSocketException();
+  if (error != 0) ThrowWSocketException(error);
+}
+
+int CWSocket::Connect(const std::string& host, int port, int timeoutMs) {
   if (port < 0 || port > 65535) ThrowWSocketException(EINVAL);  // would wrap to another port
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -109,7 +145,7 @@ int CWSocket::Connect(const std::string& host, int port) {
     address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
     ::freeaddrinfo(found);
   }
-  return Connect(reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+  return Connect(reinterpret_cast<const sockaddr*>(&address), sizeof(address), timeoutMs);
 }
 
 int CWSocket::Send(const void* buffer, int length, int flags) {

@@ -62,10 +62,14 @@ class CWSocket {
   // A datagram socket when `udp`, else a stream socket; IPv4.
   int Create(bool udp = false);
 
-  int Connect(const sockaddr* address, socklen_t length);
+  // With a time-out of 0 ms or more the connection must be made within it,
+  // else ETIMEDOUT is thrown (a host that never answers would otherwise hold
+  // the caller for the system's minutes of retries); a negative time-out
+  // waits as long as the system does.
+  int Connect(const sockaddr* address, socklen_t length, int timeoutMs = -1);
   // A dotted IPv4 address is used as it is; anything else is resolved to its
-  // first IPv4 address.
-  int Connect(const std::string& host, int port);
+  // first IPv4 address. The time-out bounds the connection, not the look-up.
+  int Connect(const std::string& host, int port, int timeoutMs = -1);
 
   // One send() call; returns the bytes sent, which may be fewer than asked.
   // A peer that has gone away gives EPIPE as an exception, never a signal.
@@ -80,5 +84,8 @@ class CWSocket {
   int Handle() const { return handle_; }
 
  private:
+  // Waits for a connect in progress and throws its failure.
+  void FinishConnect(int timeoutMs);
+
   int handle_ = kInvalid;
 };

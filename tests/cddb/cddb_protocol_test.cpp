@@ -12,9 +12,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <stdexcept>
 #include <string>
@@ -250,6 +252,119 @@ TEST_F(Protocol, AStallLongerThanTheTimeoutFails) {
     // A single match needs no terminator: the query must not wait for one.
     EXPECT_EQ(Query(), at == SIZE_MAX ? 0u : 516u) << at;
   }
+}
+
+TEST_F(Protocol, ASingleMatchIsParsedOnlyOnceItsLineIsWhole) {
+  const CCDDBQueryResult expected{"rock", 0x0c016602, "The Examples", "Two Tracks"};
+  const std::string reply = server.Answer("GET /~cddb/cddb.cgi?cmd=" + kQueryWords + " HTTP/1.0\r\n\r\n");
+  ASSERT_EQ(reply.substr(reply.find("\r\n\r\n") + 4, 4), "200 ");
+  for (size_t at = 1; at < reply.size(); ++at) {
+    CddbServerBehaviour behaviour;
+    behaviour.splitAt = {at};
+    behaviour.pauseMs = 5;
+    Behave(behaviour);
+    ASSERT_EQ(Query(), 0u) << at;
+    ASSERT_EQ(results, std::vector<CCDDBQueryResult>{expected}) << at;
+  }
+  // Long headers push the match line across the end of the first receive.
+  const std::string line = "200 rock 0c016602 The Examples / Two Tracks\r\n";
+  CddbServerBehaviour behaviour;
+  behaviour.rawReply = "HTTP/1.0 200 OK\r\nX-Padding: ";
+  behaviour.rawReply += std::string(1023 - 10 - behaviour.rawReply.size() - 4, 'p') + "\r\n\r\n" + line;
+  Behave(behaviour);
+  ASSERT_EQ(Query(), 0u);
+  EXPECT_EQ(results, std::vector<CCDDBQueryResult>{expected});
+}
+
+// The headers are searched for their end only in the bytes each piece adds,
+// so a server sending endless headers costs time in their length, not its square.
+TEST_F(Protocol, HeadersAreScannedOnce) {
+  struct CountingClient : CCDDB {
+    const char* GetHTTPBody(const char* text) override {
+      if (text) scanned += std::strlen(text);
+      return CCDDB::GetHTTPBody(text);
+    }
+    size_t scanned = 0;
+  } counting;
+  counting.Timeout = 10000;
+  CddbServerBehaviour behaviour;
+  behaviour.rawReply = "HTTP/1.0 200 OK\r\n";
+  for (int i = 0; i < 2000; ++i) behaviour.rawReply += "X-Padding: " + std::string(40, 'p') + "\r\n";
+  behaviour.rawReply += "\r\n200 rock 0c016602 The Examples / Two Tracks\r\n";
+  Behave(behaviour);
+  counting.Query(site, 0x0c016602, twoTracks, results);
+  ASSERT_EQ(results.size(), 1u);
+  // Once while reading, once more when the query parses the reply.
+  EXPECT_LT(counting.scanned, 3 * behaviour.rawReply.size());
+}
+
+TEST_F(Protocol, SlowSilentAndDamagedRepliesFail) {
+  // A server that trickles its reply keeps every piece within the time-out
+  // but not the whole reply.
+  client.Timeout = 250;
+  CddbServerBehaviour trickle;
+  trickle.trickleMs = 50;
+  Behave(trickle);
+  EXPECT_EQ(Read(), 516u);
+  EXPECT_EQ(ReadReply().rfind(thrown.Text, 0), 0u);  // the part that came
+  EXPECT_EQ(Query(), 516u);
+
+  // A NUL byte marks a damaged reply at once, whatever follows it.
+  client.Timeout = 10000;
+  std::string nulRead = ReadReply();
+  nulRead.insert(nulRead.find("DYEAR"), 1, '\0');
+  const std::string nulMatch =
+      "HTTP/1.0 200 OK\r\n\r\n200 rock 0c016602 The Ex" + std::string(1, '\0') + "amples / Two Tracks\r\n";
+  const struct {
+    const std::string& reply;
+    bool read;
+    uint32_t code;
+  } damaged[] = {{nulRead, true, 517u}, {nulMatch, false, 516u}};
+  for (const auto& c : damaged) {
+    CddbServerBehaviour behaviour;
+    behaviour.rawReply = c.reply;
+    behaviour.splitAt = {c.reply.find('\0') + 8};  // the terminator comes in a later piece
+    behaviour.stallAt = c.reply.size();
+    behaviour.stallMs = 20000;
+    Behave(behaviour);
+    record = CCDDBRecord();
+    EXPECT_EQ(c.read ? Read() : Query(), c.code) << c.read;
+    EXPECT_EQ(thrown.Text, c.reply.substr(0, thrown.Text.size())) << c.read;
+    EXPECT_TRUE(results.empty());
+    EXPECT_EQ(record, CCDDBRecord());
+  }
+}
+
+TEST_F(Protocol, AConnectionNotAcceptedFailsWithinTheTimeout) {
+  // A listener whose queue is full drops further connection requests, as a
+  // host that never answers does.
+  CWSocket listener;
+  listener.Create();
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof(address);
+  ASSERT_EQ(::bind(listener.Handle(), reinterpret_cast<sockaddr*>(&address), size), 0);
+  ASSERT_EQ(::listen(listener.Handle(), 0), 0);
+  ::getsockname(listener.Handle(), reinterpret_cast<sockaddr*>(&address), &size);
+  std::vector<std::unique_ptr<CWSocket>> queued;
+  for (bool full = false; !full && queued.size() < 16;) {
+    queued.push_back(std::make_unique<CWSocket>());
+    queued.back()->Create();
+    try {
+      queued.back()->Connect(reinterpret_cast<sockaddr*>(&address), size, 200);
+    } catch (const CWSocketException& e) {
+      ASSERT_EQ(e.Error, ETIMEDOUT);
+      full = true;
+    }
+  }
+  site.Port = ntohs(address.sin_port);
+  client.Timeout = 250;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Query(), kSystem | ETIMEDOUT);
+  // Far below the system's own limit of about two minutes.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  EXPECT_EQ(host.LogLines(), (std::vector<std::string>{kThrowing + "Connection timed out"}));
 }
 
 TEST_F(Protocol, SocketFailuresBecomeSystemErrors) {

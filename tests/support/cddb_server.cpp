@@ -235,6 +235,8 @@ void CddbLoopbackServer::SendReply(int client, const std::string& reply, const C
   for (size_t cut : b.splitAt) {
     if (cut > 0 && cut < limit) cuts.push_back(cut);
   }
+  for (size_t cut = 1; b.trickleMs > 0 && cut < limit; ++cut) cuts.push_back(cut);
+  const int pauseMs = b.trickleMs > 0 ? b.trickleMs : b.pauseMs;
   // A stall past the end of what is sent holds the connection after it.
   const size_t stallAt = std::min(b.stallAt.value_or(limit), limit);
   if (b.stallAt) cuts.push_back(stallAt);
@@ -251,7 +253,7 @@ void CddbLoopbackServer::SendReply(int client, const std::string& reply, const C
     }
     bool stall = b.stallAt && cut == stallAt;
     if (stall && !Wait(client, b.stallMs)) return;
-    if (!stall && cut < limit && !Wait(client, b.pauseMs)) return;
+    if (!stall && cut < limit && !Wait(client, pauseMs)) return;
   }
 }
 

@@ -1,8 +1,9 @@
 // A small CDDB server on 127.0.0.1 for tests and the demo. It answers the
 // HTTP/1.0 "cmd=cddb+query" and "cmd=cddb+read" requests from a folder of xmcd
 // records laid out as <folder>/<category>/<discid>, one connection at a time,
-// and can misbehave on demand: split its replies at chosen bytes, leave out
-// the list terminator, close early, stall, or answer with a chosen status.
+// and can misbehave on demand: split its replies at chosen bytes, trickle
+// them a byte at a time, leave out the list terminator, close early, stall,
+// or answer with a chosen status.
 #pragma once
 
 #include <atomic>
@@ -21,6 +22,7 @@ struct CddbServerBehaviour {
   bool terminator = true;         // false: lists and records lack their closing ".\r\n" line
   std::vector<size_t> splitAt;    // send the reply in pieces cut at these offsets ...
   int pauseMs = 20;               // ... pausing this long between them so they arrive apart
+  int trickleMs = 0;              // > 0: send one byte at a time, this long apart
   std::optional<size_t> closeAt;  // send only this many bytes, then close
   std::optional<size_t> stallAt;  // after this many bytes (or all sent), hold the connection open ...
   int stallMs = 0;                // ... this long, or until the client hangs up

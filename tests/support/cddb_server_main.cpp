@@ -1,9 +1,11 @@
 // qcr-cddb-server: serves a folder of xmcd records (<folder>/<category>/<discid>)
 // as a CDDB server on 127.0.0.1 until SIGTERM or SIGINT. It prints the port it
 // listens on and, when a file is named, writes the port there too, so a
-// script can start it on a free port and point the program at it.
+// script can start it on a free port and point the program at it. With
+// --trickle it sends every reply one byte at a time, MS milliseconds apart,
+// like a server on a link that barely moves.
 //
-//   qcr-cddb-server FOLDER [PORT-FILE] [--port N]
+//   qcr-cddb-server FOLDER [PORT-FILE] [--port N] [--trickle MS]
 #include <signal.h>
 
 #include <cstdio>
@@ -18,7 +20,7 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: qcr-cddb-server FOLDER [PORT-FILE] [--port N]\n";
+  std::cerr << "usage: qcr-cddb-server FOLDER [PORT-FILE] [--port N] [--trickle MS]\n";
   return 2;
 }
 
@@ -41,10 +43,14 @@ int main(int argc, char** argv) {
   std::string folder;
   std::string portFile;
   int port = 0;
+  int trickleMs = 0;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--port" && i + 1 < argc) {
       port = std::atoi(argv[++i]);
+    } else if (arg == "--trickle" && i + 1 < argc) {
+      trickleMs = std::atoi(argv[++i]);
+      if (trickleMs <= 0) return Usage();
     } else if (folder.empty()) {
       folder = arg;
     } else if (portFile.empty()) {
@@ -67,6 +73,9 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   CddbLoopbackServer server(folder);
+  CddbServerBehaviour behaviour;
+  behaviour.trickleMs = trickleMs;
+  server.SetBehaviour(behaviour);
   try {
     server.Start(port);
   } catch (const std::exception& e) {
