@@ -1,5 +1,6 @@
 // Byte forms of the archive: see archive.h.
 #include "cddb/archive.h"
+#include "platform/regular_file.h"
 
 #include <fmt/format.h>
 #include <sys/stat.h>
@@ -66,21 +67,22 @@ CArchive::CArchive() : m_mode(store) {}
 CArchive::CArchive(std::span<const uint8_t> bytes) : m_mode(load), m_buffer(bytes.begin(), bytes.end()) {}
 
 CArchive::CArchive(const std::string& path, Mode mode) : m_mode(mode) {
-  m_file = std::fopen(path.c_str(), mode == load ? "rb" : "wb");
-  if (!m_file) ThrowFileError("Cannot open " + path, errno);
-  if (mode == load) {
-    struct stat info {};
-    if (fstat(fileno(m_file), &info) != 0) {
-      int error = errno;
-      CloseFile();
-      ThrowFileError("Cannot read " + path, error);
-    }
-    if (S_ISDIR(info.st_mode)) {
-      CloseFile();
-      ThrowFileError("Cannot open " + path, EISDIR);
-    }
-    m_fileLeft = S_ISREG(info.st_mode) ? static_cast<uint64_t>(info.st_size) : 0;
+  if (mode == store) {
+    m_file = std::fopen(path.c_str(), "wb");
+    if (!m_file) ThrowFileError("Cannot open " + path, errno);
+    return;
   }
+  // Only a regular file is read: a FIFO in its place would block the open,
+  // a device could feed bytes without end.
+  const int fd = OpenRegularFileForRead(path);
+  if (fd < 0) ThrowFileError("Cannot open " + path, errno);
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !(m_file = fdopen(fd, "rb"))) {
+    const int error = errno;
+    ::close(fd);
+    ThrowFileError("Cannot read " + path, error);
+  }
+  m_fileLeft = static_cast<uint64_t>(info.st_size);
 }
 
 CArchive::CArchive(std::FILE* file, Mode mode) : m_mode(mode), m_file(file) {
@@ -286,14 +288,40 @@ std::string CArchive::ReadString() {
   uint64_t length = ReadStringLength(wide);
   uint64_t size = wide ? length * 2 : length;
   if (size > Remaining()) ThrowEndOfFile();
-  std::string bytes(static_cast<size_t>(size), '\0');
-  Read(bytes.data(), bytes.size());
-  if (!wide) return NarrowToUtf8(bytes);
-  std::u16string text(static_cast<size_t>(length), u'\0');
-  for (size_t i = 0; i < text.size(); ++i)
-    text[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                                    (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
-  return Utf16ToUtf8(text);
+  if (!wide) {
+    std::string bytes(static_cast<size_t>(size), '\0');
+    Read(bytes.data(), bytes.size());
+    if (utf8::is_valid(bytes.begin(), bytes.end())) return bytes;
+    return NarrowToUtf8(bytes);
+  }
+  // Decoded a piece at a time, so that a long string never has its raw
+  // bytes, its UTF-16 form and its UTF-8 form in memory at once.
+  std::string out;
+  out.reserve(static_cast<size_t>(length));
+  uint8_t piece[4096];
+  uint32_t high = 0;  // a leading surrogate waiting for its partner
+  for (uint64_t left = length; left > 0;) {
+    const size_t units = static_cast<size_t>(std::min<uint64_t>(left, sizeof piece / 2));
+    Read(piece, units * 2);
+    left -= units;
+    for (size_t i = 0; i < units; ++i) {
+      const uint32_t unit = piece[2 * i] | (static_cast<uint32_t>(piece[2 * i + 1]) << 8);
+      if (high != 0 && unit >= 0xDC00 && unit <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+        high = 0;
+        continue;
+      }
+      if (high != 0) AppendUtf8(out, 0xFFFD);  // a lone surrogate has no UTF-8 form
+      high = 0;
+      if (unit >= 0xD800 && unit <= 0xDBFF) {
+        high = unit;
+      } else {
+        AppendUtf8(out, unit >= 0xDC00 && unit <= 0xDFFF ? 0xFFFD : unit);
+      }
+    }
+  }
+  if (high != 0) AppendUtf8(out, 0xFFFD);
+  return out;
 }
 
 void CArchive::WriteCount(uint64_t count) {
@@ -319,9 +347,16 @@ void CArchive::WriteIntArray(const std::vector<int>& values) {
   for (int value : values) WriteUInt32(static_cast<uint32_t>(value));
 }
 
-void CArchive::ReadIntArray(std::vector<int>& values) {
+uint64_t CArchive::ReadCount(size_t min_element_size, uint64_t max_count) {
+  uint64_t count = ReadCount(min_element_size);
+  if (count > max_count)
+    throw CArchiveException(CArchiveException::generic, "Too many elements in archive");
+  return count;
+}
+
+void CArchive::ReadIntArray(std::vector<int>& values, uint64_t max_count) {
   RequireLoading();
-  uint64_t count = ReadCount(4);
+  uint64_t count = ReadCount(4, max_count);
   values.resize(static_cast<size_t>(count));
   std::vector<uint8_t> block(values.size() * 4);
   Read(block.data(), block.size());
@@ -338,10 +373,10 @@ void CArchive::WriteStringArray(const std::vector<std::string>& values) {
   for (const std::string& value : values) WriteString(value);
 }
 
-void CArchive::ReadStringArray(std::vector<std::string>& values) {
+void CArchive::ReadStringArray(std::vector<std::string>& values, uint64_t max_count) {
   RequireLoading();
   // The shortest string form is one length byte.
-  uint64_t count = ReadCount(1);
+  uint64_t count = ReadCount(1, max_count);
   values.resize(static_cast<size_t>(count));
   for (std::string& value : values) value = ReadString();
 }

@@ -45,9 +45,9 @@ class CArchive {
   CArchive();
   // A loading archive over a copy of `bytes`.
   explicit CArchive(std::span<const uint8_t> bytes);
-  // An archive over the file at `path`: loading opens it for reading, storing
-  // creates or truncates it. Throws CArchiveException(fileError) when the file
-  // cannot be opened.
+  // An archive over the file at `path`: loading opens it for reading (only a
+  // regular file, without blocking), storing creates or truncates it. Throws
+  // CArchiveException(fileError) when the file cannot be opened.
   CArchive(const std::string& path, Mode mode);
   // Takes ownership of an open stream (e.g. from fdopen); it is closed by
   // Close() or the destructor.
@@ -95,12 +95,17 @@ class CArchive {
   // bytes that are left.
   void WriteCount(uint64_t count);
   uint64_t ReadCount(size_t min_element_size);
+  // As above, and fails with generic when the count is above `max_count`.
+  uint64_t ReadCount(size_t min_element_size, uint64_t max_count);
 
-  // Arrays in the layout of the cache file: a count, then the elements.
+  // Arrays in the layout of the cache file: a count, then the elements. A
+  // loaded count above `max_count` fails with generic before anything is
+  // allocated: the bytes left bound a count, but a string costs memory many
+  // times its one-byte shortest form.
   void WriteIntArray(const std::vector<int>& values);
-  void ReadIntArray(std::vector<int>& values);
+  void ReadIntArray(std::vector<int>& values, uint64_t max_count = UINT64_MAX);
   void WriteStringArray(const std::vector<std::string>& values);
-  void ReadStringArray(std::vector<std::string>& values);
+  void ReadStringArray(std::vector<std::string>& values, uint64_t max_count = UINT64_MAX);
 
   CArchive& operator<<(int32_t value);
   CArchive& operator<<(uint32_t value);

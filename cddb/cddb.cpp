@@ -2,11 +2,13 @@
 // reporting, and reading and writing xmcd text in files. The body parsers
 // are in cddb_parse.cpp.
 #include "cddb/cddb.h"
+#include "platform/regular_file.h"
 #include "platform/text_encoding.h"
 
 #include <fmt/format.h>
 #include <fmt/printf.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utf8.h>
 
@@ -14,9 +16,9 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -444,37 +446,49 @@ std::string CCDDB::FormatKeyValueLine(const std::string& key, const std::string&
 }
 
 void CCDDB::ReadLocalFile(uint32_t discId, const std::string& path, bool singleRecord, CCDDBRecord& record) {
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    int error = errno ? errno : ENOENT;
+  auto cannotOpen = [&](int error) {
+    if (error == 0) error = ENOENT;
     if (singleRecord) ThrowCDDBSystemError(error, kCDDBFacilitySystem, "");
     ThrowCDDBException(static_cast<uint32_t>(error), "");
+  };
+  // Only a regular file is read: a FIFO in its place would block the open.
+  errno = 0;
+  const int fd = OpenRegularFileForRead(path);
+  if (fd < 0) cannotOpen(errno);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(::fdopen(fd, "rb"), &std::fclose);
+  if (!file) {
+    const int error = errno;
+    ::close(fd);
+    cannotOpen(error);
   }
   std::string text;
   if (singleRecord) {
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 0) ThrowCDDBSystemError(errno ? errno : EIO, kCDDBFacilitySystem, "");
-    if (static_cast<unsigned long long>(size) >= kMaxLocalFile) {
-      ThrowCDDBSystemError(kCDDBErrorFileTooLarge, kCDDBFacilityClient, "");
-    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) ThrowCDDBSystemError(errno ? errno : EIO, kCDDBFacilitySystem, "");
+    const unsigned long long size = static_cast<unsigned long long>(info.st_size);
+    if (size >= kMaxLocalFile) ThrowCDDBSystemError(kCDDBErrorFileTooLarge, kCDDBFacilityClient, "");
     if (size == 0) ThrowCDDBSystemError(kCDDBErrorFileEmpty, kCDDBFacilityClient, "");
-    in.seekg(0);
     text.resize(static_cast<size_t>(size));
-    in.read(text.data(), size);
-    text.resize(static_cast<size_t>(in.gcount()));
-    text.resize(std::strlen(text.c_str()));  // the parser reads up to the first NUL
+    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+    // A record holds no NUL byte; parsing up to one would lose the rest.
+    if (text.find('\0') != std::string::npos) {
+      ThrowCDDBSystemError(kCDDBErrorFileNotParsed, kCDDBFacilityClient, "");
+    }
   } else {
     const std::string header = fmt::sprintf("#FILENAME=%08X", discId);
     bool inside = false;
     bool found = false;
-    for (std::string line; std::getline(in, line);) {
+    char* raw = nullptr;
+    size_t capacity = 0;
+    for (ssize_t length; (length = ::getline(&raw, &capacity, file.get())) >= 0;) {
+      std::string line(raw, static_cast<size_t>(length));
+      if (!line.empty() && line.back() == '\n') line.pop_back();
       if (!line.empty() && line.back() == '\r') line.pop_back();
       if (inside && line.find("#FILENAME") != std::string::npos) break;
       if (inside) text += line + "\r\n";  // every line ended, so the last one is not lost
       if (!inside && line == header) inside = found = true;
     }
+    std::free(raw);
     if (!found) ThrowCDDBSystemError(kCDDBErrorNoFileSection, kCDDBFacilityClient, "");
   }
   if (!ParseRecordBodyHelper(record, text.c_str())) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <utility>
 
 #include "cddb/archive.h"
@@ -69,6 +70,8 @@ CacheFileResult LoadAlbumRecord(const std::string& path, CCDDBRecord& record) {
     }
   } catch (const CArchiveException& e) {
     return Failure(CacheFileStatus::CannotOpen, e.what());
+  } catch (const std::bad_alloc&) {
+    return Failure(CacheFileStatus::Damaged, fmt::format("Cannot load {}: not enough memory", path));
   }
   record = std::move(loaded);
   return {};

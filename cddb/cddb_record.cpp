@@ -5,6 +5,16 @@
 
 #include "cddb/archive.h"
 
+#include <new>
+
+namespace {
+
+// No disc holds more tracks than this, so a longer list of offsets, titles
+// or extended track texts in a file is damage, not data.
+constexpr uint64_t kMaxTrackEntries = 100;
+
+}  // namespace
+
 void CCDDBRecord::Serialize(CArchive& ar) {
   if (ar.IsStoring()) {
     ar << DiscLength << Revision << SubmittedViaClient << SubmittedViaVersion << SubmittedViaComment << DiscID
@@ -14,11 +24,17 @@ void CCDDBRecord::Serialize(CArchive& ar) {
     ar.WriteStringArray(ExtendedTrackData);
     ar.WriteIntArray(PlayOrder);
   } else {
-    ar >> DiscLength >> Revision >> SubmittedViaClient >> SubmittedViaVersion >> SubmittedViaComment >>
-        DiscID >> Artist >> Title >> Year >> Genre >> ExtendedData;
-    ar.ReadIntArray(TrackOffsets);
-    ar.ReadStringArray(TrackTitles);
-    ar.ReadStringArray(ExtendedTrackData);
-    ar.ReadIntArray(PlayOrder);
+    try {
+      ar >> DiscLength >> Revision >> SubmittedViaClient >> SubmittedViaVersion >> SubmittedViaComment >>
+          DiscID >> Artist >> Title >> Year >> Genre >> ExtendedData;
+      ar.ReadIntArray(TrackOffsets, kMaxTrackEntries);
+      ar.ReadStringArray(TrackTitles, kMaxTrackEntries);
+      ar.ReadStringArray(ExtendedTrackData, kMaxTrackEntries);
+      ar.ReadIntArray(PlayOrder);
+    } catch (const std::bad_alloc&) {
+      // A file whose values fit its size may still ask for more memory than
+      // there is; that is a failed load like any other, not the program's end.
+      throw CArchiveException(CArchiveException::generic, "Not enough memory to load the archive");
+    }
   }
 }

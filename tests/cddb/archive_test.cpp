@@ -57,6 +57,12 @@ TEST(Archive, StoredStringForms) {
       {std::string(0xFFFD, 'x'), WithX({0xFF, 0xFE, 0xFF, 0xFF, 0xFD, 0xFF}, 0xFFFD)},
       {std::string(0xFFFE, 'x'), WithX({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0, 0}, 0xFFFE)},
       {std::string(0x10000, 'x'), WithX({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 1, 0}, 0x10000)},
+      // A surrogate pair across the loader's 2048-unit pieces.
+      {std::string(2047, 'x') + "\xF0\x9D\x84\x9E", [] {
+         Bytes b = WithX({0xFF, 0xFE, 0xFF, 0xFF, 0x01, 0x08}, 2047);
+         b.insert(b.end(), {0x34, 0xD8, 0x1E, 0xDD});
+         return b;
+       }()},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text.size());
@@ -84,6 +90,7 @@ TEST(Archive, LoadsFormsOtherWritersUse) {
        {0xFF, 0xFE, 0xFF, 0x02, 0x00, 0xD8, 'a', 0x00},
        "\xEF\xBF\xBD"
        "a"},
+      {"lone surrogate at the end", {0xFF, 0xFE, 0xFF, 0x02, 'a', 0x00, 0x00, 0xD8}, "a\xEF\xBF\xBD"},
       {"narrow", {0x03, 'a', 'b', 'c'}, "abc"},
       {"narrow empty", {0x00}, ""},
       {"Windows-1252",
@@ -128,6 +135,8 @@ TEST(Archive, DamagedInput) {
   EXPECT_THROW(a.ReadIntArray(ints), CArchiveException);
   CArchive b(Bytes{0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00});
   EXPECT_THROW(b.ReadStringArray(texts), CArchiveException);
+  CArchive limited(Bytes{0x03, 0x00, 0x00, 0x00, 0x00});  // three empty strings, two allowed
+  EXPECT_EQ(CauseOf([&] { limited.ReadStringArray(texts, 2); }), CArchiveException::generic);
   CArchive c(Bytes{0x02, 0x00, 1, 2, 3, 4, 5, 6, 7});  // two ints need 8 bytes
   EXPECT_EQ(CauseOf([&] { c.ReadIntArray(ints); }), kEnd);
   EXPECT_TRUE(ints.empty());

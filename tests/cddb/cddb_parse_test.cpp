@@ -2,6 +2,7 @@
 // variants of them, without any network.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -397,6 +398,14 @@ TEST_F(Parse, LocalFiles) {
   EXPECT_EQ(code_of(1, "junk", &junk, true), client4 | 522);
   EXPECT_EQ(code_of(1, "other", &other, false), client4 | 523);
   EXPECT_EQ(code_of(3, "broken", &broken, false), client4 | 522);
+  // A NUL byte would hide the rest of the record.
+  std::string nul = record;
+  nul.insert(nul.find("DYEAR"), 1, '\0');
+  EXPECT_EQ(code_of(0x0c016602, "nul", &nul, true), client4 | 522);
+  // A FIFO in the file's place is refused at once, not waited on.
+  ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+  EXPECT_EQ(code_of(1, "fifo", nullptr, true), 0x80000000u | 7u << 16 | EINVAL);
+  EXPECT_EQ(code_of(1, "fifo", nullptr, false), static_cast<uint32_t>(EINVAL));
   // Size is checked before anything is read: a sparse file costs no space.
   ASSERT_EQ(code_of(1, "huge", &empty, true), client4 | 521);
   ASSERT_EQ(truncate((dir + "/huge").c_str(), 1ll << 32), 0);

@@ -7,16 +7,35 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "cddb/archive.h"
 #include "cddb/cddb_globals.h"
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Allocations above this size fail, as they do when memory runs out.
+static size_t gLargestAllocation = SIZE_MAX;
+
+void* operator new(size_t size) {
+  if (size > gLargestAllocation) throw std::bad_alloc();
+  if (void* memory = std::malloc(size ? size : 1)) return memory;
+  throw std::bad_alloc();
+}
+#endif
 
 namespace {
 
@@ -147,6 +166,20 @@ TEST(CDDBRecordFile, EveryTruncationFails) {
   }
 }
 
+// Loads `path` in a child process. Returns the load's status (-1 when the
+// child died) and the child's peak resident memory in KiB.
+std::pair<int, long> LoadInChild(const std::string& path) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    CCDDBRecord record;
+    _exit(static_cast<int>(LoadAlbumRecord(path, record).status));
+  }
+  int status = 0;
+  rusage usage{};
+  if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return {-2, 0};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss};
+}
+
 class CacheFile : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -193,6 +226,10 @@ TEST_F(CacheFile, UnopenablePaths) {
   CCDDBRecord record = SampleRecord();
   EXPECT_EQ(LoadAlbumRecord(dir_ + "/missing.cddb", record).status, CacheFileStatus::CannotOpen);
   EXPECT_EQ(LoadAlbumRecord(dir_, record).status, CacheFileStatus::CannotOpen);
+  // A FIFO named like a cache file is refused at once, not waited on.
+  ASSERT_EQ(mkfifo((dir_ + "/fifo.cddb").c_str(), 0600), 0);
+  EXPECT_EQ(LoadAlbumRecord(dir_ + "/fifo.cddb", record).status, CacheFileStatus::CannotOpen);
+  fs::remove(dir_ + "/fifo.cddb");
   EXPECT_EQ(record, SampleRecord());
   CacheFileResult result = SaveAlbumRecord(dir_ + "/absent/x.cddb", SampleRecord());
   EXPECT_EQ(result.status, CacheFileStatus::CannotOpen);
@@ -203,6 +240,42 @@ TEST_F(CacheFile, UnopenablePaths) {
   EXPECT_EQ(SaveAlbumRecord(path_, SampleRecord()).status, CacheFileStatus::WriteFailed);
   EXPECT_TRUE(fs::is_directory(path_ + "/inside"));
   EXPECT_EQ(FilesInDir(), 1u);
+}
+
+TEST_F(CacheFile, LargeFilesLoadInBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer's own maps hide the load's memory";
+#endif
+  // 16 MiB holding a title count its size allows, of one-byte empty strings
+  // that each cost far more in memory: no disc has that many titles.
+  Bytes crafted = Store(CCDDBRecord());
+  crafted.resize(crafted.size() - 6);  // up to the title count
+  const uint32_t titles = (16u << 20) - static_cast<uint32_t>(crafted.size()) - 10;
+  crafted.insert(crafted.end(), {0xFF, 0xFF, static_cast<uint8_t>(titles), static_cast<uint8_t>(titles >> 8),
+                                 static_cast<uint8_t>(titles >> 16), static_cast<uint8_t>(titles >> 24)});
+  crafted.resize(crafted.size() + titles + 4, 0);
+  std::ofstream(path_, std::ios::binary)
+      .write(reinterpret_cast<const char*>(crafted.data()), static_cast<std::streamsize>(crafted.size()));
+  auto [status, peakKiB] = LoadInChild(path_);
+  EXPECT_EQ(status, static_cast<int>(CacheFileStatus::Damaged));
+  EXPECT_LT(peakKiB, 64 * 1024);
+
+  // One string as long as 16 MiB allows loads within the same bound, and
+  // when memory runs out the load fails like a damaged file.
+  CCDDBRecord big;
+  big.ExtendedData = std::string(8 << 20, 'x');
+  ASSERT_TRUE(SaveAlbumRecord(path_, big));
+  std::tie(status, peakKiB) = LoadInChild(path_);
+  EXPECT_EQ(status, static_cast<int>(CacheFileStatus::Ok));
+  EXPECT_LT(peakKiB, 64 * 1024);
+#if !defined(__SANITIZE_ADDRESS__)
+  CCDDBRecord record = SampleRecord();
+  gLargestAllocation = 1 << 20;
+  CacheFileResult result = LoadAlbumRecord(path_, record);
+  gLargestAllocation = SIZE_MAX;
+  EXPECT_EQ(result.status, CacheFileStatus::Damaged);
+  EXPECT_EQ(record, SampleRecord());
+#endif
 }
 
 TEST_F(CacheFile, FullDiskKeepsThePreviousFile) {
