@@ -349,8 +349,7 @@ void CArchive::WriteIntArray(const std::vector<int>& values) {
 
 uint64_t CArchive::ReadCount(size_t min_element_size, uint64_t max_count) {
   uint64_t count = ReadCount(min_element_size);
-  if (count > max_count)
-    throw CArchiveException(CArchiveException::generic, "Too many elements in archive");
+  if (count > max_count) throw CArchiveException(CArchiveException::generic, "Too many elements in archive");
   return count;
 }
 

@@ -58,7 +58,8 @@ TEST(Archive, StoredStringForms) {
       {std::string(0xFFFE, 'x'), WithX({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0, 0}, 0xFFFE)},
       {std::string(0x10000, 'x'), WithX({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 1, 0}, 0x10000)},
       // A surrogate pair across the loader's 2048-unit pieces.
-      {std::string(2047, 'x') + "\xF0\x9D\x84\x9E", [] {
+      {std::string(2047, 'x') + "\xF0\x9D\x84\x9E",
+       [] {
          Bytes b = WithX({0xFF, 0xFE, 0xFF, 0xFF, 0x01, 0x08}, 2047);
          b.insert(b.end(), {0x34, 0xD8, 0x1E, 0xDD});
          return b;
