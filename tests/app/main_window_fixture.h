@@ -58,6 +58,7 @@ class MainWindowTest : public testing::Test {
     // default server; a test that wants a server starts one and sets its own.
     ::setenv("QCR_CDDB_SERVER", "127.0.0.1:1", 1);
     ExitInProgress = 0;  // a window of an earlier test has ended
+    SessionEnding = false;
   }
 
   void TearDown() override {
