@@ -107,6 +107,14 @@ TEST_F(AlbumLookupGui, SeveralMatchesOpenTheChooser) {
          c.MatchList()->GetEventHandler()->ProcessEvent(activated);
        },
        "Second opening"},
+      {"the close box takes the first",
+       [](CFreeDBChoice& c) {
+         wxCloseEvent close(wxEVT_CLOSE_WINDOW, c.GetId());
+         close.SetEventObject(&c);
+         close.SetCanVeto(true);
+         c.ProcessWindowEvent(close);
+       },
+       "First opening"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -118,10 +126,11 @@ TEST_F(AlbumLookupGui, SeveralMatchesOpenTheChooser) {
     } else {
       dialog_->OnRefresh();
     }
+    // Each row's title differs from the one before, and each row has its own chooser.
     ASSERT_TRUE(WaitForTitle(row.title));
+    ASSERT_EQ(std::ranges::count(LogTexts(), "FreeDB server returned multiple results."), &row - rows + 1);
     EXPECT_EQ(boxes_.Shown().at(0).first,
               "FreeDB Server Returned Multiple Results, Please Select the Correct One.");
-    EXPECT_TRUE(Logged("FreeDB server returned multiple results."));
     CCDDBRecord cached;
     ASSERT_TRUE(LoadAlbumRecord(CacheFile().string(), cached));
     EXPECT_EQ(cached.TrackTitles.at(0), row.title);
