@@ -142,7 +142,18 @@ void RefreshDiscInfo(MainWindowPort& port) {
   std::memset(TOCBuffer, 0, sizeof(TOCBuffer));
   ModifyCDParms(handle, kTOCParameter, 0);
   const int result = ReadTOC(handle, TOCBuffer);
-  DiscInfo info = DescribeDisc(TOCBuffer, result);
+  DiscInfo info;
+  try {
+    info = DescribeDisc(TOCBuffer, result);
+  } catch (...) {
+    // A table of contents that describes no disc: the disc is treated as
+    // absent, so the pane must not keep describing the disc read before, and
+    // the retry without a lookup would only read the same table again.
+    LookupOnRefresh = 0;
+    ClearCDDBResults();
+    port.SetStatusText(kStatusDiscMedia, "No Disc");
+    throw;
+  }
   NoDisc = info.NoDisc;
   IsAudioDisc = info.IsAudioDisc;
   if (info.NoDisc || !info.IsAudioDisc) {

@@ -146,5 +146,5 @@ DiscInfo DescribeDisc(const uint8_t* toc, int readResult);
 // The drive part of a refresh: opens the current drive, reads its table of
 // contents into TOCBuffer and sets NoDisc, IsAudioDisc, TrackPositions and
 // DiscID and the disc status text. A table of contents that cannot describe a
-// disc throws std::runtime_error.
+// disc shows "No Disc", turns the lookup off and throws std::runtime_error.
 void RefreshDiscInfo(MainWindowPort& port);

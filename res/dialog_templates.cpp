@@ -1,6 +1,7 @@
 // The list of all dialog templates.
 #include "res/dialog_templates.h"
 
+#include "res/freedb_choice_dialog.h"
 #include "res/main_dialog.h"
 
 namespace res {
@@ -10,6 +11,7 @@ namespace {
 const ui::DialogTemplate* const kAllTemplates[] = {
     &kMainDialog,
     &kLogDialog,
+    &kFreeDBChoiceDialog,
     &kTestResizeDialog,
 };
 

@@ -9,9 +9,11 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "app/album_lookup.h"
 #include "app/drives.h"
 #include "app/main_commands.h"
 #include "app/gui/font_scale.h"
+#include "app/gui/freedb_choice.h"
 #include "app/gui/log_dlg.h"
 #include "app/gui/main_menus.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
@@ -67,6 +69,10 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   ServerList.push_back(DefaultFreeDBServer(&notice));
   if (!notice.empty()) AddLog(notice, LogError);
   worker_ = std::make_unique<DiscWorker>(*port_);
+  worker_->SetAlbumLookup(
+      [chooser = std::make_shared<CGuiMatchChooser>(mailbox_)](MainWindowPort& port, std::stop_token stop) {
+        LookupAlbum(port, *chooser, stop);
+      });
   // A failure from here to the tip timer leaves the window as far as it got.
   try {
     if (!StartDrives()) return true;  // the no-drive end

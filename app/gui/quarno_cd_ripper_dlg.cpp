@@ -9,6 +9,7 @@
 
 #include "app/drives.h"
 #include "app/gui/exit_signals.h"
+#include "app/gui/freedb_choice.h"
 #include "app/gui/log_dlg.h"
 #include "app/gui/main_menus.h"
 #include "app/main_commands.h"
@@ -77,6 +78,7 @@ const ui::MapRow<CQuarnoCDRipperDlg> CQuarnoCDRipperDlg::kMessageMap[] = {
     ui::OnCommandRange(res::ID_DRIVE_FIRST, res::ID_DRIVE_LAST, &CQuarnoCDRipperDlg::OnDriveMenu),
     ui::OnEvent(wxEVT_UPDATE_UI, res::IDC_SEEK_SLIDER, &CQuarnoCDRipperDlg::OnUpdateSeekSlider),
     ui::OnMessage(WM_MAIN_WINDOW_CALL, &CQuarnoCDRipperDlg::OnMainWindowCall),
+    ui::OnMessage(WM_CDDB_MULTIPLE_MATCHES, &CQuarnoCDRipperDlg::OnCddbMultipleMatches),
     ui::OnWmSize(&CQuarnoCDRipperDlg::OnSize),
     ui::OnCommand(res::ID_HELP_ABOUT, &CQuarnoCDRipperDlg::NoOp),     // about: to come
     ui::OnCommand(res::ID_HELP_DOWNLOAD, &CQuarnoCDRipperDlg::NoOp),  // help: to come

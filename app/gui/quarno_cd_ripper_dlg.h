@@ -148,6 +148,8 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void OnDestroy();
   void OnTimer(unsigned timerId);
   ui::LRESULT OnMainWindowCall(ui::UiMessageEvent& event);
+  // Several CDDB matches from the disc worker: the user picks one (freedb_choice.cpp).
+  ui::LRESULT OnCddbMultipleMatches(ui::UiMessageEvent& event);
   void OnUpdateWav(wxUpdateUIEvent& event);
   void OnUpdateMp3(wxUpdateUIEvent& event);
   void OnUpdateSeekSlider(wxUpdateUIEvent& event);

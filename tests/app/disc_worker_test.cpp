@@ -19,6 +19,7 @@
 #include "cddb/cddb_globals.h"
 #include "cddb/disc_id.h"
 #include "tests/platform/cd_drive_test_util.h"
+#include "tests/support/fake_drive.h"
 #include "tests/support/recording_port.h"
 
 namespace {
@@ -226,6 +227,32 @@ TEST_F(DiscWorkerTest, DriveThatDoesNotOpenLeavesNoDisc) {
   EXPECT_EQ(port_.LastDiscStatus(), "No Disc");
   EXPECT_EQ(CDHandle.load(), 0);
   EXPECT_EQ(Busy.load(), 0);
+}
+
+TEST_F(DiscWorkerTest, UnreadableTableOfContentsLeavesNoDisc) {
+  // A disc read before, then one whose lead-out lies past 100 minutes (the
+  // 150 frames before LBA 0 included): its table of contents describes no
+  // disc, and the pane must not keep describing the old one.
+  FakeDrive good({{AudioTrack(1.0)}});
+  FakeDrive tooLong({{AudioTrackSectors(100 * 60 * 75 - 100)}});
+  ASSERT_TRUE(EnumerateDrives(port_).Found);
+  CurrentDrive = 0;
+  DiscWorker worker(port_);
+  int lookups = 0;
+  worker.SetAlbumLookup([&](MainWindowPort&, std::stop_token) { ++lookups; });
+  RefreshAndWait(worker);
+  ASSERT_EQ(port_.LastDiscStatus().rfind("Recognized Audio CD:", 0), 0u);
+  port_.Reset();
+
+  CurrentDrive = 1;
+  RefreshAndWait(worker);
+  EXPECT_EQ(port_.LastDiscStatus(), "No Disc");
+  EXPECT_EQ(NoDisc.load(), 1);
+  EXPECT_EQ(port_.LogLines(), (std::vector<std::string>{"Refreshing CD...", "Error on refresh disc info!"}));
+  EXPECT_EQ(port_.CountOf(Kind::FillList), 0);
+  EXPECT_EQ(lookups, 1);
+  EXPECT_EQ(Busy.load(), 0);
+  EXPECT_EQ(LookupFollowsSetting.load(), 1);
 }
 
 TEST_F(DiscWorkerTest, FailedLookupIsRetriedWithoutLookupBeforeTheRefreshEnds) {

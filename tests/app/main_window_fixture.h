@@ -54,8 +54,11 @@ class MainWindowTest : public testing::Test {
     std::ofstream(root_ / "home" / ".asoundrc") << "pcm.!default { type null }\n";
     ::setenv("HOME", (root_ / "home").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root_ / "home" / ".config").c_str(), 1);
-    ::unsetenv("QCR_CDDB_SERVER");
+    // Album lookups go to a loopback port where nothing listens, never to the
+    // default server; a test that wants a server starts one and sets its own.
+    ::setenv("QCR_CDDB_SERVER", "127.0.0.1:1", 1);
     ExitInProgress = 0;  // a window of an earlier test has ended
+    SessionEnding = false;
   }
 
   void TearDown() override {

@@ -133,6 +133,7 @@ class ProgramGui : public testing::Test {
     ::setenv("HOME", Home().c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
     ::setenv("QCR_DRIVES", cue.c_str(), 1);
+    ::setenv("QCR_CDDB_SERVER", "127.0.0.1:1", 1);  // lookups stay on this machine
   }
   void TearDown() override {
     std::error_code ignored;

@@ -9,11 +9,18 @@
 #include <wx/statbox.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <thread>
 
+#include "app/gui/freedb_choice.h"
 #include "app/gui/log_dlg.h"
 #include "res/main_dialog.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/support/cddb_server.h"
 #include "tests/support/disc_image.h"
 
 namespace {
@@ -147,6 +154,74 @@ TEST_F(ScreenshotGui, LogWindowOverTheMainWindow) {
     EXPECT_TRUE(Inside(child->GetRect(), client)) << child->GetName() << " leaves the window";
   }
   EXPECT_TRUE(SaveScreenshot(LogWindow, fs::current_path() / "screenshots" / "log_window.png"));
+}
+
+// The demo disc of the run script and a CDDB server that knows its album;
+// with `rivals` the server also offers as many other albums for it.
+class DemoServer {
+ public:
+  DemoServer(const fs::path& root, int rivals) {
+    const fs::path tool = fs::canonical("/proc/self/exe").parent_path() / "qcr-demo-disc";
+    const std::string command =
+        "'" + tool.string() + "' '" + (root / "image").string() + "' '" + (root / "records").string() + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char line[512] = {};
+    if (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr)
+      cue = std::string(line, std::strcspn(line, "\n"));
+    if (pipe != nullptr) ::pclose(pipe);
+    for (const auto& record : fs::recursive_directory_iterator(root / "records")) {
+      if (!record.is_regular_file()) continue;
+      std::ifstream in(record.path());
+      const std::string text((std::istreambuf_iterator<char>(in)), {});
+      for (int i = 1; i <= rivals; ++i) {
+        const fs::path other = root / "records" / ("rival" + std::to_string(i)) / record.path().filename();
+        fs::create_directories(other.parent_path());
+        std::ofstream(other) << std::regex_replace(text, std::regex("Demo Disc"),
+                                                   "Demo Disc (Take " + std::to_string(i + 1) + ")");
+      }
+      break;
+    }
+    server = std::make_unique<CddbLoopbackServer>((root / "records").string());
+    server->Start();
+    ::setenv("QCR_CDDB_SERVER", ("127.0.0.1:" + std::to_string(server->Port())).c_str(), 1);
+  }
+  std::string cue;
+  std::unique_ptr<CddbLoopbackServer> server;
+};
+
+TEST_F(ScreenshotGui, MainWindowWithTheDemoAlbumFromTheServer) {
+  DemoServer demo(root_, 0);
+  ASSERT_FALSE(demo.cue.empty());
+  CQuarnoCDRipperDlg& dlg = Start(demo.cue);
+  ASSERT_TRUE(gui_test::PumpUntil([&] {
+    return Busy.load() == 0 && dlg.TrackList()->GetItemCount() == 5 &&
+           dlg.TrackList()->GetItemText(0, 1).utf8_string() == "Morning Tray";
+  }));
+  EXPECT_TRUE(SaveScreenshot(&dlg, fs::current_path() / "screenshots" / "main_window_album.png"));
+}
+
+TEST_F(ScreenshotGui, MatchChooserWithSeveralMatches) {
+  DemoServer demo(root_, 2);
+  ASSERT_FALSE(demo.cue.empty());
+  gui_test::WhenModalShown(
+      [](wxDialog& shown) {
+        auto& chooser = dynamic_cast<CFreeDBChoice&>(shown);
+        EXPECT_EQ(chooser.MatchList()->GetItemCount(), 3);
+        chooser.MatchList()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+        const wxRect client(wxPoint(0, 0), chooser.GetClientSize());
+        for (wxWindow* child : chooser.GetChildren()) {
+          if (child->IsShown()) {
+            EXPECT_TRUE(Inside(child->GetRect(), client)) << child->GetName();
+          }
+        }
+        EXPECT_LE(chooser.MatchList()->GetRect().GetBottom(), chooser.TrackList()->GetRect().GetTop());
+        EXPECT_LE(chooser.TrackList()->GetRect().GetBottom(), chooser.GetDlgItem(IDOK)->GetRect().GetTop());
+        EXPECT_TRUE(SaveScreenshot(&chooser, fs::current_path() / "screenshots" / "match_chooser.png"));
+        gui_test::Click(chooser.GetDlgItem(IDOK));
+      },
+      [](wxDialog& shown) { return dynamic_cast<CFreeDBChoice*>(&shown) != nullptr; });
+  CQuarnoCDRipperDlg& dlg = Start(demo.cue);
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return Busy.load() == 0 && dlg.TrackList()->GetItemCount() == 5; }));
 }
 
 }  // namespace
