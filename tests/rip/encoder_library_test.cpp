@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <string>
 
+#include "app/settings.h"
 #include "platform/folders.h"
+#include "rip/rip_types.h"
+#include "tests/rip/encode_util.h"
 #include "tests/rip/rip_test_util.h"
 
 namespace {
@@ -66,6 +70,15 @@ TEST(EncoderLibraryTest, AbsentBrokenOrIncompleteLibrariesLeaveNothingLoaded) {
   }
 }
 
+// Bit rate in kbps of the first frame header (the file has no tags).
+uint32_t FrameBitRate(const std::vector<uint8_t>& f) {
+  static const uint32_t kMpeg1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+  static const uint32_t kMpeg2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
+  if (f[0] != 0xFF || (f[1] & 0xE0) != 0xE0) return 0;
+  const bool mpeg1 = ((f[1] >> 3) & 3) == 3;
+  return (mpeg1 ? kMpeg1 : kMpeg2)[f[2] >> 4];
+}
+
 uint32_t At32(const uint8_t* r, size_t offset) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = v << 8 | r[offset + static_cast<size_t>(i)];
@@ -116,6 +129,60 @@ TEST(EncoderConfigTest, SettingsMapToTheirFields) {
   EXPECT_EQ(At32(c, 24), 8u);
   EXPECT_EQ(c[92], 0x02);
   EXPECT_EQ(c[93], 0xFD);
+}
+
+// Every rate and bit rate the Encoder page offers gives an MP3: a bit rate
+// the rate's MPEG version lacks becomes the nearest one it has. A file whose
+// frames can hold the header frame decodes to the exact length of its input
+// at the output rate; in smaller frames the encoder writes none, and the
+// decoder then keeps the encoder's delay and padding (under four frames).
+TEST(EncoderConfigTest, EveryOfferedRateAndBitRateGivesAnMp3) {
+  constexpr size_t kFrames = 8820;  // 0.2 s: a whole number of samples at every rate
+  std::vector<int16_t> pcm(kFrames * 2);
+  for (size_t i = 0; i < pcm.size(); ++i)
+    pcm[i] = static_cast<int16_t>(6000 * std::sin(static_cast<double>(i / 2) * 0.05 * (i % 2 ? 1.5 : 1.0)));
+  MaskSamples(pcm.data(), static_cast<uint32_t>(pcm.size()));
+  // The bit rate each offered one becomes, by MPEG version.
+  const uint32_t mpeg1[] = {32, 32, 32, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+  const uint32_t mpeg2[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 160, 160, 160, 160};
+  const uint32_t mpeg25[] = {8, 16, 24, 32, 40, 48, 56, 64, 64, 64, 64, 64, 64, 64, 64, 64, 64};
+  const struct {
+    int freq;
+    const uint32_t* kbps;
+    uint32_t frameSamples;  // per channel
+  } rates[] = {{0, mpeg25, 576}, {1, mpeg25, 576}, {2, mpeg25, 576},  {3, mpeg2, 576},  {4, mpeg2, 576},
+               {5, mpeg2, 576},  {6, mpeg1, 1152}, {7, mpeg1, 1152}, {8, mpeg1, 1152}};
+  EncoderLibrary lib;
+  ASSERT_EQ(lib.Load(GetProgramFolder()), EncoderLoadResult::Loaded);
+  TempFolder dir;
+  for (const auto& r : rates) {
+    const uint32_t rate = SampleRates[r.freq];
+    for (size_t bits = 0; bits < kMP3BitrateCount; ++bits) {
+      const auto offered = static_cast<uint32_t>(MP3Bitrates[bits]);
+      SCOPED_TRACE(std::to_string(rate) + " Hz " + std::to_string(offered) + " kbps");
+      uint8_t config[LAME_ENC_CONFIG_SIZE];
+      FillEncoderConfig(config, Mp3Settings{rate, offered, 2, LameQuality});
+      OpenedStream s;
+      ASSERT_EQ(s.Open(lib, config), LAME_ENC_OK);
+      const std::string path = dir / (std::to_string(rate) + "-" + std::to_string(offered) + ".mp3");
+      const std::vector<uint8_t> mp3 = EncodeOpened(lib, s, pcm);
+      WriteBytes(path, mp3);
+      ASSERT_GE(mp3.size(), 4u);
+      EXPECT_EQ(FrameBitRate(mp3), r.kbps[bits]);
+      // Frame bytes against side information and header frame (156 bytes).
+      const uint32_t frameBytes = r.frameSamples / 8 * r.kbps[bits] * 1000 / rate;
+      const bool headerFrameFits = frameBytes >= (r.frameSamples == 1152 ? 32u : 17u) + 156u;
+      EXPECT_EQ(lib.WriteInfoTag(s.stream, path.c_str()), headerFrameFits ? LAME_ENC_OK : LAME_ENC_ERR_ENCODER);
+      const size_t exact = kFrames * rate / 44100 * 2;
+      const size_t decoded = DecodeMp3(path).size();
+      if (headerFrameFits) {
+        EXPECT_EQ(decoded, exact);
+      } else {
+        EXPECT_GT(decoded, exact);
+        EXPECT_LT(decoded, exact + 2 * 4 * r.frameSamples);
+      }
+    }
+  }
 }
 
 }  // namespace
