@@ -164,7 +164,11 @@ class CRippingProgress {
   void RipWriterThread();
   void RipTrack(const std::string& prefix);
   bool CheckOutputFile(const std::string& path, int flags);
-  bool AppendToPlaylist(const std::string& folder, const std::string& fileName);
+  void AppendToPlaylist(const std::string& list, const std::string& fileName);
+  // Writes the track in the job's format; an empty file is removed on an error.
+  void WriteTrackFile(const std::string& path);
+  // Removes `path` when it is an empty regular file; true when it did.
+  static bool RemoveIfEmpty(const std::string& path);
   int WriteWavFile(const std::string& path);
   int EncodeMp3File(const std::string& path);
   // How many samples the writer can take for a chunk now: `chunk` when the

@@ -157,8 +157,9 @@ TEST_F(Mp3RipTest, MissingOrIncompleteEncoderLibraryGivesOneLineAndNoFile) {
   }
 }
 
-// A library whose stream does not open stops the job with the code and
-// leaves the track's file empty.
+// A library whose stream does not open stops the job with the code; the
+// track leaves neither an empty file nor a playlist line. A playlist that
+// held lines before keeps them.
 TEST_F(Mp3RipTest, StreamThatDoesNotOpenStopsTheJob) {
   settings.programFolder = GetProgramFolder() + "/lame_enc_no_info_tag";
   ASSERT_TRUE(PathFileExists(settings.programFolder + "/lame_enc.so")) << "stand-in library not built";
@@ -166,8 +167,15 @@ TEST_F(Mp3RipTest, StreamThatDoesNotOpenStopsTheJob) {
   Rip({0, 1});
   EXPECT_FALSE(sink.HasFinished());
   EXPECT_EQ(sink.LogLines(LogError), std::vector<std::string>{"Error opening encoding stream (1)"});
-  EXPECT_EQ(ReadBytes(OutputPath("01-First.mp3")).size(), 0u);
+  EXPECT_FALSE(std::filesystem::exists(OutputPath("01-First.mp3")));
   EXPECT_FALSE(PathFileExists(OutputPath("02-Second.mp3")));
+  EXPECT_FALSE(std::filesystem::exists(OutputPath("Generated.m3u")));
+
+  WriteText(OutputPath("Generated.m3u"), "00-Before.mp3\r\n");
+  RecordingRipSink& again = NewSink();
+  Rip(again, {0});
+  EXPECT_FALSE(std::filesystem::exists(OutputPath("01-First.mp3")));
+  EXPECT_EQ(ReadText(OutputPath("Generated.m3u")), "00-Before.mp3\r\n");
 }
 
 }  // namespace
