@@ -162,7 +162,7 @@ class CRippingProgress {
   void ConvertThread();
   // Writer (track_writer.cpp, mp3_writer.cpp).
   void RipWriterThread();
-  void RipTrack(const std::string& prefix);
+  void RipTrack();
   bool CheckOutputFile(const std::string& path, int flags);
   void AppendToPlaylist(const std::string& list, const std::string& fileName);
   // Writes the track in the job's format; an empty file is removed on an error.

@@ -188,19 +188,18 @@ void CRippingProgress::RipWriterThread() {
   while (CurrentTrack < count && Running) {
     sink_.PostRipMessage(
         RipMessage::Status(kRipStatusCaption, fmt::sprintf("%d/%d", CurrentTrack + 1, count)));
-    RipTrack(BuildOutputPrefix(settings_.naming));
+    RipTrack();
     CurrentTrack = static_cast<uint16_t>(CurrentTrack + 1);
   }
   if (Running) sink_.PostRipMessage(RipMessage::Finished());
 }
 
-void CRippingProgress::RipTrack(const std::string& prefix) {
+void CRippingProgress::RipTrack() {
   try {
     TrackDone = 0;
     const RipJobSettings& s = settings_;
     const TrackData& track = TrackList.at(CurrentTrack);
-    const std::string path = JoinOutputPath(s.naming, prefix, BuildFilePart(s.naming, track.TrackNumber),
-                                            GetOutputExtension(s.outputFormat));
+    const std::string path = BuildOutputFileName(s.naming, track.TrackNumber);
     const std::string folder = FolderOf(path);
     if (!PathFileExists(folder) && !CreateFolderPath(folder)) {
       PostLog(fmt::sprintf("Fail to create folder %s !", folder), LogFatal);

@@ -140,9 +140,9 @@ TEST_F(WavRipTest, NamesFromTheNetworkStayInsideTheOutputFolder) {
   InsertDisc({{AudioTrackSectors(10)}});
   Rip({0});
   ASSERT_TRUE(sink.HasFinished());
-  EXPECT_EQ(job->LastOutputPath(), DesDir() + "_/.._../01-Line__Break.wav");
-  EXPECT_TRUE(PathFileExists(DesDir() + "_/.._../01-Line__Break.wav"));
-  EXPECT_EQ(ReadText(DesDir() + "_/.._../.._...m3u"), "01-Line__Break.wav\r\n");
+  EXPECT_EQ(job->LastOutputPath(), DesDir() + "_/_._../01-Line__Break.wav");
+  EXPECT_TRUE(PathFileExists(DesDir() + "_/_._../01-Line__Break.wav"));
+  EXPECT_EQ(ReadText(DesDir() + "_/_._../_._...m3u"), "01-Line__Break.wav\r\n");
 }
 
 // A cancel in the middle of a track leaves a valid WAV file, shorter, whose
