@@ -72,11 +72,13 @@ TEST(EncoderLibraryTest, AbsentBrokenOrIncompleteLibrariesLeaveNothingLoaded) {
 
 // Bit rate in kbps of the first frame header (the file has no tags).
 uint32_t FrameBitRate(const std::vector<uint8_t>& f) {
-  static const uint32_t kMpeg1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
-  static const uint32_t kMpeg2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
+  static const uint32_t kTable[2][16] = {
+      {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},  // MPEG-1
+      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},      // MPEG-2, 2.5
+  };
   if (f[0] != 0xFF || (f[1] & 0xE0) != 0xE0) return 0;
-  const bool mpeg1 = ((f[1] >> 3) & 3) == 3;
-  return (mpeg1 ? kMpeg1 : kMpeg2)[f[2] >> 4];
+  const size_t version = ((f[1] >> 3) & 3) == 3 ? 0 : 1;
+  return kTable[version][f[2] >> 4];
 }
 
 uint32_t At32(const uint8_t* r, size_t offset) {
