@@ -5,11 +5,10 @@
 
 #include <fmt/printf.h>
 #include <sys/stat.h>
+#include <utf8.h>
 
+#include <iterator>
 #include <stdexcept>
-
-#include "app/settings.h"
-#include "cddb/cddb_globals.h"
 
 namespace {
 
@@ -22,13 +21,33 @@ bool IsControl(char c) {
 
 bool IsDotName(std::string_view name) { return name == "." || name == ".."; }
 
-// Control characters, a "." or ".." name and an overlong name are what could
-// break a playlist line, climb out of the output folder or fail to create.
-std::string SafeSegment(std::string segment, std::size_t maxBytes) {
+// Broken UTF-8 (album text of any origin) becomes U+FFFD, so that no later
+// step meets bytes it could misread as part of a character.
+std::string RepairUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(out));
+  return out;
+}
+
+// A name Linux hides or that climbs out of its folder becomes visible and
+// harmless: "." and ".." become "_", a leading "." becomes "_".
+void UnhideName(std::string& name) {
+  if (IsDotName(name))
+    name = "_";
+  else if (!name.empty() && name[0] == '.')
+    name[0] = '_';
+}
+
+// Control characters, a name starting with "." and an overlong name are what
+// could break a playlist line, hide the file, climb out of the output folder
+// or fail to create. The name is checked again after every change to it.
+std::string SafeSegment(std::string_view raw, std::size_t maxBytes) {
+  std::string segment = RepairUtf8(raw);
   for (char& c : segment)
     if (IsControl(c)) c = '_';
-  if (IsDotName(segment)) segment = "_";
   if (segment.size() > maxBytes) segment = CutAtCharBoundary(segment, maxBytes);
+  UnhideName(segment);
   return segment;
 }
 
@@ -36,9 +55,12 @@ std::string SafeSegment(std::string segment, std::size_t maxBytes) {
 std::string SafeFileSegment(const std::string& stem, const std::string& extension) {
   const std::size_t room = extension.size() < kMaxNameBytes ? kMaxNameBytes - extension.size() : 0;
   std::string name = SafeSegment(stem, room) + extension;
-  if (IsDotName(name)) name = "_";
+  UnhideName(name);
   return name;
 }
+
+// Templates whose file name begins with the artist and album.
+bool NamesArtistInFile(int fileStyle) { return fileStyle >= 4 && fileStyle <= 6; }
 
 bool PathExists(const std::string& path) {
   struct stat st;
@@ -54,7 +76,7 @@ std::string GetOutputExtension(int format) {
 }
 
 std::string SanitizeFileName(std::string_view text) {
-  std::string out(text);
+  std::string out = RepairUtf8(text);
   for (char& c : out) {
     switch (c) {
       case '\\':
@@ -76,7 +98,7 @@ std::string SanitizeFileName(std::string_view text) {
   std::size_t end = out.size();
   while (begin < end && IsBlank(out[begin])) ++begin;
   while (end > begin && IsBlank(out[end - 1])) --end;
-  return SafeSegment(out.substr(begin, end - begin), out.size());
+  return SafeSegment(std::string_view(out).substr(begin, end - begin), std::string::npos);
 }
 
 std::string CutAtCharBoundary(std::string_view text, std::size_t maxBytes) {
@@ -161,9 +183,31 @@ std::string JoinOutputPath(const OutputNaming& naming, const std::string& prefix
   return out + SafeFileSegment(below.substr(start), extension);
 }
 
+OutputNaming FitArtistAndAlbum(const OutputNaming& naming, const std::string& filePart,
+                               const std::string& extension) {
+  if (!NamesArtistInFile(naming.fileStyle)) return naming;
+  const std::string artist = SanitizeFileName(naming.artist);
+  const std::string album = SanitizeFileName(naming.album);
+  const std::string sep = SafeSegment(naming.separator, std::string::npos);
+  std::size_t fixed = 2 * sep.size() + SafeSegment(filePart, std::string::npos).size() + extension.size();
+  if (naming.fileStyle == 6) fixed += fmt::sprintf("%d", naming.year).size() + sep.size();
+  const std::size_t room = fixed < kMaxNameBytes ? kMaxNameBytes - fixed : 0;
+  if (artist.size() + album.size() <= room) return naming;
+  // Each keeps what it needs of an even share; the other gets the rest.
+  std::size_t forArtist = room / 2;
+  if (artist.size() < forArtist) forArtist = artist.size();
+  if (album.size() < room - forArtist) forArtist = room - album.size();
+  OutputNaming fitted = naming;
+  fitted.artist = CutAtCharBoundary(artist, forArtist);
+  fitted.album = CutAtCharBoundary(album, room - forArtist);
+  return fitted;
+}
+
 std::string BuildOutputFileName(const OutputNaming& naming, int trackIndex) {
   const std::string filePart = BuildFilePart(naming, trackIndex);
-  return JoinOutputPath(naming, BuildOutputPrefix(naming), filePart, GetOutputExtension(naming.outputFormat));
+  const std::string extension = GetOutputExtension(naming.outputFormat);
+  const OutputNaming fitted = FitArtistAndAlbum(naming, filePart, extension);
+  return JoinOutputPath(fitted, BuildOutputPrefix(fitted), filePart, extension);
 }
 
 std::string MakeUniqueFileName(const std::string& path, int outputFormat) {
@@ -185,27 +229,6 @@ std::string MakeUniqueFileName(const std::string& path, int outputFormat) {
 std::string BuildPlaylistPath(const std::string& folder, const std::string& album) {
   return folder + "/" + SafeFileSegment(SanitizeFileName(album), ".m3u");
 }
-
-OutputNaming CurrentOutputNaming() {
-  OutputNaming n;
-  n.desDir = DesDir;
-  n.fileStyle = FileStyle;
-  n.separator = Separator;
-  n.outputFormat = OutputFormat;
-  n.artist = AlbumRecord.Artist;
-  n.album = AlbumRecord.Title;
-  n.year = AlbumRecord.Year;
-  n.trackTitles = AlbumRecord.TrackTitles;
-  return n;
-}
-
-std::string BuildOutputPrefix() { return BuildOutputPrefix(CurrentOutputNaming()); }
-
-std::string BuildOutputFileName(int trackIndex) {
-  return BuildOutputFileName(CurrentOutputNaming(), trackIndex);
-}
-
-std::string MakeUniqueFileName(const std::string& path) { return MakeUniqueFileName(path, OutputFormat); }
 
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');

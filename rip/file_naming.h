@@ -3,10 +3,11 @@
 // the path; name components are made safe for the file system; an existing
 // name is made unique with " (2)", " (3)", ...
 //
-// Album text comes from CDDB servers, so it is never trusted as a path: the
-// characters FAT players refuse become "_", control characters become "_", a
-// "." or ".." folder or file name becomes "_", and a name longer than the file
-// system allows is cut at a character boundary.
+// Album text comes from CDDB servers, so it is never trusted as a path:
+// broken UTF-8 becomes U+FFFD, the characters FAT players refuse become "_",
+// control characters become "_", a name longer than the file system allows is
+// cut at a character boundary, and then a "." or ".." folder or file name
+// becomes "_" and a leading "." (a hidden file) becomes "_".
 #pragma once
 
 #include <cstddef>
@@ -32,9 +33,9 @@ inline constexpr std::size_t kMaxNameBytes = 255;
 // ".wav" for 1, ".mp3" for 2, empty otherwise.
 std::string GetOutputExtension(int format);
 
-// The nine characters \ / " < > | * ? : become "_", blanks at both ends go,
-// then any control character left becomes "_", and a result of "." or ".."
-// becomes "_".
+// Broken UTF-8 becomes U+FFFD, the nine characters \ / " < > | * ? : become
+// "_", blanks at both ends go, then any control character left becomes "_",
+// a result of "." or ".." becomes "_", and a leading "." becomes "_".
 std::string SanitizeFileName(std::string_view text);
 
 // The longest start of `text` of at most `maxBytes` bytes that does not split
@@ -58,8 +59,17 @@ std::string BuildOutputPrefix(const OutputNaming& naming);
 std::string JoinOutputPath(const OutputNaming& naming, const std::string& prefix, const std::string& filePart,
                            const std::string& extension);
 
+// For templates that put artist and album into the file name (4-6): the
+// naming with artist and album shortened so that the name fits kMaxNameBytes
+// with the track number, title and extension whole (as far as they fit
+// alone). Other templates are returned as they are.
+OutputNaming FitArtistAndAlbum(const OutputNaming& naming, const std::string& filePart,
+                               const std::string& extension);
+
 // The full path of a track: output folder + folder part + file part +
-// extension. Throws std::out_of_range like BuildFilePart.
+// extension, every name below the output folder made safe. Throws
+// std::out_of_range like BuildFilePart. What the rip writes and the track
+// list shows.
 std::string BuildOutputFileName(const OutputNaming& naming, int trackIndex);
 
 // The first of "base (2).ext", "base (3).ext", ... that does not exist, with
@@ -69,14 +79,6 @@ std::string MakeUniqueFileName(const std::string& path, int outputFormat);
 
 // The album's playlist in `folder`: folder + "/" + sanitised album + ".m3u".
 std::string BuildPlaylistPath(const std::string& folder, const std::string& album);
-
-// The same rules over the current settings (DesDir, FileStyle, Separator,
-// OutputFormat) and the current album (AlbumRecord), as the rip writer and
-// the track list's Destination column use them.
-OutputNaming CurrentOutputNaming();
-std::string BuildOutputPrefix();
-std::string BuildOutputFileName(int trackIndex);
-std::string MakeUniqueFileName(const std::string& path);
 
 // The folder of a path (up to its last "/", empty when there is none) and
 // the bare file name (after it).

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <fmt/printf.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -187,19 +188,18 @@ void CRippingProgress::RipWriterThread() {
   while (CurrentTrack < count && Running) {
     sink_.PostRipMessage(
         RipMessage::Status(kRipStatusCaption, fmt::sprintf("%d/%d", CurrentTrack + 1, count)));
-    RipTrack(BuildOutputPrefix(settings_.naming));
+    RipTrack();
     CurrentTrack = static_cast<uint16_t>(CurrentTrack + 1);
   }
   if (Running) sink_.PostRipMessage(RipMessage::Finished());
 }
 
-void CRippingProgress::RipTrack(const std::string& prefix) {
+void CRippingProgress::RipTrack() {
   try {
     TrackDone = 0;
     const RipJobSettings& s = settings_;
     const TrackData& track = TrackList.at(CurrentTrack);
-    const std::string path = JoinOutputPath(s.naming, prefix, BuildFilePart(s.naming, track.TrackNumber),
-                                            GetOutputExtension(s.outputFormat));
+    const std::string path = BuildOutputFileName(s.naming, track.TrackNumber);
     const std::string folder = FolderOf(path);
     if (!PathFileExists(folder) && !CreateFolderPath(folder)) {
       PostLog(fmt::sprintf("Fail to create folder %s !", folder), LogFatal);
@@ -212,16 +212,46 @@ void CRippingProgress::RipTrack(const std::string& prefix) {
     Paused = 0;
     Cancelled = 0;
     SendStatus(kRipStatusLine, fmt::sprintf("Destination:     %s", output));
-    if (s.m3u && !AppendToPlaylist(folder, BareFileName(output))) return;
+    // The playlist must be writable before the track starts; its line is
+    // added once the track has given a file.
+    const std::string list = BuildPlaylistPath(folder, s.naming.album);
+    const bool listIsNew = s.m3u && !PathFileExists(list);
+    if (s.m3u && !CheckOutputFile(list, O_WRONLY | O_CREAT)) return;
     TrackStartTick = RipTickCount();
     // The file must be new: a name taken meanwhile is never overwritten.
-    if (!CheckOutputFile(output, O_WRONLY | O_CREAT | O_EXCL)) return;
-    if (s.outputFormat == 1) WriteWavFile(output);
-    if (s.outputFormat == 2) EncodeMp3File(output);
+    if (CheckOutputFile(output, O_WRONLY | O_CREAT | O_EXCL)) {
+      WriteTrackFile(output);
+      // A track that wrote nothing (its stream did not open) leaves no
+      // empty file behind, and no playlist line for it.
+      if (RemoveIfEmpty(output)) {
+        if (listIsNew) RemoveIfEmpty(list);
+        return;
+      }
+      if (s.m3u) AppendToPlaylist(list, BareFileName(output));
+    } else if (listIsNew) {
+      RemoveIfEmpty(list);
+    }
   } catch (...) {
     Running = 0;
     PostLog("An error occurred while encoding", LogError);
   }
+}
+
+void CRippingProgress::WriteTrackFile(const std::string& path) {
+  try {
+    if (settings_.outputFormat == 1) WriteWavFile(path);
+    if (settings_.outputFormat == 2) EncodeMp3File(path);
+  } catch (...) {
+    // Whatever reached the file stays; an empty one goes like any other.
+    RemoveIfEmpty(path);
+    throw;
+  }
+}
+
+bool CRippingProgress::RemoveIfEmpty(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0) return false;
+  return ::unlink(path.c_str()) == 0;
 }
 
 bool CRippingProgress::CheckOutputFile(const std::string& path, int flags) {
@@ -232,16 +262,13 @@ bool CRippingProgress::CheckOutputFile(const std::string& path, int flags) {
   return false;
 }
 
-// One line per track, appended before the track is written; the playlist is
-// never truncated, so a second rip adds its lines below the first's.
-bool CRippingProgress::AppendToPlaylist(const std::string& folder, const std::string& fileName) {
-  const std::string list = BuildPlaylistPath(folder, settings_.naming.album);
-  if (!CheckOutputFile(list, O_WRONLY | O_CREAT)) return false;
+// One line per track that gave a file; the playlist is never truncated, so a
+// second rip adds its lines below the first's.
+void CRippingProgress::AppendToPlaylist(const std::string& list, const std::string& fileName) {
   OutputFile file;
   const std::string line = fileName + "\r\n";
   if (!file.Open(list, O_WRONLY | O_APPEND) || !file.Write(line.data(), line.size()) || !file.Close())
     throw WriteFailure(file.ErrorText());
-  return true;
 }
 
 uint32_t CRippingProgress::SamplesReadyFor(uint32_t chunk) const {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/lame_enc/header_frame_file.h"
+#include "platform/lame_enc/info_frame.h"
 #include "platform/lame_enc/lame_enc_api.h"
 #include "platform/lame_enc/lame_enc_config.h"
 
@@ -34,6 +35,11 @@ struct Stream {
   uint32_t bufferSize = 0;
   bool flushed = false;
   uint64_t bytesOut = 0;         // MP3 bytes handed to the caller
+  // Our own header frame, for frames too small for libmp3lame's: sent ahead
+  // of the audio as a placeholder, filled in by the tag call.
+  std::vector<uint8_t> headerFrame;
+  bool headerFrameSent = false;
+  uint16_t musicCrc = 0;  // of the audio frames
   std::vector<int16_t> scratch;  // the samples of one call, plus a held-over one
   bool holding = false;          // a left sample waits for its right one
   int16_t held = 0;
@@ -116,7 +122,7 @@ Registry& Streams() {
   return registry;
 }
 
-void Configure(lame_global_flags* gf, const StreamSettings& s) {
+void Configure(lame_global_flags* gf, const StreamSettings& s, bool lameHeaderFrame) {
   lame_set_errorf(gf, Quiet);
   lame_set_debugf(gf, Quiet);
   lame_set_msgf(gf, Quiet);
@@ -127,7 +133,7 @@ void Configure(lame_global_flags* gf, const StreamSettings& s) {
   lame_set_VBR(gf, vbr_off);
   lame_set_brate(gf, static_cast<int>(s.bitRate));
   if (s.quality >= 0) lame_set_quality(gf, s.quality);
-  lame_set_bWriteVbrTag(gf, s.writeHeaderFrame ? 1 : 0);
+  lame_set_bWriteVbrTag(gf, lameHeaderFrame ? 1 : 0);
   lame_set_disable_reservoir(gf, s.noBitReservoir ? 1 : 0);
   lame_set_error_protection(gf, s.crc ? 1 : 0);
   lame_set_copyright(gf, s.copyrightBit ? 1 : 0);
@@ -143,7 +149,9 @@ uint32_t OpenEncoder(const StreamSettings& s, StreamPtr& out) {
   lame_global_flags* gf = lame_init();
   if (gf == nullptr) return LAME_ENC_ERR_NO_MORE_HANDLES;
   auto stream = std::make_shared<Stream>(gf);
-  Configure(gf, s);
+  const bool ownHeaderFrame = s.writeHeaderFrame && !HeaderFrameFits(s);
+  Configure(gf, s, s.writeHeaderFrame && !ownHeaderFrame);
+  if (ownHeaderFrame) stream->headerFrame = PlaceholderFrame(s);
   if (lame_init_params(gf) < 0) return LAME_ENC_ERR_INVALID_FORMAT_PARAMETERS;
   // The encoder may round a request to what it supports: only exact settings count.
   if (static_cast<uint32_t>(lame_get_out_samplerate(gf)) != s.outputRate ||
@@ -152,7 +160,7 @@ uint32_t OpenEncoder(const StreamSettings& s, StreamPtr& out) {
   }
   stream->settings = s;
   stream->samplesPerChunk = SamplesPerChunk(s);
-  stream->bufferSize = OutputBufferSize(s);
+  stream->bufferSize = OutputBufferSize(s) + static_cast<uint32_t>(stream->headerFrame.size());
   stream->scratch.resize(stream->samplesPerChunk + 2);
   out = std::move(stream);
   return LAME_ENC_OK;
@@ -160,14 +168,22 @@ uint32_t OpenEncoder(const StreamSettings& s, StreamPtr& out) {
 
 // Encodes the samples of one call; a stereo call with an odd count keeps its
 // last left sample for the next call, so no sample is lost between calls.
-int EncodeSamples(Stream& s, uint32_t count, const int16_t* samples, uint8_t* output) {
+// Puts our placeholder header frame ahead of the stream's first bytes;
+// returns its size (0 when there is none or it went out already).
+size_t SendHeaderFrame(Stream& s, uint8_t* output) {
+  if (s.headerFrame.empty() || s.headerFrameSent) return 0;
+  s.headerFrameSent = true;
+  std::copy(s.headerFrame.begin(), s.headerFrame.end(), output);
+  return s.headerFrame.size();
+}
+
+int EncodeSamples(Stream& s, uint32_t count, const int16_t* samples, uint8_t* output, int size) {
   int16_t* data = s.scratch.data();
   uint32_t n = 0;
   if (s.holding) data[n++] = s.held;
   std::copy(samples, samples + count, data + n);
   n += count;
   s.holding = false;
-  const int size = static_cast<int>(s.bufferSize);
   if (s.settings.channels == 1)
     return lame_encode_buffer(s.gf, data, data, static_cast<int>(n), output, size);
   if (n % 2 != 0) {
@@ -181,6 +197,21 @@ uint32_t WriteTagOf(Stream& s, const char* fileName) {
   if (fileName == nullptr) return LAME_ENC_ERR_NULL_ARGUMENT;
   if (!s.settings.writeHeaderFrame) return LAME_ENC_ERR_NO_HEADER_FRAME;
   if (!s.flushed) return LAME_ENC_ERR_WRONG_STATE;
+  if (!s.headerFrame.empty()) {
+    if (!s.headerFrameSent) return LAME_ENC_ERR_WRONG_STATE;
+    StreamFacts facts;
+    facts.frames = static_cast<uint32_t>(lame_get_frameNum(s.gf));
+    facts.bytes = s.bytesOut;
+    facts.musicCrc = s.musicCrc;
+    facts.encoderDelay = lame_get_encoder_delay(s.gf);
+    facts.encoderPadding = lame_get_encoder_padding(s.gf);
+    facts.lowpassHz = lame_get_lowpassfreq(s.gf);
+    facts.quality = 100 - 10 * lame_get_VBR_q(s.gf) - lame_get_quality(s.gf);
+    facts.athType = lame_get_ATHtype(s.gf);
+    facts.encoderVersion = get_lame_short_version();
+    FillInfoFrame(s.headerFrame, s.settings, facts);
+    return WriteHeaderFrame(fileName, s.headerFrame.data(), s.headerFrame.size());
+  }
   uint8_t frame[8192];
   const size_t size = lame_get_lametag_frame(s.gf, frame, sizeof frame);
   if (size == 0 || size > sizeof frame) return LAME_ENC_ERR_ENCODER;
@@ -226,11 +257,14 @@ uint32_t beEncodeChunk(LameEncStream stream, uint32_t sampleCount, const int16_t
   std::lock_guard<std::mutex> g(s->lock);
   if (s->flushed) return LAME_ENC_ERR_WRONG_STATE;
   if (sampleCount > s->samplesPerChunk) return LAME_ENC_ERR_BUFFER_TOO_SMALL;
-  const int n = EncodeSamples(*s, sampleCount, samples, output);
+  const size_t head = SendHeaderFrame(*s, output);
+  const int n = EncodeSamples(*s, sampleCount, samples, output + head, static_cast<int>(s->bufferSize - head));
+  if (n < 0) s->headerFrameSent = head == 0 && s->headerFrameSent;  // nothing went out
   if (n == -1) return LAME_ENC_ERR_BUFFER_TOO_SMALL;
   if (n < 0) return LAME_ENC_ERR_ENCODER;
-  *written = static_cast<uint32_t>(n);
-  s->bytesOut += static_cast<uint32_t>(n);
+  s->musicCrc = Crc16(s->musicCrc, output + head, static_cast<size_t>(n));
+  *written = static_cast<uint32_t>(head + static_cast<size_t>(n));
+  s->bytesOut += *written;
   return LAME_ENC_OK;
 }
 
@@ -242,10 +276,15 @@ uint32_t beDeinitStream(LameEncStream stream, uint8_t* output, uint32_t* written
   std::lock_guard<std::mutex> g(s->lock);
   if (s->flushed) return LAME_ENC_ERR_WRONG_STATE;
   s->flushed = true;  // even a failed flush ends the stream's encoding
-  const int n = lame_encode_flush(s->gf, output, static_cast<int>(s->bufferSize));
-  if (n < 0) return LAME_ENC_ERR_ENCODER;
-  *written = static_cast<uint32_t>(n);
-  s->bytesOut += static_cast<uint32_t>(n);
+  const size_t head = SendHeaderFrame(*s, output);
+  const int n = lame_encode_flush(s->gf, output + head, static_cast<int>(s->bufferSize - head));
+  if (n < 0) {
+    s->headerFrameSent = head == 0 && s->headerFrameSent;  // nothing went out
+    return LAME_ENC_ERR_ENCODER;
+  }
+  s->musicCrc = Crc16(s->musicCrc, output + head, static_cast<size_t>(n));
+  *written = static_cast<uint32_t>(head + static_cast<size_t>(n));
+  s->bytesOut += *written;
   return LAME_ENC_OK;
 }
 

@@ -70,7 +70,7 @@ typedef struct LameEncConfig {
   uint32_t inputRate;       /*  12: Hz of the samples given */
   uint32_t outputRate;      /*  16: Hz of the MP3; 0 = no resampling */
   int32_t mode;             /*  20: LAME_ENC_MODE_* */
-  uint32_t bitRate;         /*  24: kbps (constant bit rate) */
+  uint32_t bitRate;         /*  24: kbps (constant bit rate; the nearest the rate allows) */
   uint32_t maxBitRate;      /*  28: kbps, variable bit rate only */
   int32_t preset;           /*  32: LAME_ENC_PRESET_NONE */
   uint32_t mpegVersion;     /*  36: LAME_ENC_MPEG1 or LAME_ENC_MPEG2 */

@@ -60,17 +60,28 @@ uint32_t ReadRatesAndMode(const uint8_t* r, StreamSettings& out) {
     return LAME_ENC_ERR_INVALID_FORMAT_PARAMETERS;
   }
   out.channels = out.mode == LAME_ENC_MODE_MONO ? 1 : 2;
-  if (!BitRateAllowed(out.outputRate, out.bitRate)) return LAME_ENC_ERR_INVALID_FORMAT_PARAMETERS;
+  if (out.bitRate == 0) return LAME_ENC_ERR_INVALID_FORMAT_PARAMETERS;
+  out.bitRate = NearestBitRate(out.outputRate, out.bitRate);
+  if (out.bitRate == 0) return LAME_ENC_ERR_INVALID_FORMAT_PARAMETERS;  // no MPEG rate
   return LAME_ENC_OK;
 }
 
 }  // namespace
 
-bool BitRateAllowed(uint32_t rate, uint32_t kbps) {
-  if (Contains(kMpeg1Rates, rate)) return Contains(kMpeg1BitRates, kbps);
-  if (Contains(kMpeg2Rates, rate)) return Contains(kMpeg2BitRates, kbps);
-  if (Contains(kMpeg25Rates, rate)) return Contains(kMpeg25BitRates, kbps);
-  return false;
+uint32_t NearestBitRate(uint32_t rate, uint32_t kbps) {
+  const auto nearest = [kbps](const auto& table) {
+    uint32_t best = table[0];
+    for (uint32_t b : table) {
+      const uint32_t d = b > kbps ? b - kbps : kbps - b;
+      const uint32_t bestD = best > kbps ? best - kbps : kbps - best;
+      if (d < bestD) best = b;
+    }
+    return best;
+  };
+  if (Contains(kMpeg1Rates, rate)) return nearest(kMpeg1BitRates);
+  if (Contains(kMpeg2Rates, rate)) return nearest(kMpeg2BitRates);
+  if (Contains(kMpeg25Rates, rate)) return nearest(kMpeg25BitRates);
+  return 0;
 }
 
 uint32_t ParseConfig(const uint8_t* record, StreamSettings& out) {

@@ -31,8 +31,11 @@ struct StreamSettings {
 // fills `out`, or the error code for the first problem found.
 uint32_t ParseConfig(const uint8_t* record, StreamSettings& out);
 
-// True when `kbps` is a constant bit rate of the MPEG version that `rate` belongs to.
-bool BitRateAllowed(uint32_t rate, uint32_t kbps);
+// The constant bit rate of `rate`'s MPEG version nearest to `kbps` (the lower
+// one of two as near), as libmp3lame picks it; 0 when `rate` is no MPEG rate.
+// The record's bit rate is a wish: 128 kbps at 8000 Hz gives 64 kbps, 16 kbps
+// at 44100 Hz gives 32 kbps.
+uint32_t NearestBitRate(uint32_t rate, uint32_t kbps);
 
 // Samples (16-bit values) per encode call, and the output buffer the caller
 // needs for that many samples and for the final flush.

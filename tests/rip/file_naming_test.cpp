@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <stdexcept>
 
 #include "tests/rip/rip_test_util.h"
@@ -36,6 +37,13 @@ bool IsValidUtf8(const std::string& s) {
   return true;
 }
 
+// "_." + "\xC3\x80" + 83 x U+FFFD: 253 bytes, the most that fits in 255.
+const std::string Repaired83 = [] {
+  std::string s = "_.\xC3\x80";
+  for (int i = 0; i < 83; ++i) s += "\xEF\xBF\xBD";
+  return s;
+}();
+
 TEST(FileNamingTest, EveryTemplateForTheSecondTrack) {
   const char* expected[] = {
       "/out/02.mp3",
@@ -61,14 +69,18 @@ TEST(FileNamingTest, TemplatesWithOddTextsAndTheSafetyRules) {
   struct Case {
     int style, format, track;
     std::function<void(OutputNaming&)> change;
-    const char* expected;
+    std::string expected;
   } cases[] = {
       {11, 2, 2, [](OutputNaming& n) { n.artist = "Left/Right", n.album = "Live: 1991", n.trackTitles = {"a", "b", "Who?"}; },
        "/out/Left_Right/Live_ 1991/03-Who_.mp3"},
       {6, 2, 0, [](OutputNaming& n) { n.year = 0; }, "/out/Artist-Album-0-01-One.mp3"},
       {1, 1, 0, nullptr, "/out/Track01.wav"},
-      {13, 2, 0, nullptr, "/out/.mp3"},
-      {-1, 2, 0, nullptr, "/out/.mp3"},
+      // A name that would start with "." (hidden on Linux) starts with "_".
+      {13, 2, 0, nullptr, "/out/_mp3"},
+      {-1, 2, 0, nullptr, "/out/_mp3"},
+      {2, 1, 0, [](OutputNaming& n) { n.trackTitles = {" "}; }, "/out/_wav"},
+      {4, 2, 0, [](OutputNaming& n) { n.artist = ".hidden"; }, "/out/_hidden-Album-One.mp3"},
+      {11, 2, 0, [](OutputNaming& n) { n.artist = ".config", n.album = "..x"; }, "/out/_config/_.x/01-One.mp3"},
       // Separator and texts are plain text, never format strings.
       {5, 2, 0, [](OutputNaming& n) { n.separator = "%d%", n.artist = "100% %s"; }, "/out/100% %s%d%Album%d%01%d%One.mp3"},
       {11, 2, 0, [](OutputNaming& n) { n.artist = ""; }, "/out//Album/01-One.mp3"},
@@ -82,6 +94,22 @@ TEST(FileNamingTest, TemplatesWithOddTextsAndTheSafetyRules) {
       {11, 2, 0, [](OutputNaming& n) { n.artist = "Two\nLines", n.album = "Tab\tand\x7F", n.trackTitles = {"Line1\r\nLine2\n"}; },
        "/out/Two_Lines/Tab_and_/01-Line1__Line2.mp3"},
       {5, 2, 0, [](OutputNaming& n) { n.separator = "\x01"; }, "/out/Artist_Album_01_One.mp3"},
+      // Broken UTF-8 is repaired before the name is cut and checked: this
+      // artist once cut to ".." and climbed out of the output folder.
+      {11, 2, 0, [](OutputNaming& n) { n.artist = n.album = "..\xC3" + std::string(253, '\x80'); },
+       "/out/" + Repaired83 + "/" + Repaired83 + "/01-One.mp3"},
+      {2, 2, 0, [](OutputNaming& n) { n.trackTitles = {"\xFF\xFEx\xC0\xAF"}; },
+       "/out/\xEF\xBF\xBD\xEF\xBF\xBDx\xEF\xBF\xBD.mp3"},  // an overlong "/" is one bad character
+      // Too long for one name: artist and album give way, so that track
+      // number, title and extension stay and the tracks keep their own names.
+      {5, 2, 0, [](OutputNaming& n) { n.artist = std::string(300, 'a'); }, "/out/" + std::string(238, 'a') + "-Album-01-One.mp3"},
+      {4, 2, 1, [](OutputNaming& n) { n.artist = std::string(300, 'a'); }, "/out/" + std::string(241, 'a') + "-Album-Two.mp3"},
+      {6, 2, 1, [](OutputNaming& n) { n.artist = std::string(300, 'a'); },
+       "/out/" + std::string(233, 'a') + "-Album-1994-02-Two.mp3"},
+      {5, 2, 0, [](OutputNaming& n) { n.artist = std::string(300, 'a'), n.album = std::string(300, 'b'); },
+       "/out/" + std::string(121, 'a') + "-" + std::string(122, 'b') + "-01-One.mp3"},
+      {5, 2, 0, [](OutputNaming& n) { n.artist = "Art", n.album = std::string(300, 'b'); },
+       "/out/Art-" + std::string(240, 'b') + "-01-One.mp3"},
   };
   for (const Case& c : cases) {
     OutputNaming n = Album(c.style, c.format);
@@ -148,8 +176,49 @@ TEST(FileNamingTest, UniqueNamesCountFromTwoAndStayWithinTheLimit) {
 TEST(FileNamingTest, PlaylistPathIsCleanedAndCut) {
   EXPECT_EQ(BuildPlaylistPath("/out/A", "Live: 1991 "), "/out/A/Live_ 1991.m3u");
   EXPECT_EQ(BuildPlaylistPath("/out", ".."), "/out/_.m3u");
+  EXPECT_EQ(BuildPlaylistPath("/out", ""), "/out/_m3u");
+  EXPECT_EQ(BuildPlaylistPath("/out", ".x"), "/out/_x.m3u");
   EXPECT_EQ(BuildPlaylistPath("/out", std::string(300, 'z')), "/out/" + std::string(251, 'z') + ".m3u");
   EXPECT_EQ(FolderOf("c.wav"), "");
+}
+
+// Random bytes, weighted towards the ones that matter, in every text of
+// every template: the path always stays below the output folder, is valid
+// UTF-8, and no name in it is empty of meaning, hidden or too long.
+TEST(FileNamingTest, RandomAlbumTextNeverLeavesTheOutputFolder) {
+  std::mt19937 random(20261209);
+  const char interesting[] = {'.', '.', '/', '\\', ' ', '\x80', '\xC3', '\xE2', '\xFF', '\n', 'a', '\x00'};
+  auto text = [&] {
+    std::string t(random() % 300, ' ');
+    for (char& c : t)
+      c = random() % 2 ? interesting[random() % sizeof interesting] : static_cast<char>(random() % 256);
+    return t;
+  };
+  for (int round = 0; round < 300; ++round) {
+    OutputNaming n = Album(static_cast<int>(round % 15) - 1, 1 + round % 3);
+    n.artist = text();
+    n.album = text();
+    n.separator = text().substr(0, random() % 4);
+    n.trackTitles = {text()};
+    const std::string path = BuildOutputFileName(n, 0);
+    SCOPED_TRACE(::testing::PrintToString(path));
+    ASSERT_EQ(path.compare(0, 5, "/out/"), 0);
+    EXPECT_TRUE(IsValidUtf8(path));
+    for (std::string rest = path.substr(5); !rest.empty();) {
+      const size_t slash = rest.find('/');
+      const std::string name = rest.substr(0, slash);
+      EXPECT_NE(name, ".");
+      EXPECT_NE(name, "..");
+      EXPECT_NE(name.substr(0, 1), ".");
+      EXPECT_LE(name.size(), kMaxNameBytes);
+      for (char c : name) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 || c == 0x7F);
+      rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+    }
+    const std::string playlist = BuildPlaylistPath("/out", n.album);
+    EXPECT_EQ(FolderOf(playlist), "/out");
+    EXPECT_NE(BareFileName(playlist).substr(0, 1), ".");
+    EXPECT_TRUE(IsValidUtf8(playlist));
+  }
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ class Mp3RipTest : public RipJobTest {
  protected:
   void SetUp() override {
     RipJobTest::SetUp();
-    OutputFormat = 2;
+    settings.outputFormat = 2;
   }
 };
 
@@ -27,9 +27,13 @@ class Mp3RipTest : public RipJobTest {
 // the encoder delay and padding the header frame records).
 size_t DecodedBytes(const std::string& path) { return DecodeMp3(path).size() * 2; }
 
-// Bit rate of the first audio frame (the file's own average would count the tags).
+// Bit rate of the first audio frame, the one after the header frame (the
+// file's own average would count the tags, and the header frame may be
+// larger than the audio frames).
 int FirstFrameBitrate(TagLib::MPEG::File& file) {
-  const TagLib::MPEG::Header header(&file, file.firstFrameOffset());
+  const TagLib::MPEG::Header info(&file, file.firstFrameOffset());
+  EXPECT_TRUE(info.isValid());
+  const TagLib::MPEG::Header header(&file, file.firstFrameOffset() + info.frameLength());
   EXPECT_TRUE(header.isValid());
   return header.bitrate();
 }
@@ -79,14 +83,16 @@ TEST_F(Mp3RipTest, DecodesToTheTracksExactLengthWithItsTags) {
 // Mono runs the conversion stage; other rates are the encoder's to make.
 TEST_F(Mp3RipTest, MonoAndOtherRatesAndBitRates) {
   struct Case {
-    int16_t channel, freq, bits;
+    int channel, askedKbps;
     int channels, rate, kbps;
     size_t decodedBytes;
-  } cases[] = {{0, 7, 11, 1, 44100, 128, 75u * 588 * 2}, {2, 8, 16, 2, 48000, 320, 0}};
+  } cases[] = {{0, 128, 1, 44100, 128, 75u * 588 * 2},
+               {2, 320, 2, 48000, 320, 0},
+               // A bit rate the rate's MPEG version lacks: the nearest one.
+               {0, 128, 1, 8000, 64, 8000 * 2},
+               {2, 16, 2, 32000, 32, 32000 * 2 * 2}};
   for (const Case& c : cases) {
-    LameChannel = c.channel;
-    LameFreq = c.freq;
-    LameBits = c.bits;
+    settings.mp3 = Mp3Settings{static_cast<uint32_t>(c.rate), static_cast<uint32_t>(c.askedKbps), c.channel, 9};
     RecordingRipSink& to = NewSink();
     ReinsertDisc({{AudioTrackSectors(75)}});
     Rip(to, {0});
@@ -108,7 +114,7 @@ TEST_F(Mp3RipTest, MonoAndOtherRatesAndBitRates) {
 // Encodes samples straight through the encoder library, as a reference.
 std::vector<uint8_t> EncodeStraight(std::vector<int16_t> samples, bool mask, const std::string& path) {
   uint8_t config[LAME_ENC_CONFIG_SIZE];
-  FillEncoderConfig(config, 7, 11, 2, 9);
+  FillEncoderConfig(config, Mp3Settings{44100, 128, 2, 9});
   if (mask) MaskSamples(samples.data(), static_cast<uint32_t>(samples.size()));
   return EncodeToFile(config, samples, path);
 }
@@ -116,7 +122,7 @@ std::vector<uint8_t> EncodeStraight(std::vector<int16_t> samples, bool mask, con
 // The job hands the encoder every sample with its four lowest bits cleared,
 // in the order the disc holds them, and finishes the file the library's way.
 TEST_F(Mp3RipTest, TheEncoderGetsMaskedSamples) {
-  FillTag = 0;
+  settings.fillTag = false;
   InsertDisc({{AudioTrackSectors(60)}});
   Rip({0});
   ASSERT_TRUE(sink.HasFinished());
@@ -145,9 +151,9 @@ TEST_F(Mp3RipTest, MissingOrIncompleteEncoderLibraryGivesOneLineAndNoFile) {
       {incomplete, CRippingProgress::StartResult::EncoderIncomplete, "Unable to get LAME interfaces"},
   };
   for (const auto& c : cases) {
-    ProgramFolder = c.folder;
+    settings.programFolder = c.folder;
     RecordingLogSink lines;
-    CRippingProgress j(sink, &lines);
+    CRippingProgress j(sink, JobSettings(), &lines);
     j.TrackList = Tracks({0});
     EXPECT_EQ(j.Start(), c.result);
     ASSERT_EQ(lines.Lines().size(), 1u);
@@ -155,21 +161,29 @@ TEST_F(Mp3RipTest, MissingOrIncompleteEncoderLibraryGivesOneLineAndNoFile) {
     EXPECT_EQ(lines.Lines()[0].level, LogError);
     EXPECT_FALSE(j.Running);
     EXPECT_TRUE(sink.Recorded().empty());
-    EXPECT_FALSE(std::filesystem::exists(DesDir));
+    EXPECT_FALSE(std::filesystem::exists(DesDir()));
   }
 }
 
-// A library whose stream does not open stops the job with the code and
-// leaves the track's file empty.
+// A library whose stream does not open stops the job with the code; the
+// track leaves neither an empty file nor a playlist line. A playlist that
+// held lines before keeps them.
 TEST_F(Mp3RipTest, StreamThatDoesNotOpenStopsTheJob) {
-  ProgramFolder = GetProgramFolder() + "/lame_enc_no_info_tag";
-  ASSERT_TRUE(PathFileExists(ProgramFolder + "/lame_enc.so")) << "stand-in library not built";
+  settings.programFolder = GetProgramFolder() + "/lame_enc_no_info_tag";
+  ASSERT_TRUE(PathFileExists(settings.programFolder + "/lame_enc.so")) << "stand-in library not built";
   InsertDisc({{AudioTrackSectors(20), AudioTrackSectors(20)}});
   Rip({0, 1});
   EXPECT_FALSE(sink.HasFinished());
   EXPECT_EQ(sink.LogLines(LogError), std::vector<std::string>{"Error opening encoding stream (1)"});
-  EXPECT_EQ(ReadBytes(OutputPath("01-First.mp3")).size(), 0u);
+  EXPECT_FALSE(std::filesystem::exists(OutputPath("01-First.mp3")));
   EXPECT_FALSE(PathFileExists(OutputPath("02-Second.mp3")));
+  EXPECT_FALSE(std::filesystem::exists(OutputPath("Generated.m3u")));
+
+  WriteText(OutputPath("Generated.m3u"), "00-Before.mp3\r\n");
+  RecordingRipSink& again = NewSink();
+  Rip(again, {0});
+  EXPECT_FALSE(std::filesystem::exists(OutputPath("01-First.mp3")));
+  EXPECT_EQ(ReadText(OutputPath("Generated.m3u")), "00-Before.mp3\r\n");
 }
 
 }  // namespace
