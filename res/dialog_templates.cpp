@@ -10,7 +10,6 @@ namespace {
 const ui::DialogTemplate* const kAllTemplates[] = {
     &kMainDialog,
     &kLogDialog,
-    &kTestResizeDialog,
 };
 
 }  // namespace
