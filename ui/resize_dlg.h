@@ -27,6 +27,7 @@
 #include <wx/dialog.h>
 #include <wx/frame.h>
 
+#include <memory>
 #include <span>
 
 #include "ui/core/resize_layout.h"
@@ -58,7 +59,14 @@ class CResizeDlgT : public CDialogT<Host> {
   void OnSizing(int edge) { layout_.OnSizing(edge); }
 
   const ResizeLayout& Layout() const { return layout_; }
-  CSizeGripExt* Grip() const { return grip_; }
+  CSizeGripExt* Grip() const { return grip_.get(); }
+
+  // Minimum size of the window while it is dragged (0: no minimum on that
+  // axis), and whether each axis may change at all: an axis that may not
+  // keeps the window's size at initialisation. Set before OnInitDialog or at
+  // any time after it.
+  void SetMinTrackSize(const SIZE& size);
+  void SetResizableAxes(bool horizontal, bool vertical);
 
  protected:
   bool OnInitDialog() override;
@@ -77,7 +85,8 @@ class CResizeDlgT : public CDialogT<Host> {
   static const MapRow<CResizeDlgT> kMessageMap[];
 
   ResizeLayout layout_;
-  CSizeGripExt* grip_ = nullptr;  // owned by the window
+  std::unique_ptr<CSizeGripExt> grip_;
+  wxSize initialWindowSize_;
   bool initialised_ = false;
 };
 
