@@ -2,6 +2,8 @@
 // applies its moves in one batch.
 #include "ui/resize_dlg.h"
 
+#include "ui/control_rect.h"
+
 #include <wx/dc.h>
 #include <wx/region.h>
 
@@ -100,8 +102,7 @@ void CResizeDlgT<Host>::ApplyMoves(const std::vector<ResizeLayout::Move>& moves)
     wxWindow* control = this->GetDlgItem(move.id);
     if (control == nullptr) continue;
     if (move.repaint) control->Refresh();
-    const wxRect target = ToWxRect(move.rect);
-    if (control->GetRect() != target) control->SetSize(target);
+    ApplyControlRect(control, ToWxRect(move.rect));
     if (move.repaint) {
       surface->RefreshRect(ToWxRect(move.vacated));
       repaint = true;

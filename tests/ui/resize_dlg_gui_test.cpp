@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
+#include <wx/listctrl.h>
 
 #include <iterator>
 
 #include "tests/support/gui/gui_test_support.h"
 #include "tests/support/gui/sample_dialogs.h"
+#include "ui/control_rect.h"
 #include "ui/core/control_ids.h"
 #include "ui/resize_dlg.h"
 
@@ -29,6 +31,11 @@ class SampleDlg : public Base {
 
 using Sample = SampleDlg<ui::CResizeDlg>;
 
+class FixedAxisSample : public Sample {
+ public:
+  FixedAxisSample(bool horizontal, bool vertical) { SetResizableAxes(horizontal, vertical); }
+};
+
 // Dialogs made with Create live on the heap and go through Destroy.
 struct Destroyer {
   void operator()(wxWindow* w) const {
@@ -37,9 +44,9 @@ struct Destroyer {
   }
 };
 
-template <class T>
-std::unique_ptr<T, Destroyer> MakeShown() {
-  std::unique_ptr<T, Destroyer> dlg(new T);
+template <class T, class... Args>
+std::unique_ptr<T, Destroyer> MakeShown(Args... args) {
+  std::unique_ptr<T, Destroyer> dlg(new T(args...));
   EXPECT_TRUE(dlg->Create());
   dlg->Show();
   gui_test::PumpEvents();
@@ -203,6 +210,47 @@ TEST(ResizeDlg, AFrameHostKeepsItsSurfaceFillingTheClientArea) {
   EXPECT_EQ(frame->Surface()->GetSize(), frame->GetClientSize());
   EXPECT_EQ(frame->GetDlgItem(IDOK)->GetRect(), wxRect(ok.x + 40, ok.y + 10, ok.width, ok.height));
   EXPECT_EQ(frame->Grip()->GetParent(), frame->Surface());
+}
+
+// GTK prints criticals (and the runner fails the test) when a control gets
+// less than it needs to draw itself: a filled list's scroll bars, an edit's
+// frame. Each size is a row; the list's rows make its scroll bars appear.
+TEST(ResizeDlg, ShrinkingAFilledDialogKeepsEveryControlAtItsMinimum) {
+  auto dlg = MakeShown<Sample>();
+  auto* list = dynamic_cast<wxListCtrl*>(dlg->GetDlgItem(sample::IDC_SAMPLE_LIST));
+  ASSERT_NE(list, nullptr);
+  for (int c = 0; c < 4; ++c) list->AppendColumn(wxString::Format("Column %d", c), wxLIST_FORMAT_LEFT, 120);
+  for (int r = 0; r < 40; ++r) list->InsertItem(r, wxString::Format("Row %d", r));
+  const wxSize start = dlg->GetClientSize();
+  for (const wxSize& size : {wxSize(200, 150), wxSize(100, 80), wxSize(40, 30), wxSize(1, 1), start}) {
+    ResizeClient(*dlg, size.x, size.y);
+    gui_test::PumpFrames();  // GTK allocates sizes while it draws
+    for (wxWindow* control : dlg->GetChildren()) {
+      const wxSize min = ui::ControlMinSize(control);
+      EXPECT_GE(control->GetSize().x, min.x) << ui::ProgramId(control->GetId()) << " at " << size.x;
+      EXPECT_GE(control->GetSize().y, min.y) << ui::ProgramId(control->GetId()) << " at " << size.y;
+    }
+  }
+  EXPECT_EQ(RectOf(*dlg, sample::IDC_SAMPLE_LIST).GetSize(),
+            ui::MapDialogRect(dlg->BaseUnits(), 0, 0, 186, 70).GetSize());
+}
+
+TEST(ResizeDlg, AnAxisThatMayNotChangeKeepsItsInitialSize) {
+  struct Row {
+    bool horizontal;
+    bool vertical;
+  };
+  for (const Row& row : {Row{false, true}, Row{true, false}, Row{false, false}}) {
+    auto dlg = MakeShown<FixedAxisSample>(row.horizontal, row.vertical);
+    const wxSize start = dlg->GetClientSize();
+    for (const wxSize& request : {wxSize(start.x / 2, start.y / 2), wxSize(start.x * 2, start.y * 2)}) {
+      dlg->SetClientSize(request);
+      const wxSize expected(row.horizontal ? request.x : start.x, row.vertical ? request.y : start.y);
+      EXPECT_TRUE(gui_test::PumpUntil([&] { return dlg->GetClientSize() == expected; }))
+          << row.horizontal << row.vertical << ": asked " << request.x << "x" << request.y << ", got "
+          << dlg->GetClientSize().x << "x" << dlg->GetClientSize().y;
+    }
+  }
 }
 
 }  // namespace

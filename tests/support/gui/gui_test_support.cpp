@@ -101,6 +101,14 @@ void PumpEvents() {
   }
 }
 
+void PumpFrames() {
+  constexpr int kFrames = 10;
+  for (int i = 0; i < kFrames; ++i) {
+    PumpEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 bool PumpUntil(const std::function<bool()>& done) {
   const auto deadline = std::chrono::steady_clock::now() + kPumpBound;
   while (!done()) {

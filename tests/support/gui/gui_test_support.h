@@ -46,6 +46,9 @@ class NoModalExpected {
 bool PumpUntil(const std::function<bool()>& done);
 // Processes what is pending now.
 void PumpEvents();
+// Lets GTK run a few frames of its own (layout and drawing), a few
+// milliseconds each.
+void PumpFrames();
 
 // A click on a push button, check box (toggles it) or radio button, as the
 // control reports it to its dialog.

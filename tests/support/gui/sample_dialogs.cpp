@@ -14,8 +14,8 @@ constexpr ui::DialogItem kResizeItems[] = {
     // kind                    id                 text          x    y    w    h   style
     {ControlKind::Static,      IDC_SAMPLE_TITLE,  "Tracks",    75,   4,  50,   9, ui::kAlignCentre},
     {ControlKind::ListReport,  IDC_SAMPLE_LIST,   "",           7,  16, 186,  70, ui::kBorder | ui::kSingleSel},
-    {ControlKind::Static,      IDC_SAMPLE_LABEL,  "&Name:",     7,  93,  30,   9},
-    {ControlKind::Edit,        IDC_SAMPLE_EDIT,   "",          40,  91, 153,  12},
+    {ControlKind::Static,      IDC_SAMPLE_LABEL,  "&Name:",     7,  91,  30,   9},
+    {ControlKind::Edit,        IDC_SAMPLE_EDIT,   "",          40,  89, 153,  12},
     {ControlKind::CheckBox,    IDC_SAMPLE_OPTION, "&Remember",  7, 108,  70,  10},
     {ControlKind::DefButton,   IDOK,              "OK",        89, 106,  50,  14},
     {ControlKind::Button,      IDCANCEL,          "Cancel",   143, 106,  50,  14},
