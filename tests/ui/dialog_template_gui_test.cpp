@@ -70,6 +70,9 @@ TEST(DialogBuilder, SingleLineControlsGetTheHeightTheyNeedCentredOnTheirRow) {
       {ControlKind::Edit, 1004, "", 5, 40, 80, 40, ui::kMultiline},
       {ControlKind::Button, 1005, "Tall", 100, 40, 50, 40},
       {ControlKind::CheckBox, 1006, "A check box with a long label", 5, 85, 10, 10},
+      // Flush with the lower-right corner: the floors must not push them out.
+      {ControlKind::Button, 1007, "Corner", 150, 88, 50, 12},
+      {ControlKind::CheckBox, 1008, "A check box at the right edge", 180, 60, 20, 10},
   };
   const ui::DialogTemplate tmpl{1, "Floors", 200, 100, ui::kDialogDefault, items};
   DialogPtr host = MakeHost();
@@ -95,6 +98,11 @@ TEST(DialogBuilder, SingleLineControlsGetTheHeightTheyNeedCentredOnTheirRow) {
   EXPECT_EQ(check->GetRect().x, ui::MapDialogRect(units, 5, 0, 0, 0).x);
   EXPECT_GE(check->GetSize().x, check->GetBestSize().x);
   EXPECT_GT(check->GetSize().x, ui::MapDialogRect(units, 0, 0, 10, 0).width);
+  const wxRect client(ui::DialogClientSize(units, tmpl));
+  for (int id : {1007, 1008}) {
+    const wxRect r = host->FindWindow(id)->GetRect();
+    EXPECT_TRUE(client.Contains(r)) << id << " at " << r.x << "," << r.y << " " << r.width << "x" << r.height;
+  }
 }
 
 TEST(DialogBuilder, StylesAndTheDialogsOwnControlClasses) {
