@@ -178,11 +178,12 @@ void CResizeDlgT<Host>::OnEraseBkgnd(wxEraseEvent& event) {
        })) {
     region.Subtract(ToWxRect(r));
   }
-  dc->SetDeviceClippingRegion(region);
+  // Painted piece by piece rather than through a clipping region: GTK's
+  // device context shares its drawing state with the paint that follows, and
+  // a clipping region once set cannot be given back to it.
   dc->SetBrush(wxBrush(this->GetBackgroundColour()));
   dc->SetPen(*wxTRANSPARENT_PEN);
-  dc->DrawRectangle(0, 0, client.x, client.y);
-  dc->DestroyClippingRegion();
+  for (wxRegionIterator piece(region); piece; ++piece) dc->DrawRectangle(piece.GetRect());
 }
 
 template <class Host>

@@ -2,6 +2,7 @@
 #include "ui/size_grip.h"
 
 #include <wx/dcclient.h>
+#include <wx/region.h>
 #include <wx/settings.h>
 #include <wx/toplevel.h>
 
@@ -98,28 +99,42 @@ bool CSizeGripExt::Contains(const wxPoint& p) const {
   return InGripTriangle(p.x - position_.x, p.y - position_.y, width_, height_, IsRightToLeft());
 }
 
+wxRegion CSizeGripExt::UncoveredRegion() const {
+  wxRegion region(GetRect());
+  if (const wxWindow* parent = parent_.get()) {
+    for (const wxWindow* child : parent->GetChildren()) {
+      if (child->IsShown() && !child->IsTopLevel()) region.Subtract(child->GetRect());
+    }
+  }
+  return region;
+}
+
 void CSizeGripExt::Draw(wxDC& dc) const {
   if (!shown_) return;
-  const bool rtl = IsRightToLeft();
-  const int left = position_.x;
-  const int top = position_.y;
+  // The controls lie over the grip: nothing is drawn where one of them is,
+  // not even where its own drawing leaves the background showing.
+  const wxRegion uncovered = UncoveredRegion();
+  if (uncovered.IsEmpty()) return;
+  dc.SetPen(*wxTRANSPARENT_PEN);
   // A square grip has a face of its own; a triangular one lies on the
   // parent's background, and nothing outside its triangle is touched.
   if (!transparent_ && !triangular_) {
     dc.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.DrawRectangle(left, top, width_, height_);
+    for (wxRegionIterator piece(uncovered); piece; ++piece) dc.DrawRectangle(piece.GetRect());
   }
-  const wxPen shadow(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW));
-  const wxPen light(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNHIGHLIGHT));
-  // Three ridges across the corner, each two dark lines and a light one,
-  // every pixel on or below the diagonal.
-  const auto x = [&](int v) { return left + (rtl ? width_ - 1 - v : v); };
-  const auto ridge = [&](const wxPen& pen, int d) {
+  const bool rtl = IsRightToLeft();
+  const wxBrush shadow(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW));
+  const wxBrush light(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNHIGHLIGHT));
+  // Three ridges across the corner, each two dark lines and a light one, as
+  // whole pixels on or below the diagonal.
+  const auto ridge = [&](const wxBrush& brush, int d) {
     if (d > std::min(width_, height_)) return;
-    dc.SetPen(pen);
-    dc.DrawLine(x(width_ - d), top + height_ - 1, x(width_ - 1), top + height_ - d);
-    dc.DrawPoint(x(width_ - 1), top + height_ - d);  // DrawLine leaves out the last point
+    dc.SetBrush(brush);
+    for (int k = 0; k < d; ++k) {
+      const int gx = width_ - d + k;
+      const wxPoint p(position_.x + (rtl ? width_ - 1 - gx : gx), position_.y + height_ - 1 - k);
+      if (uncovered.Contains(p) == wxInRegion) dc.DrawRectangle(p.x, p.y, 1, 1);
+    }
   };
   for (int d = 4; d <= std::min(width_, height_); d += 4) {
     ridge(shadow, d - 1);

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <wx/event.h>
+#include <wx/region.h>
 #include <wx/weakref.h>
 #include <wx/window.h>
 
@@ -59,7 +60,8 @@ class CSizeGripExt : public wxEvtHandler {
   bool IsShown() const { return shown_; }
   // Whether the parent's pixel `p` belongs to the grip (false while hidden).
   bool Contains(const wxPoint& p) const;
-  // Draws the grip on `dc`, a device context of the parent.
+  // Draws the grip on `dc`, a device context of the parent, except where a
+  // control covers it.
   void Draw(wxDC& dc) const;
 
  private:
@@ -67,6 +69,8 @@ class CSizeGripExt : public wxEvtHandler {
   void ReadGripSize(const wxWindow* ref);
   bool IsRightToLeft() const;
   void RefreshParent(const wxRect& rect) const;
+  // The part of the grip's square no shown control of the parent covers.
+  wxRegion UncoveredRegion() const;
   void OnPaint(wxPaintEvent& event);
   void OnLeftDown(wxMouseEvent& event);
   void OnMotion(wxMouseEvent& event);

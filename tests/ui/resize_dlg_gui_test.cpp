@@ -31,6 +31,19 @@ class SampleDlg : public Base {
 
 using Sample = SampleDlg<ui::CResizeDlg>;
 
+using CornerBase = ui::CResizeDlg;
+class CornerSample : public CornerBase {
+ public:
+  CornerSample() : CornerBase(sample::kCornerDialog, nullptr) {}
+
+ protected:
+  bool OnInitDialog() override {
+    CornerBase::OnInitDialog();
+    AddControls(sample::kCornerAnchors);
+    return true;
+  }
+};
+
 class FixedAxisSample : public Sample {
  public:
   FixedAxisSample(bool horizontal, bool vertical) { SetResizableAxes(horizontal, vertical); }
@@ -251,6 +264,57 @@ TEST(ResizeDlg, AnAxisThatMayNotChangeKeepsItsInitialSize) {
           << dlg->GetClientSize().x << "x" << dlg->GetClientSize().y;
     }
   }
+}
+
+// The pixels of `rect` of two pictures that differ, as (x, y) pairs relative to the rectangle.
+std::vector<wxPoint> DifferingPixels(const wxImage& a, const wxImage& b, const wxRect& rect) {
+  std::vector<wxPoint> points;
+  for (int y = rect.y; y < rect.GetBottom() + 1; ++y) {
+    for (int x = rect.x; x < rect.GetRight() + 1; ++x) {
+      if (a.GetRed(x, y) != b.GetRed(x, y) || a.GetGreen(x, y) != b.GetGreen(x, y) ||
+          a.GetBlue(x, y) != b.GetBlue(x, y))
+        points.emplace_back(x - rect.x, y - rect.y);
+    }
+  }
+  return points;
+}
+
+// The grip lies under the dialog's controls and paints nothing outside its
+// triangle: with a button over the corner the picture is the same with and
+// without the grip; with a free corner only the triangle changes.
+template <class T>
+void ExpectGripDrawing(bool cornerCovered, const std::string& screenshot) {
+  auto dlg = MakeShown<T>();
+  if (!cornerCovered) ResizeClient(*dlg, 520, 360);
+  gui_test::PumpFrames();  // the grip's own update after the size change
+  CSizeGripExt* grip = dlg->Grip();
+  ASSERT_EQ(dlg->Surface(), dlg.get());  // a dialog: its picture starts at the client area
+  const auto picture = [&](bool gripShown) {
+    grip->SetVisible(gripShown);
+    grip->UpdatePosition(dlg->Surface());
+    return gui_test::DrawWindow(dlg.get());
+  };
+  const wxImage without = picture(false);
+  const wxImage with = picture(true);
+  ASSERT_TRUE(with.IsOk() && without.IsOk());
+  const wxRect square = grip->GetRect();
+  ASSERT_TRUE(wxRect(with.GetSize()).Contains(square));
+  const std::vector<wxPoint> changed = DifferingPixels(with, without, square);
+  if (cornerCovered) {
+    EXPECT_TRUE(changed.empty()) << changed.size() << " pixels of the corner control covered, first at "
+                                 << changed.front().x << "," << changed.front().y;
+  } else {
+    EXPECT_FALSE(changed.empty()) << "no grip drawn";
+    for (const wxPoint& p : changed) {
+      EXPECT_TRUE(InGripTriangle(p.x, p.y, square.width, square.height, false)) << p.x << "," << p.y;
+    }
+  }
+  EXPECT_TRUE(gui_test::SaveScreenshot(with, screenshot));
+}
+
+TEST(ResizeDlg, TheGripLiesUnderTheControlsAndDrawsOnlyItsTriangle) {
+  ExpectGripDrawing<CornerSample>(true, "corner_button_dialog");
+  ExpectGripDrawing<Sample>(false, "resizable_sample_dialog");
 }
 
 }  // namespace
