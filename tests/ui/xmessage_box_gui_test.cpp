@@ -238,11 +238,14 @@ TEST_F(XMessageBoxTest, HelpOpensTheHelpPageWithTheDesktopHandlerWhenThereIsOne)
 
   OnBox([](CXMessageDialog& box) {
     EXPECT_EQ(LabelOf(box, kXmbHelpId), "&Help");
+    EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&box), "message_box_with_help"));
     gui_test::Click(box.GetDlgItem(kXmbHelpId));
     EXPECT_TRUE(box.IsModal());  // help leaves the box open
     gui_test::Click(box.GetDlgItem(IDOK));
   });
-  EXPECT_EQ(XMessageBox(nullptr, "M", "T", MB_OK | MB_HELP | MB_NOSOUND), IDOK);
+  EXPECT_EQ(XMessageBox(nullptr, "The settings file could not be read.", "Settings",
+                        MB_OKCANCEL | MB_ICONEXCLAMATION | MB_HELP | MB_NOSOUND),
+            IDOK);
 }
 
 }  // namespace
