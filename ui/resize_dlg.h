@@ -18,10 +18,11 @@
 // size grip back in the lower-right corner; the grip hides while the dialog is
 // maximised. A derived dialog with its own size row calls OnSize itself.
 //
-// Controls are never given a negative size (a stored rectangle may become
+// Controls are never given less than the size GTK needs to draw them
+// (ui::ApplyControlRect in ui/control_rect.h; a stored rectangle may become
 // inverted while the dialog is small; it is kept, so growing the dialog back
 // restores it exactly), and a registered control that no longer exists is
-// skipped.
+// skipped. The grip lies under the controls: one in the corner covers it.
 #pragma once
 
 #include <wx/dialog.h>
