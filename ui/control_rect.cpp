@@ -31,7 +31,8 @@ wxSize WidgetMinSize(const wxWindow* control) {
   static const auto setRequest =
       reinterpret_cast<SetSizeRequest>(dlsym(RTLD_DEFAULT, "gtk_widget_set_size_request"));
   void* widget = control->GetHandle();
-  if (preferred == nullptr || getRequest == nullptr || setRequest == nullptr || widget == nullptr) return {0, 0};
+  if (preferred == nullptr || getRequest == nullptr || setRequest == nullptr || widget == nullptr)
+    return {0, 0};
   // wx asks GTK for the size it gave the control, which GTK then reports as
   // the minimum: ask without that request.
   int width = -1;

@@ -194,10 +194,12 @@ wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxS
   return r;
 }
 
-wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxSize& best, const wxSize& client) {
+wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxSize& best,
+                   const wxSize& client) {
   wxRect r = FlooredRect(item, templateRect, best);
   if (templateRect.GetRight() < client.x && r.GetRight() >= client.x) r.x = std::max(0, client.x - r.width);
-  if (templateRect.GetBottom() < client.y && r.GetBottom() >= client.y) r.y = std::max(0, client.y - r.height);
+  if (templateRect.GetBottom() < client.y && r.GetBottom() >= client.y)
+    r.y = std::max(0, client.y - r.height);
   return r;
 }
 

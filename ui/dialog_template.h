@@ -55,7 +55,8 @@ wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxS
 // The same, kept inside a client area of `client` pixels: a control whose
 // template rectangle lies inside is moved back in where its floor pushed it
 // over the right or bottom edge.
-wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxSize& best, const wxSize& client);
+wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxSize& best,
+                   const wxSize& client);
 
 // Creates the controls of `tmpl` on `parent` in template order (which is
 // also the tab order) and returns them in that order.

@@ -2,13 +2,13 @@
 // applies its moves in one batch.
 #include "ui/resize_dlg.h"
 
-#include "ui/control_rect.h"
-
 #include <wx/dc.h>
 #include <wx/region.h>
 
 #include <algorithm>
 #include <utility>
+
+#include "ui/control_rect.h"
 
 namespace ui {
 

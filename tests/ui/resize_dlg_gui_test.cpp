@@ -114,7 +114,8 @@ TEST(ResizeDlg, ControlsFollowTheAnchorsOfTheirTable) {
   // Move with the corner, or only down.
   EXPECT_EQ(RectOf(*dlg, IDOK), wxRect(ok.x + dw, ok.y + dh, ok.width, ok.height));
   EXPECT_EQ(RectOf(*dlg, sample::IDC_SAMPLE_LABEL), wxRect(label.x, label.y + dh, label.width, label.height));
-  EXPECT_EQ(RectOf(*dlg, sample::IDC_SAMPLE_OPTION), wxRect(option.x, option.y + dh, option.width, option.height));
+  EXPECT_EQ(RectOf(*dlg, sample::IDC_SAMPLE_OPTION),
+            wxRect(option.x, option.y + dh, option.width, option.height));
   // Centred across at its starting fraction, kept vertically.
   const double fraction = (title.x + title.width / 2.0) / start.x;
   EXPECT_EQ(RectOf(*dlg, sample::IDC_SAMPLE_TITLE),

@@ -1,6 +1,7 @@
 // Simulated input, event pumping and modal-dialog drivers for window tests.
 #include "tests/support/gui/gui_test_support.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
@@ -9,8 +10,6 @@
 #include <wx/radiobut.h>
 #include <wx/timer.h>
 #include <wx/toplevel.h>
-
-#include <dlfcn.h>
 
 #include <chrono>
 #include <filesystem>
