@@ -12,7 +12,6 @@ const ui::DialogTemplate* const kAllTemplates[] = {
     &kMainDialog,
     &kLogDialog,
     &kFreeDBChoiceDialog,
-    &kTestResizeDialog,
 };
 
 }  // namespace

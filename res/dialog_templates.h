@@ -7,19 +7,8 @@
 #include <span>
 
 #include "ui/core/dialog_table.h"
-#include "ui/core/resize_layout.h"
 
 namespace res {
-
-// A resizable dialog that exercises every anchor mode the program's dialogs
-// use; the toolkit's own tests build it.
-inline constexpr int IDD_TEST_RESIZE = 9100;
-inline constexpr int IDC_TEST_LIST = 1001;    // grows with the dialog
-inline constexpr int IDC_TEST_EDIT = 1002;    // grows in width, follows the bottom
-inline constexpr int IDC_TEST_TITLE = 1003;   // stays centred
-inline constexpr int IDC_TEST_OPTION = 1004;  // stays where it is
-extern const ui::DialogTemplate kTestResizeDialog;
-extern const std::span<const ResizeAnchor> kTestResizeAnchors;
 
 // Every template, in no particular order.
 std::span<const ui::DialogTemplate* const> AllDialogTemplates();

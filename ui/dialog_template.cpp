@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "ui/control_rect.h"
 #include "ui/core/control_ids.h"
 
 namespace ui {
@@ -193,9 +194,19 @@ wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxS
   return r;
 }
 
+wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxSize& best,
+                   const wxSize& client) {
+  wxRect r = FlooredRect(item, templateRect, best);
+  if (templateRect.GetRight() < client.x && r.GetRight() >= client.x) r.x = std::max(0, client.x - r.width);
+  if (templateRect.GetBottom() < client.y && r.GetBottom() >= client.y)
+    r.y = std::max(0, client.y - r.height);
+  return r;
+}
+
 std::vector<wxWindow*> BuildDialogControls(wxWindow* parent, const DialogTemplate& tmpl,
                                            const ControlFactory& factory) {
   const SIZE units = DialogBaseUnits(parent);
+  const wxSize client = DialogClientSize(units, tmpl);
   std::vector<wxWindow*> controls;
   controls.reserve(tmpl.items.size());
   for (const DialogItem& item : tmpl.items) {
@@ -210,7 +221,11 @@ std::vector<wxWindow*> BuildDialogControls(wxWindow* parent, const DialogTemplat
       if (HasHeightFloor(item)) created.height = wxDefaultCoord;
       control = MakeStandard(parent, item, id, created);
     }
-    const wxRect placed = FlooredRect(item, rect, control->GetBestSize());
+    // wx's natural size of some controls (edits) is below what GTK needs.
+    const wxSize min = ControlMinSize(control);
+    wxSize natural = control->GetBestSize();
+    natural.IncTo(min);
+    const wxRect placed = FloorToMinSize(FlooredRect(item, rect, natural, client), min);
     if (placed != control->GetRect()) control->SetSize(placed);
     if (item.style & kDisabled) control->Disable();
     if (item.style & kHidden) control->Hide();

@@ -9,7 +9,10 @@
 //
 // GTK's single-line controls (buttons, check boxes, radio buttons, edits,
 // sliders) need more height than the template rectangles give. Such a control
-// gets the height it needs, centred on its rectangle, so rows stay aligned. A
+// gets the height it needs, centred on its rectangle, so rows stay aligned,
+// but never over the dialog's right or bottom edge when its rectangle lay
+// inside. Every control gets at least the size GTK needs to draw it
+// (ui/control_rect.h). A
 // combo box's template height is that of its open list: the control gets its
 // natural height at the rectangle's top. Check boxes and radio buttons also
 // get the width their box and label need (GTK cannot squeeze them), growing
@@ -49,6 +52,11 @@ bool HasWidthFloor(const DialogItem& item);
 // The pixel rectangle a control with natural size `best` takes for template
 // rectangle `templateRect`.
 wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxSize& best);
+// The same, kept inside a client area of `client` pixels: a control whose
+// template rectangle lies inside is moved back in where its floor pushed it
+// over the right or bottom edge.
+wxRect FlooredRect(const DialogItem& item, const wxRect& templateRect, const wxSize& best,
+                   const wxSize& client);
 
 // Creates the controls of `tmpl` on `parent` in template order (which is
 // also the tab order) and returns them in that order.

@@ -6,6 +6,9 @@
 #include <wx/region.h>
 
 #include <algorithm>
+#include <utility>
+
+#include "ui/control_rect.h"
 
 namespace ui {
 
@@ -44,12 +47,10 @@ bool CResizeDlgT<Host>::OnInitDialog() {
   const bool result = CDialogT<Host>::OnInitDialog();
   layout_.Init(ClientRect());
   if (grip_ == nullptr) {  // a second DoModal reuses the window and its grip
-    grip_ = new CSizeGripExt;
-    if (!grip_->CreateGrip(this->Surface(), true, true, false)) {
-      delete grip_;
-      grip_ = nullptr;
-    }
+    grip_ = std::make_unique<CSizeGripExt>();
+    if (!grip_->CreateGrip(this->Surface(), true, true, false)) grip_.reset();
   }
+  initialWindowSize_ = this->GetSize();
   ApplyTrackLimits();
   initialised_ = true;
   return result;
@@ -101,8 +102,7 @@ void CResizeDlgT<Host>::ApplyMoves(const std::vector<ResizeLayout::Move>& moves)
     wxWindow* control = this->GetDlgItem(move.id);
     if (control == nullptr) continue;
     if (move.repaint) control->Refresh();
-    const wxRect target = ToWxRect(move.rect);
-    if (control->GetRect() != target) control->SetSize(target);
+    ApplyControlRect(control, ToWxRect(move.rect));
     if (move.repaint) {
       surface->RefreshRect(ToWxRect(move.vacated));
       repaint = true;
@@ -120,19 +120,45 @@ void CResizeDlgT<Host>::UpdateGrip() {
 }
 
 template <class Host>
+void CResizeDlgT<Host>::SetMinTrackSize(const SIZE& size) {
+  layout_.minTrackSize = size;
+  if (initialised_) ApplyTrackLimits();
+}
+
+template <class Host>
+void CResizeDlgT<Host>::SetResizableAxes(bool horizontal, bool vertical) {
+  layout_.horzResizable = horizontal ? 1 : 0;
+  layout_.vertResizable = vertical ? 1 : 0;
+  if (initialised_) ApplyTrackLimits();
+}
+
+template <class Host>
 void CResizeDlgT<Host>::ApplyTrackLimits() {
   MINMAXINFO info;
   info.maxSize = {-1, -1};
   info.maxTrackSize = {-1, -1};
   layout_.OnGetMinMaxInfo(info);
-  if (info.minTrackSize.x > 0 || info.minTrackSize.y > 0) {
-    this->SetMinSize(wxSize(info.minTrackSize.x > 0 ? info.minTrackSize.x : -1,
-                            info.minTrackSize.y > 0 ? info.minTrackSize.y : -1));
-  }
-  if (info.maxTrackSize.x >= 0 || info.maxTrackSize.y >= 0) {
-    this->SetMaxSize(
-        wxSize(info.maxTrackSize.x >= 0 ? std::max(info.maxTrackSize.x, this->GetSize().x) : -1,
-               info.maxTrackSize.y >= 0 ? std::max(info.maxTrackSize.y, this->GetSize().y) : -1));
+  // The window system's tracking limits hold the axis at its minimum; here
+  // an axis that may not change keeps the size it started with (or the
+  // minimum, when that is larger), so it can neither grow nor shrink.
+  const auto limits = [](int minTrack, int maxTrack, int initial) -> std::pair<int, int> {
+    if (maxTrack >= 0) {
+      const int fixed = std::max(minTrack, initial);
+      return {fixed, fixed};
+    }
+    return {minTrack > 0 ? minTrack : -1, -1};
+  };
+  const auto [minX, maxX] = limits(info.minTrackSize.x, info.maxTrackSize.x, initialWindowSize_.x);
+  const auto [minY, maxY] = limits(info.minTrackSize.y, info.maxTrackSize.y, initialWindowSize_.y);
+  this->SetSizeHints(wxSize(minX, minY), wxSize(maxX, maxY));
+  if (minX > 0 || minY > 0 || maxX > 0 || maxY > 0) {
+    const wxSize now = this->GetSize();
+    wxSize fitted = now;
+    if (minX > 0) fitted.x = std::max(fitted.x, minX);
+    if (maxX > 0) fitted.x = std::min(fitted.x, maxX);
+    if (minY > 0) fitted.y = std::max(fitted.y, minY);
+    if (maxY > 0) fitted.y = std::min(fitted.y, maxY);
+    if (fitted != now) this->SetSize(fitted);
   }
 }
 
@@ -152,11 +178,12 @@ void CResizeDlgT<Host>::OnEraseBkgnd(wxEraseEvent& event) {
        })) {
     region.Subtract(ToWxRect(r));
   }
-  dc->SetDeviceClippingRegion(region);
+  // Painted piece by piece rather than through a clipping region: GTK's
+  // device context shares its drawing state with the paint that follows, and
+  // a clipping region once set cannot be given back to it.
   dc->SetBrush(wxBrush(this->GetBackgroundColour()));
   dc->SetPen(*wxTRANSPARENT_PEN);
-  dc->DrawRectangle(0, 0, client.x, client.y);
-  dc->DestroyClippingRegion();
+  for (wxRegionIterator piece(region); piece; ++piece) dc->DrawRectangle(piece.GetRect());
 }
 
 template <class Host>

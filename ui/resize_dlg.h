@@ -18,15 +18,17 @@
 // size grip back in the lower-right corner; the grip hides while the dialog is
 // maximised. A derived dialog with its own size row calls OnSize itself.
 //
-// Controls are never given a negative size (a stored rectangle may become
+// Controls are never given less than the size GTK needs to draw them
+// (ui::ApplyControlRect in ui/control_rect.h; a stored rectangle may become
 // inverted while the dialog is small; it is kept, so growing the dialog back
 // restores it exactly), and a registered control that no longer exists is
-// skipped.
+// skipped. The grip lies under the controls: one in the corner covers it.
 #pragma once
 
 #include <wx/dialog.h>
 #include <wx/frame.h>
 
+#include <memory>
 #include <span>
 
 #include "ui/core/resize_layout.h"
@@ -58,7 +60,14 @@ class CResizeDlgT : public CDialogT<Host> {
   void OnSizing(int edge) { layout_.OnSizing(edge); }
 
   const ResizeLayout& Layout() const { return layout_; }
-  CSizeGripExt* Grip() const { return grip_; }
+  CSizeGripExt* Grip() const { return grip_.get(); }
+
+  // Minimum size of the window while it is dragged (0: no minimum on that
+  // axis), and whether each axis may change at all: an axis that may not
+  // keeps the window's size at initialisation. Set before OnInitDialog or at
+  // any time after it.
+  void SetMinTrackSize(const SIZE& size);
+  void SetResizableAxes(bool horizontal, bool vertical);
 
  protected:
   bool OnInitDialog() override;
@@ -77,7 +86,8 @@ class CResizeDlgT : public CDialogT<Host> {
   static const MapRow<CResizeDlgT> kMessageMap[];
 
   ResizeLayout layout_;
-  CSizeGripExt* grip_ = nullptr;  // owned by the window
+  std::unique_ptr<CSizeGripExt> grip_;
+  wxSize initialWindowSize_;
   bool initialised_ = false;
 };
 

@@ -17,6 +17,7 @@
 #include <wx/stdpaths.h>
 
 #include "ui/core/profile_store.h"
+#include "ui/help_page.h"
 
 namespace {
 
@@ -273,6 +274,7 @@ void CXMessageDialog::Apply(const CXDialogTemplate::Reaction& r) {
   }
   const XMessageBoxParams& params = model->Params();
   if (r.callReport && params.reportCallback) params.reportCallback(model->Message(), params.reportData);
+  if (r.openHelp) OpenHelpPage(ProgramHelpPagePath());
   if (r.writeAnswer) {
     WriteRememberedAnswer(AppProfile(), RememberedAnswerKey(params.companyKey, ProgramFileName()),
                           RememberedValueName(params.valueNameSource, params.valueNameNumber), r.result);

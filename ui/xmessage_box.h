@@ -15,10 +15,13 @@
 // a time-out that counts down on the default button, buttons disabled for
 // some seconds, and Ctrl+C to copy the whole box as text.
 //
+// MB_HELP adds a Help button that opens the program's help page
+// (ui/help_page.h), if it has one, and leaves the box open.
+//
 // Not on this platform: a system-modal box (the box is modal to the program;
-// MB_SYSTEMMODAL keeps it above other windows) and the old help system (no
-// Help button is shown; MB_HELP is ignored). Icons come from the toolkit's
-// art provider: params.iconName is an art or theme icon name.
+// MB_SYSTEMMODAL keeps it above other windows) and help context ids (the
+// help page opens at its start). Icons come from the toolkit's art provider:
+// params.iconName is an art or theme icon name.
 #pragma once
 
 #include <wx/timer.h>

@@ -6,7 +6,9 @@
 #include <wx/app.h>
 #include <wx/menu.h>
 
+#include <algorithm>
 #include <fstream>
+#include <initializer_list>
 #include <stdexcept>
 
 #include "app/album_lookup.h"
@@ -23,6 +25,7 @@
 #include "platform/folders.h"
 #include "res/main_dialog.h"
 #include "rip/ripping_progress.h"
+#include "ui/control_rect.h"
 #include "ui/core/profile_store.h"
 
 namespace {
@@ -48,6 +51,26 @@ constexpr Column kTrackColumns[] = {
     {"Duration", wxLIST_FORMAT_CENTRE, 70},   {"Status", wxLIST_FORMAT_CENTRE, 65},
     {"Destination", wxLIST_FORMAT_LEFT, 350},
 };
+
+// The list keeps at least this much height (dialog units) when the window
+// shrinks: its header and a few rows.
+constexpr int kMinTrackListHeightDlu = 40;
+
+// The smallest client area of the main window: the fixed controls (the
+// drive and player groups) whole, with the list's left margin on their right
+// as well, and the list at `listHeight` with its distance to the bottom edge
+// (the status bar) kept.
+wxSize MainMinClientSize(const wxWindow* surface, const wxWindow* list, int listHeight,
+                         std::initializer_list<const wxWindow*> acrossTheWindow) {
+  int right = 0;
+  for (const wxWindow* child : surface->GetChildren()) {
+    if (child == list || !child->IsShown() || std::ranges::count(acrossTheWindow, child) > 0) continue;
+    right = std::max(right, child->GetRect().GetRight() + 1);
+  }
+  const wxRect r = list->GetRect();
+  const int below = surface->GetClientSize().y - (r.GetBottom() + 1);
+  return {std::max(right, r.x + ui::ControlMinSize(list).x) + r.x, r.y + listHeight + below};
+}
 
 }  // namespace
 
@@ -103,6 +126,12 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
              -1.0, -1.0);
   const wxSize client = Surface()->GetClientSize();
   LayoutBars(client.x, client.y);
+  // Shrinking stops where the groups would be cut or the list would lose its rows.
+  const int listHeight = std::max(ui::MapDialogRect(BaseUnits(), 0, 0, 0, kMinTrackListHeightDlu).height,
+                                  ui::ControlMinSize(trackList_).y);
+  const wxSize minClient = MainMinClientSize(Surface(), trackList_, listHeight, {statusBar_, toolBarBand_});
+  const wxSize frame = GetSize() - GetClientSize();
+  SetMinTrackSize({minClient.x + frame.x, minClient.y + frame.y});
   UpdateFormatButton();
   CreateRipRings();
   mainPlacement_.Load(*placementWindow_, kMainWindowPlacementEntry, kPlacementSection);

@@ -11,6 +11,7 @@
 
 #include "res/dialog_templates.h"
 #include "tests/support/gui/gui_test_support.h"
+#include "tests/support/gui/sample_dialogs.h"
 #include "ui/core/control_ids.h"
 #include "ui/dialog_template.h"
 
@@ -33,31 +34,31 @@ TEST(DialogUnits, BaseUnitsComeFromTheFont) {
   EXPECT_GE(units.cy, host->GetCharHeight());
   EXPECT_EQ(ui::MapDialogRect(units, 4, 8, 8, 16), wxRect(units.cx, units.cy, 2 * units.cx, 2 * units.cy));
   EXPECT_EQ(ui::MapDialogRect({7, 13}, 1, 1, 3, 3), wxRect(2, 2, 5, 5));  // rounded to nearest
-  EXPECT_EQ(ui::DialogClientSize({8, 16}, res::kTestResizeDialog), wxSize(400, 248));
+  EXPECT_EQ(ui::DialogClientSize({8, 16}, sample::kResizeDialog), wxSize(400, 248));
 }
 
 TEST(DialogBuilder, BuildsEveryControlOfATemplateInOrderWithItsIdAndRectangle) {
   DialogPtr host = MakeHost();
-  const auto controls = ui::BuildDialogControls(host.get(), res::kTestResizeDialog);
-  ASSERT_EQ(controls.size(), res::kTestResizeDialog.items.size());
+  const auto controls = ui::BuildDialogControls(host.get(), sample::kResizeDialog);
+  ASSERT_EQ(controls.size(), sample::kResizeDialog.items.size());
   EXPECT_EQ(host->GetChildren().size(), controls.size());
   for (size_t i = 0; i < controls.size(); ++i) {
-    const DialogItem& item = res::kTestResizeDialog.items[i];
+    const DialogItem& item = sample::kResizeDialog.items[i];
     if (item.id != IDC_STATIC) {
       EXPECT_EQ(controls[i]->GetId(), ui::WxId(item.id)) << i;
     }
   }
-  EXPECT_NE(dynamic_cast<wxListCtrl*>(host->FindWindow(res::IDC_TEST_LIST)), nullptr);
-  EXPECT_NE(dynamic_cast<wxCheckBox*>(host->FindWindow(res::IDC_TEST_OPTION)), nullptr);
+  EXPECT_NE(dynamic_cast<wxListCtrl*>(host->FindWindow(sample::IDC_SAMPLE_LIST)), nullptr);
+  EXPECT_NE(dynamic_cast<wxCheckBox*>(host->FindWindow(sample::IDC_SAMPLE_OPTION)), nullptr);
   auto* ok = dynamic_cast<wxButton*>(host->FindWindow(IDOK));
   ASSERT_NE(ok, nullptr);
   EXPECT_EQ(ok->GetLabel(), "OK");
   EXPECT_EQ(host->GetDefaultItem(), ok);
-  auto* title = dynamic_cast<wxStaticText*>(host->FindWindow(res::IDC_TEST_TITLE));
+  auto* title = dynamic_cast<wxStaticText*>(host->FindWindow(sample::IDC_SAMPLE_TITLE));
   ASSERT_NE(title, nullptr);
   EXPECT_EQ(title->GetLabel(), "Tracks");
-  const DialogItem& list = *ui::FindDialogItem(res::kTestResizeDialog, res::IDC_TEST_LIST);
-  EXPECT_EQ(host->FindWindow(res::IDC_TEST_LIST)->GetRect(),
+  const DialogItem& list = *ui::FindDialogItem(sample::kResizeDialog, sample::IDC_SAMPLE_LIST);
+  EXPECT_EQ(host->FindWindow(sample::IDC_SAMPLE_LIST)->GetRect(),
             ui::MapDialogRect(ui::DialogBaseUnits(host.get()), list.x, list.y, list.cx, list.cy));
 }
 
@@ -69,6 +70,9 @@ TEST(DialogBuilder, SingleLineControlsGetTheHeightTheyNeedCentredOnTheirRow) {
       {ControlKind::Edit, 1004, "", 5, 40, 80, 40, ui::kMultiline},
       {ControlKind::Button, 1005, "Tall", 100, 40, 50, 40},
       {ControlKind::CheckBox, 1006, "A check box with a long label", 5, 85, 10, 10},
+      // Flush with the lower-right corner: the floors must not push them out.
+      {ControlKind::Button, 1007, "Corner", 150, 88, 50, 12},
+      {ControlKind::CheckBox, 1008, "A check box at the right edge", 180, 60, 20, 10},
   };
   const ui::DialogTemplate tmpl{1, "Floors", 200, 100, ui::kDialogDefault, items};
   DialogPtr host = MakeHost();
@@ -94,6 +98,11 @@ TEST(DialogBuilder, SingleLineControlsGetTheHeightTheyNeedCentredOnTheirRow) {
   EXPECT_EQ(check->GetRect().x, ui::MapDialogRect(units, 5, 0, 0, 0).x);
   EXPECT_GE(check->GetSize().x, check->GetBestSize().x);
   EXPECT_GT(check->GetSize().x, ui::MapDialogRect(units, 0, 0, 10, 0).width);
+  const wxRect client(ui::DialogClientSize(units, tmpl));
+  for (int id : {1007, 1008}) {
+    const wxRect r = host->FindWindow(id)->GetRect();
+    EXPECT_TRUE(client.Contains(r)) << id << " at " << r.x << "," << r.y << " " << r.width << "x" << r.height;
+  }
 }
 
 TEST(DialogBuilder, StylesAndTheDialogsOwnControlClasses) {
@@ -138,11 +147,16 @@ TEST(DialogTemplates, EveryTemplateOfTheProgramIsSound) {
   const auto collisions = ui::FoldingCollisions(allIds);
   EXPECT_TRUE(collisions.empty()) << collisions.front();
   EXPECT_EQ(res::FindDialogTemplate(-5), nullptr);
-  // The sample dialog's anchors name its controls.
-  std::vector<int> anchored;
-  for (const ResizeAnchor& a : res::kTestResizeAnchors) anchored.push_back(a.id);
-  const auto faults = ui::CheckDialogTemplate(res::kTestResizeDialog, anchored);
-  EXPECT_TRUE(faults.empty()) << faults.front();
+  // The test dialogs are sound too, and their anchors name their controls.
+  const std::pair<const ui::DialogTemplate*, std::span<const ResizeAnchor>> samples[] = {
+      {&sample::kResizeDialog, sample::kResizeAnchors}, {&sample::kCornerDialog, sample::kCornerAnchors}};
+  for (const auto& [tmpl, anchors] : samples) {
+    EXPECT_EQ(res::FindDialogTemplate(tmpl->id), nullptr) << "test dialog " << tmpl->id << " in the program";
+    std::vector<int> anchored;
+    for (const ResizeAnchor& a : anchors) anchored.push_back(a.id);
+    const auto faults = ui::CheckDialogTemplate(*tmpl, anchored);
+    EXPECT_TRUE(faults.empty()) << faults.front();
+  }
 }
 
 }  // namespace

@@ -127,6 +127,11 @@ TEST(XDialogTemplate, ButtonWidthsAndDefaults) {
   EXPECT_EQ(withReport.DefaultButtonId(), kXmbReportId);  // counts in creation order
   EXPECT_EQ(withReport.EndingButtonIds(), std::vector<int>{IDOK});
   EXPECT_EQ(withReport.Caption(), "Error");
+  // Help comes after the set's buttons and before Report; neither ends the box.
+  const CXDialogTemplate withHelp("M", "T", MB_YESNO | MB_HELP, p, FakeMetrics());
+  EXPECT_EQ(ButtonIds(withHelp), (std::vector<int>{IDYES, IDNO, kXmbHelpId, kXmbReportId}));
+  EXPECT_EQ(Find(withHelp, kXmbHelpId)->text, "&Help");
+  EXPECT_EQ(withHelp.EndingButtonIds(), (std::vector<int>{IDYES, IDNO}));
 }
 
 TEST(XDialogTemplate, ButtonsEndTheBoxWithTheirIdAndTheCheckBoxBit) {
@@ -147,8 +152,10 @@ TEST(XDialogTemplate, ButtonsEndTheBoxWithTheirIdAndTheCheckBoxBit) {
 
   p = {};
   p.reportCallback = [](const std::string&, int) {};
-  CXDialogTemplate open("M", "T", MB_OK, p, FakeMetrics());  // help, check box and report leave it open
-  EXPECT_FALSE(open.OnCommand(kXmbHelpId, false).end);
+  CXDialogTemplate open("M", "T", MB_OK | MB_HELP, p, FakeMetrics());  // help, check box and report leave it open
+  r = open.OnCommand(kXmbHelpId, false);
+  EXPECT_TRUE(r.openHelp);
+  EXPECT_FALSE(r.end);
   EXPECT_FALSE(open.OnCommand(kXmbCheckBoxId, false).end);
   r = open.OnCommand(kXmbReportId, false);
   EXPECT_TRUE(r.callReport);

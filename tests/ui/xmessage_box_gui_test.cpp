@@ -7,9 +7,13 @@
 #include <wx/stdpaths.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 
 #include "tests/support/gui/gui_test_support.h"
 #include "ui/core/profile_store.h"
+#include "ui/help_page.h"
 #include "ui/xmessage_box.h"
 
 namespace {
@@ -195,6 +199,52 @@ TEST_F(XMessageBoxTest, StringIdsCaptionCtrlCAndReport) {
   EXPECT_EQ(XMessageBox(nullptr, 7001, 0, MB_OK | MB_ICONQUESTION | MB_NOSOUND, &params), IDOK);
   EXPECT_EQ(reported, "M");
   EXPECT_EQ(data, 99);
+}
+
+// The help page goes to the desktop's handler as one argument, whatever its
+// name holds; a stand-in xdg-open on the PATH records what it was given.
+TEST_F(XMessageBoxTest, HelpOpensTheHelpPageWithTheDesktopHandlerWhenThereIsOne) {
+  const std::filesystem::path bin = std::filesystem::path(dir_) / "bin";
+  const std::filesystem::path log = std::filesystem::path(dir_) / "xdg-open.log";
+  std::filesystem::create_directories(bin);
+  std::ofstream(bin / "xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" << log.string()
+                                  << ".part'\nmv '" << log.string() << ".part' '" << log.string() << "'\n";
+  std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+  const std::string path = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
+  const std::unique_ptr<const std::string, void (*)(const std::string*)> restorePath(
+      &path, [](const std::string* p) { setenv("PATH", p->c_str(), 1); });
+  const std::string page = dir_ + "/My Help; echo $(id).html";
+  std::ofstream(page) << "<html></html>";
+
+  struct Row {
+    std::string page;
+    bool opened;
+  };
+  for (const Row& row : {Row{dir_ + "/missing.html", false}, Row{dir_, false}, Row{page, true}}) {
+    std::filesystem::remove(log);
+    EXPECT_EQ(OpenHelpPage(row.page), row.opened) << row.page;
+    if (row.opened) {
+      ASSERT_TRUE(gui_test::PumpUntil([&] { return std::filesystem::exists(log); }));
+      std::ifstream in(log);
+      const std::string recorded((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      EXPECT_EQ(recorded, "1\n" + page + "\n");
+    }
+  }
+  EXPECT_EQ(std::filesystem::path(ProgramHelpPagePath()),
+            std::filesystem::path(wxStandardPaths::Get().GetExecutablePath().utf8_string()).parent_path() /
+                "Help.html");
+
+  OnBox([](CXMessageDialog& box) {
+    EXPECT_EQ(LabelOf(box, kXmbHelpId), "&Help");
+    EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&box), "message_box_with_help"));
+    gui_test::Click(box.GetDlgItem(kXmbHelpId));
+    EXPECT_TRUE(box.IsModal());  // help leaves the box open
+    gui_test::Click(box.GetDlgItem(IDOK));
+  });
+  EXPECT_EQ(XMessageBox(nullptr, "The settings file could not be read.", "Settings",
+                        MB_OKCANCEL | MB_ICONEXCLAMATION | MB_HELP | MB_NOSOUND),
+            IDOK);
 }
 
 }  // namespace

@@ -121,6 +121,7 @@ std::vector<CXDialogTemplate::RowButton> CXDialogTemplate::RowButtons(const IXmb
   } else {
     for (int label : StandardButtonsFor(type_)) add(XmbLabels()[label].buttonId, labels_[label]);
   }
+  if (type_ & MB_HELP) add(kXmbHelpId, labels_[kLabelHelp]);
   if (params_.reportCallback) add(kXmbReportId, labels_[kLabelReport]);
   return row;
 }
@@ -248,7 +249,10 @@ CXDialogTemplate::Reaction CXDialogTemplate::OnCommand(uint32_t id, bool checkBo
     if (rule == XmbEscape::Disabled) return r;
     r.end = true;
     r.result = rule == XmbEscape::GivesCancel ? IDCANCEL : IDOK;
-  } else if (id == static_cast<uint32_t>(kXmbHelpId) || id == static_cast<uint32_t>(kXmbCheckBoxId)) {
+  } else if (id == static_cast<uint32_t>(kXmbHelpId)) {
+    r.openHelp = (type_ & MB_HELP) != 0;
+    return r;
+  } else if (id == static_cast<uint32_t>(kXmbCheckBoxId)) {
     return r;
   } else if (id == static_cast<uint32_t>(kXmbReportId)) {
     r.callReport = static_cast<bool>(params_.reportCallback);

@@ -60,6 +60,7 @@ class CXDialogTemplate {
     uint32_t result = 0;
     bool writeAnswer = false;                      // remember `result` (checkbox ticked, answer named)
     bool callReport = false;                       // call the report callback; the box stays
+    bool openHelp = false;                         // open the program's help; the box stays
     bool stopCountdown = false;                    // stop timer 1 and give the default button its text back
     std::optional<std::string> defaultButtonText;  // new text of the default button
     std::optional<std::string> caption;            // new caption

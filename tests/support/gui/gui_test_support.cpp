@@ -1,6 +1,7 @@
 // Simulated input, event pumping and modal-dialog drivers for window tests.
 #include "tests/support/gui/gui_test_support.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
@@ -11,6 +12,7 @@
 #include <wx/toplevel.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace gui_test {
@@ -101,6 +103,14 @@ void PumpEvents() {
   }
 }
 
+void PumpFrames() {
+  constexpr int kFrames = 10;
+  for (int i = 0; i < kFrames; ++i) {
+    PumpEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 bool PumpUntil(const std::function<bool()>& done) {
   const auto deadline = std::chrono::steady_clock::now() + kPumpBound;
   while (!done()) {
@@ -148,6 +158,56 @@ void MouseDown(wxWindow* window) {
   event.m_leftDown = true;
   event.SetEventObject(window);
   window->GetEventHandler()->ProcessEvent(event);
+}
+
+wxImage DrawWindow(wxWindow* window) {
+  // cairo and GTK are loaded with wx; looked up at run time so the tests
+  // need no development headers of theirs.
+  using SurfaceCreate = void* (*)(int format, int width, int height);
+  using ContextCreate = void* (*)(void* surface);
+  using WidgetDraw = void (*)(void* widget, void* context);
+  using Release = void (*)(void*);
+  using SurfaceData = unsigned char* (*)(void* surface);
+  using SurfaceStride = int (*)(void* surface);
+  auto create = reinterpret_cast<SurfaceCreate>(dlsym(RTLD_DEFAULT, "cairo_image_surface_create"));
+  auto context = reinterpret_cast<ContextCreate>(dlsym(RTLD_DEFAULT, "cairo_create"));
+  auto draw = reinterpret_cast<WidgetDraw>(dlsym(RTLD_DEFAULT, "gtk_widget_draw"));
+  auto destroyContext = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_destroy"));
+  auto flush = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_surface_flush"));
+  auto destroySurface = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_surface_destroy"));
+  auto data = reinterpret_cast<SurfaceData>(dlsym(RTLD_DEFAULT, "cairo_image_surface_get_data"));
+  auto stride = reinterpret_cast<SurfaceStride>(dlsym(RTLD_DEFAULT, "cairo_image_surface_get_stride"));
+  if (!create || !context || !draw || !destroyContext || !flush || !destroySurface || !data || !stride)
+    return {};
+  if (!PumpUntil([&] { return window->IsShownOnScreen(); })) return {};
+  PumpFrames();
+  const wxSize size = window->GetSize();
+  constexpr int kArgb32 = 0;
+  void* surface = create(kArgb32, size.x, size.y);
+  void* cr = context(surface);
+  draw(window->GetHandle(), cr);
+  destroyContext(cr);
+  flush(surface);
+  wxImage image(size.x, size.y);
+  const unsigned char* pixels = data(surface);
+  const int rowBytes = stride(surface);
+  for (int y = 0; y < size.y; ++y) {
+    for (int x = 0; x < size.x; ++x) {
+      const unsigned char* p = pixels + y * rowBytes + x * 4;  // B, G, R, A in memory
+      image.SetRGB(x, y, p[2], p[1], p[0]);
+    }
+  }
+  destroySurface(surface);
+  return image;
+}
+
+bool SaveScreenshot(const wxImage& picture, const std::string& name) {
+  if (!picture.IsOk()) return false;
+  const std::filesystem::path path = std::filesystem::current_path() / "screenshots" / (name + ".png");
+  std::error_code error;
+  std::filesystem::create_directories(path.parent_path(), error);
+  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+  return picture.SaveFile(wxString::FromUTF8(path.string()), wxBITMAP_TYPE_PNG);
 }
 
 std::string ReadClipboardText() {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <wx/dialog.h>
+#include <wx/image.h>
 #include <wx/window.h>
 
 #include <functional>
@@ -46,6 +47,9 @@ class NoModalExpected {
 bool PumpUntil(const std::function<bool()>& done);
 // Processes what is pending now.
 void PumpEvents();
+// Lets GTK run a few frames of its own (layout and drawing), a few
+// milliseconds each.
+void PumpFrames();
 
 // A click on a push button, check box (toggles it) or radio button, as the
 // control reports it to its dialog.
@@ -54,6 +58,15 @@ void Click(wxWindow* control);
 void PressKey(wxWindow* topLevel, int keyCode, bool ctrl = false);
 // A left mouse press inside `window` at its centre.
 void MouseDown(wxWindow* window);
+
+// A picture of the top-level window `window` (its menu bar included) as
+// GTK draws it, once it is on the screen and drawn; an empty image when GTK
+// cannot draw into memory. The window draws itself into memory, so windows of
+// other tests on the same display never get into the picture.
+wxImage DrawWindow(wxWindow* window);
+// Saves `picture` as <working folder>/screenshots/<name>.png for a person to
+// look at.
+bool SaveScreenshot(const wxImage& picture, const std::string& name);
 
 // The text of the system clipboard, or "" when it holds none.
 std::string ReadClipboardText();

@@ -1,0 +1,70 @@
+// Minimum sizes of controls and the floored placement.
+#include "ui/control_rect.h"
+
+#ifdef __WXGTK__
+#include <dlfcn.h>
+#endif
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+// What the toolkit widget under `control` needs at least; 0 x 0 when that
+// cannot be asked.
+wxSize WidgetMinSize(const wxWindow* control) {
+#ifdef __WXGTK__
+  // GTK is loaded with wx; its function is looked up at run time so the
+  // build needs no GTK development files.
+  struct Requisition {
+    int width;
+    int height;
+  };
+  using PreferredSize = void (*)(void* widget, Requisition* minimum, Requisition* natural);
+  using GetSizeRequest = void (*)(void* widget, int* width, int* height);
+  using SetSizeRequest = void (*)(void* widget, int width, int height);
+  static const auto preferred =
+      reinterpret_cast<PreferredSize>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_size"));
+  static const auto getRequest =
+      reinterpret_cast<GetSizeRequest>(dlsym(RTLD_DEFAULT, "gtk_widget_get_size_request"));
+  static const auto setRequest =
+      reinterpret_cast<SetSizeRequest>(dlsym(RTLD_DEFAULT, "gtk_widget_set_size_request"));
+  void* widget = control->GetHandle();
+  if (preferred == nullptr || getRequest == nullptr || setRequest == nullptr || widget == nullptr)
+    return {0, 0};
+  // wx asks GTK for the size it gave the control, which GTK then reports as
+  // the minimum: ask without that request.
+  int width = -1;
+  int height = -1;
+  getRequest(widget, &width, &height);
+  if (width != -1 || height != -1) setRequest(widget, -1, -1);
+  Requisition minimum{0, 0};
+  preferred(widget, &minimum, nullptr);
+  if (width != -1 || height != -1) setRequest(widget, width, height);
+  return {std::max(0, minimum.width), std::max(0, minimum.height)};
+#else
+  (void)control;
+  return {0, 0};
+#endif
+}
+
+}  // namespace
+
+wxSize ControlMinSize(const wxWindow* control) {
+  // Not the window's own minimum: wx sets that to the size a control was
+  // made with, for sizers.
+  return control != nullptr ? WidgetMinSize(control) : wxSize(0, 0);
+}
+
+wxRect FloorToMinSize(const wxRect& rect, const wxSize& minSize) {
+  return {rect.x, rect.y, std::max({0, rect.width, minSize.x}), std::max({0, rect.height, minSize.y})};
+}
+
+void ApplyControlRect(wxWindow* control, const wxRect& rect) {
+  if (control == nullptr) return;
+  const wxRect target = FloorToMinSize(rect, ControlMinSize(control));
+  if (control->GetRect() != target) control->SetSize(target);
+}
+
+}  // namespace ui
