@@ -69,8 +69,8 @@ constexpr ResizeAnchor kAnchors[] = {
 
 }  // namespace
 
-const ui::DialogTemplate kRippingProgressDialog{IDD_RIPPING_PROGRESS, "Ripping Progress", 368, 146,
-                                                ui::kDialogDefault | ui::kDialogResizable, kItems};
+const ui::DialogTemplate kRippingProgressDialog{
+    IDD_RIPPING_PROGRESS, "Ripping Progress", 368, 146, ui::kDialogDefault | ui::kDialogResizable, kItems};
 const std::span<const ResizeAnchor> kRippingProgressAnchors{kAnchors};
 
 }  // namespace res

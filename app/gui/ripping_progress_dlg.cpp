@@ -55,12 +55,12 @@ const ui::MapRow<CRippingProgressDlg> CRippingProgressDlg::kMessageMap[] = {
     ui::OnWmDestroy(&CRippingProgressDlg::OnDestroy),
 };
 
-CRippingProgressDlg::CRippingProgressDlg(wxWindow* parent, std::vector<TrackData> tracks, RipJobSettings settings)
+CRippingProgressDlg::CRippingProgressDlg(wxWindow* parent, std::vector<TrackData> tracks,
+                                         RipJobSettings settings)
     : ui::CResizeDlg(res::kRippingProgressDialog, parent),
       mailbox_(std::make_shared<ui::Mailbox>(this)),
       sink_(std::make_unique<MailboxSink>(mailbox_)),
-      job_(std::make_unique<CRippingProgress>(*sink_, &AppEventLog())),
-      settings_(std::move(settings)) {
+      job_(std::make_unique<CRippingProgress>(*sink_, std::move(settings), &AppEventLog())) {
   job_->TrackList = std::move(tracks);
   ui::BindMessageMap(this, kMessageMap);
 }
@@ -170,7 +170,8 @@ ui::LRESULT CRippingProgressDlg::OnRipStatus(ui::UiMessageEvent& event) {
 
 ui::LRESULT CRippingProgressDlg::OnRipFinished(ui::UiMessageEvent&) {
   job_->OnRipFinished();
-  for (int id : {res::IDC_RIP_TRACK_PERCENT, res::IDC_RIP_OVERALL_PERCENT}) SetItemText(id, FormatPercent(100.0f));
+  for (int id : {res::IDC_RIP_TRACK_PERCENT, res::IDC_RIP_OVERALL_PERCENT})
+    SetItemText(id, FormatPercent(100.0f));
   SetBar(res::IDC_RIP_TRACK_BAR, 100);
   SetBar(res::IDC_RIP_OVERALL_BAR, 100);
   SetItemText(res::IDC_RIP_TRACK_ETA, FormatElapsed(0));

@@ -62,7 +62,6 @@ class CRippingProgressDlg : public ui::CResizeDlg {
   std::shared_ptr<ui::Mailbox> mailbox_;
   std::unique_ptr<MailboxSink> sink_;  // outlives the job, whose threads post to it
   std::unique_ptr<CRippingProgress> job_;
-  RipJobSettings settings_;
   CRippingProgress::StartResult startResult_ = CRippingProgress::StartResult::Started;
   bool asking_ = false;  // the cancel question is open
   WindowPlacementStore placement_;

@@ -130,9 +130,6 @@ class RippingProgressGui : public RipJobTest {
     RipJobTest::TearDown();
   }
 
-  // What the job is given besides its tracks.
-  static RipJobSettings JobSettings() { return RipJobSettings(); }
-
   // Runs the window over the tracks `indices` (0-based), with `action` run
   // once it is on screen; returns the window's result.
   int RunWindow(std::initializer_list<int> indices, const std::function<void(CRippingProgressDlg&)>& action) {
@@ -143,7 +140,7 @@ class RippingProgressGui : public RipJobTest {
           // A failed step must not leave the window to the watchdog.
           if (HasFatalFailure() && dlg.IsModal()) dlg.EndDialog(kActionFailed);
         },
-                             [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
+        [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
     return RunRippingProgress(nullptr, Tracks(indices), JobSettings());
   }
 
@@ -180,7 +177,7 @@ class RippingProgressGui : public RipJobTest {
 };
 
 TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
-  AlbumRecord.Title = "Gen; $(touch pwned) & 'quoted'";  // a shell would run or split this
+  settings.album.Title = "Gen; $(touch pwned) & 'quoted'";  // a shell would run or split this
   InsertDisc({{AudioTrackSectors(100), AudioTrackSectors(60)}});
   const int result = RunWindow({0, 1}, [&](CRippingProgressDlg& dlg) {
     ASSERT_TRUE(gui_test::PumpUntil([&] { return Title(dlg) == "Finished Copying"; }));
@@ -199,7 +196,8 @@ TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
     // "Open Dir" hands the folder to the file manager as one argument.
     gui_test::Click(dlg.GetDlgItem(IDC_RIP_PAUSE));
     ASSERT_TRUE(gui_test::PumpUntil([&] { return fs::exists(OpenedRecord()); }));
-    EXPECT_EQ(OpenedArguments(), (std::vector<std::string>{"1", DesDir + AlbumRecord.Artist + "/" + AlbumRecord.Title}));
+    EXPECT_EQ(OpenedArguments(),
+              (std::vector<std::string>{"1", DesDir() + settings.album.Artist + "/" + settings.album.Title}));
     EXPECT_FALSE(fs::exists("pwned"));
 
     // Wider, the groups, bars and status line stretch; the rest keep their centres.
@@ -209,12 +207,14 @@ TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
     const wxSize client = dlg.GetClientSize();
     dlg.SetClientSize(client.x + 200, client.y);
     ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.GetClientSize().x == client.x + 200; }));
-    gui_test::PumpUntil([&] { return dlg.GetDlgItem(IDC_RIP_TRACK_GROUP)->GetRect().width == group.width + 200; });
+    gui_test::PumpUntil(
+        [&] { return dlg.GetDlgItem(IDC_RIP_TRACK_GROUP)->GetRect().width == group.width + 200; });
     EXPECT_EQ(dlg.GetDlgItem(IDC_RIP_TRACK_GROUP)->GetRect().width, group.width + 200);
     EXPECT_EQ(dlg.GetDlgItem(IDC_RIP_STATUS)->GetRect().width, status.width + 200);
     const wxRect moved = dlg.GetDlgItem(IDCANCEL)->GetRect();
     EXPECT_EQ(moved.width, cancel.width);
-    EXPECT_NEAR((moved.x + moved.width / 2.0) / (client.x + 200), (cancel.x + cancel.width / 2.0) / client.x, 0.01);
+    EXPECT_NEAR((moved.x + moved.width / 2.0) / (client.x + 200), (cancel.x + cancel.width / 2.0) / client.x,
+                0.01);
     ExpectTidyLayout(dlg);
 
     gui_test::Click(dlg.GetDlgItem(IDCANCEL));  // "Finish": no question once the job is over
@@ -368,10 +368,10 @@ TEST_F(RippingProgressGui, MissingOrIncompleteEncoderStartsNothing) {
       {incomplete, "Unable to Get LAME Interfaces", 0, "Unable to get LAME interfaces"},
   };
   InsertDisc({{AudioTrackSectors(50)}});
-  OutputFormat = 2;
+  settings.outputFormat = 2;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.box);
-    ProgramFolder = c.folder;
+    settings.programFolder = c.folder;
     const size_t boxesBefore = Boxes().size();
     const int result = RunWindow({0}, [&](CRippingProgressDlg& dlg) {
       EXPECT_FALSE(dlg.Job().Running);
@@ -389,7 +389,7 @@ TEST_F(RippingProgressGui, MissingOrIncompleteEncoderStartsNothing) {
     EXPECT_EQ(boxes.back().style & MB_ICONMASK, c.icon);
     EXPECT_TRUE(Logged(c.line));
   }
-  EXPECT_FALSE(fs::exists(DesDir));
+  EXPECT_FALSE(fs::exists(DesDir()));
   EXPECT_FALSE(fs::exists(OpenedRecord()));
 }
 
@@ -403,7 +403,8 @@ TEST(RippingProgressFolder, OpenDirFolderIsThePathBeforeItsLastSlashMadeAbsolute
       {"-rf/01-Song.wav", cwd + "/-rf"},  // never an option to the file manager
       {"Out dir/a b.mp3", cwd + "/Out dir"},
   };
-  for (const auto& [path, folder] : cases) EXPECT_EQ(CRippingProgressDlg::OutputFolderOf(path), folder) << path;
+  for (const auto& [path, folder] : cases)
+    EXPECT_EQ(CRippingProgressDlg::OutputFolderOf(path), folder) << path;
 }
 
 }  // namespace
