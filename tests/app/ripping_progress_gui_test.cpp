@@ -16,8 +16,11 @@
 
 #include "app/event_log.h"
 #include "app/gui/gui_port.h"
+#include "app/gui/log_dlg.h"
 #include "app/gui/ripping_progress_dlg.h"
+#include "app/rip_job_snapshot.h"
 #include "res/ripping_progress_dialog.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/rip/rip_job_fixture.h"
 #include "tests/support/gui/gui_test_support.h"
 #include "ui/core/profile_store.h"
@@ -25,7 +28,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace res;
 
 // Draws `window` into a picture through GTK (so no other window on the
@@ -391,6 +393,29 @@ TEST_F(RippingProgressGui, MissingOrIncompleteEncoderStartsNothing) {
   }
   EXPECT_FALSE(fs::exists(DesDir()));
   EXPECT_FALSE(fs::exists(OpenedRecord()));
+}
+
+// Over the main window, as the Rip command runs it: the job takes the
+// program's settings, and "Log" opens the main window's log window.
+using RippingProgressOverMainWindow = MainWindowTest;
+
+TEST_F(RippingProgressOverMainWindow, LogButtonOpensTheLogWindow) {
+  WriteSettings("[OUTPUT]\nOutputFormat=1\nDesDir=" + (root_ / "out").string() + "/\n");
+  CQuarnoCDRipperDlg& main = Start(WriteDiscImage(root_.string(), {{AudioTrackSectors(75)}}, "disc"));
+  ASSERT_TRUE(
+      gui_test::PumpUntil([&] { return main.StatusTip(1).starts_with("Disc Media State: Recognized"); }));
+  const TrackData track{0, 0, 75, 75};
+  gui_test::WhenModalShown([&](wxDialog& d) {
+    auto& dlg = dynamic_cast<CRippingProgressDlg&>(d);
+    gui_test::Click(dlg.GetDlgItem(IDC_RIP_LOG));
+    ASSERT_NE(LogWindow, nullptr);
+    EXPECT_TRUE(LogWindow->IsShown());
+    EXPECT_TRUE(gui_test::PumpUntil([&] { return Title(dlg) == "Finished Copying"; }));
+    dlg.EndDialog(0);
+  });
+  EXPECT_EQ(RunRippingProgress(&main, {track}, MakeRipJobSettings()), 0);
+  EXPECT_TRUE(Logged("Finished copying!"));
+  EXPECT_TRUE(fs::exists(root_ / "out"));
 }
 
 TEST(RippingProgressFolder, OpenDirFolderIsThePathBeforeItsLastSlashMadeAbsolute) {
