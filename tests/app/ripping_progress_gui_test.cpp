@@ -237,9 +237,9 @@ TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
 }
 
 TEST_F(RippingProgressGui, PauseResumeAndCancelAnsweredNo) {
-  InsertDisc({{AudioTrackSectors(1500)}});
+  InsertDisc({{AudioTrackSectors(3000)}});
   drive->SetReadDelay(30);
-  const uint32_t full = 1500u * 1176;
+  const uint32_t full = 3000u * 1176;
   const int result = RunWindow({0}, [&](CRippingProgressDlg& dlg) {
     CRippingProgress& job = dlg.Job();
     ASSERT_TRUE(gui_test::PumpUntil([&] { return job.TrackDone.load() > 0; }));
@@ -296,7 +296,7 @@ TEST_F(RippingProgressGui, PauseResumeAndCancelAnsweredNo) {
   EXPECT_EQ(Boxes()[0].style & 0xF, MB_YESNO);
   const auto file = ReadBytes(OutputPath("01-First.wav"));
   ASSERT_GT(file.size(), 44u);
-  EXPECT_EQ(Le32(file, 40), 1500u * 2352);
+  EXPECT_EQ(Le32(file, 40), 3000u * 2352);
   EXPECT_EQ(std::vector<uint8_t>(file.begin() + 44, file.end()), AsBytes(TrackSamples(0)));
 }
 
