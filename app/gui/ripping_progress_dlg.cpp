@@ -53,6 +53,7 @@ const ui::MapRow<CRippingProgressDlg> CRippingProgressDlg::kMessageMap[] = {
     ui::OnMessage(WM_RIP_FINISHED, &CRippingProgressDlg::OnRipFinished),
     ui::OnMessage(WM_RIP_PROGRESS, &CRippingProgressDlg::OnRipProgress),
     ui::OnWmDestroy(&CRippingProgressDlg::OnDestroy),
+    ui::OnWmTimer(&CRippingProgressDlg::OnTimer),
 };
 
 CRippingProgressDlg::CRippingProgressDlg(wxWindow* parent, std::vector<TrackData> tracks,
@@ -83,6 +84,7 @@ bool CRippingProgressDlg::OnInitDialog() {
   placement_.Load(*placementWindow_, kRippingProgressPlacementEntry, kPlacementSection);
 
   startResult_ = job_->Start();
+  if (startResult_ == CRippingProgress::StartResult::Started) stateTimer_.Start(kStateCheckMs);
   switch (startResult_) {
     case CRippingProgress::StartResult::EncoderMissing:
       ShowMessageBox(this, "Error Loading Lame_enc.dll", "", MB_ICONERROR);
@@ -150,9 +152,10 @@ ui::LRESULT CRippingProgressDlg::OnRipLog(ui::UiMessageEvent& event) {
   }
   if (m->level > LogError) {
     SetTitle(wxString::FromUTF8(m->text));
-  } else if (m->level == LogError) {
-    SetItemText(res::IDC_RIP_PAUSE, kOpenDirText);
-    SetItemText(IDCANCEL, kFinishText);
+  } else if (m->level == LogError && !job_->Running) {
+    // An error that ended the job. One the job survived (a read that worked
+    // on a later try) leaves Pause and Cancel, which still do what they say.
+    ShowJobOver();
   }
   return 1;
 }
@@ -183,8 +186,15 @@ ui::LRESULT CRippingProgressDlg::OnRipFinished(ui::UiMessageEvent&) {
 }
 
 void CRippingProgressDlg::ShowJobOver() {
+  stateTimer_.Stop();
   SetItemText(res::IDC_RIP_PAUSE, kOpenDirText);
   SetItemText(IDCANCEL, kFinishText);
+}
+
+void CRippingProgressDlg::OnTimer(unsigned timerId) {
+  // A job that an error or a missing disc stopped: its last lines may have
+  // been shown before it cleared Running.
+  if (timerId == kStateTimer && !job_->Running && !job_->Cancelled) ShowJobOver();
 }
 
 void CRippingProgressDlg::OnPauseButton() {
@@ -233,6 +243,7 @@ void CRippingProgressDlg::OnCancel() {
     if (auto* pause = GetDlgItem(res::IDC_RIP_PAUSE)) pause->Disable();
     if (auto* cancel = GetDlgItem(IDCANCEL)) cancel->Disable();
     SetTitle("Aborting, Please Wait...");
+    stateTimer_.Stop();
     job_->Cancel();
   }
   EndDialog(0);

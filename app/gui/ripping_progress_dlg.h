@@ -9,6 +9,7 @@
 // GUI thread and a message that arrives after the window has gone is dropped.
 #pragma once
 
+#include <wx/timer.h>
 #include <wx/window.h>
 
 #include <memory>
@@ -51,9 +52,11 @@ class CRippingProgressDlg : public ui::CResizeDlg {
   ui::LRESULT OnRipFinished(ui::UiMessageEvent& event);
   ui::LRESULT OnRipProgress(ui::UiMessageEvent& event);
   void OnDestroy();
+  void OnTimer(unsigned timerId);
 
   void SetItemText(int id, const std::string& text);
   void SetBar(int id, int position);
+  // "Open Dir" and "Finish" on the two buttons, once the job has ended.
   void ShowJobOver();
   void OpenOutputFolder();
 
@@ -64,6 +67,11 @@ class CRippingProgressDlg : public ui::CResizeDlg {
   std::unique_ptr<CRippingProgress> job_;
   CRippingProgress::StartResult startResult_ = CRippingProgress::StartResult::Started;
   bool asking_ = false;  // the cancel question is open
+  // Watches for a job that stopped without a message saying so, so that the
+  // buttons always say what they do.
+  static constexpr int kStateTimer = 1;
+  static constexpr int kStateCheckMs = 250;
+  wxTimer stateTimer_{this, kStateTimer};
   WindowPlacementStore placement_;
   std::unique_ptr<WxPlacementWindow> placementWindow_;
 };

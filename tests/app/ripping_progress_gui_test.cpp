@@ -351,22 +351,40 @@ TEST_F(RippingProgressGui, CancelAnsweredYesStopsTheJobAndEndsTheWindow) {
   EXPECT_FALSE(Logged("Finished copying!"));
 }
 
-// A drive that fails every read: the error line renames the buttons, the
-// fatal line becomes the caption, and the window ends without a question.
-TEST_F(RippingProgressGui, FailingDriveShowsItsErrorsAndEndsWithoutAQuestion) {
+// A failing drive. Reads that fail for good: the fatal line becomes the
+// caption, the buttons turn into "Open Dir" and "Finish", and the window ends
+// without a question. Reads that work on a later try: the retry lines are
+// logged, and the buttons keep saying Pause and Cancel, which is what they do.
+TEST_F(RippingProgressGui, FailingDriveShowsItsErrorsAndButtonsSayWhatTheyDo) {
   InsertDisc({{AudioTrackSectors(100)}});
   drive->FailAllReads(true);
-  const int result = RunWindow({0}, [&](CRippingProgressDlg& dlg) {
+  drive->SetReadDelay(100);  // the last failure comes well after the writer's "1/1"
+  int result = RunWindow({0}, [&](CRippingProgressDlg& dlg) {
     ASSERT_TRUE(gui_test::PumpUntil([&] { return Title(dlg) == "Reach Maximum Retries, Forced to Stop."; }));
-    ASSERT_TRUE(gui_test::PumpUntil([&] { return !dlg.Job().Running; }));
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return Text(dlg, IDCANCEL) == "Finish"; }));
+    EXPECT_FALSE(dlg.Job().Running);
     EXPECT_EQ(Text(dlg, IDC_RIP_PAUSE), "Open Dir");
-    EXPECT_EQ(Text(dlg, IDCANCEL), "Finish");
     gui_test::Click(dlg.GetDlgItem(IDCANCEL));
   });
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(Logged("Reach Maximum Retries, Forced to Stop."));
   EXPECT_FALSE(Logged("Finished copying!"));
+
+  AppEventLog().Clear();
+  ReinsertDisc({{AudioTrackSectors(1500)}});
+  drive->SetReadDelay(30);
+  drive->FailNextReads(2);
+  const std::string retry = "Retry 2 to read sector " + std::to_string(layout.Tracks[0].StartLBA);
+  result = RunWindow({0}, [&](CRippingProgressDlg& dlg) {
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return Logged(retry); }));  // the window has shown the line
+    EXPECT_TRUE(dlg.Job().Running);
+    EXPECT_EQ(Text(dlg, IDC_RIP_PAUSE), "Pause");
+    EXPECT_EQ(Text(dlg, IDCANCEL), "Cancel");
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return Title(dlg) == "Finished Copying"; }));
+    gui_test::Click(dlg.GetDlgItem(IDCANCEL));
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Le32(ReadBytes(OutputPath("01-First.wav")), 40), 1500u * 2352);
 }
 
 // MP3 output without a usable encoder library: one log line and one box,
