@@ -3,6 +3,7 @@
 
 #include "res/freedb_choice_dialog.h"
 #include "res/main_dialog.h"
+#include "res/ripping_progress_dialog.h"
 
 namespace res {
 
@@ -12,6 +13,7 @@ const ui::DialogTemplate* const kAllTemplates[] = {
     &kMainDialog,
     &kLogDialog,
     &kFreeDBChoiceDialog,
+    &kRippingProgressDialog,
 };
 
 }  // namespace

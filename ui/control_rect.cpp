@@ -5,6 +5,8 @@
 #include <dlfcn.h>
 #endif
 
+#include <wx/stattext.h>
+
 #include <algorithm>
 
 namespace ui {
@@ -54,7 +56,13 @@ wxSize WidgetMinSize(const wxWindow* control) {
 wxSize ControlMinSize(const wxWindow* control) {
   // Not the window's own minimum: wx sets that to the size a control was
   // made with, for sizers.
-  return control != nullptr ? WidgetMinSize(control) : wxSize(0, 0);
+  if (control == nullptr) return {0, 0};
+  // A label asks for the whole width of its text, or, once its text wraps,
+  // for the height of every wrapped line: for a long path that is more room
+  // than the window has. GTK clips a smaller label without complaint, so a
+  // label has no floor here (the builder still sizes it for its first text).
+  if (wxDynamicCast(control, wxStaticText) != nullptr) return {0, 0};
+  return WidgetMinSize(control);
 }
 
 wxRect FloorToMinSize(const wxRect& rect, const wxSize& minSize) {
