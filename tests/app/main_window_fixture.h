@@ -55,7 +55,10 @@ class MainWindowTest : public testing::Test {
     ::setenv("HOME", (root_ / "home").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root_ / "home" / ".config").c_str(), 1);
     ::unsetenv("QCR_CDDB_SERVER");
-    ExitInProgress = 0;  // a window of an earlier test has ended
+    // A window of an earlier test has ended, maybe as a session end: the
+    // process-wide state its exit left behind must not reach this test.
+    ExitInProgress = 0;
+    SessionEnding = false;
   }
 
   void TearDown() override {
