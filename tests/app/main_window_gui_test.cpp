@@ -234,6 +234,28 @@ TEST_F(MainWindowGui, SessionEndAnswersAnOpenMessageBox) {
   EXPECT_EQ(dlg.ProcessExitCode(), 0);
 }
 
+TEST_F(MainWindowGui, FormatMenuOpensUnderTheFormatButton) {
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.MainToolBar()->IsShownOnScreen(); }));
+  PopupMenuWatch watch(&dlg);
+  dlg.OnFormatButton();
+  ASSERT_TRUE(watch.Origin().has_value()) << "no menu opened";
+
+  // The buttons are alike and packed from the left: the fourth, Format, is
+  // the fourth ninth of the row.
+  wxToolBar* bar = dlg.MainToolBar();
+  const wxPoint barOrigin = bar->ClientToScreen(wxPoint(0, 0));
+  const int pitch = bar->GetBestSize().x / static_cast<int>(res::kMainToolButtons.size());
+  const int left = watch.Origin()->x - barOrigin.x;
+  const int top = watch.Origin()->y - barOrigin.y;
+  EXPECT_GE(left, 3 * pitch - 2);
+  EXPECT_LT(left, 3 * pitch + pitch / 3);
+  // Its top at the button's lower edge, which lies a little above the bar's.
+  EXPECT_GE(top, bar->GetSize().y * 3 / 4);
+  EXPECT_LE(top, bar->GetSize().y + 2);
+}
+
 TEST_F(MainWindowGui, SavedDriveIsSelectedWhenTheDriveCountIsUnchanged) {
   WriteSettings("[MISC]\nDriveCount=2\nDriveNum=1\n");
   CQuarnoCDRipperDlg& dlg =
