@@ -11,6 +11,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wx/log.h>
 
 #include <atomic>
 #include <chrono>
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -219,6 +221,122 @@ TEST_F(ProgramGui, SecondCopyHandsOverToTheFirstAndEndsSilently) {
 
   first.Signal(SIGTERM);
   EXPECT_TRUE(EndsWithCodeZero(first));
+}
+
+// Counts what is logged through wx: a message there would reach the user as a box.
+class LogCounter : public wxLog {
+ public:
+  LogCounter() : previous_(wxLog::SetActiveTarget(this)) {}
+  ~LogCounter() override { wxLog::SetActiveTarget(previous_); }
+  int Count() const { return count_; }
+
+ protected:
+  void DoLogRecord(wxLogLevel, const wxString&, const wxLogRecordInfo&) override { ++count_; }
+
+ private:
+  wxLog* previous_;
+  int count_ = 0;
+};
+
+// Where the lock goes when the data folder cannot hold it. In every case one
+// copy holds it and the next finds it taken, and nothing is said about it.
+TEST_F(ProgramGui, LockHoldsWhereverTheDataFolderLetsIt) {
+  enum class Place { kData, kRuntime, kTemp };
+  struct Row {
+    const char* name;
+    std::function<void(const fs::path& data, const fs::path& runtime)> spoil;
+    bool runtimeSet;
+    Place expected;
+  };
+  const auto makeFile = [](const fs::path& path) {
+    fs::remove_all(path);
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "not a folder\n";
+  };
+  const Row rows[] = {
+      {"usable data folder", [](const fs::path&, const fs::path&) {}, true, Place::kData},
+      {"data folder is a file", [&](const fs::path& data, const fs::path&) { makeFile(data); }, true,
+       Place::kRuntime},
+      {"data folder cannot be made", [&](const fs::path& data, const fs::path&) { makeFile(data.parent_path()); },
+       true, Place::kRuntime},
+      {"no runtime folder either", [&](const fs::path& data, const fs::path&) { makeFile(data); }, false,
+       Place::kTemp},
+      {"runtime folder is a file",
+       [&](const fs::path& data, const fs::path& runtime) {
+         makeFile(data);
+         makeFile(runtime);
+       },
+       true, Place::kTemp},
+      {"a folder where the lock file goes",
+       [&](const fs::path& data, const fs::path&) {
+         fs::create_directories(data / (InstanceChannelName("quarno-cd-ripper", data.string()) + ".lock"));
+       },
+       true, Place::kRuntime},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const fs::path base = root_ / "lock" / row.name;
+    const fs::path data = base / "config" / "Quarno CD Ripper Free";
+    const fs::path runtime = base / "run";
+    const fs::path temp = base / "tmp";
+    fs::create_directories(data);
+    fs::create_directories(runtime);
+    fs::create_directories(temp);
+    row.spoil(data, runtime);
+    if (row.runtimeSet) {
+      ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    } else {
+      ::unsetenv("XDG_RUNTIME_DIR");
+    }
+    ::setenv("TMPDIR", temp.c_str(), 1);
+    const fs::path folders[] = {data, runtime, temp};
+    const fs::path expected = folders[static_cast<int>(row.expected)];
+
+    LogCounter log;
+    {
+      CSingleInstance first("quarno-cd-ripper", data.string());
+      EXPECT_FALSE(first.IsAnotherRunning());
+      EXPECT_EQ(fs::path(first.LockFile()).parent_path(), expected);
+      CSingleInstance second("quarno-cd-ripper", data.string());
+      EXPECT_TRUE(second.IsAnotherRunning());
+      EXPECT_EQ(second.LockFile(), first.LockFile());
+    }
+    // Released with its holder, even though the file stays.
+    CSingleInstance later("quarno-cd-ripper", data.string());
+    EXPECT_FALSE(later.IsAnotherRunning());
+    wxLog::FlushActive();
+    EXPECT_EQ(log.Count(), 0);
+  }
+  ::unsetenv("XDG_RUNTIME_DIR");
+  ::unsetenv("TMPDIR");
+}
+
+// The data folder is a file: the program cannot keep its settings, says so
+// in its own box, and still lets no second copy start; one signal ends it.
+TEST_F(ProgramGui, WithAnUnusableDataFolderOneCopyRunsAndOneSignalEndsIt) {
+  fs::remove_all(DataFolder());
+  std::ofstream(DataFolder()) << "not a folder\n";
+  fs::create_directories(root_ / "run");
+  ::setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
+  const std::string channel = InstanceChannelName("quarno-cd-ripper", GetDataFolder());
+
+  Program first;
+  ASSERT_TRUE(StartProgram(first));
+  const auto deadline = std::chrono::steady_clock::now() + kBound;
+  while (AskRunningCopyToRaise(channel, 500) != RaiseAnswer::kRaised) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << ReadFile(root_ / "output.txt");
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_TRUE(fs::exists(root_ / "run" / (channel + ".lock")));
+
+  Program second;
+  ASSERT_TRUE(StartProgram(second));
+  EXPECT_TRUE(EndsWithCodeZero(second));
+  EXPECT_TRUE(first.Running());
+
+  first.Signal(SIGTERM);
+  EXPECT_TRUE(EndsWithCodeZero(first));
+  ::unsetenv("XDG_RUNTIME_DIR");
 }
 
 // The test plays the first copy: it holds the lock and listens, and sees the
