@@ -43,7 +43,7 @@ run_ctest build/test gui "$logdir/gui.log" xvfb-run -a -s "-screen 0 1280x1024x2
 echo "== Window test programs, each run whole"
 # ctest starts every test in a process of its own; a program must also pass
 # when its tests share one process, as they do when it is run by hand. Each
-# program run whole counts as one test.
+# program run whole counts as one test; one that hangs fails after ten minutes.
 whole_passed=0
 whole_failed=0
 : >"$logdir/whole.log"
@@ -51,7 +51,7 @@ for source in tests/*/*_gui_test.cpp; do
   module=$(basename "$(dirname "$source")")
   program="${module}_$(basename "$source" .cpp)"
   [ -x "build/test/bin/$program" ] || continue
-  if (cd build/test/bin && xvfb-run -a -s "-screen 0 1280x1024x24" "./$program") \
+  if (cd build/test/bin && timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" "./$program") \
     >"$logdir/whole-$program.log" 2>&1; then
     whole_passed=$((whole_passed + 1))
     echo "passed: $program" | tee -a "$logdir/whole.log"

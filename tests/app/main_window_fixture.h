@@ -25,6 +25,7 @@
 #include "app/gui/quarno_cd_ripper_dlg.h"
 #include "app/main_commands.h"
 #include "tests/support/gui/gui_test_support.h"
+#include "ui/modal_registry.h"
 
 namespace fs = std::filesystem;
 
@@ -126,6 +127,7 @@ class MainWindowTest : public testing::Test {
     // process-wide state its exit left behind must not reach this test.
     ExitInProgress = 0;
     SessionEnding = false;
+    ui::RefuseModalDialogs(false);
   }
 
   void TearDown() override {
