@@ -19,7 +19,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -241,69 +240,40 @@ class LogCounter : public wxLog {
 // Where the lock goes when the data folder cannot hold it. In every case one
 // copy holds it and the next finds it taken, and nothing is said about it.
 TEST_F(ProgramGui, LockHoldsWhereverTheDataFolderLetsIt) {
-  enum class Place { kData, kRuntime, kTemp };
   struct Row {
-    const char* name;
-    std::function<void(const fs::path& data, const fs::path& runtime)> spoil;
+    std::vector<std::string> files;  // folders of the case made regular files instead
     bool runtimeSet;
-    Place expected;
-  };
-  const auto makeFile = [](const fs::path& path) {
-    fs::remove_all(path);
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << "not a folder\n";
+    std::string expected;
   };
   const Row rows[] = {
-      {"usable data folder", [](const fs::path&, const fs::path&) {}, true, Place::kData},
-      {"data folder is a file", [&](const fs::path& data, const fs::path&) { makeFile(data); }, true,
-       Place::kRuntime},
-      {"data folder cannot be made", [&](const fs::path& data, const fs::path&) { makeFile(data.parent_path()); },
-       true, Place::kRuntime},
-      {"no runtime folder either", [&](const fs::path& data, const fs::path&) { makeFile(data); }, false,
-       Place::kTemp},
-      {"runtime folder is a file",
-       [&](const fs::path& data, const fs::path& runtime) {
-         makeFile(data);
-         makeFile(runtime);
-       },
-       true, Place::kTemp},
-      {"a folder where the lock file goes",
-       [&](const fs::path& data, const fs::path&) {
-         fs::create_directories(data / (InstanceChannelName("quarno-cd-ripper", data.string()) + ".lock"));
-       },
-       true, Place::kRuntime},
+      {{}, true, "config/data"},
+      {{"config/data"}, true, "run"},
+      {{"config"}, false, "tmp"},  // the data folder cannot be made
+      {{"config/data", "run"}, true, "tmp"},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    const fs::path base = root_ / "lock" / row.name;
-    const fs::path data = base / "config" / "Quarno CD Ripper Free";
-    const fs::path runtime = base / "run";
-    const fs::path temp = base / "tmp";
-    fs::create_directories(data);
-    fs::create_directories(runtime);
-    fs::create_directories(temp);
-    row.spoil(data, runtime);
-    if (row.runtimeSet) {
-      ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    } else {
-      ::unsetenv("XDG_RUNTIME_DIR");
+    const fs::path base = root_ / "lock" / std::to_string(&row - rows);
+    SCOPED_TRACE(base);
+    const fs::path data = base / "config" / "data";
+    for (const char* folder : {"config/data", "run", "tmp"}) fs::create_directories(base / folder);
+    for (const std::string& file : row.files) {
+      fs::remove_all(base / file);
+      std::ofstream(base / file) << "not a folder\n";
     }
-    ::setenv("TMPDIR", temp.c_str(), 1);
-    const fs::path folders[] = {data, runtime, temp};
-    const fs::path expected = folders[static_cast<int>(row.expected)];
+    ::setenv("XDG_RUNTIME_DIR", (base / "run").c_str(), 1);
+    if (!row.runtimeSet) ::unsetenv("XDG_RUNTIME_DIR");
+    ::setenv("TMPDIR", (base / "tmp").c_str(), 1);
 
     LogCounter log;
     {
       CSingleInstance first("quarno-cd-ripper", data.string());
       EXPECT_FALSE(first.IsAnotherRunning());
-      EXPECT_EQ(fs::path(first.LockFile()).parent_path(), expected);
+      EXPECT_EQ(fs::path(first.LockFile()).parent_path(), base / row.expected);
       CSingleInstance second("quarno-cd-ripper", data.string());
       EXPECT_TRUE(second.IsAnotherRunning());
-      EXPECT_EQ(second.LockFile(), first.LockFile());
     }
-    // Released with its holder, even though the file stays.
-    CSingleInstance later("quarno-cd-ripper", data.string());
-    EXPECT_FALSE(later.IsAnotherRunning());
+    // Released with its holder, though the file stays.
+    EXPECT_FALSE(CSingleInstance("quarno-cd-ripper", data.string()).IsAnotherRunning());
     wxLog::FlushActive();
     EXPECT_EQ(log.Count(), 0);
   }
