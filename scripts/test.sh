@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit
 # tests, the same tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the window tests under a virtual X server.
+# UndefinedBehaviorSanitizer, then the window tests under a virtual X server,
+# one by one and then each window test program whole.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -39,9 +40,31 @@ echo "== Window tests"
 # Each window test gets a quiet sound setup and its own home folder.
 run_ctest build/test gui "$logdir/gui.log" xvfb-run -a -s "-screen 0 1280x1024x24"
 
+echo "== Window test programs, each run whole"
+# ctest starts every test in a process of its own; a program must also pass
+# when its tests share one process, as they do when it is run by hand. Each
+# program run whole counts as one test; one that hangs fails after ten minutes.
+whole_passed=0
+whole_failed=0
+: >"$logdir/whole.log"
+for source in tests/*/*_gui_test.cpp; do
+  module=$(basename "$(dirname "$source")")
+  program="${module}_$(basename "$source" .cpp)"
+  [ -x "build/test/bin/$program" ] || continue
+  if (cd build/test/bin && timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" "./$program") \
+    >"$logdir/whole-$program.log" 2>&1; then
+    whole_passed=$((whole_passed + 1))
+    echo "passed: $program" | tee -a "$logdir/whole.log"
+  else
+    whole_failed=$((whole_failed + 1))
+    echo "FAILED: $program (see $logdir/whole-$program.log)" | tee -a "$logdir/whole.log"
+    grep -E '^\[  FAILED  \]' "$logdir/whole-$program.log" || true
+  fi
+done
+
 # One closing line for the whole run.
-passed=0
-failed=0
+passed=$whole_passed
+failed=$whole_failed
 for log in "$logdir"/unit.log "$logdir"/asan.log "$logdir"/gui.log; do
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
   [ -n "$line" ] || continue

@@ -1,5 +1,5 @@
-// The compact toolbar style. GTK is reached through its C functions, looked up
-// in the already loaded library, so no GTK development files are needed.
+// Toolbar helpers. GTK is reached through its C functions, looked up in the
+// already loaded library, so no GTK development files are needed.
 #include "app/gui/compact_toolbar.h"
 
 #include <dlfcn.h>
@@ -50,4 +50,44 @@ void MakeToolBarCompact(wxToolBar* toolbar) {
 #else
   (void)toolbar;
 #endif
+}
+
+namespace {
+
+// The tool's rectangle as GTK allocated it; empty when GTK cannot be asked
+// or the tool is not laid out yet.
+wxRect GtkToolRect(const wxToolBar* toolbar, int index) {
+#ifdef __WXGTK__
+  using NthItem = void* (*)(void*, int);
+  using Translate = int (*)(void*, void*, int, int, int*, int*);
+  using Extent = int (*)(void*);
+  auto nthItem = Lookup<NthItem>("gtk_toolbar_get_nth_item");
+  auto translate = Lookup<Translate>("gtk_widget_translate_coordinates");
+  auto width = Lookup<Extent>("gtk_widget_get_allocated_width");
+  auto height = Lookup<Extent>("gtk_widget_get_allocated_height");
+  if (!nthItem || !translate || !width || !height || toolbar->GTKGetToolbar() == nullptr) return {};
+  void* item = nthItem(toolbar->GTKGetToolbar(), index);
+  wxRect rect;
+  if (item == nullptr || !translate(item, toolbar->GetHandle(), 0, 0, &rect.x, &rect.y)) return {};
+  rect.width = width(item);
+  rect.height = height(item);
+  return rect.width > 1 && rect.height > 1 ? rect : wxRect();
+#else
+  (void)toolbar;
+  (void)index;
+  return {};
+#endif
+}
+
+}  // namespace
+
+wxRect ToolBarToolRect(const wxToolBar* toolbar, int toolId) {
+  if (toolbar == nullptr) return {};
+  const int index = toolbar->GetToolPos(toolId);
+  const int count = static_cast<int>(toolbar->GetToolsCount());
+  if (index == wxNOT_FOUND || count <= 0) return {};
+  const wxRect measured = GtkToolRect(toolbar, index);
+  if (!measured.IsEmpty()) return measured;
+  const int width = toolbar->GetBestSize().x / count;
+  return {index * width, 0, width, toolbar->GetClientSize().y};
 }

@@ -127,13 +127,7 @@ void CQuarnoCDRipperDlg::OnFormatButton() {
   if (table == nullptr || mainToolBar_ == nullptr) return;
   std::unique_ptr<wxMenu> menu(mainmenu::BuildPopupMenu(*table));
   // Below the Format button, from its left edge.
-  const int formatId = ui::WxId(res::ID_FORMAT_BUTTON);
-  const int middle = mainToolBar_->GetSize().y / 2;
-  int left = 0;
-  while (left < mainToolBar_->GetSize().x) {
-    const wxToolBarToolBase* tool = mainToolBar_->FindToolForPosition(left, middle);
-    if (tool != nullptr && tool->GetId() == formatId) break;
-    ++left;
-  }
-  PopupMenu(menu.get(), toolBarBand_->GetPosition() + wxPoint(left, mainToolBar_->GetSize().y));
+  const wxRect button = ToolBarToolRect(mainToolBar_, ui::WxId(res::ID_FORMAT_BUTTON));
+  if (button.IsEmpty()) return;
+  PopupMenu(menu.get(), ScreenToClient(mainToolBar_->ClientToScreen(button.GetBottomLeft() + wxPoint(0, 1))));
 }

@@ -30,8 +30,9 @@ bool CQuarnoCDRipperApp::OnInit() {
 int CQuarnoCDRipperApp::OnRun() { return InitInstance(); }
 
 int CQuarnoCDRipperApp::InitInstance() {
-  // The lock and the channel live in the data folder, which must exist for
-  // them (it holds the settings later anyway).
+  // The lock belongs in the data folder (made here: it holds the settings
+  // later anyway); where the folder will not do, the lock finds another
+  // place, silently.
   const std::string dataFolder = GetDataFolder();
   CreateFolderPath(dataFolder);
   const std::string appName = GetAppName().utf8_string();

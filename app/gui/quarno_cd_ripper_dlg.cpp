@@ -16,6 +16,7 @@
 #include "app/settings.h"
 #include "res/main_dialog.h"
 #include "rip/ripping_progress.h"
+#include "ui/modal_registry.h"
 
 CQuarnoCDRipperDlg* MainDialog = nullptr;
 std::atomic<int> SoundAvailable{1};
@@ -289,19 +290,12 @@ void CQuarnoCDRipperDlg::OnExit() { RunExitSequence(false); }
 
 void CQuarnoCDRipperDlg::OnSessionEnd() {
   SessionEnding = true;
+  // Nobody is left to answer a dialog: none opens from here on, and those
+  // still open (any kind, nested or not) are answered Cancel, so that their
+  // callers, and with them the program, can end.
+  ui::RefuseModalDialogs(true);
   RunExitSequence(true);
-  if (exitCode_ != 0) return;
-  // A message box or dialog still open would keep the program from ending:
-  // the session is over, so they are answered with Cancel.
-  for (wxWindow* window : wxTopLevelWindows) {
-    auto* dialog = dynamic_cast<wxDialog*>(window);
-    if (dialog == nullptr || !dialog->IsModal()) continue;
-    if (auto* ours = dynamic_cast<ui::CDialog*>(dialog)) {
-      ours->EndDialog(IDCANCEL);
-    } else {
-      dialog->EndModal(wxID_CANCEL);
-    }
-  }
+  ui::EndOpenModalDialogs();
 }
 
 void CQuarnoCDRipperDlg::RunExitSequence(bool sessionEnd) {

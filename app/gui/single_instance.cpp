@@ -4,18 +4,23 @@
 #include <fcntl.h>
 #include <fmt/format.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <wx/dialog.h>
-#include <wx/snglinst.h>
 #include <wx/toplevel.h>
-#include <wx/utils.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 namespace {
 
@@ -150,15 +155,51 @@ void CInstanceListener::Answer(int client) {
 }
 
 CSingleInstance::CSingleInstance(const std::string& appName, const std::string& dataFolder)
-    : checker_(std::make_unique<wxSingleInstanceChecker>()),
-      channel_(InstanceChannelName(appName, dataFolder)) {
-  const wxString lockName = wxString::FromUTF8(appName) + "-" + wxGetUserId() + ".lock";
-  if (!checker_->Create(lockName, wxString::FromUTF8(dataFolder))) checker_.reset();
+    : channel_(InstanceChannelName(appName, dataFolder)) {
+  std::vector<std::string> folders{dataFolder};
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') folders.emplace_back(runtime);
+  std::error_code error;
+  const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
+  folders.push_back(error ? std::string("/tmp") : temp.string());
+  for (const std::string& folder : folders) {
+    if (!folder.empty() && LockIn(folder)) return;
+  }
 }
 
-CSingleInstance::~CSingleInstance() = default;
+CSingleInstance::~CSingleInstance() {
+  // The file stays: removing it could let a copy starting right now lock a
+  // new file while a third one still waits on the old.
+  if (fd_ >= 0) ::close(fd_);
+}
 
-bool CSingleInstance::IsAnotherRunning() const { return checker_ && checker_->IsAnotherRunning(); }
+bool CSingleInstance::LockIn(const std::string& folder) {
+  const std::string path = folder + "/" + channel_ + ".lock";
+  // Never through a link, and never someone else's file: in a shared folder
+  // either could let another user keep this program from starting.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+  if (fd < 0) return false;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+    ::close(fd);
+    return false;
+  }
+  int rc;
+  do {
+    rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0) {
+    const bool taken = errno == EWOULDBLOCK;
+    ::close(fd);
+    if (!taken) return false;  // this file system has no locks: try the next folder
+    anotherRunning_ = true;
+    lockFile_ = path;
+    return true;
+  }
+  fd_ = fd;
+  lockFile_ = path;
+  return true;
+}
 
 void RaiseWindowAndPopup(wxTopLevelWindow* window) {
   if (window == nullptr) return;

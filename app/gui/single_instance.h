@@ -1,13 +1,19 @@
-// One copy of the program at a time. The first copy holds a lock
-// (wxSingleInstanceChecker) and listens on a local channel, a Unix-domain
-// socket; a second copy finds the lock taken, asks the first copy over the
-// channel to bring its window (and its open modal dialog) to the front, and
-// ends without showing anything.
+// One copy of the program at a time. The first copy holds a lock (a file
+// lock, which the system releases when the process ends, however it ends) and
+// listens on a local channel, a Unix-domain socket; a second copy finds the
+// lock taken, asks the first copy over the channel to bring its window (and
+// its open modal dialog) to the front, and ends without showing anything.
 //
 // Both the lock and the channel are named after the application name (the
 // program file's name) and the user, and belong to one data folder, so two
 // differently named program files run side by side, as do two users or two
 // copies with separate configuration folders.
+//
+// The lock file lives in the data folder. When that folder cannot hold it
+// (it cannot be made, is read-only, or is not a folder at all), the lock goes
+// to the user's runtime folder ($XDG_RUNTIME_DIR), else to the temporary
+// folder: every copy with the same data folder makes the same choice, so one
+// copy at a time still holds. None of this is ever reported to the user.
 #pragma once
 
 #include <atomic>
@@ -16,7 +22,6 @@
 #include <string>
 #include <thread>
 
-class wxSingleInstanceChecker;
 class wxTopLevelWindow;
 
 // The channel's address for an application name and a data folder: a name in
@@ -62,19 +67,29 @@ class CInstanceListener {
   std::atomic<int> served_{0};
 };
 
-// The lock of the first copy.
+// The lock of the first copy, held while the object lives.
 class CSingleInstance {
  public:
   CSingleInstance(const std::string& appName, const std::string& dataFolder);
   ~CSingleInstance();
-  // Whether another copy holds the lock. A lock that cannot be made counts as
-  // no other copy.
-  bool IsAnotherRunning() const;
+  CSingleInstance(const CSingleInstance&) = delete;
+  CSingleInstance& operator=(const CSingleInstance&) = delete;
+
+  // Whether another copy holds the lock. A lock that cannot be made anywhere
+  // counts as no other copy.
+  bool IsAnotherRunning() const { return anotherRunning_; }
   const std::string& Channel() const { return channel_; }
+  // The lock file this copy holds or found taken; empty when none could be made.
+  const std::string& LockFile() const { return lockFile_; }
 
  private:
-  std::unique_ptr<wxSingleInstanceChecker> checker_;
+  // Takes the lock in `folder`; false when the folder cannot hold it.
+  bool LockIn(const std::string& folder);
+
   std::string channel_;
+  std::string lockFile_;
+  int fd_ = -1;
+  bool anotherRunning_ = false;
 };
 
 // Restores `window` when minimised and brings it to the front, then the

@@ -3,13 +3,18 @@
 // commands, the busy rule of the exit, and what closing the window saves.
 #include <fmt/printf.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <wx/app.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "app/drives.h"
+#include "app/gui/exit_signals.h"
 #include "app/main_commands.h"
 #include "app/settings.h"
 #include "cddb/disc_id.h"
@@ -232,6 +237,79 @@ TEST_F(MainWindowGui, SessionEndAnswersAnOpenMessageBox) {
   const int answer = ShowMessageBox(&dlg, "Waiting for the user", "", MB_OKCANCEL);
   EXPECT_EQ(answer, IDCANCEL);
   EXPECT_EQ(dlg.ProcessExitCode(), 0);
+}
+
+// The window runs as the program runs it, until its exit; a session-ending
+// signal arrives while message boxes are open above it. Every box is
+// answered and the window's run ends, after one signal.
+TEST_F(MainWindowGui, OneSignalEndsTheRunWhateverBoxIsOpen) {
+  enum class Box { kOurs, kToolkits };
+  struct Row {
+    const char* name;
+    std::vector<Box> boxes;  // opened in this order, each above the one before
+  };
+  const Row rows[] = {
+      {"our message box", {Box::kOurs}},
+      {"the toolkit's own message box", {Box::kToolkits}},
+      {"the toolkit's box above ours", {Box::kOurs, Box::kToolkits}},
+      {"our box above ours", {Box::kOurs, Box::kOurs}},
+  };
+  InstallExitSignalHandlers();
+  const std::string cue = MakeImage(MixedDisc());
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    ::setenv("QCR_DRIVES", cue.c_str(), 1);
+    SetMessageBoxResponder(nullptr);
+    dialog_ = new CQuarnoCDRipperDlg(nullptr);
+    std::vector<int> answers;
+    // Opens box `i`, and the next one from inside its loop; the last one
+    // brings the signal.
+    std::function<void(size_t)> open = [&](size_t i) {
+      if (i + 1 < row.boxes.size()) {
+        wxTheApp->CallAfter([&, i] { open(i + 1); });
+      } else {
+        wxTheApp->CallAfter([] { ::raise(SIGTERM); });
+      }
+      if (row.boxes[i] == Box::kOurs) {
+        answers.push_back(ShowMessageBox(dialog_, "Box " + std::to_string(i), "", MB_OKCANCEL));
+      } else {
+        answers.push_back(wxMessageBox("Box " + std::to_string(i), "Toolkit", wxOK | wxCANCEL, dialog_));
+      }
+    };
+    dialog_->Bind(wxEVT_SHOW, [&](wxShowEvent& event) {
+      event.Skip();
+      if (event.IsShown() && answers.empty()) wxTheApp->CallAfter([&] { open(0); });
+    });
+    dialog_->DoModal();  // returns once the run has ended
+    EXPECT_EQ(dialog_->ProcessExitCode(), 0);
+    EXPECT_EQ(answers.size(), row.boxes.size());
+    TearDown();
+  }
+  ::signal(SIGTERM, SIG_DFL);
+  ::signal(SIGHUP, SIG_DFL);
+}
+
+TEST_F(MainWindowGui, FormatMenuOpensUnderTheFormatButton) {
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.MainToolBar()->IsShownOnScreen(); }));
+  PopupMenuWatch watch(&dlg);
+  dlg.OnFormatButton();
+  ASSERT_TRUE(watch.Origin().has_value()) << "no menu opened";
+
+  // The buttons are alike and packed from the left: the fourth, Format, is
+  // the fourth ninth of the row.
+  wxToolBar* bar = dlg.MainToolBar();
+  const wxPoint barOrigin = bar->ClientToScreen(wxPoint(0, 0));
+  const int pitch = bar->GetBestSize().x / static_cast<int>(res::kMainToolButtons.size());
+  const int left = watch.Origin()->x - barOrigin.x;
+  const int top = watch.Origin()->y - barOrigin.y;
+  EXPECT_GE(left, 3 * pitch - 2);
+  EXPECT_LT(left, 3 * pitch + pitch / 3);
+  // Its top at the button's lower edge, which lies a little above the bar's.
+  EXPECT_GE(top, bar->GetSize().y * 3 / 4);
+  EXPECT_LE(top, bar->GetSize().y + 2);
 }
 
 TEST_F(MainWindowGui, SavedDriveIsSelectedWhenTheDriveCountIsUnchanged) {

@@ -11,6 +11,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wx/log.h>
 
 #include <atomic>
 #include <chrono>
@@ -220,6 +221,93 @@ TEST_F(ProgramGui, SecondCopyHandsOverToTheFirstAndEndsSilently) {
 
   first.Signal(SIGTERM);
   EXPECT_TRUE(EndsWithCodeZero(first));
+}
+
+// Counts what is logged through wx: a message there would reach the user as a box.
+class LogCounter : public wxLog {
+ public:
+  LogCounter() : previous_(wxLog::SetActiveTarget(this)) {}
+  ~LogCounter() override { wxLog::SetActiveTarget(previous_); }
+  int Count() const { return count_; }
+
+ protected:
+  void DoLogRecord(wxLogLevel, const wxString&, const wxLogRecordInfo&) override { ++count_; }
+
+ private:
+  wxLog* previous_;
+  int count_ = 0;
+};
+
+// Where the lock goes when the data folder cannot hold it. In every case one
+// copy holds it and the next finds it taken, and nothing is said about it.
+TEST_F(ProgramGui, LockHoldsWhereverTheDataFolderLetsIt) {
+  struct Row {
+    std::vector<std::string> files;  // folders of the case made regular files instead
+    bool runtimeSet;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {{}, true, "config/data"},
+      {{"config/data"}, true, "run"},
+      {{"config"}, false, "tmp"},  // the data folder cannot be made
+      {{"config/data", "run"}, true, "tmp"},
+  };
+  for (const Row& row : rows) {
+    const fs::path base = root_ / "lock" / std::to_string(&row - rows);
+    SCOPED_TRACE(base);
+    const fs::path data = base / "config" / "data";
+    for (const char* folder : {"config/data", "run", "tmp"}) fs::create_directories(base / folder);
+    for (const std::string& file : row.files) {
+      fs::remove_all(base / file);
+      std::ofstream(base / file) << "not a folder\n";
+    }
+    ::setenv("XDG_RUNTIME_DIR", (base / "run").c_str(), 1);
+    if (!row.runtimeSet) ::unsetenv("XDG_RUNTIME_DIR");
+    ::setenv("TMPDIR", (base / "tmp").c_str(), 1);
+
+    LogCounter log;
+    {
+      CSingleInstance first("quarno-cd-ripper", data.string());
+      EXPECT_FALSE(first.IsAnotherRunning());
+      EXPECT_EQ(fs::path(first.LockFile()).parent_path(), base / row.expected);
+      CSingleInstance second("quarno-cd-ripper", data.string());
+      EXPECT_TRUE(second.IsAnotherRunning());
+    }
+    // Released with its holder, though the file stays.
+    EXPECT_FALSE(CSingleInstance("quarno-cd-ripper", data.string()).IsAnotherRunning());
+    wxLog::FlushActive();
+    EXPECT_EQ(log.Count(), 0);
+  }
+  ::unsetenv("XDG_RUNTIME_DIR");
+  ::unsetenv("TMPDIR");
+}
+
+// The data folder is a file: the program cannot keep its settings, says so
+// in its own box, and still lets no second copy start; one signal ends it.
+TEST_F(ProgramGui, WithAnUnusableDataFolderOneCopyRunsAndOneSignalEndsIt) {
+  fs::remove_all(DataFolder());
+  std::ofstream(DataFolder()) << "not a folder\n";
+  fs::create_directories(root_ / "run");
+  ::setenv("XDG_RUNTIME_DIR", (root_ / "run").c_str(), 1);
+  const std::string channel = InstanceChannelName("quarno-cd-ripper", GetDataFolder());
+
+  Program first;
+  ASSERT_TRUE(StartProgram(first));
+  const auto deadline = std::chrono::steady_clock::now() + kBound;
+  while (AskRunningCopyToRaise(channel, 500) != RaiseAnswer::kRaised) {
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << ReadFile(root_ / "output.txt");
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_TRUE(fs::exists(root_ / "run" / (channel + ".lock")));
+
+  Program second;
+  ASSERT_TRUE(StartProgram(second));
+  EXPECT_TRUE(EndsWithCodeZero(second));
+  EXPECT_TRUE(first.Running());
+
+  first.Signal(SIGTERM);
+  EXPECT_TRUE(EndsWithCodeZero(first));
+  ::unsetenv("XDG_RUNTIME_DIR");
 }
 
 // The test plays the first copy: it holds the lock and listens, and sees the

@@ -74,6 +74,38 @@ bool SaveScreenshot(wxWindow* window, const fs::path& path) {
   return image.SaveFile(wxString::FromUTF8(path.string()), wxBITMAP_TYPE_PNG);
 }
 
+// Saves the screen's rectangle `area` as the X server shows it: windows of
+// their own, such as an open menu, are in the picture too (and so may be a
+// window of another test lying over the area).
+bool SaveScreenArea(const wxRect& area, const fs::path& path) {
+  using RootWindow = void* (*)();
+  using FromWindow = void* (*)(void* window, int x, int y, int width, int height);
+  using Pixels = unsigned char* (*)(void* pixbuf);
+  using Number = int (*)(void* pixbuf);
+  using Unref = void (*)(void*);
+  auto root = reinterpret_cast<RootWindow>(dlsym(RTLD_DEFAULT, "gdk_get_default_root_window"));
+  auto grab = reinterpret_cast<FromWindow>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_from_window"));
+  auto pixels = reinterpret_cast<Pixels>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_pixels"));
+  auto rowstride = reinterpret_cast<Number>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_rowstride"));
+  auto channels = reinterpret_cast<Number>(dlsym(RTLD_DEFAULT, "gdk_pixbuf_get_n_channels"));
+  auto unref = reinterpret_cast<Unref>(dlsym(RTLD_DEFAULT, "g_object_unref"));
+  if (!root || !grab || !pixels || !rowstride || !channels || !unref) return false;
+  void* pixbuf = grab(root(), area.x, area.y, area.width, area.height);
+  if (pixbuf == nullptr) return false;
+  wxImage image(area.width, area.height);
+  const unsigned char* data = pixels(pixbuf);
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const unsigned char* p = data + y * rowstride(pixbuf) + x * channels(pixbuf);  // R, G, B[, A]
+      image.SetRGB(x, y, p[0], p[1], p[2]);
+    }
+  }
+  unref(pixbuf);
+  fs::create_directories(path.parent_path());
+  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+  return image.SaveFile(wxString::FromUTF8(path.string()), wxBITMAP_TYPE_PNG);
+}
+
 // Whether `inner` lies wholly inside `outer`.
 bool Inside(const wxRect& inner, const wxRect& outer) { return outer.Contains(inner); }
 
@@ -222,6 +254,33 @@ TEST_F(ScreenshotGui, MatchChooserWithSeveralMatches) {
       [](wxDialog& shown) { return dynamic_cast<CFreeDBChoice*>(&shown) != nullptr; });
   CQuarnoCDRipperDlg& dlg = Start(demo.cue);
   ASSERT_TRUE(gui_test::PumpUntil([&] { return Busy.load() == 0 && dlg.TrackList()->GetItemCount() == 5; }));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScreenshotGui, FormatMenuOpenUnderItsButton) {
+  const std::string cue = WriteDiscImage(root_.string(), {{AudioTrack(185), AudioTrack(243)}}, "demo");
+  CQuarnoCDRipperDlg& dlg = Start(cue);
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == 2 && Busy.load() == 0; }));
+  dlg.SetSize(20, 20, 900, 500);
+  dlg.Raise();
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.IsShownOnScreen(); }));
+  gui_test::PumpEvents();
+
+  PopupMenuWatch watch(&dlg);
+  bool saved = false;
+  // The window's upper part and the menu below the button (its place is
+  // checked by the main window's tests).
+  watch.whileOpen = [&](const wxRect& menu) {
+    wxRect area = dlg.GetScreenRect().Union(menu);
+    area.height = std::min(area.height, menu.GetBottom() + 40 - area.y);
+    saved = SaveScreenArea(area, fs::current_path() / "screenshots" / "format_menu.png");
+  };
+  dlg.OnFormatButton();
+  ASSERT_TRUE(watch.Origin().has_value()) << "no menu opened";
+  EXPECT_TRUE(saved);
 }
 
 }  // namespace
