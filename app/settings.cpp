@@ -67,7 +67,8 @@ void Report(ILogSink* log, const ErrorBoxFn& showError, const char* text) {
 
 // A value from the file with a fixed range: kept when the variable, cut to
 // its width, lies inside [low, high], else the key's load default, with a log
-// line that says so. The line names the value as the file gave it.
+// line that says so. The line names the value as read (32 bits, so a longer
+// number shows wrapped, as Windows reads it).
 template <typename T>
 T Checked(const char* key, int value, int low, int high, T fallback, ILogSink* log) {
   const auto cut = static_cast<T>(value);
