@@ -33,8 +33,38 @@ std::string LogStatusText(const CLogItem& item) {
   return FormatLogNumber(item.Number) + item.Time + "  " + item.Text;
 }
 
+std::string EscapeLogText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += fmt::format("\\x{:02X}", c);
+    } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      // U+0080 to U+009F, the C1 controls (NEL among them).
+      out += fmt::format("\\u{:04X}", static_cast<unsigned char>(text[++i]));
+    } else if (c == 0xE2 && text.compare(i + 1, 2, "\x80\xA8") == 0) {
+      out += "\\u2028";  // line separator
+      i += 2;
+    } else if (c == 0xE2 && text.compare(i + 1, 2, "\x80\xA9") == 0) {
+      out += "\\u2029";  // paragraph separator
+      i += 2;
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out;
+}
+
 std::string LogFileLine(const CLogItem& item) {
-  return FormatLogNumber(item.Number) + item.Time + " " + item.Text + "\r\n";
+  return FormatLogNumber(item.Number) + item.Time + " " + EscapeLogText(item.Text) + "\r\n";
 }
 
 std::string LogBannerText(std::time_t startTime) {
@@ -169,6 +199,28 @@ std::int32_t EventLog::LogEntryCount() const {
 void EventLog::SetListener(ILogListener* listener) {
   std::lock_guard lock(listenerMutex_);
   listener_ = listener;
+}
+
+void HeldLogLines::AddLog(const std::string& text, int level) {
+  std::lock_guard lock(mutex_);
+  lines_.emplace_back(text, level);
+}
+
+void HeldLogLines::AddTo(ILogSink& log) {
+  std::vector<std::pair<std::string, int>> lines;
+  {
+    std::lock_guard lock(mutex_);
+    lines.swap(lines_);
+  }
+  for (const auto& [text, level] : lines) log.AddLog(text, level);
+}
+
+void OpenRunLog(EventLog& log, std::time_t startTime, ILogListener* listener, HeldLogLines& held) {
+  log.WriteBanner(startTime);     // only while WriteLog is set
+  log.AddLaunchEntry(startTime);  // shown in the log window only
+  log.SetListener(listener);
+  log.AddLog(kInitializingText, LogInfo);
+  held.AddTo(log);
 }
 
 EventLog& AppEventLog() {

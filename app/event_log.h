@@ -20,6 +20,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/event_log.h"
@@ -51,8 +52,13 @@ std::string FormatLogTime(std::time_t when);
 // The text for the status bar's first pane (the window adds two blanks in
 // front): number field, time, two blanks, text.
 std::string LogStatusText(const CLogItem& item);
-// The item's line in the log file, with its CR LF.
+// The item's line in the log file, with its CR LF. Control characters in the
+// text (line breaks, tabs, escape sequences, also U+0080-U+009F, U+2028 and
+// U+2029) are written as \r, \n, \t or \xHH / \uHHHH, so that one entry is
+// always one line and no text from outside can forge or hide other lines.
 std::string LogFileLine(const CLogItem& item);
+// The escaping LogFileLine applies to an entry's text.
+std::string EscapeLogText(const std::string& text);
 // The start banner's four lines, each ending in CR LF: two lines of 60
 // asterisks, the name and version between asterisks, and the start time as
 // "Starting Time: %H:%M:%S  %B %d, %Y" with an English month name.
@@ -129,6 +135,27 @@ class EventLog : public ILogSink {
   std::recursive_mutex listenerMutex_;  // listener_ and calls to it
   ILogListener* listener_ = nullptr;
 };
+
+// Log lines made before the log is open (while the settings load, which
+// decides whether the log file is written at all), kept in order and added
+// to a log once it is.
+class HeldLogLines : public ILogSink {
+ public:
+  void AddLog(const std::string& text, int level) override;
+  // Adds the held lines to `log` in the order they came, and forgets them.
+  void AddTo(ILogSink& log);
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::pair<std::string, int>> lines_;
+};
+
+inline constexpr const char* kInitializingText = "Initializing main dialog...";
+
+// Opens the run's log at start-up, once the settings are loaded: the banner
+// (while WriteLog is set), the launch entry, the listener, the first entry
+// "Initializing main dialog...", then the lines held while loading.
+void OpenRunLog(EventLog& log, std::time_t startTime, ILogListener* listener, HeldLogLines& held);
 
 // The program's one event log.
 EventLog& AppEventLog();

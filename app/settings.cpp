@@ -4,7 +4,11 @@
 
 #include <fmt/printf.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <exception>
+#include <limits>
 #include <string_view>
 
 #include "platform/event_log.h"
@@ -41,6 +45,8 @@ namespace {
 
 constexpr int16_t kDefaultRateIndex = 7;      // 44100 Hz
 constexpr int16_t kDefaultBitrateIndex = 11;  // 128 kbps
+// The longest path the system takes, in bytes, with its terminating NUL.
+constexpr size_t kMaxPathBytes = PATH_MAX;
 
 // The rate and bit rate for an index, never reading outside the tables: an
 // index that is not in the table stands for the default.
@@ -59,13 +65,31 @@ void Report(ILogSink* log, const ErrorBoxFn& showError, const char* text) {
   if (showError) showError(text);
 }
 
-// A table index from the file: kept when it lies inside the table, else the
-// default, with a log line that says so.
-int16_t CheckedIndex(const char* key, int value, size_t tableSize, int16_t fallback, ILogSink* log) {
-  const auto index = static_cast<int16_t>(value);
-  if (index >= 0 && static_cast<size_t>(index) < tableSize) return index;
+// A value from the file with a fixed range: kept when the variable, cut to
+// its width, lies inside [low, high], else the key's load default, with a log
+// line that says so. The line names the value as read (32 bits, so a longer
+// number shows wrapped, as Windows reads it).
+template <typename T>
+T Checked(const char* key, int value, int low, int high, T fallback, ILogSink* log) {
+  const auto cut = static_cast<T>(value);
+  if (cut >= low && cut <= high) return cut;
   if (log != nullptr) {
     log->AddLog(fmt::format("Setting {}={} is out of range; using {}.", key, value, fallback), LogError);
+  }
+  return fallback;
+}
+
+// A folder from the file: kept whole as long as the system can use it as a
+// path; a longer one is refused for the load default, with a log line (the
+// value itself is left out: it may be megabytes long).
+std::string CheckedPath(const IniFile& ini, const char* section, const char* key, const std::string& fallback,
+                        ILogSink* log) {
+  std::string value = ini.GetString(section, key, fallback, std::numeric_limits<size_t>::max());
+  if (value.size() < kMaxPathBytes) return value;
+  if (log != nullptr) {
+    log->AddLog(fmt::format("Setting {} is longer than a path may be ({} bytes); using {}.", key, value.size(),
+                            fallback),
+                LogError);
   }
   return fallback;
 }
@@ -77,64 +101,78 @@ void LoadAllKeys(ILogSink* log) {
   auto readInt = [&](const char* section, const char* key, int fallback) {
     return ini.GetInt(section, key, fallback);
   };
-  DbClk = static_cast<int16_t>(readInt("MISC", "DbClk", -1));
+  DbClk = Checked<int16_t>("DbClk", readInt("MISC", "DbClk", -1), -1, 1, -1, log);
   DriveCount = static_cast<int16_t>(readInt("MISC", "DriveCount", 0));
-  DriveNum = static_cast<int16_t>(readInt("MISC", "DriveNum", 0));
-  LastPage = static_cast<uint16_t>(readInt("MISC", "LastPage", 1));
-  AlbumInfoSource = static_cast<int16_t>(readInt("FREEDB", "AlbumInfoSource", 0));
+  // The drive list of the last start had DriveCount entries.
+  DriveNum = Checked<int16_t>("DriveNum", readInt("MISC", "DriveNum", 0), 0, std::max<int>(DriveCount, 1) - 1,
+                              0, log);
+  LastPage = Checked<uint16_t>("LastPage", readInt("MISC", "LastPage", 1), 0, 2, 1, log);
+  AlbumInfoSource = Checked<int16_t>("AlbumInfoSource", readInt("FREEDB", "AlbumInfoSource", 0), 0, 2, 0, log);
   SaveAlbumInfo = readInt("FREEDB", "SaveAlbumInfo", 1);
   LoadAlbumInfo = readInt("FREEDB", "LoadAlbumInfo", 1);
-  LocalCDDBDir = ini.GetString("FREEDB", "LocalCDDBDir", DataFolder + "/Local CDDB", 256);
+  LocalCDDBDir = CheckedPath(ini, "FREEDB", "LocalCDDBDir", DataFolder + "/Local CDDB", log);
 
-  OutputFormat = static_cast<int16_t>(readInt("OUTPUT", "OutputFormat", 2));
+  OutputFormat = Checked<int16_t>("OutputFormat", readInt("OUTPUT", "OutputFormat", 2), 1, 2, 2, log);
+  // Any template number is safe: naming has its own rule for unknown ones.
   FileStyle = static_cast<int16_t>(readInt("OUTPUT", "FileStyle", 11));
-  Volume = static_cast<uint16_t>(readInt("OUTPUT", "Volume", 100));
+  Volume = Checked<uint16_t>("Volume", readInt("OUTPUT", "Volume", 100), 0, 100, 100, log);
   M3U = readInt("OUTPUT", "M3U", 1);
   FillTag = readInt("OUTPUT", "FillTag", 1);
   WriteLog = readInt("OUTPUT", "WriteLog", 0);
-  DesDir = ini.GetString("OUTPUT", "DesDir", GetMusicFolder(), 256);
+  DesDir = CheckedPath(ini, "OUTPUT", "DesDir", GetMusicFolder(), log);
   Separator = ini.GetString("OUTPUT", "Separator", "-", 4);
 
   SubFormat = static_cast<int16_t>(readInt("WAV", "SubFormat", 1));
   if (SubFormat > 1) SubFormat = 1;
-  Freq = CheckedIndex("Freq", readInt("WAV", "Freq", 7), kSampleRateCount, 7, log);
-  Channel = readInt("WAV", "Channel", 1);
-  LameFreq = CheckedIndex("LameFreq", readInt("MP3", "LameFreq", 7), kSampleRateCount, 7, log);
-  LameBits = CheckedIndex("LameBits", readInt("MP3", "LameBits", 11), kMP3BitrateCount, 11, log);
-  LameChannel = static_cast<int16_t>(readInt("MP3", "LameChannel", 2));
+  Freq = Checked<int16_t>("Freq", readInt("WAV", "Freq", 7), 0, kSampleRateCount - 1, 7, log);
+  Channel = Checked<int32_t>("Channel", readInt("WAV", "Channel", 1), 0, 1, 1, log);
+  LameFreq = Checked<int16_t>("LameFreq", readInt("MP3", "LameFreq", 7), 0, kSampleRateCount - 1, 7, log);
+  LameBits = Checked<int16_t>("LameBits", readInt("MP3", "LameBits", 11), 0, kMP3BitrateCount - 1, 11, log);
+  LameChannel = Checked<int16_t>("LameChannel", readInt("MP3", "LameChannel", 2), 0, 3, 2, log);
 }
 
 std::string Decimal(int value) { return fmt::sprintf("%d", value); }
 
+// Every key in one read, one write and one rename. A value that cannot be
+// stored stops the save there: the keys before it are written, the later
+// ones are not, and the failure is reported.
 void SaveAllKeys() {
   const std::string path = SettingsFilePath();
-  auto put = [&](const char* section, const char* key, const std::string& value) {
-    if (!WritePrivateProfileString(section, key, value, path)) {
-      throw IniFileError(path, std::string("cannot write ") + key + " to", errno);
+  std::exception_ptr refused;
+  const bool written = UpdatePrivateProfile(path, [&](IniFile& ini) {
+    auto put = [&](const char* section, const char* key, const std::string& value) {
+      ini.Set(section, key, value);
+    };
+    try {
+      put("MISC", "DbClk", Decimal(DbClk));
+      put("MISC", "DriveCount", Decimal(DriveCount));
+      put("MISC", "DriveNum", Decimal(DriveNum));
+      put("MISC", "LastPage", Decimal(LastPage));
+      put("FREEDB", "AlbumInfoSource", Decimal(AlbumInfoSource));
+      put("FREEDB", "SaveAlbumInfo", Decimal(SaveAlbumInfo));
+      put("FREEDB", "LoadAlbumInfo", Decimal(LoadAlbumInfo));
+      put("FREEDB", "LocalCDDBDir", LocalCDDBDir);
+      put("OUTPUT", "OutputFormat", Decimal(OutputFormat));
+      put("OUTPUT", "FileStyle", Decimal(FileStyle));
+      put("OUTPUT", "Volume", Decimal(Volume));
+      put("OUTPUT", "M3U", Decimal(M3U));
+      put("OUTPUT", "WriteLog", Decimal(WriteLog));
+      put("OUTPUT", "FillTag", Decimal(FillTag));
+      put("OUTPUT", "DesDir", DesDir);
+      put("OUTPUT", "Separator", Separator);
+      put("WAV", "SubFormat", Decimal(SubFormat));
+      put("WAV", "Freq", Decimal(Freq));
+      put("WAV", "Channel", Decimal(Channel));
+      put("MP3", "LameFreq", Decimal(LameFreq));
+      put("MP3", "LameBits", Decimal(LameBits));
+      put("MP3", "LameChannel", Decimal(LameChannel));
+    } catch (const std::invalid_argument&) {
+      refused = std::current_exception();
     }
-  };
-  put("MISC", "DbClk", Decimal(DbClk));
-  put("MISC", "DriveCount", Decimal(DriveCount));
-  put("MISC", "DriveNum", Decimal(DriveNum));
-  put("MISC", "LastPage", Decimal(LastPage));
-  put("FREEDB", "AlbumInfoSource", Decimal(AlbumInfoSource));
-  put("FREEDB", "SaveAlbumInfo", Decimal(SaveAlbumInfo));
-  put("FREEDB", "LoadAlbumInfo", Decimal(LoadAlbumInfo));
-  put("FREEDB", "LocalCDDBDir", LocalCDDBDir);
-  put("OUTPUT", "OutputFormat", Decimal(OutputFormat));
-  put("OUTPUT", "FileStyle", Decimal(FileStyle));
-  put("OUTPUT", "Volume", Decimal(Volume));
-  put("OUTPUT", "M3U", Decimal(M3U));
-  put("OUTPUT", "WriteLog", Decimal(WriteLog));
-  put("OUTPUT", "FillTag", Decimal(FillTag));
-  put("OUTPUT", "DesDir", DesDir);
-  put("OUTPUT", "Separator", Separator);
-  put("WAV", "SubFormat", Decimal(SubFormat));
-  put("WAV", "Freq", Decimal(Freq));
-  put("WAV", "Channel", Decimal(Channel));
-  put("MP3", "LameFreq", Decimal(LameFreq));
-  put("MP3", "LameBits", Decimal(LameBits));
-  put("MP3", "LameChannel", Decimal(LameChannel));
+    return true;
+  });
+  if (!written) throw IniFileError(path, "cannot write settings to", errno);
+  if (refused) std::rethrow_exception(refused);
 }
 
 }  // namespace

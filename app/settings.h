@@ -86,14 +86,20 @@ using ErrorBoxFn = std::function<void(const std::string& text)>;
 // exists but cannot be read) the log receives kLoadSettingsError at LogError,
 // `showError` is called with the same text, and 0 is returned; settings read
 // before the failure keep their new values, the others their current ones.
-// An index outside its table (Freq, LameFreq, LameBits) is replaced by its
-// default with a LogError line naming key, value and default.
+// A value outside its range (an index outside its table, an unknown format,
+// source, channel mode or double-click action, a volume above 100, a drive
+// beyond the saved drive count, an options page beyond the last) is replaced
+// by its load default with a LogError line naming key, value and default.
+// SubFormat follows its own rule (above 1 reads as 1) and FileStyle is kept
+// as it is. The two folders are kept whole; one longer than a path may be is
+// replaced by its default, also with a LogError line.
 // `log` and `showError` may be null.
 int LoadSettings(ILogSink* log, const ErrorBoxFn& showError);
 
-// Writes every setting back. Returns 1 when all keys were written; on a
-// failure reports kSaveSettingsError as above and returns 0 (keys written
-// before the failure stay written). MISC Tip is not written here.
+// Writes every setting back, in one rewrite of the file. Returns 1 when all
+// keys were written; on a failure reports kSaveSettingsError as above and
+// returns 0 (a value that cannot be stored still lets the keys before it be
+// written). MISC Tip is not written here.
 int SaveSettings(ILogSink* log, const ErrorBoxFn& showError);
 
 // Drive memory at start-up, once the drive list is filled: selects the saved

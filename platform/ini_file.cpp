@@ -3,11 +3,10 @@
 // that everything a write does not touch goes back to disk unchanged.
 #include "platform/ini_file.h"
 
+#include "platform/regular_file.h"
 #include "platform/replace_file.h"
 #include "platform/text_encoding.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <utf8.h>
 
@@ -273,7 +272,9 @@ void IniFile::Parse(std::string_view bytes) {
 }
 
 void IniFile::Load(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file is read: a FIFO or a device in its place would block
+  // the open or feed endless bytes.
+  const int fd = OpenRegularFileForRead(path);
   if (fd < 0) {
     if (errno == ENOENT || errno == ENOTDIR) {
       Parse({});

@@ -30,6 +30,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -59,7 +60,8 @@ class IniFile {
   IniFile& operator=(IniFile&&) noexcept;
 
   // Reads `path`. A missing file gives an empty file (no error). A file that
-  // exists but cannot be read throws IniFileError.
+  // exists but cannot be read throws IniFileError, and so does anything that
+  // is not a regular file (a folder, FIFO or device), without blocking.
   void Load(const std::string& path);
 
   // Parses text as it would be read from a file (byte-order marks included).
@@ -103,11 +105,13 @@ class IniFile {
 
 // GetPrivateProfileIntW: the key's value as an integer, or `defaultValue` when
 // the file, the section or the key is missing or the value is empty. The value
-// is read like Windows does it: optional blanks, an optional sign, then decimal
-// digits up to the first other character; no digits give 0 ("abc" -> 0,
-// "12abc" -> 12, "0x10" -> 0). The digits accumulate modulo 2^32, so values
-// beyond the 32-bit range wrap as they do on Windows. A file that cannot be
-// read counts as missing.
+// is read like Windows does it (RtlUnicodeStringToInteger with base 0):
+// optional blanks, an optional sign, an optional base prefix ("0x" hex, "0o"
+// octal, "0b" binary, else decimal), then digits of that base up to the first
+// other character; no digits give 0 ("abc" -> 0, "12abc" -> 12, "0x10" -> 16,
+// "0x" -> 0). The digits accumulate modulo 2^32, so values beyond the 32-bit
+// range wrap as they do on Windows. A file that cannot be read, or that is not
+// a regular file, counts as missing.
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int defaultValue,
                          const std::string& path);
 
@@ -123,6 +127,13 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 // for names or values that cannot be stored); the file is then unchanged.
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::string& path);
+
+// Several changes to one file in one read, one write and one rename, under
+// the same lock as the calls above. `change` edits the loaded file and returns
+// whether it should be written. Returns false, with the file left as it was,
+// when the file could not be read or written or `change` threw (errno tells
+// why: EINVAL for std::invalid_argument from IniFile::Set).
+bool UpdatePrivateProfile(const std::string& path, const std::function<bool(IniFile&)>& change);
 
 // WritePrivateProfileStringW with a NULL value, and with a NULL key: remove a
 // key, or a whole section. Removing what is not there succeeds.

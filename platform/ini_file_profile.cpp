@@ -72,6 +72,10 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
   });
 }
 
+bool UpdatePrivateProfile(const std::string& path, const std::function<bool(IniFile&)>& change) {
+  return ChangeFile(path, change);
+}
+
 bool DeletePrivateProfileKey(std::string_view section, std::string_view key, const std::string& path) {
   return ChangeFile(path, [&](IniFile& file) { return file.RemoveKey(section, key); });
 }

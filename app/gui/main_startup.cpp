@@ -186,17 +186,14 @@ void CQuarnoCDRipperDlg::StartFolders() {
 
 void CQuarnoCDRipperDlg::StartSettingsAndLog() {
   const std::string ini = SettingsFilePath();
+  HeldLogLines held;  // the log opens only once the settings say how
   if (PathFileExists(ini)) {
-    LoadSettings(port_.get(),
-                 [this](const std::string& text) { ShowMessageBox(this, text, "", MB_ICONERROR); });
+    LoadSettings(&held, [this](const std::string& text) { ShowMessageBox(this, text, "", MB_ICONERROR); });
   } else {
     std::ofstream created(ini, std::ios::out | std::ios::app);
   }
   StartTime = std::time(nullptr);
-  AppEventLog().WriteBanner(StartTime);     // only while WriteLog is set
-  AppEventLog().AddLaunchEntry(StartTime);  // shown in the log window only
-  AppEventLog().SetListener(port_.get());
-  AddLog("Initializing main dialog...", LogInfo);
+  OpenRunLog(AppEventLog(), StartTime, port_.get(), held);
 }
 
 bool CQuarnoCDRipperDlg::StartDrives() {

@@ -131,6 +131,50 @@ TEST_F(EventLogTest, LogFileBytesOfOneRun) {
   EXPECT_EQ(ReadFileBytes(logPath_), expected + Wide("#  1 09:05:03 again\r\n"));
 }
 
+TEST_F(EventLogTest, LinesHeldWhileLoadingFollowTheFirstEntry) {
+  HeldLogLines held;
+  ILogSink& loading = held;
+  loading.AddLog("Setting Volume=101 is out of range; using 100.", LogError);
+  loading.AddLog("Error on loading settings!", LogError);
+  EXPECT_EQ(log_.Size(), 0u);
+  RecordingListener listener;
+  OpenRunLog(log_, kMarch5, &listener, held);
+  log_.SetListener(nullptr);
+
+  const std::vector<CLogItem> entries = log_.LogEntries();
+  ASSERT_EQ(entries.size(), 4u);
+  const std::pair<int, const char*> expected[] = {{0, "Launching Quarno CD Ripper..."},
+                                                  {1, "Initializing main dialog..."},
+                                                  {2, "Setting Volume=101 is out of range; using 100."},
+                                                  {3, "Error on loading settings!"}};
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].Number, expected[i].first);
+    EXPECT_EQ(entries[i].Text, expected[i].second);
+  }
+  EXPECT_EQ(entries[2].Level, LogError);
+  EXPECT_EQ(listener.items.size(), 3u);
+  const std::string file = ReadFileBytes(logPath_);
+  EXPECT_LT(file.find(Wide("Starting Time")), file.find(Wide("#  1 09:05:03 Initializing")));
+  EXPECT_LT(file.find(Wide("#  1 ")), file.find(Wide("#  2 09:05:03 Setting Volume")));
+  // Held lines are added once.
+  held.AddTo(log_);
+  EXPECT_EQ(log_.Size(), 4u);
+}
+
+TEST_F(EventLogTest, ControlCharactersAreEscapedInTheFile) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"server a\n#  9 09:05:03 forged", "server a\\n#  9 09:05:03 forged"},
+      {"cr\rtab\tesc\x1B[2Jdel\x7F", "cr\\rtab\\tesc\\x1B[2Jdel\\x7F"},
+      {"nel\xC2\x85 ls\xE2\x80\xA8 ps\xE2\x80\xA9", "nel\\u0085 ls\\u2028 ps\\u2029"},
+      {"Gr\xC3\xBC\xC3\x9F\xC2\xA0" "e \xE2\x80\xA6 \\ kept", "Gr\xC3\xBC\xC3\x9F\xC2\xA0" "e \xE2\x80\xA6 \\ kept"},
+      {"end\xC2", "end\xC2"},  // a cut sequence is left to the file's encoder
+  };
+  for (const auto& [text, escaped] : cases) EXPECT_EQ(EscapeLogText(text), escaped) << text;
+  log_.AddLog("host\nx", LogError);
+  EXPECT_EQ(ReadFileBytes(logPath_), "\xFF\xFE" + Wide("#  1 09:05:03 host\\nx\r\n"));
+  EXPECT_EQ(log_.LogEntries()[0].Text, "host\nx");  // the entry itself is kept as given
+}
+
 TEST_F(EventLogTest, WriteLogOffWritesNothingAndLaterOnGivesNoBanner) {
   WriteLog = 0;
   EXPECT_TRUE(log_.WriteBanner(kMarch5));

@@ -6,6 +6,13 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdint>
+#include <functional>
 
 #include <filesystem>
 #include <fstream>
@@ -115,7 +122,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderAndLoadReadsItBack) {
 
   // Values away from the defaults come back as they were saved.
   const std::string odd =
-      "[MISC]\nDbClk=1\nDriveCount=3\nDriveNum=2\nLastPage=65535\n"
+      "[MISC]\nDbClk=1\nDriveCount=3\nDriveNum=2\nLastPage=0\n"
       "[FREEDB]\nAlbumInfoSource=2\nSaveAlbumInfo=0\nLoadAlbumInfo=-7\nLocalCDDBDir=/music/c\\dd b\n"
       "[OUTPUT]\nOutputFormat=1\nFileStyle=13\nVolume=0\nM3U=0\nWriteLog=1\nFillTag=2147483647\n"
       "DesDir=/m\xC3\xBCsic/ out /\nSeparator=\" \"\n"
@@ -125,7 +132,7 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderAndLoadReadsItBack) {
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
   // FileStyle 13 is not clamped: naming has its own rule.
   EXPECT_EQ(Snapshot(),
-            "1 3 2 65535|2 0 -7 /music/c\\dd b|1 13 0 0 1 2147483647|/m\xC3\xBCsic/ out /| |-3 10 0|0 16 3");
+            "1 3 2 0|2 0 -7 /music/c\\dd b|1 13 0 0 1 2147483647|/m\xC3\xBCsic/ out /| |-3 10 0|0 16 3");
   fs::remove(SettingsFilePath());
   ASSERT_EQ(SaveSettings(&log_, showError_), 1);
   EXPECT_EQ(ReadIni(), odd);
@@ -133,22 +140,20 @@ TEST_F(SettingsTest, SaveWritesEveryKeyInOrderAndLoadReadsItBack) {
 }
 
 TEST_F(SettingsTest, ValuesAreCutToTheVariableWidth) {
-  const std::string longDir = "/" + std::string(299, 'd');
   WriteIni(
-      "[MISC]\nDbClk=70000\nDriveCount=-65535\nLastPage=-1\n"
-      "[OUTPUT]\nVolume=70000\nFileStyle=32768\nM3U=4294967295\nSeparator=abcd\nDesDir=" +
-      longDir + "\n[FREEDB]\nLocalCDDBDir=" + longDir + "\n[MP3]\nLameChannel=65538\n");
+      "[MISC]\nDbClk=65537\nDriveCount=-65535\nLastPage=-65535\n"
+      "[OUTPUT]\nVolume=65636\nFileStyle=32768\nM3U=4294967295\nSeparator=abcd\n"
+      "[MP3]\nLameChannel=65538\n");
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
-  EXPECT_EQ(DbClk, 4464);
+  EXPECT_EQ(DbClk, 1);
   EXPECT_EQ(DriveCount, 1);
-  EXPECT_EQ(LastPage, 65535);
-  EXPECT_EQ(Volume, 4464);
+  EXPECT_EQ(LastPage, 1);
+  EXPECT_EQ(Volume, 100);
   EXPECT_EQ(FileStyle, -32768);
   EXPECT_EQ(M3U, -1);
   EXPECT_EQ(LameChannel, 2);
   EXPECT_EQ(Separator, "abc");
-  EXPECT_EQ(DesDir, longDir.substr(0, 255));
-  EXPECT_EQ(LocalCDDBDir, longDir.substr(0, 255));
+  EXPECT_TRUE(log_.lines.empty());
 
   WriteIni("[OUTPUT]\nSeparator=\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\n");  // characters, not bytes
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
@@ -164,25 +169,116 @@ TEST_F(SettingsTest, ValuesAreCutToTheVariableWidth) {
   }
 }
 
-TEST_F(SettingsTest, OutOfRangeIndicesFallBackAndAreLogged) {
-  WriteIni("[WAV]\nFreq=12\n[MP3]\nLameFreq=-1\nLameBits=17\n");
-  ASSERT_EQ(LoadSettings(&log_, showError_), 1);
-  EXPECT_EQ(Freq, 7);
-  EXPECT_EQ(LameFreq, 7);
-  EXPECT_EQ(LameBits, 11);
-  EXPECT_EQ(log_.lines, (Lines{{"Setting Freq=12 is out of range; using 7.", LogError},
-                               {"Setting LameFreq=-1 is out of range; using 7.", LogError},
-                               {"Setting LameBits=17 is out of range; using 11.", LogError}}));
+TEST_F(SettingsTest, OutOfRangeValuesFallBackAndAreLogged) {
+  struct Case {
+    const char* ini;
+    std::function<int()> variable;
+    int expected;
+    const char* logLine;  // nullptr: the value is kept without a line
+  };
+  const Case cases[] = {
+      {"[WAV]\nFreq=12\n", [] { return Freq; }, 7, "Setting Freq=12 is out of range; using 7."},
+      {"[MP3]\nLameFreq=-1\n", [] { return LameFreq; }, 7, "Setting LameFreq=-1 is out of range; using 7."},
+      {"[MP3]\nLameBits=17\n", [] { return LameBits; }, 11, "Setting LameBits=17 is out of range; using 11."},
+      {"[OUTPUT]\nOutputFormat=0\n", [] { return OutputFormat; }, 2,
+       "Setting OutputFormat=0 is out of range; using 2."},
+      {"[OUTPUT]\nOutputFormat=3\n", [] { return OutputFormat; }, 2,
+       "Setting OutputFormat=3 is out of range; using 2."},
+      {"[FREEDB]\nAlbumInfoSource=77\n", [] { return AlbumInfoSource; }, 0,
+       "Setting AlbumInfoSource=77 is out of range; using 0."},
+      {"[MP3]\nLameChannel=9\n", [] { return LameChannel; }, 2, "Setting LameChannel=9 is out of range; using 2."},
+      {"[WAV]\nChannel=7\n", [] { return Channel; }, 1, "Setting Channel=7 is out of range; using 1."},
+      {"[WAV]\nChannel=-1\n", [] { return Channel; }, 1, "Setting Channel=-1 is out of range; using 1."},
+      // 99999999999 wraps to 1215752191 as on Windows.
+      {"[MISC]\nDbClk=99999999999\n", [] { return DbClk; }, -1,
+       "Setting DbClk=1215752191 is out of range; using -1."},
+      {"[MISC]\nDbClk=-2\n", [] { return DbClk; }, -1, "Setting DbClk=-2 is out of range; using -1."},
+      {"[OUTPUT]\nVolume=4294967295\n", [] { return Volume; }, 100,
+       "Setting Volume=-1 is out of range; using 100."},
+      {"[OUTPUT]\nVolume=101\n", [] { return Volume; }, 100, "Setting Volume=101 is out of range; using 100."},
+      {"[MISC]\nDriveCount=2\nDriveNum=2\n", [] { return DriveNum; }, 0,
+       "Setting DriveNum=2 is out of range; using 0."},
+      {"[MISC]\nDriveNum=1\n", [] { return DriveNum; }, 0, "Setting DriveNum=1 is out of range; using 0."},
+      {"[MISC]\nDriveCount=2\nDriveNum=-1\n", [] { return DriveNum; }, 0,
+       "Setting DriveNum=-1 is out of range; using 0."},
+      {"[MISC]\nLastPage=3\n", [] { return LastPage; }, 1, "Setting LastPage=3 is out of range; using 1."},
+      // The edges of each range are kept.
+      {"[WAV]\nFreq=10\n", [] { return Freq; }, 10, nullptr},
+      {"[MP3]\nLameFreq=10\n", [] { return LameFreq; }, 10, nullptr},
+      {"[MP3]\nLameBits=16\n", [] { return LameBits; }, 16, nullptr},
+      {"[OUTPUT]\nOutputFormat=1\n", [] { return OutputFormat; }, 1, nullptr},
+      {"[FREEDB]\nAlbumInfoSource=2\n", [] { return AlbumInfoSource; }, 2, nullptr},
+      {"[MP3]\nLameChannel=0\n", [] { return LameChannel; }, 0, nullptr},
+      {"[WAV]\nChannel=0\n", [] { return Channel; }, 0, nullptr},
+      {"[MISC]\nDbClk=1\n", [] { return DbClk; }, 1, nullptr},
+      {"[OUTPUT]\nVolume=0\n", [] { return Volume; }, 0, nullptr},
+      {"[MISC]\nDriveCount=2\nDriveNum=1\n", [] { return DriveNum; }, 1, nullptr},
+      {"[MISC]\nLastPage=2\n", [] { return LastPage; }, 2, nullptr},
+      {"[OUTPUT]\nFileStyle=99\n", [] { return FileStyle; }, 99, nullptr},  // naming copes with any
+  };
+  for (const Case& c : cases) {
+    log_.lines.clear();
+    WriteIni(c.ini);
+    ASSERT_EQ(LoadSettings(&log_, showError_), 1) << c.ini;
+    EXPECT_EQ(c.variable(), c.expected) << c.ini;
+    EXPECT_EQ(log_.lines, (c.logLine ? Lines{{c.logLine, LogError}} : Lines{})) << c.ini;
+    // The repaired value is what goes back to the file.
+    ASSERT_EQ(SaveSettings(&log_, showError_), 1);
+    ASSERT_EQ(LoadSettings(&log_, showError_), 1);
+    EXPECT_EQ(c.variable(), c.expected) << c.ini;
+  }
   EXPECT_TRUE(boxes_.empty());
+}
 
-  // The last valid index of each table is kept.
-  log_.lines.clear();
-  WriteIni("[WAV]\nFreq=10\n[MP3]\nLameFreq=10\nLameBits=16\n");
-  ASSERT_EQ(LoadSettings(&log_, showError_), 1);
-  EXPECT_EQ(Freq, 10);
-  EXPECT_EQ(LameFreq, 10);
-  EXPECT_EQ(LameBits, 16);
-  EXPECT_TRUE(log_.lines.empty());
+TEST_F(SettingsTest, FoldersAreKeptWholeUpToThePathLimit) {
+  const std::string longest = "/" + std::string(PATH_MAX - 3, 'd') + "/";  // PATH_MAX - 1 bytes
+  const std::string tooLong = "/" + std::string(1 << 20, 'd') + "/";
+  const std::string music = root_ + "/home/Music/";
+  struct Case {
+    std::string value, desDir, localDir;
+    Lines log;
+  };
+  const Case cases[] = {
+      {"/" + std::string(299, 'd') + "/", "/" + std::string(299, 'd') + "/", "/" + std::string(299, 'd') + "/", {}},
+      {longest, longest, longest, {}},
+      {tooLong,
+       music,
+       DataFolder + "/Local CDDB",
+       {{"Setting LocalCDDBDir is longer than a path may be (1048578 bytes); using " + DataFolder + "/Local CDDB.",
+         LogError},
+        {"Setting DesDir is longer than a path may be (1048578 bytes); using " + music + ".", LogError}}},
+  };
+  for (const Case& c : cases) {
+    log_.lines.clear();
+    WriteIni("[FREEDB]\nLocalCDDBDir=" + c.value + "\n[OUTPUT]\nDesDir=" + c.value + "\n");
+    ASSERT_EQ(LoadSettings(&log_, showError_), 1);
+    EXPECT_EQ(DesDir, c.desDir);
+    EXPECT_EQ(LocalCDDBDir, c.localDir);
+    EXPECT_EQ(log_.lines, c.log);
+    ASSERT_EQ(SaveSettings(&log_, showError_), 1);
+    EXPECT_EQ(GetPrivateProfileString("OUTPUT", "DesDir", "", SettingsFilePath(), SIZE_MAX), c.desDir);
+  }
+}
+
+TEST_F(SettingsTest, SaveRewritesTheFileOnce) {
+  // Count the renames onto the settings file while it is saved.
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, DataFolder.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE), 0);
+  ASSERT_EQ(SaveSettings(&log_, showError_), 1);
+  int renames = 0;
+  alignas(inotify_event) char buffer[1 << 16];
+  for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;) {
+    for (char* p = buffer; p < buffer + n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(p);
+      if ((event->mask & IN_MOVED_TO) && event->len > 0 && std::string(event->name) == kSettingsFileName) {
+        ++renames;
+      }
+      p += sizeof(inotify_event) + event->len;
+    }
+  }
+  ::close(watch);
+  EXPECT_EQ(renames, 1);
 }
 
 TEST_F(SettingsTest, WindowsFileIsReadAndItsOtherLinesSurviveTheSave) {
@@ -205,6 +301,17 @@ TEST_F(SettingsTest, WindowsFileIsReadAndItsOtherLinesSurviveTheSave) {
     EXPECT_NE(saved.find(std::string("\r\n") + line + "\r\n"), std::string::npos) << line;
   }
   EXPECT_EQ(saved.find("\n\n"), std::string::npos);  // every line kept its CRLF
+}
+
+TEST_F(SettingsTest, FifoInPlaceOfTheFileIsReportedWithoutBlocking) {
+  ASSERT_EQ(::mkfifo(SettingsFilePath().c_str(), 0600), 0);
+  Volume = 42;
+  EXPECT_EQ(LoadSettings(&log_, showError_), 0);
+  EXPECT_EQ(Volume, 42);
+  EXPECT_EQ(ReadTipSetting(), 1);
+  EXPECT_EQ(SaveSettings(&log_, showError_), 0);
+  EXPECT_EQ(boxes_, (std::vector<std::string>{"Error on loading settings!", "Error on saving settings!"}));
+  EXPECT_TRUE(fs::is_fifo(SettingsFilePath()));
 }
 
 TEST_F(SettingsTest, UnreadableFileOrUnwritableFolderIsReported) {

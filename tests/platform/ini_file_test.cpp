@@ -59,6 +59,17 @@ TEST_F(IniFileTest, MissingFileGivesDefaults) {
   // A folder in the path that is really a file also counts as missing.
   WriteBytes("x");
   EXPECT_EQ(GetPrivateProfileInt("MISC", "DbClk", 9, path_ + "/inner.ini"), 9);
+  // Only regular files are read: a FIFO would block the open, a device would
+  // never end. Both count as missing to the lookups and fail a load or a write.
+  const std::string fifo = dir_ + "/fifo.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& odd : {fifo, std::string("/dev/zero")}) {
+    EXPECT_EQ(GetPrivateProfileInt("MISC", "DbClk", 9, odd), 9) << odd;
+    IniFile ini;
+    EXPECT_THROW(ini.Load(odd), IniFileError) << odd;
+  }
+  EXPECT_FALSE(WritePrivateProfileString("MISC", "DbClk", "1", fifo));
+  EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST_F(IniFileTest, NamesMatchWithoutCaseAndValuesAreLiteral) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -107,6 +108,11 @@ TEST_F(ProfileStoreTest, NoPathNoFolderOrBadNamesMeanNoWrite) {
   ProfileStore folder(dir_);
   EXPECT_EQ(folder.GetProfileString("Position", "a", "d"), "d");
   EXPECT_FALSE(folder.WriteProfileString("Position", "a", "b"));
+  // A FIFO in place of the file reads as empty at once and refuses writes.
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+  EXPECT_EQ(profile_.GetProfileInt("Position", "", 9), 9);
+  EXPECT_FALSE(profile_.WriteProfileInt("Position", "", 1));
+  fs::remove(path_);
   // Names and values that cannot be stored are refused.
   EXPECT_FALSE(profile_.WriteProfileString("Position", "a=b", "1"));
   EXPECT_FALSE(profile_.WriteProfileString("Position", "a", "two\nlines"));
