@@ -79,6 +79,8 @@ DiscSnapshot CurrentDiscSnapshot() {
   disc.TrackPositions = TrackPositions;
   disc.Album = AlbumRecord;
   disc.AlbumInfoIsDefault = AlbumInfoIsDefault.load();
+  disc.LookupOnRefresh = LookupOnRefresh.load();
+  disc.LastSessionLBA = LastSessionLBA.load();
   return disc;
 }
 
@@ -142,6 +144,10 @@ void RefreshDiscInfo(MainWindowPort& port) {
   std::memset(TOCBuffer, 0, sizeof(TOCBuffer));
   ModifyCDParms(handle, kTOCParameter, 0);
   const int result = ReadTOC(handle, TOCBuffer);
+  // The track list needs to know where a later session begins.
+  int32_t lastSession = -1;
+  if (result != 1 || ReadLastSessionLBA(handle, &lastSession) != 1) lastSession = -1;
+  LastSessionLBA = lastSession;
   DiscInfo info = DescribeDisc(TOCBuffer, result);
   NoDisc = info.NoDisc;
   IsAudioDisc = info.IsAudioDisc;

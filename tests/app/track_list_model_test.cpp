@@ -1,0 +1,315 @@
+// The track list's rows without a window: lengths around data tracks in the
+// same and in a later session, titles, check rules, destinations, the rip
+// commands' track entries and refusals, and the genre table.
+#include "app/track_list_model.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/disc_worker.h"
+#include "app/drives.h"
+#include "app/genre_names.h"
+#include "app/main_commands.h"
+#include "app/settings.h"
+#include "rip/file_naming.h"
+#include "tests/platform/cd_drive_test_util.h"
+#include "tests/support/fake_drive.h"
+#include "tests/support/recording_port.h"
+
+namespace {
+
+using Kind = RecordingMainWindowPort::Kind;
+
+struct Track {
+  int32_t lba;
+  bool data = false;
+};
+
+// A refreshed disc with a table of contents built by hand.
+DiscSnapshot Disc(const std::vector<Track>& tracks, int32_t leadOut, int32_t lastSession = -1,
+                  std::vector<std::string> titles = {}) {
+  DiscSnapshot disc;
+  disc.NoDisc = 0;
+  disc.LookupOnRefresh = titles.empty() ? 0 : 1;
+  disc.Album.TrackTitles = std::move(titles);
+  disc.LastSessionLBA = lastSession;
+  auto& toc = *reinterpret_cast<TOCData*>(disc.TOC.data());
+  const size_t count = tracks.size();
+  toc.Length[1] = static_cast<uint8_t>(2 + 8 * (count + 1));
+  toc.FirstTrack = 1;
+  toc.LastTrack = static_cast<uint8_t>(count);
+  auto put = [&](size_t k, int32_t lba, bool data) {
+    toc.Descriptors[k].AdrControl = data ? 0x14 : 0x10;
+    toc.Descriptors[k].TrackNumber = k < count ? static_cast<uint8_t>(k + 1) : kTOCLeadOutTrack;
+    for (int b = 0; b < 4; ++b) toc.Descriptors[k].StartLBA[b] = static_cast<uint8_t>(lba >> (24 - 8 * b));
+  };
+  for (size_t k = 0; k < count; ++k) put(k, tracks[k].lba, tracks[k].data);
+  put(count, leadOut, false);
+  return disc;
+}
+
+class TrackListModelTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Busy = 0; }
+  void TearDown() override { Busy = 0; }
+
+  RipCommandContext Context() {
+    RipCommandContext context;
+    context.port = &port_;
+    context.model = &model_;
+    context.currentItem = &currentItem_;
+    context.stopPlayer = [this] { ++playerStops_; };
+    context.statusCleared = [this] { ++statusShown_; };
+    context.runRip = [this](std::vector<TrackData> tracks) { ripped_.push_back(std::move(tracks)); };
+    return context;
+  }
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> texts;
+    for (const auto& call : port_.CallsOf(Kind::Message)) texts.push_back(call.text);
+    return texts;
+  }
+
+  TrackListModel model_;
+  RecordingMainWindowPort port_;
+  int currentItem_ = 0;
+  int playerStops_ = 0;
+  int statusShown_ = 0;
+  std::vector<std::vector<TrackData>> ripped_;
+};
+
+// The length of the audio track before a data track: the gap between two
+// sessions is taken off only when the data track starts the last session,
+// and never below 0.
+TEST_F(TrackListModelTest, GapBeforeADataTrackCountsOnlyBetweenSessions) {
+  const struct {
+    const char* what;
+    int32_t audioLength;
+    int32_t lastSession;  // -1: one session
+    int32_t shown;
+  } rows[] = {
+      {"same session, long track", 20000, -1, 20000},
+      {"same session, just above the old threshold", 11300, -1, 11300},
+      {"session reported at the first track", 20000, 0, 20000},
+      {"later session", 20000, 20150, 20000 - 11400},
+      {"later session, shorter than the gap", 11300, 11450, 0},
+  };
+  for (const auto& row : rows) {
+    const int32_t dataStart = 150 + row.audioLength;
+    model_.Refill(Disc({{0}, {150}, {dataStart, true}}, dataStart + 5000, row.lastSession));
+    ASSERT_EQ(model_.Count(), 3) << row.what;
+    EXPECT_EQ(model_.Row(1).ItemData, row.shown) << row.what;
+    EXPECT_FALSE(model_.IsDataRow(1)) << row.what;
+    EXPECT_EQ(model_.CellText(1, kColumnDuration), FormatSectors(row.shown)) << row.what;
+    // The data row: negative item data, its own full length, never checked.
+    EXPECT_EQ(model_.Row(2).ItemData, static_cast<int32_t>(kDataTrackMarker + 5000)) << row.what;
+    EXPECT_EQ(model_.Row(2).Length(), 5000);
+    EXPECT_FALSE(model_.Row(2).Checked);
+  }
+
+  // Ten audio tracks and a data track in a second session; a last audio
+  // track followed only by the lead-out keeps its length.
+  std::vector<Track> tracks;
+  for (int i = 0; i < 10; ++i) tracks.push_back({i * 3000});
+  tracks.push_back({30000 + 11400, true});
+  model_.Refill(Disc(tracks, 50000, 30000 + 11400));
+  EXPECT_EQ(model_.Row(9).ItemData, 3000);
+  model_.Refill(Disc({{0, true}, {40000}}, 52000, 40000));
+  EXPECT_EQ(model_.Row(1).ItemData, 12000);
+  EXPECT_EQ(model_.Row(0).Length(), 40000) << "only audio before a data track loses the gap";
+}
+
+TEST_F(TrackListModelTest, RowTextsColoursAndTitles) {
+  model_.Refill(Disc({{0}, {4500}, {9037, true}, {12000}}, 20000, -1, {"One", "Two"}));
+  ASSERT_EQ(model_.Count(), 4);
+  const std::vector<std::vector<std::string>> cells = {
+      {"  01", "One", "Audio Track", "00:02.000", "01:00.000"},
+      {"  02", "Two", "Audio Track", "01:02.000", "01:00.493"},
+      {"  03", "Track03", "Data Track", "02:02.493", "00:39.507"},
+      {"  04", "Track04", "Audio Track", "02:42.000", "01:46.667"},
+  };
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column <= kColumnDuration; ++column)
+      EXPECT_EQ(model_.CellText(row, column), cells[row][column]) << row << "," << column;
+    EXPECT_EQ(model_.CellText(row, kColumnStatus), "");
+    EXPECT_EQ(model_.Row(row).Checked, row != 2);
+  }
+  const uint32_t colours[] = {kAudioEvenRowColour, kAudioOddRowColour, kDataRowColour, kAudioOddRowColour};
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(model_.RowColour(row), colours[row]) << row;
+
+  // Without a lookup every title is the placeholder form.
+  DiscSnapshot unnamed = Disc({{0}, {4500}}, 9000, -1, {"One", "Two"});
+  unnamed.LookupOnRefresh = 0;
+  model_.Refill(unnamed);
+  EXPECT_EQ(model_.CellText(0, kColumnTitle), "Track01");
+  EXPECT_EQ(model_.CellText(1, kColumnTitle), "Track02");
+
+  // No disc, or a table that lists no track: no rows.
+  DiscSnapshot none;
+  model_.Refill(none);
+  EXPECT_EQ(model_.Count(), 0);
+  DiscSnapshot broken = Disc({{0}}, 100);
+  broken.TOC[2] = 0;  // first track 0
+  model_.Refill(broken);
+  EXPECT_EQ(model_.Count(), 0);
+}
+
+TEST_F(TrackListModelTest, FormatSectorsRoundsMilliseconds) {
+  const struct {
+    int sectors;
+    const char* text;
+  } rows[] = {{0, "00:00.000"}, {37, "00:00.493"}, {74, "00:00.987"}, {4500, "01:00.000"},
+              {449999, "99:59.987"}, {-5, "00:00.000"}};
+  for (const auto& row : rows) EXPECT_EQ(FormatSectors(row.sectors), row.text) << row.sectors;
+}
+
+TEST_F(TrackListModelTest, ChecksNeverReachDataRows) {
+  model_.Refill(Disc({{0}, {100, true}, {200}, {300}}, 400));
+  EXPECT_FALSE(model_.SetChecked(1, true));
+  EXPECT_FALSE(model_.IsChecked(1));
+  EXPECT_TRUE(model_.SetChecked(1, false));
+  EXPECT_FALSE(model_.SetChecked(9, true));
+
+  model_.UncheckAll();
+  EXPECT_FALSE(model_.AnyChecked());
+  model_.CheckAll();
+  EXPECT_EQ(model_.FindNextChecked(-1), 0);
+  EXPECT_EQ(model_.FindNextChecked(0), 2);
+  EXPECT_EQ(model_.FindPreviousChecked(2), 0);
+  EXPECT_EQ(model_.FindPreviousChecked(model_.Count()), 3);
+  model_.ReverseCheck();
+  EXPECT_FALSE(model_.AnyChecked());
+  EXPECT_EQ(model_.FindPreviousChecked(4), -1);
+  model_.SetChecked(2, true);
+  model_.ReverseCheck();
+  EXPECT_TRUE(model_.IsChecked(0));
+  EXPECT_FALSE(model_.IsChecked(1));
+  EXPECT_FALSE(model_.IsChecked(2));
+  EXPECT_EQ(model_.FindNextChecked(0), 3);
+}
+
+TEST_F(TrackListModelTest, DestinationsFollowTheNamingRules) {
+  model_.Refill(Disc({{0}, {100}, {200, true}}, 300));
+  OutputNaming naming;
+  naming.desDir = "/music/";
+  naming.outputFormat = 1;
+  naming.artist = "Left/Right ";
+  naming.album = "Live: 1991";
+  naming.trackTitles = {"Who?"};  // no title for the second track
+  model_.RefreshDestinations([&](int k) { return BuildOutputFileName(naming, k); });
+  EXPECT_EQ(model_.CellText(0, kColumnDestination), "/music/Left_Right/Live_ 1991/01-Who_.wav");
+  EXPECT_EQ(model_.CellText(1, kColumnDestination), "");
+  EXPECT_EQ(model_.CellText(2, kColumnDestination), "Not an audio track");
+}
+
+TEST_F(TrackListModelTest, RipBuildsRunningTotalsOfTheCheckedAudioRows) {
+  model_.Refill(Disc({{0}, {1000}, {1500}, {4000, true}}, 6000));
+  model_.SetChecked(1, false);
+  model_.SetStatus(0, "Played");
+  EXPECT_EQ(OnRip(Context()), RipOutcome::Ran);
+  ASSERT_EQ(ripped_.size(), 1u);
+  const std::vector<TrackData> expected = {{0, 0, 1000, 1000}, {2, 1500, 2500, 3500}};
+  ASSERT_EQ(ripped_[0].size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(ripped_[0][i].TrackNumber, expected[i].TrackNumber);
+    EXPECT_EQ(ripped_[0][i].StartLBA, expected[i].StartLBA);
+    EXPECT_EQ(ripped_[0][i].Length, expected[i].Length);
+    EXPECT_EQ(ripped_[0][i].TotalLength, expected[i].TotalLength);
+  }
+  EXPECT_EQ(model_.CellText(0, kColumnStatus), "");
+  EXPECT_EQ(statusShown_, 1);
+
+  // Rip Current: the selected audio row, checked or not, becomes current.
+  EXPECT_EQ(OnRipCurrent(Context(), 1), RipOutcome::Ran);
+  ASSERT_EQ(ripped_.size(), 2u);
+  ASSERT_EQ(ripped_[1].size(), 1u);
+  EXPECT_EQ(ripped_[1][0].TrackNumber, 1);
+  EXPECT_EQ(ripped_[1][0].StartLBA, 1000);
+  EXPECT_EQ(ripped_[1][0].Length, 500);
+  EXPECT_EQ(ripped_[1][0].TotalLength, 500);
+  EXPECT_EQ(currentItem_, 1);
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(TrackListModelTest, RipRefusalsAndThePlayerQuestion) {
+  model_.Refill(Disc({{0}, {1000, true}}, 2000));
+  RipCommandContext context = Context();
+  context.playing = true;
+
+  // Nothing checked: refused before asking about the player.
+  model_.UncheckAll();
+  EXPECT_EQ(OnRip(context), RipOutcome::NothingChecked);
+  // Playing, answered No: the player keeps playing and nothing is ripped.
+  model_.CheckAll();
+  port_.QueueAnswer(IDNO);
+  EXPECT_EQ(OnRip(context), RipOutcome::PlayerKept);
+  EXPECT_EQ(playerStops_, 0);
+  // Answered Yes: the player stops first.
+  port_.QueueAnswer(IDYES);
+  EXPECT_EQ(OnRip(context), RipOutcome::Ran);
+  EXPECT_EQ(playerStops_, 1);
+
+  // Rip Current on a data row or without a selection runs nothing.
+  context.playing = false;
+  currentItem_ = 0;
+  EXPECT_EQ(OnRipCurrent(context, 1), RipOutcome::NotAudio);
+  EXPECT_EQ(currentItem_, 0);
+  EXPECT_EQ(OnRipCurrent(context, -1), RipOutcome::NothingSelected);
+  // Nothing runs while a refresh does.
+  Busy = 1;
+  EXPECT_EQ(OnRip(context), RipOutcome::NotNow);
+  EXPECT_EQ(OnRipCurrent(context, 0), RipOutcome::NotNow);
+
+  EXPECT_EQ(ripped_.size(), 1u);
+  const std::vector<std::string> expected = {
+      "No Audio Tracks Checked!", "Do You Wish to Stop Playing to Rip Audio Tracks?",
+      "Do You Wish to Stop Playing to Rip Audio Tracks?", "Not an Audio Track!", "No Audio Track Selected!"};
+  EXPECT_EQ(Messages(), expected);
+}
+
+// The refresh fills the rows from a drive: a data track in the same session
+// as the audio (a disc image) leaves the audio track whole; a drive that
+// reports a later session has the gap taken off.
+TEST_F(TrackListModelTest, RefreshOfADriveKeepsTheSessionRule) {
+  ScratchFolder scratch;
+  const DiscImageSpec sameSession = {{AudioTrack(2), AudioTrack(160), DataTrack(3)}};
+  DrivesVariable drives(WriteDiscImage(scratch.Path(), sameSession));
+  const struct {
+    bool image;
+    int32_t expected;
+  } cases[] = {{true, LayoutOf(sameSession).TOCLength(1)}, {false, 500}};
+  for (const auto& c : cases) {
+    std::unique_ptr<FakeDrive> fake;
+    if (!c.image) {
+      fake = std::make_unique<FakeDrive>(DiscImageSpec{{AudioTrack(2), AudioTrackSectors(500), DataTrack(3, 11400)}});
+      fake->SetLastSessionTrack(2);
+    }
+    RecordingMainWindowPort port;
+    ASSERT_TRUE(EnumerateDrives(port).Found);
+    CurrentDrive = 0;
+    {
+      DiscWorker worker(port);
+      worker.Start(kDiscRefresh);
+      ASSERT_TRUE(worker.WaitUntilIdle(std::chrono::seconds(30)));
+    }
+    if (const int handle = CDHandle.exchange(0)) CloseCDHandle(handle);
+    const auto filled = port.FilledLists();
+    ASSERT_EQ(filled.size(), 1u);
+    model_.Refill(filled[0]);
+    ASSERT_EQ(model_.Count(), 3);
+    EXPECT_EQ(model_.Row(1).ItemData, c.expected) << (c.image ? "image" : "two sessions");
+  }
+  EXPECT_GT(LayoutOf(sameSession).TOCLength(1), 11400) << "long enough for the old rule to cut it";
+}
+
+TEST(GenreNamesTest, TheTableHasItsOwnSpellings) {
+  GenreNames.clear();
+  FillGenreNames();
+  ASSERT_EQ(GenreNames.size(), 148u);
+  const std::pair<int, const char*> spots[] = {{0, "Blues"},      {29, "Jazz+Funk"}, {30, "Fusion"},
+                                               {81, "Folk/Rock"}, {84, "Fusion"},    {133, "Negerpunk"},
+                                               {146, "Jpop"},     {147, "Synthpop"}};
+  for (const auto& [index, name] : spots) EXPECT_EQ(GenreNames[static_cast<size_t>(index)], name) << index;
+}
+
+}  // namespace
