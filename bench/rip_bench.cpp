@@ -29,8 +29,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
-#include "cddb/cddb_globals.h"
 #include "platform/cd_drive.h"
 #include "platform/folders.h"
 #include "rip/ripping_progress.h"
@@ -127,39 +125,43 @@ struct RipSetup {
   const char* name;
   int outputFormat;
   int subFormat;
-  int freq;
+  uint32_t rate;  // Hz
   int channel;
 };
 
 bool RipBody(const RipSetup& setup, const std::string& folder, const std::string& cue,
              const DiscImageLayout& layout, double& wall) {
-  DesDir = folder + "/out/";
-  FileStyle = 11;
-  OutputFormat = static_cast<int16_t>(setup.outputFormat);
-  SubFormat = static_cast<int16_t>(setup.subFormat);
-  Freq = static_cast<int16_t>(setup.freq);
-  Channel = setup.channel;
-  LameFreq = 7;
-  LameBits = 11;
-  LameChannel = 2;
-  M3U = 1;
-  FillTag = 1;
-  ProgramFolder = GetProgramFolder();
-  AlbumRecord.Artist = "Bench";
-  AlbumRecord.Title = "Seventy-four minutes";
-  AlbumRecord.TrackTitles.clear();
-  for (int i = 0; i < kTracks; ++i) AlbumRecord.TrackTitles.push_back("Track " + std::to_string(i + 1));
+  RipJobSettings settings;
+  settings.outputFormat = setup.outputFormat;
+  settings.subFormat = setup.subFormat;
+  settings.wavRate = setup.rate;
+  settings.wavChannel = setup.channel;
+  settings.mp3 = Mp3Settings{44100, 128, 2, 9};
+  settings.m3u = true;
+  settings.fillTag = true;
+  settings.programFolder = GetProgramFolder();
+  settings.album.Artist = "Bench";
+  settings.album.Title = "Seventy-four minutes";
+  for (int i = 0; i < kTracks; ++i) settings.album.TrackTitles.push_back("Track " + std::to_string(i + 1));
+  OutputNaming& naming = settings.naming;
+  naming.desDir = folder + "/out/";
+  naming.fileStyle = 11;
+  naming.artist = settings.album.Artist;
+  naming.album = settings.album.Title;
+  naming.trackTitles = settings.album.TrackTitles;
 
   FakeDrive drive(cue);
   CDHandle = drive.Open();
   if (!CDHandle || ReadTOC(CDHandle, TOCBuffer) != 1) return false;
+  settings.firstTrack = TOCBuffer[2];
+  settings.lastTrack = TOCBuffer[3];
   NoDisc = 0;
   CreateRipRings();  // the application makes them at start-up
 
   BenchSink sink;
   bool finished = false;
   {
-    CRippingProgress job(sink);
+    CRippingProgress job(sink, settings);
     int32_t total = 0;
     for (int i = 0; i < kTracks; ++i) {
       TrackData t;
@@ -304,18 +306,18 @@ int main(int argc, char** argv) {
   const Figures copy =
       InChild("copy", [&](double& wall) { return CopyBody(bin, folder + "/copy.raw", wall); });
   Print("plain read-and-write copy", copy);
-  const RipSetup wav16{"rip to 16-bit stereo WAV", 1, 1, 7, 1};
+  const RipSetup wav16{"rip to 16-bit stereo WAV", 1, 1, 44100, 1};
   const Figures rip16 =
       InChild("wav16", [&](double& wall) { return RipBody(wav16, folder, cue, layout, wall); });
   Print(wav16.name, rip16, kStartWaitSeconds);
-  const RipSetup wav8{"rip to 8-bit mono 22050 Hz WAV", 1, 0, 4, 0};
+  const RipSetup wav8{"rip to 8-bit mono 22050 Hz WAV", 1, 0, 22050, 0};
   const Figures rip8 =
       InChild("wav8", [&](double& wall) { return RipBody(wav8, folder, cue, layout, wall); });
   Print(wav8.name, rip8, kStartWaitSeconds);
   const Figures encode =
       InChild("encode", [&](double& wall) { return EncodeBody(bin, folder + "/straight.mp3", wall); });
   Print("straight libmp3lame encode, 128k JS", encode);
-  const RipSetup mp3{"rip to 128 kbps joint-stereo MP3", 2, 1, 7, 1};
+  const RipSetup mp3{"rip to 128 kbps joint-stereo MP3", 2, 1, 44100, 1};
   const Figures ripMp3 =
       InChild("mp3", [&](double& wall) { return RipBody(mp3, folder, cue, layout, wall); });
   Print(mp3.name, ripMp3, kStartWaitSeconds);

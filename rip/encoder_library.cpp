@@ -14,8 +14,6 @@ namespace {
 constexpr int32_t kChannelModes[] = {LAME_ENC_MODE_MONO, LAME_ENC_MODE_STEREO, LAME_ENC_MODE_JOINT_STEREO,
                                      LAME_ENC_MODE_DUAL_CHANNEL};
 
-constexpr int kDefaultFreq = 7;     // 44100 Hz
-constexpr int kDefaultBits = 11;    // 128 kbps
 constexpr int kDefaultChannel = 2;  // joint stereo
 constexpr uint32_t kCdSampleRate = 44100;
 
@@ -95,27 +93,21 @@ EncoderLoadResult EncoderLibrary::Load(const std::string& folder) {
   return EncoderLoadResult::Loaded;
 }
 
-void FillEncoderConfig(uint8_t (&config)[LAME_ENC_CONFIG_SIZE], int lameFreq, int lameBits, int lameChannel,
-                       int quality) {
+void FillEncoderConfig(uint8_t (&config)[LAME_ENC_CONFIG_SIZE], const Mp3Settings& mp3) {
   std::memset(config, 0, sizeof config);
   uint8_t* r = config;
   Put32(r, 0, LAME_ENC_CONFIG_KIND);
   Put32(r, 4, LAME_ENC_CONFIG_VERSION);
   Put32(r, 8, LAME_ENC_CONFIG_SIZE);
   Put32(r, 12, kCdSampleRate);
-  Put32(r, 16, Pick(SampleRates, kSampleRateCount, lameFreq, kDefaultFreq));
-  Put32(r, 20,
-        static_cast<uint32_t>(Pick(kChannelModes, std::size(kChannelModes), lameChannel, kDefaultChannel)));
-  Put32(r, 24, static_cast<uint32_t>(Pick(MP3Bitrates, kMP3BitrateCount, lameBits, kDefaultBits)));
+  Put32(r, 16, mp3.outputRate);
+  Put32(r, 20, static_cast<uint32_t>(Pick(kChannelModes, std::size(kChannelModes), mp3.channel, kDefaultChannel)));
+  Put32(r, 24, mp3.bitRate);
   Put32(r, 28, 0);  // maximum bit rate
   Put32(r, 32, static_cast<uint32_t>(LAME_ENC_PRESET_NONE));
   Put32(r, 36, LAME_ENC_MPEG1);
   Put32(r, 64, 1);  // write the header frame
   Put32(r, 84, 1);  // no bit reservoir
-  const int q = quality & 0xFF;
+  const int q = mp3.quality & 0xFF;
   Put16(r, 92, static_cast<uint16_t>(((255 - q) << 8) | q));
-}
-
-void FillEncoderConfig(uint8_t (&config)[LAME_ENC_CONFIG_SIZE]) {
-  FillEncoderConfig(config, LameFreq, LameBits, LameChannel, LameQuality);
 }

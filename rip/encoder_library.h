@@ -1,12 +1,11 @@
 // Loads our MP3 encoder library "lame_enc.so" from the program folder at run
 // time, looks up its entry points by name, and fills the configuration record
-// the rip job hands to "beInitStream" from the MP3 settings.
+// the rip job hands to "beInitStream" from the job's MP3 settings.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "app/settings.h"
 #include "platform/lame_enc/lame_enc_api.h"
 
 inline constexpr char kEncoderLibraryName[] = "lame_enc.so";
@@ -51,15 +50,17 @@ class EncoderLibrary {
   std::string lastError_;
 };
 
+// The MP3 settings of a rip job, as values.
+struct Mp3Settings {
+  uint32_t outputRate = 44100;  // Hz; the encoder resamples the CD's 44100 Hz to it
+  uint32_t bitRate = 128;       // kbps, constant
+  int channel = 2;              // 0 mono, 1 stereo, 2 joint stereo, 3 dual channel
+  int quality = 9;              // 0 (best) to 9 (fastest)
+};
+
 // Fills the 331-byte record (zeroing it first) for constant bit rate MP3 from
-// the CD's 44100 Hz samples. lameFreq indexes SampleRates, lameBits
-// MP3Bitrates, lameChannel is 0 mono, 1 stereo, 2 joint stereo, 3 dual
-// channel; quality is 0 (best) to 9 (fastest). An index outside its table
-// takes that setting's default (rate 7 = 44100 Hz, bit rate 11 = 128 kbps,
-// channel 2 = joint stereo), so a damaged settings file never reads past a
-// table. Rates the encoder cannot use (88200, 96000, or a bit rate the rate's
-// MPEG version lacks) are passed on: "beInitStream" refuses them.
-void FillEncoderConfig(uint8_t (&config)[LAME_ENC_CONFIG_SIZE], int lameFreq, int lameBits, int lameChannel,
-                       int quality = LameQuality);
-// The same from the settings LameFreq, LameBits, LameChannel and LameQuality.
-void FillEncoderConfig(uint8_t (&config)[LAME_ENC_CONFIG_SIZE]);
+// the CD's 44100 Hz samples. A channel outside 0-3 counts as joint stereo. The
+// rate and bit rate are passed on as they are: the library takes the bit rate
+// nearest to the given one that the rate's MPEG version has, and refuses a
+// rate no MPEG version has (88200, 96000).
+void FillEncoderConfig(uint8_t (&config)[LAME_ENC_CONFIG_SIZE], const Mp3Settings& mp3);

@@ -8,9 +8,6 @@
 
 #include <stdexcept>
 
-#include "app/settings.h"
-#include "cddb/cddb_globals.h"
-
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
@@ -185,27 +182,6 @@ std::string MakeUniqueFileName(const std::string& path, int outputFormat) {
 std::string BuildPlaylistPath(const std::string& folder, const std::string& album) {
   return folder + "/" + SafeFileSegment(SanitizeFileName(album), ".m3u");
 }
-
-OutputNaming CurrentOutputNaming() {
-  OutputNaming n;
-  n.desDir = DesDir;
-  n.fileStyle = FileStyle;
-  n.separator = Separator;
-  n.outputFormat = OutputFormat;
-  n.artist = AlbumRecord.Artist;
-  n.album = AlbumRecord.Title;
-  n.year = AlbumRecord.Year;
-  n.trackTitles = AlbumRecord.TrackTitles;
-  return n;
-}
-
-std::string BuildOutputPrefix() { return BuildOutputPrefix(CurrentOutputNaming()); }
-
-std::string BuildOutputFileName(int trackIndex) {
-  return BuildOutputFileName(CurrentOutputNaming(), trackIndex);
-}
-
-std::string MakeUniqueFileName(const std::string& path) { return MakeUniqueFileName(path, OutputFormat); }
 
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');

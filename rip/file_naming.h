@@ -70,14 +70,6 @@ std::string MakeUniqueFileName(const std::string& path, int outputFormat);
 // The album's playlist in `folder`: folder + "/" + sanitised album + ".m3u".
 std::string BuildPlaylistPath(const std::string& folder, const std::string& album);
 
-// The same rules over the current settings (DesDir, FileStyle, Separator,
-// OutputFormat) and the current album (AlbumRecord), as the rip writer and
-// the track list's Destination column use them.
-OutputNaming CurrentOutputNaming();
-std::string BuildOutputPrefix();
-std::string BuildOutputFileName(int trackIndex);
-std::string MakeUniqueFileName(const std::string& path);
-
 // The folder of a path (up to its last "/", empty when there is none) and
 // the bare file name (after it).
 std::string FolderOf(const std::string& path);

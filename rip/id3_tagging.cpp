@@ -9,9 +9,6 @@
 
 #include <iterator>
 
-#include "cddb/cddb_globals.h"
-#include "platform/cd_drive.h"
-
 namespace {
 
 constexpr size_t kId3v1FieldLength = 30;
@@ -129,18 +126,4 @@ bool TagMp3File(const std::string& path, const CCDDBRecord& album, const Id3Trac
   FillID3v2Tag(*v2, album, track);
   return file.save(TagLib::MPEG::File::AllTags, TagLib::File::StripOthers, TagLib::ID3v2::v4,
                    TagLib::File::DoNotDuplicate);
-}
-
-Id3TrackInfo CurrentTrackInfo(uint16_t trackNumber) {
-  Id3TrackInfo info;
-  info.TrackIndex = trackNumber;
-  info.FirstTrack = TOCBuffer[2];
-  info.LastTrack = TOCBuffer[3];
-  info.DiscID = DiscID;
-  info.AlbumInfoIsDefault = AlbumInfoIsDefault.load() != 0;
-  return info;
-}
-
-bool TagMp3File(const std::string& path, uint16_t trackNumber) {
-  return TagMp3File(path, AlbumRecord, CurrentTrackInfo(trackNumber));
 }

@@ -48,9 +48,3 @@ void FillID3v2Tag(TagLib::ID3v2::Tag& tag, const CCDDBRecord& album, const Id3Tr
 // fills them and saves them. False when the file cannot be opened, holds no
 // MPEG audio frame, or cannot be saved.
 bool TagMp3File(const std::string& path, const CCDDBRecord& album, const Id3TrackInfo& track);
-
-// The track facts of the disc in the drive (DiscID, AlbumInfoIsDefault and the
-// first and last track of TOCBuffer) for the track at 0-based `trackNumber`.
-Id3TrackInfo CurrentTrackInfo(uint16_t trackNumber);
-// Tags the file from the current album (AlbumRecord) and CurrentTrackInfo.
-bool TagMp3File(const std::string& path, uint16_t trackNumber);

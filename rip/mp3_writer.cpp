@@ -29,7 +29,7 @@ CRippingProgress::StartResult CRippingProgress::LoadEncoder() {
     case EncoderLoadResult::Loaded:
       break;
   }
-  FillEncoderConfig(encoder->config, settings_.lameFreq, settings_.lameBits, settings_.lameChannel);
+  FillEncoderConfig(encoder->config, settings_.mp3);
   encoder_ = std::move(encoder);
   return StartResult::Started;
 }

@@ -8,9 +8,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
-#include "app/settings.h"
-#include "cddb/cddb_globals.h"
 #include "platform/cd_drive.h"
 #include "rip/sample_converter.h"
 
@@ -21,7 +20,7 @@ std::atomic<CRippingProgress*> CurrentRipDialog{nullptr};
 namespace {
 
 constexpr int kStartWaitMs = 500;
-constexpr int kCdRateIndex = 7;  // 44100 Hz
+constexpr uint32_t kCdRateHz = 44100;
 constexpr double kCdRate = 44100.0;
 
 // How much a priority raises a thread above the one that made it (nice steps).
@@ -76,7 +75,11 @@ void ApplyThreadPriority(ThreadPriority priority) {
   if (steps > 0) SetThreadNice(gettid(), ThreadNice(gettid()) - steps);
 }
 
-CRippingProgress::CRippingProgress(IRipMessageSink& sink, ILogSink* log) : sink_(sink), log_(log) {}
+CRippingProgress::CRippingProgress(IRipMessageSink& sink, RipJobSettings settings, ILogSink* log)
+    : sink_(sink), log_(log), settings_(std::move(settings)) {
+  // The names carry the extension of the format the job writes.
+  settings_.naming.outputFormat = settings_.outputFormat;
+}
 
 CRippingProgress::~CRippingProgress() {
   StopThreads();
@@ -86,33 +89,11 @@ CRippingProgress::~CRippingProgress() {
   CurrentRipDialog.compare_exchange_strong(self, nullptr);
 }
 
-void CRippingProgress::TakeSettings() {
-  RipJobSettings& s = settings_;
-  s.outputFormat = OutputFormat;
-  s.subFormat = SubFormat;
-  s.wavChannel = Channel;
-  s.freq = Freq >= 0 && static_cast<size_t>(Freq) < kSampleRateCount ? Freq : kCdRateIndex;
-  s.wavRate = SampleRates[s.freq];
-  s.lameFreq = LameFreq;
-  s.lameBits = LameBits;
-  s.lameChannel = LameChannel;
-  s.m3u = M3U != 0;
-  s.fillTag = FillTag != 0;
-  s.maxReadRetries = MaxReadRetries;
-  s.programFolder = ProgramFolder;
-  s.naming = CurrentOutputNaming();
-  s.album = AlbumRecord;
-  s.discId = DiscID;
-  s.albumInfoIsDefault = AlbumInfoIsDefault.load() != 0;
-  s.firstTrack = TOCBuffer[2];
-  s.lastTrack = TOCBuffer[3];
-}
-
 void CRippingProgress::DecideConversion() {
   const RipJobSettings& s = settings_;
   // MP3 is never resampled here: the encoder does it.
-  Mono = s.outputFormat == 1 ? s.wavChannel == 0 : s.lameChannel == 0;
-  Resample = s.outputFormat == 1 && s.freq != kCdRateIndex;
+  Mono = s.outputFormat == 1 ? s.wavChannel == 0 : s.mp3.channel == 0;
+  Resample = s.outputFormat == 1 && s.wavRate != kCdRateHz;
   RateFactor = Resample ? settings_.wavRate / kCdRate : 1.0;
   const int processors = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   ReaderPriority = ReaderPriorityFor(processors, Resample != 0);
@@ -137,7 +118,6 @@ CRippingProgress::StartResult CRippingProgress::Start() {
   CurrentTrack = 0;
   TotalDone = 0;
   TrackDone = 0;
-  TakeSettings();
 
   if (settings_.outputFormat != 1 && settings_.outputFormat != 2) {
     PostLog(fmt::sprintf("Unknown output format %d", settings_.outputFormat), LogFatal);

@@ -27,6 +27,7 @@
 #include "platform/event_log.h"
 #include "rip/file_naming.h"
 #include "rip/progress_math.h"
+#include "rip/rip_job_settings.h"
 #include "rip/rip_messages.h"
 #include "rip/rip_types.h"
 #include "rip/track_writer.h"
@@ -61,29 +62,6 @@ ThreadPriority ReaderPriorityFor(int processors, bool resample);
 // Gives the calling thread that priority, as far as the system allows.
 void ApplyThreadPriority(ThreadPriority priority);
 
-// What the job works from, taken from the settings and the current album when
-// it starts, so that nothing changing them during the rip reaches the files.
-struct RipJobSettings {
-  int outputFormat = 2;  // 1 WAV, 2 MP3
-  int subFormat = 1;     // WAV: 0 unsigned 8-bit, otherwise signed 16-bit
-  int wavChannel = 1;    // WAV: 0 mono, 1 stereo
-  int freq = 7;          // WAV rate index (an index outside the table counts as 44100 Hz)
-  uint32_t wavRate = 44100;
-  int lameFreq = 7;
-  int lameBits = 11;
-  int lameChannel = 2;
-  bool m3u = true;
-  bool fillTag = true;
-  int maxReadRetries = 5;
-  std::string programFolder;  // where the encoder library is
-  OutputNaming naming;
-  CCDDBRecord album;
-  uint32_t discId = 0;
-  bool albumInfoIsDefault = false;
-  int firstTrack = 1;  // first and last track of the disc's table of contents
-  int lastTrack = 1;
-};
-
 // Lets a thread that polls a ring wake as soon as the other side has moved:
 // the poll interval bounds a wait instead of setting its length.
 class RingEvent {
@@ -116,15 +94,17 @@ class CRippingProgress {
     AlreadyStarted,
   };
 
-  // `sink` receives the job's messages; `log` (may be null) receives the
-  // lines the job adds to the event log itself when it cannot start.
-  explicit CRippingProgress(IRipMessageSink& sink, ILogSink* log = nullptr);
+  // `sink` receives the job's messages; `settings` is everything the job
+  // works from (the Rip command takes it with MakeRipJobSettings); `log` (may
+  // be null) receives the lines the job adds to the event log itself when it
+  // cannot start.
+  CRippingProgress(IRipMessageSink& sink, RipJobSettings settings, ILogSink* log = nullptr);
   // Stops and joins the threads, restores the priority, frees the buffers.
   ~CRippingProgress();
   CRippingProgress(const CRippingProgress&) = delete;
   CRippingProgress& operator=(const CRippingProgress&) = delete;
 
-  // Sets the job up from the settings and starts the threads.
+  // Sets the job up from its settings and starts the threads.
   StartResult Start();
   // Clears Running and joins every thread that was started.
   void StopThreads();
@@ -172,7 +152,6 @@ class CRippingProgress {
   friend void RipWriterThreadProc(CRippingProgress* job);
 
   StartResult LoadEncoder();  // mp3_writer.cpp
-  void TakeSettings();
   void DecideConversion();
 
   // Reader (sector_reader.cpp).

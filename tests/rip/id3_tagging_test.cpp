@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "cddb/cddb_globals.h"
 #include "tests/rip/encode_util.h"
 
 namespace {
@@ -21,7 +20,7 @@ std::string Utf8(const TagLib::String& s) { return s.to8Bit(true); }
 // Half a second of a tone through the encoder library, with its header frame.
 bool MakeMp3(const std::string& path) {
   uint8_t config[LAME_ENC_CONFIG_SIZE];
-  FillEncoderConfig(config, 7, 11, 2);
+  FillEncoderConfig(config, Mp3Settings{});
   std::vector<int16_t> pcm(22050 * 2);
   for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(8000 * std::sin(static_cast<double>(i / 2) * 0.0627));
   return !EncodeToFile(config, pcm, path).empty() && !::testing::Test::HasFailure();

@@ -23,7 +23,7 @@ class FailureRipTest : public RipJobTest {
       signal(SIGXFSZ, SIG_IGN);
       rlimit r{limit, limit};
       setrlimit(RLIMIT_FSIZE, &r);
-      CRippingProgress j(sink, &log);
+      CRippingProgress j(sink, JobSettings(), &log);
       j.TrackList = Tracks(tracks);
       if (j.Start() != CRippingProgress::StartResult::Started) _exit(10);
       WaitUntil([&] { return sink.HasFinished() || !j.Running; });
@@ -106,7 +106,7 @@ TEST_F(FailureRipTest, OutputThatCannotBeMadeIsFatal) {
     std::function<void()> block;
     std::function<std::string()> fatal;
   } cases[] = {
-      {[&] { WriteText(dir / "blocker", "a file where a folder should be"), DesDir = dir / "blocker/"; },
+      {[&] { WriteText(dir / "blocker", "a file where a folder should be"), settings.naming.desDir = dir / "blocker/"; },
        [&] { return "Fail to create folder " + dir / "blocker/The Testers/Generated !"; }},
       {[&] { std::filesystem::create_directories(OutputPath("Generated.m3u")); },
        [&] { return "File Error: " + OutputPath("Generated.m3u") + ": Is a directory"; }},
@@ -117,8 +117,8 @@ TEST_F(FailureRipTest, OutputThatCannotBeMadeIsFatal) {
        [&] { return "File Error: " + OutputPath("01-First.wav") + ": File exists"; }},
   };
   for (const auto& c : cases) {
-    DesDir = dir.Path() + "/out/";
-    std::filesystem::remove_all(DesDir);
+    settings.naming.desDir = dir.Path() + "/out/";
+    std::filesystem::remove_all(DesDir());
     c.block();
     RecordingRipSink& to = NewSink();
     Rip(to, {0});
@@ -133,13 +133,13 @@ TEST_F(FailureRipTest, OutputThatCannotBeMadeIsFatal) {
 TEST_F(FailureRipTest, UnknownOutputFormatIsRefusedAtTheStart) {
   InsertDisc({{AudioTrackSectors(20)}});
   for (int format : {0, 3, -1}) {
-    OutputFormat = static_cast<int16_t>(format);
+    settings.outputFormat = format;
     RecordingRipSink& refused = NewSink();
     EXPECT_EQ(Rip(refused, {0}, false).Start(), CRippingProgress::StartResult::UnknownOutputFormat);
     EXPECT_FALSE(job->Running);
     EXPECT_EQ(refused.LogLines(LogFatal), std::vector<std::string>{fmt::sprintf("Unknown output format %d", format)});
   }
-  EXPECT_FALSE(std::filesystem::exists(DesDir));
+  EXPECT_FALSE(std::filesystem::exists(DesDir()));
 }
 
 TEST_F(FailureRipTest, NothingToRip) {
@@ -148,7 +148,7 @@ TEST_F(FailureRipTest, NothingToRip) {
 }
 
 TEST_F(FailureRipTest, TrackWithoutATitleEndsTheJob) {
-  AlbumRecord.TrackTitles = {"Only one"};
+  settings.album.TrackTitles = {"Only one"};
   InsertDisc({{AudioTrackSectors(20), AudioTrackSectors(20)}});
   Rip({0, 1});
   EXPECT_FALSE(sink.HasFinished());
@@ -170,7 +170,7 @@ TEST_F(FailureRipTest, FullDiskLeavesAWavWhoseHeaderCountsWhatWasWritten) {
 }
 
 TEST_F(FailureRipTest, FullDiskWhileEncodingMp3) {
-  OutputFormat = 2;
+  settings.outputFormat = 2;
   InsertDisc({{AudioTrackSectors(300)}});
   EXPECT_EQ(RipWithFileSizeLimit({0}, 10000, "Output file write error"), 0);
   EXPECT_LE(ReadBytes(OutputPath("01-First.mp3")).size(), 10000u);

@@ -1,6 +1,6 @@
 // What the end-to-end rip tests share: a generated disc image in a temporary
 // folder, played by a test drive through the real drive library (libcdio),
-// settings that point the output into the same folder, an album, and a job
+// job settings that point the output into the same folder, an album, and a job
 // run to its end with bounded waits.
 #pragma once
 
@@ -15,8 +15,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
-#include "cddb/cddb_globals.h"
 #include "platform/cd_drive.h"
 #include "platform/folders.h"
 #include "rip/ripping_progress.h"
@@ -28,28 +26,37 @@
 class RipJobTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    DesDir = dir.Path() + "/out/";
-    FileStyle = 11;
-    Separator = "-";
-    OutputFormat = 1;
-    SubFormat = 1;
-    Freq = 7;
-    Channel = 1;
-    LameFreq = 7;
-    LameBits = 11;
-    LameChannel = 2;
-    M3U = 1;
-    FillTag = 1;
-    ProgramFolder = GetProgramFolder();
-    AlbumRecord = CCDDBRecord();
-    AlbumRecord.Artist = "The Testers";
-    AlbumRecord.Title = "Generated";
-    AlbumRecord.Year = 1994;
-    AlbumRecord.Genre = "Rock";
-    AlbumRecord.TrackTitles = {"First", "Second", "Third", "Fourth"};
-    AlbumInfoIsDefault = 0;
-    DiscID = 0x2a03c704;
+    settings.naming.desDir = dir.Path() + "/out/";
+    settings.naming.fileStyle = 11;
+    settings.naming.separator = "-";
+    settings.outputFormat = 1;
+    settings.subFormat = 1;
+    settings.wavRate = 44100;
+    settings.wavChannel = 1;
+    settings.mp3 = Mp3Settings{44100, 128, 2, 9};
+    settings.m3u = true;
+    settings.fillTag = true;
+    settings.programFolder = GetProgramFolder();
+    CCDDBRecord& album = settings.album;
+    album.Artist = "The Testers";
+    album.Title = "Generated";
+    album.Year = 1994;
+    album.Genre = "Rock";
+    album.TrackTitles = {"First", "Second", "Third", "Fourth"};
+    settings.albumInfoIsDefault = false;
+    settings.discId = 0x2a03c704;
   }
+
+  // The job's naming follows the album the test set.
+  RipJobSettings JobSettings() const {
+    RipJobSettings s = settings;
+    s.naming.artist = s.album.Artist;
+    s.naming.album = s.album.Title;
+    s.naming.year = s.album.Year;
+    s.naming.trackTitles = s.album.TrackTitles;
+    return s;
+  }
+  const std::string& DesDir() const { return settings.naming.desDir; }
 
   void TearDown() override {
     job.reset();
@@ -66,12 +73,14 @@ class RipJobTest : public ::testing::Test {
     CDHandle = drive->Open();
     ASSERT_NE(CDHandle.load(), 0);
     ASSERT_EQ(ReadTOC(CDHandle, TOCBuffer), 1);
+    settings.firstTrack = TOCBuffer[2];
+    settings.lastTrack = TOCBuffer[3];
     NoDisc = 0;
   }
 
   // Starts afresh with another disc: no output yet, the old drive closed.
   void ReinsertDisc(const DiscImageSpec& discSpec) {
-    std::filesystem::remove_all(DesDir);
+    std::filesystem::remove_all(DesDir());
     if (CDHandle) CloseCDHandle(CDHandle);
     InsertDisc(discSpec);
   }
@@ -102,14 +111,14 @@ class RipJobTest : public ::testing::Test {
   }
 
   std::string OutputPath(const std::string& name) const {
-    return DesDir + AlbumRecord.Artist + "/" + AlbumRecord.Title + "/" + name;
+    return DesDir() + settings.album.Artist + "/" + settings.album.Title + "/" + name;
   }
 
   // A new job over the given tracks (0-based) reporting to `to`, run to its
   // end unless `run` is false.
   CRippingProgress& Rip(RecordingRipSink& to, std::initializer_list<int> indices, bool run = true) {
     job.reset();
-    job = std::make_unique<CRippingProgress>(to, &log);
+    job = std::make_unique<CRippingProgress>(to, JobSettings(), &log);
     job->TrackList = Tracks(indices);
     if (run) RunToEnd(*job, to);
     return *job;
@@ -140,6 +149,7 @@ class RipJobTest : public ::testing::Test {
   }
 
   TempFolder dir;
+  RipJobSettings settings;  // what the next job gets
   std::string cue;
   DiscImageLayout layout;
   std::unique_ptr<FakeDrive> drive;

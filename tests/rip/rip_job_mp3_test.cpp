@@ -19,7 +19,7 @@ class Mp3RipTest : public RipJobTest {
  protected:
   void SetUp() override {
     RipJobTest::SetUp();
-    OutputFormat = 2;
+    settings.outputFormat = 2;
   }
 };
 
@@ -79,14 +79,12 @@ TEST_F(Mp3RipTest, DecodesToTheTracksExactLengthWithItsTags) {
 // Mono runs the conversion stage; other rates are the encoder's to make.
 TEST_F(Mp3RipTest, MonoAndOtherRatesAndBitRates) {
   struct Case {
-    int16_t channel, freq, bits;
+    int channel;
     int channels, rate, kbps;
     size_t decodedBytes;
-  } cases[] = {{0, 7, 11, 1, 44100, 128, 75u * 588 * 2}, {2, 8, 16, 2, 48000, 320, 0}};
+  } cases[] = {{0, 1, 44100, 128, 75u * 588 * 2}, {2, 2, 48000, 320, 0}};
   for (const Case& c : cases) {
-    LameChannel = c.channel;
-    LameFreq = c.freq;
-    LameBits = c.bits;
+    settings.mp3 = Mp3Settings{static_cast<uint32_t>(c.rate), static_cast<uint32_t>(c.kbps), c.channel, 9};
     RecordingRipSink& to = NewSink();
     ReinsertDisc({{AudioTrackSectors(75)}});
     Rip(to, {0});
@@ -108,7 +106,7 @@ TEST_F(Mp3RipTest, MonoAndOtherRatesAndBitRates) {
 // Encodes samples straight through the encoder library, as a reference.
 std::vector<uint8_t> EncodeStraight(std::vector<int16_t> samples, bool mask, const std::string& path) {
   uint8_t config[LAME_ENC_CONFIG_SIZE];
-  FillEncoderConfig(config, 7, 11, 2, 9);
+  FillEncoderConfig(config, Mp3Settings{44100, 128, 2, 9});
   if (mask) MaskSamples(samples.data(), static_cast<uint32_t>(samples.size()));
   return EncodeToFile(config, samples, path);
 }
@@ -116,7 +114,7 @@ std::vector<uint8_t> EncodeStraight(std::vector<int16_t> samples, bool mask, con
 // The job hands the encoder every sample with its four lowest bits cleared,
 // in the order the disc holds them, and finishes the file the library's way.
 TEST_F(Mp3RipTest, TheEncoderGetsMaskedSamples) {
-  FillTag = 0;
+  settings.fillTag = false;
   InsertDisc({{AudioTrackSectors(60)}});
   Rip({0});
   ASSERT_TRUE(sink.HasFinished());
@@ -145,9 +143,9 @@ TEST_F(Mp3RipTest, MissingOrIncompleteEncoderLibraryGivesOneLineAndNoFile) {
       {incomplete, CRippingProgress::StartResult::EncoderIncomplete, "Unable to get LAME interfaces"},
   };
   for (const auto& c : cases) {
-    ProgramFolder = c.folder;
+    settings.programFolder = c.folder;
     RecordingLogSink lines;
-    CRippingProgress j(sink, &lines);
+    CRippingProgress j(sink, JobSettings(), &lines);
     j.TrackList = Tracks({0});
     EXPECT_EQ(j.Start(), c.result);
     ASSERT_EQ(lines.Lines().size(), 1u);
@@ -155,15 +153,15 @@ TEST_F(Mp3RipTest, MissingOrIncompleteEncoderLibraryGivesOneLineAndNoFile) {
     EXPECT_EQ(lines.Lines()[0].level, LogError);
     EXPECT_FALSE(j.Running);
     EXPECT_TRUE(sink.Recorded().empty());
-    EXPECT_FALSE(std::filesystem::exists(DesDir));
+    EXPECT_FALSE(std::filesystem::exists(DesDir()));
   }
 }
 
 // A library whose stream does not open stops the job with the code and
 // leaves the track's file empty.
 TEST_F(Mp3RipTest, StreamThatDoesNotOpenStopsTheJob) {
-  ProgramFolder = GetProgramFolder() + "/lame_enc_no_info_tag";
-  ASSERT_TRUE(PathFileExists(ProgramFolder + "/lame_enc.so")) << "stand-in library not built";
+  settings.programFolder = GetProgramFolder() + "/lame_enc_no_info_tag";
+  ASSERT_TRUE(PathFileExists(settings.programFolder + "/lame_enc.so")) << "stand-in library not built";
   InsertDisc({{AudioTrackSectors(20), AudioTrackSectors(20)}});
   Rip({0, 1});
   EXPECT_FALSE(sink.HasFinished());

@@ -73,23 +73,23 @@ TEST_F(WavRipTest, MessagesOfAJob) {
 // and by soxi.
 TEST_F(WavRipTest, EightBitMonoAndResampledFilesHaveTheirHeaderAndLength) {
   struct Case {
-    int16_t subFormat, channel, freq;
+    int16_t subFormat, channel;
     int sectors;
     uint16_t channels, bits;
     uint32_t rate, dataSize;
     const char* soxiSamples;
   } cases[] = {
-      {0, 1, 7, 100, 2, 8, 44100, 117600, "58800"},
-      {1, 0, 7, 100, 1, 16, 44100, 117600, "58800"},
-      {1, 1, 4, 150, 2, 16, 22050, 176400, "44100"},  // 2 s of frames
-      {0, 0, 0, 150, 1, 8, 8000, 16000, "16000"},
+      {0, 1, 100, 2, 8, 44100, 117600, "58800"},
+      {1, 0, 100, 1, 16, 44100, 117600, "58800"},
+      {1, 1, 150, 2, 16, 22050, 176400, "44100"},  // 2 s of frames
+      {0, 0, 150, 1, 8, 8000, 16000, "16000"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rate);
-    SubFormat = c.subFormat;
-    Channel = c.channel;
-    Freq = c.freq;
-    M3U = c.subFormat;  // the playlist switched off half the time
+    settings.subFormat = c.subFormat;
+    settings.wavChannel = c.channel;
+    settings.wavRate = c.rate;
+    settings.m3u = c.subFormat != 0;  // the playlist switched off half the time
     ReinsertDisc({{AudioTrackSectors(c.sectors)}});
     RecordingRipSink& to = NewSink();
     Rip(to, {0});
@@ -109,7 +109,7 @@ TEST_F(WavRipTest, EightBitMonoAndResampledFilesHaveTheirHeaderAndLength) {
     EXPECT_EQ(Soxi("-c", path), std::to_string(c.channels));
     EXPECT_EQ(Soxi("-r", path), std::to_string(c.rate));
     EXPECT_EQ(Soxi("-b", path), std::to_string(c.bits));
-    EXPECT_EQ(PathFileExists(OutputPath("Generated.m3u")), M3U != 0);
+    EXPECT_EQ(PathFileExists(OutputPath("Generated.m3u")), settings.m3u);
     if (c.bits == 8 && c.rate == 44100 && c.channels == 2) {
       const std::vector<int16_t> cd = TrackSamples(0);
       std::vector<uint8_t> expected(cd.size());
@@ -134,15 +134,15 @@ TEST_F(WavRipTest, PlaylistLinesAreAppendedAcrossRipsAndNamesMadeUnique) {
 }
 
 TEST_F(WavRipTest, NamesFromTheNetworkStayInsideTheOutputFolder) {
-  AlbumRecord.Artist = "..";
-  AlbumRecord.Title = "../..";
-  AlbumRecord.TrackTitles = {"Line\r\nBreak"};
+  settings.album.Artist = "..";
+  settings.album.Title = "../..";
+  settings.album.TrackTitles = {"Line\r\nBreak"};
   InsertDisc({{AudioTrackSectors(10)}});
   Rip({0});
   ASSERT_TRUE(sink.HasFinished());
-  EXPECT_EQ(job->LastOutputPath(), DesDir + "_/.._../01-Line__Break.wav");
-  EXPECT_TRUE(PathFileExists(DesDir + "_/.._../01-Line__Break.wav"));
-  EXPECT_EQ(ReadText(DesDir + "_/.._../.._...m3u"), "01-Line__Break.wav\r\n");
+  EXPECT_EQ(job->LastOutputPath(), DesDir() + "_/.._../01-Line__Break.wav");
+  EXPECT_TRUE(PathFileExists(DesDir() + "_/.._../01-Line__Break.wav"));
+  EXPECT_EQ(ReadText(DesDir() + "_/.._../.._...m3u"), "01-Line__Break.wav\r\n");
 }
 
 // A cancel in the middle of a track leaves a valid WAV file, shorter, whose
@@ -150,8 +150,8 @@ TEST_F(WavRipTest, NamesFromTheNetworkStayInsideTheOutputFolder) {
 // which may be waiting for the drive.
 TEST_F(WavRipTest, CancelInTheMiddleLeavesAValidShorterFile) {
   for (const bool convert : {false, true}) {
-    Channel = convert ? 0 : 1;
-    Freq = convert ? 4 : 7;
+    settings.wavChannel = convert ? 0 : 1;
+    settings.wavRate = convert ? 22050 : 44100;
     ReinsertDisc({{AudioTrackSectors(1500)}});
     drive->SetReadDelay(15);
     RecordingRipSink& to = NewSink();
