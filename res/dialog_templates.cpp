@@ -2,6 +2,7 @@
 #include "res/dialog_templates.h"
 
 #include "res/main_dialog.h"
+#include "res/ripping_progress_dialog.h"
 
 namespace res {
 
@@ -10,6 +11,7 @@ namespace {
 const ui::DialogTemplate* const kAllTemplates[] = {
     &kMainDialog,
     &kLogDialog,
+    &kRippingProgressDialog,
     &kTestResizeDialog,
 };
 
