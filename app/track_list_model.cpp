@@ -90,19 +90,19 @@ std::string TrackListModel::CellText(int row, int column) const {
   if (!IsRow(row)) return {};
   const TrackRow& r = Row(row);
   switch (column) {
-    case kColumnNumber:
+    case kTrackColumnNumber:
       return fmt::sprintf("  %02d", row + 1);
-    case kColumnTitle:
+    case kTrackColumnTitle:
       return r.Title;
-    case kColumnType:
+    case kTrackColumnType:
       return r.IsData() ? "Data Track" : "Audio Track";
-    case kColumnStart:
+    case kTrackColumnStart:
       return r.Start;
-    case kColumnDuration:
+    case kTrackColumnDuration:
       return r.Duration;
-    case kColumnStatus:
+    case kTrackColumnStatus:
       return r.Status;
-    case kColumnDestination:
+    case kTrackColumnDestination:
       return r.Destination;
     default:
       return {};

@@ -25,13 +25,13 @@ inline constexpr uint32_t kDataTrackMarker = 0x80000000u;
 inline constexpr int32_t kSessionGapSectors = 11400;
 
 enum TrackColumn : int {
-  kColumnNumber = 0,
-  kColumnTitle,
-  kColumnType,
-  kColumnStart,
-  kColumnDuration,
-  kColumnStatus,
-  kColumnDestination,
+  kTrackColumnNumber = 0,
+  kTrackColumnTitle,
+  kTrackColumnType,
+  kTrackColumnStart,
+  kTrackColumnDuration,
+  kTrackColumnStatus,
+  kTrackColumnDestination,
   kTrackColumnCount
 };
 

@@ -100,7 +100,7 @@ TEST_F(TrackListModelTest, GapBeforeADataTrackCountsOnlyBetweenSessions) {
     ASSERT_EQ(model_.Count(), 3) << row.what;
     EXPECT_EQ(model_.Row(1).ItemData, row.shown) << row.what;
     EXPECT_FALSE(model_.IsDataRow(1)) << row.what;
-    EXPECT_EQ(model_.CellText(1, kColumnDuration), FormatSectors(row.shown)) << row.what;
+    EXPECT_EQ(model_.CellText(1, kTrackColumnDuration), FormatSectors(row.shown)) << row.what;
     // The data row: negative item data, its own full length, never checked.
     EXPECT_EQ(model_.Row(2).ItemData, static_cast<int32_t>(kDataTrackMarker + 5000)) << row.what;
     EXPECT_EQ(model_.Row(2).Length(), 5000);
@@ -129,9 +129,9 @@ TEST_F(TrackListModelTest, RowTextsColoursAndTitles) {
       {"  04", "Track04", "Audio Track", "02:42.000", "01:46.667"},
   };
   for (int row = 0; row < 4; ++row) {
-    for (int column = 0; column <= kColumnDuration; ++column)
+    for (int column = 0; column <= kTrackColumnDuration; ++column)
       EXPECT_EQ(model_.CellText(row, column), cells[row][column]) << row << "," << column;
-    EXPECT_EQ(model_.CellText(row, kColumnStatus), "");
+    EXPECT_EQ(model_.CellText(row, kTrackColumnStatus), "");
     EXPECT_EQ(model_.Row(row).Checked, row != 2);
   }
   const uint32_t colours[] = {kAudioEvenRowColour, kAudioOddRowColour, kDataRowColour, kAudioOddRowColour};
@@ -141,8 +141,8 @@ TEST_F(TrackListModelTest, RowTextsColoursAndTitles) {
   DiscSnapshot unnamed = Disc({{0}, {4500}}, 9000, -1, {"One", "Two"});
   unnamed.LookupOnRefresh = 0;
   model_.Refill(unnamed);
-  EXPECT_EQ(model_.CellText(0, kColumnTitle), "Track01");
-  EXPECT_EQ(model_.CellText(1, kColumnTitle), "Track02");
+  EXPECT_EQ(model_.CellText(0, kTrackColumnTitle), "Track01");
+  EXPECT_EQ(model_.CellText(1, kTrackColumnTitle), "Track02");
 
   // No disc, or a table that lists no track: no rows.
   DiscSnapshot none;
@@ -197,9 +197,9 @@ TEST_F(TrackListModelTest, DestinationsFollowTheNamingRules) {
   naming.album = "Live: 1991";
   naming.trackTitles = {"Who?"};  // no title for the second track
   model_.RefreshDestinations([&](int k) { return BuildOutputFileName(naming, k); });
-  EXPECT_EQ(model_.CellText(0, kColumnDestination), "/music/Left_Right/Live_ 1991/01-Who_.wav");
-  EXPECT_EQ(model_.CellText(1, kColumnDestination), "");
-  EXPECT_EQ(model_.CellText(2, kColumnDestination), "Not an audio track");
+  EXPECT_EQ(model_.CellText(0, kTrackColumnDestination), "/music/Left_Right/Live_ 1991/01-Who_.wav");
+  EXPECT_EQ(model_.CellText(1, kTrackColumnDestination), "");
+  EXPECT_EQ(model_.CellText(2, kTrackColumnDestination), "Not an audio track");
 }
 
 TEST_F(TrackListModelTest, RipBuildsRunningTotalsOfTheCheckedAudioRows) {
@@ -216,7 +216,7 @@ TEST_F(TrackListModelTest, RipBuildsRunningTotalsOfTheCheckedAudioRows) {
     EXPECT_EQ(ripped_[0][i].Length, expected[i].Length);
     EXPECT_EQ(ripped_[0][i].TotalLength, expected[i].TotalLength);
   }
-  EXPECT_EQ(model_.CellText(0, kColumnStatus), "");
+  EXPECT_EQ(model_.CellText(0, kTrackColumnStatus), "");
   EXPECT_EQ(statusShown_, 1);
 
   // Rip Current: the selected audio row, checked or not, becomes current.
