@@ -19,10 +19,22 @@
 
 namespace {
 
-// The class of the generic list's item area, which receives its mouse events.
-constexpr const char* kListItemAreaClass = "wxListMainWindow";
-
 wxColour RowColour(uint32_t rgb) { return wxColour((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// The window that receives the list's mouse events: the largest child (the
+// other one is the header), or the list itself where it has no children.
+wxWindow* TrackListItemArea(wxListCtrl* list) {
+  wxWindow* area = list;
+  int largest = 0;
+  for (wxWindow* child : list->GetChildren()) {
+    const wxSize size = child->GetSize();
+    if (size.x * size.y > largest) {
+      largest = size.x * size.y;
+      area = child;
+    }
+  }
+  return area;
+}
 
 void TrimTrailingBlanks(std::string& text) {
   const size_t end = text.find_last_not_of(" \t\r\n\f\v");
@@ -163,11 +175,9 @@ void CQuarnoCDRipperDlg::OnReverseCheck() {
 void CQuarnoCDRipperDlg::BindTrackListMouse() {
   // Enter does not play or rip, so the double-click is taken from the mouse
   // itself rather than from the list's activation. The generic list gets its
-  // mouse events in its item area, a child window with the list's coordinates.
-  wxWindow* area = trackList_;
-  for (wxWindow* child : trackList_->GetChildren()) {
-    if (child->GetClassInfo()->GetClassName() == wxString(kListItemAreaClass)) area = child;
-  }
+  // mouse events in its item area, the child below the header, whose
+  // coordinates HitTest takes.
+  wxWindow* area = TrackListItemArea(trackList_);
   area->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent& event) {
     event.Skip();
     int flags = 0;
