@@ -144,10 +144,6 @@ void RefreshDiscInfo(MainWindowPort& port) {
   std::memset(TOCBuffer, 0, sizeof(TOCBuffer));
   ModifyCDParms(handle, kTOCParameter, 0);
   const int result = ReadTOC(handle, TOCBuffer);
-  // The track list needs to know where a later session begins.
-  int32_t lastSession = -1;
-  if (result != 1 || ReadLastSessionLBA(handle, &lastSession) != 1) lastSession = -1;
-  LastSessionLBA = lastSession;
   DiscInfo info = DescribeDisc(TOCBuffer, result);
   NoDisc = info.NoDisc;
   IsAudioDisc = info.IsAudioDisc;
@@ -158,6 +154,10 @@ void RefreshDiscInfo(MainWindowPort& port) {
     TrackPositions = std::move(info.TrackPositions);
     DiscID = info.DiscID;
   }
+  // The track list needs to know where a later session begins.
+  int32_t lastSession = -1;
+  if (info.NoDisc || ReadLastSessionLBA(handle, &lastSession) != 1) lastSession = -1;
+  LastSessionLBA = lastSession;
   port.SetStatusText(kStatusDiscMedia, info.StatusText);
 }
 
