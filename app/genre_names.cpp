@@ -7,6 +7,7 @@ std::vector<std::string> GenreNames;
 
 namespace {
 
+// clang-format off
 constexpr std::array<const char*, kGenreCount> kGenres = {
     "Blues",          "Classic Rock",       "Country",          "Dance",
     "Disco",          "Funk",               "Grunge",           "Hip-Hop",
@@ -46,6 +47,7 @@ constexpr std::array<const char*, kGenreCount> kGenres = {
     "Contemporary Christian", "Christian Rock", "Merengue",     "Salsa",
     "Thrash Metal",   "Anime",              "Jpop",             "Synthpop",
 };
+// clang-format on
 
 }  // namespace
 

@@ -42,9 +42,8 @@ int32_t TrackRow::Length() const { return ItemData & 0x7FFFFFFF; }
 
 std::string FormatSectors(int sectors) {
   const int n = std::max(sectors, 0);
-  const int ms = static_cast<int>(static_cast<double>(n % kSectorsPerSecondOfTime) / kSectorsPerSecondOfTime *
-                                      1000.0 +
-                                  0.5);
+  const int ms = static_cast<int>(
+      static_cast<double>(n % kSectorsPerSecondOfTime) / kSectorsPerSecondOfTime * 1000.0 + 0.5);
   return fmt::sprintf("%02d:", n / kSectorsPerMinute) +
          fmt::sprintf("%02d.", n % kSectorsPerMinute / kSectorsPerSecondOfTime) + fmt::sprintf("%03d", ms);
 }
@@ -68,13 +67,15 @@ void TrackListModel::Refill(const DiscSnapshot& disc) {
     TrackRow row;
     row.StartLBA = DescriptorLBA(d);
     const auto index = static_cast<size_t>(i);
-    row.Title = disc.LookupOnRefresh && index < disc.Album.TrackTitles.size() ? disc.Album.TrackTitles[index]
-                                                                             : fmt::sprintf("Track%02d", i + 1);
+    row.Title = disc.LookupOnRefresh && index < disc.Album.TrackTitles.size()
+                    ? disc.Album.TrackTitles[index]
+                    : fmt::sprintf("Track%02d", i + 1);
     int64_t n = int64_t{DescriptorLBA(next)} - row.StartLBA;
     // The gap between the audio session and a data session after it is no
     // part of the audio track; a data track in the same session leaves the
     // length alone, and a length never goes below 0.
-    if (i + 1 < count && IsDataDescriptor(next) && StartsLaterSession(row.StartLBA, DescriptorLBA(next), lastSession))
+    if (i + 1 < count && IsDataDescriptor(next) &&
+        StartsLaterSession(row.StartLBA, DescriptorLBA(next), lastSession))
       n -= kSessionGapSectors;
     n = std::clamp<int64_t>(n, 0, INT32_MAX);
     const bool data = IsDataDescriptor(d);
@@ -140,12 +141,6 @@ void TrackListModel::ReverseCheck() {
 
 int TrackListModel::FindNextChecked(int from) const {
   for (int row = std::max(from + 1, 0); row < Count(); ++row)
-    if (IsChecked(row)) return row;
-  return -1;
-}
-
-int TrackListModel::FindPreviousChecked(int from) const {
-  for (int row = std::min(from, Count()) - 1; row >= 0; --row)
     if (IsChecked(row)) return row;
   return -1;
 }

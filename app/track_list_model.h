@@ -89,8 +89,6 @@ class TrackListModel {
 
   // The first checked row after `from` (-1 searches from row 0), or -1.
   int FindNextChecked(int from) const;
-  // The last checked row before `from` (Count() searches from the last row), or -1.
-  int FindPreviousChecked(int from) const;
   bool AnyChecked() const { return FindNextChecked(-1) >= 0; }
 
   void SetStatus(int row, const std::string& text);

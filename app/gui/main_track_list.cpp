@@ -10,10 +10,10 @@
 #include "app/event_log.h"
 #include "app/gui/main_menus.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/rip_job_snapshot.h"
 #include "app/settings.h"
 #include "cddb/cddb_globals.h"
 #include "res/main_dialog.h"
-#include "app/rip_job_snapshot.h"
 #include "ui/core/control_ids.h"
 #include "ui/core/xmessage_box_model.h"
 
@@ -76,7 +76,8 @@ void CQuarnoCDRipperDlg::ShowTrackRows() {
   trackList_->Freeze();
   trackList_->DeleteAllItems();
   for (int row = 0; row < trackModel_.Count(); ++row) {
-    const long item = trackList_->InsertItem(row, wxString::FromUTF8(trackModel_.CellText(row, kTrackColumnNumber)));
+    const long item =
+        trackList_->InsertItem(row, wxString::FromUTF8(trackModel_.CellText(row, kTrackColumnNumber)));
     for (int column = kTrackColumnTitle; column < kTrackColumnCount; ++column)
       trackList_->SetItem(item, column, wxString::FromUTF8(trackModel_.CellText(row, column)));
     // wx keeps a long: the 32-bit value is widened so a data track stays negative.
@@ -101,7 +102,8 @@ void CQuarnoCDRipperDlg::RefreshDestinations() {
 void CQuarnoCDRipperDlg::ShowDestinations() {
   if (trackList_ == nullptr || trackList_->GetItemCount() != trackModel_.Count()) return;
   for (int row = 0; row < trackModel_.Count(); ++row)
-    trackList_->SetItem(row, kTrackColumnDestination, wxString::FromUTF8(trackModel_.CellText(row, kTrackColumnDestination)));
+    trackList_->SetItem(row, kTrackColumnDestination,
+                        wxString::FromUTF8(trackModel_.CellText(row, kTrackColumnDestination)));
   if (trackModel_.Count() > 0) {
     trackList_->SetColumnWidth(kTrackColumnTitle, wxLIST_AUTOSIZE);
     trackList_->SetColumnWidth(kTrackColumnDestination, wxLIST_AUTOSIZE);
@@ -130,7 +132,8 @@ int CQuarnoCDRipperDlg::SelectedTrackRow() const {
 void CQuarnoCDRipperDlg::ShowChecks() {
   CheckUpdate update(updatingChecks_);
   for (int row = 0; row < trackModel_.Count() && row < trackList_->GetItemCount(); ++row) {
-    if (trackList_->IsItemChecked(row) != trackModel_.IsChecked(row)) trackList_->CheckItem(row, trackModel_.IsChecked(row));
+    if (trackList_->IsItemChecked(row) != trackModel_.IsChecked(row))
+      trackList_->CheckItem(row, trackModel_.IsChecked(row));
   }
 }
 
@@ -193,8 +196,9 @@ void CQuarnoCDRipperDlg::OnTrackListDoubleClick(int row) {
   if (action == -1) {
     XMessageBoxParams params;
     params.customButtons = "Play the Track\nRip the Track\nCancel\n";
-    const int result = ShowCustomMessageBox(this, "Which Action Do You Wish to Perform?", "Choose Your Action",
-                                            MB_NORESOURCE | MB_DONOTASKAGAIN | MB_ICONEXCLAMATION, params);
+    const int result =
+        ShowCustomMessageBox(this, "Which Action Do You Wish to Perform?", "Choose Your Action",
+                             MB_NORESOURCE | MB_DONOTASKAGAIN | MB_ICONEXCLAMATION, params);
     const bool remember = result >= 0 && (static_cast<uint32_t>(result) & MB_DONOTASKAGAIN) != 0;
     switch (result & 0xFF) {
       case IDCUSTOM1:

@@ -24,10 +24,12 @@ namespace {
 // Records the commands that reach the main window, before its own handlers.
 class CommandRecorder : public wxEvtHandler {
  public:
-  CommandRecorder() { Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
+  CommandRecorder() {
+    Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
       ids.push_back(e.GetId());
       e.Skip();
-    }); }
+    });
+  }
   std::vector<int> ids;
 };
 
@@ -51,7 +53,8 @@ class TrackListGui : public MainWindowTest {
     layout_ = LayoutOf(disc);
     CQuarnoCDRipperDlg& dlg = Start(WriteDiscImage(root_.string(), disc));
     const int rows = static_cast<int>(disc.Tracks.size());
-    EXPECT_TRUE(gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == rows && Busy.load() == 0; }));
+    EXPECT_TRUE(
+        gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == rows && Busy.load() == 0; }));
     return dlg;
   }
   std::vector<std::string> ShownTexts() const {
@@ -98,22 +101,22 @@ TEST_F(TrackListGui, ShowsTheDiscAndRefusesToCheckADataTrack) {
   EXPECT_EQ(list->GetItemText(1, kTrackColumnDuration).utf8_string(), "02:40.000");
   EXPECT_EQ(static_cast<int32_t>(list->GetItemData(1)), 12000);
   EXPECT_EQ(static_cast<int32_t>(list->GetItemData(2)), static_cast<int32_t>(kDataTrackMarker + 225));
-  const std::string folder = fmt::sprintf("%sUnknown Artist %08x/Unknown Album %08x/", DesDir, DiscID, DiscID);
-  const std::vector<std::vector<std::string>> cells = {
-      {"  01", "Track01", "Audio Track", "00:02.000", "00:02.000", "", folder + "01-Track01.mp3"},
-      {"  02", "Track02", "Audio Track", "00:04.000", "02:40.000", "", folder + "02-Track02.mp3"},
-      {"  03", "Track03", "Data Track", "02:44.000", "00:03.000", "", "Not an audio track"},
-  };
-  const wxColour colours[] = {wxColour(255, 255, 255), wxColour(0xF3, 0xF5, 0xFC), wxColour(0xFF, 0xCC, 0xE7)};
+  const std::string folder =
+      fmt::sprintf("%sUnknown Artist %08x/Unknown Album %08x/", DesDir, DiscID, DiscID);
+  const std::string destinations[] = {folder + "01-Track01.mp3", folder + "02-Track02.mp3",
+                                      "Not an audio track"};
+  const wxColour colours[] = {wxColour(255, 255, 255), wxColour(0xF3, 0xF5, 0xFC),
+                              wxColour(0xFF, 0xCC, 0xE7)};
   for (int row = 0; row < 3; ++row) {
-    for (int column = 0; column < kTrackColumnCount; ++column)
-      EXPECT_EQ(list->GetItemText(row, column).utf8_string(), cells[row][column]) << row << "," << column;
+    for (int column = 0; column < kTrackColumnDestination; ++column)
+      EXPECT_EQ(list->GetItemText(row, column).utf8_string(), model.CellText(row, column))
+          << row << "," << column;
+    EXPECT_EQ(list->GetItemText(row, kTrackColumnDestination).utf8_string(), destinations[row]);
     EXPECT_EQ(list->GetItemBackgroundColour(row), colours[row]) << row;
     EXPECT_EQ(list->IsItemChecked(row), row != 2) << row;
   }
   EXPECT_EQ(dlg.CurrentItem, 0);
   EXPECT_EQ(dlg.SelectedTrackRow(), 0);
-  EXPECT_TRUE(Logged("Refreshing track list view..."));
   // The format follows into the Destination column.
   Command(dlg, res::ID_FORMAT_WAV);
   EXPECT_EQ(list->GetItemText(0, kTrackColumnDestination).utf8_string(), folder + "01-Track01.wav");
@@ -127,17 +130,14 @@ TEST_F(TrackListGui, ShowsTheDiscAndRefusesToCheckADataTrack) {
   EXPECT_EQ(AppEventLog().LogEntries().back().Text, "Warning: only audio track can be checked!");
   EXPECT_EQ(AppEventLog().LogEntries().back().Level, LogError);
 
-  // The user's own changes reach the model; the commands change audio rows only.
+  // The user's own changes reach the model; the program's raise no warning.
   list->CheckItem(0, false);
   EXPECT_FALSE(model.IsChecked(0));
   Command(dlg, res::ID_EDIT_CHECKALL);
   EXPECT_TRUE(list->IsItemChecked(0) && list->IsItemChecked(1) && !list->IsItemChecked(2));
   Command(dlg, res::ID_EDIT_REVERSECHECK);
   for (int row = 0; row < 3; ++row) EXPECT_FALSE(list->IsItemChecked(row) || model.IsChecked(row)) << row;
-  Command(dlg, res::ID_EDIT_CHECKALL);
-  Command(dlg, res::ID_EDIT_UNCHECKALL);
-  EXPECT_FALSE(model.AnyChecked());
-  EXPECT_EQ(shown_.size(), 1u) << "the program's own check changes raise no warning";
+  EXPECT_EQ(shown_.size(), 1u);
 
   // Rip with nothing checked.
   {
@@ -226,14 +226,9 @@ TEST_F(TrackListGui, RipFromTheWindowWritesTheCheckedTracks) {
         EXPECT_EQ(DecodeMp3(path).size() * 2, bytes) << path;
         continue;
       }
-      std::vector<uint8_t> expected;
-      for (int32_t lba = t.StartLBA; lba < t.StartLBA + t.Sectors; ++lba) {
-        for (int k = 0; k < kImageSamplesPerSector; ++k) {
-          const auto sample = static_cast<uint16_t>(ExpectedSample(lba, k));
-          expected.push_back(static_cast<uint8_t>(sample));
-          expected.push_back(static_cast<uint8_t>(sample >> 8));
-        }
-      }
+      std::vector<uint8_t> expected(bytes);
+      for (int32_t s = 0; s < t.Sectors; ++s)
+        FillSector(layout_, t.StartLBA + s, &expected[static_cast<size_t>(s) * kImageSectorBytes]);
       const std::vector<uint8_t> file = ReadBytes(path);
       ASSERT_EQ(file.size(), 44 + bytes) << path;
       EXPECT_TRUE(std::equal(expected.begin(), expected.end(), file.begin() + 44)) << path;

@@ -1,19 +1,16 @@
 // The track list's rows without a window: lengths around data tracks in the
-// same and in a later session, titles, check rules, destinations, the rip
-// commands' track entries and refusals, and the genre table.
+// same and in a later session, titles, check rules, the rip commands' track
+// entries and refusals, and the genre table.
 #include "app/track_list_model.h"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <tuple>
 
 #include "app/disc_worker.h"
 #include "app/drives.h"
 #include "app/genre_names.h"
 #include "app/main_commands.h"
-#include "app/settings.h"
-#include "rip/file_naming.h"
-#include "tests/platform/cd_drive_test_util.h"
 #include "tests/support/fake_drive.h"
 #include "tests/support/recording_port.h"
 
@@ -119,187 +116,100 @@ TEST_F(TrackListModelTest, GapBeforeADataTrackCountsOnlyBetweenSessions) {
   EXPECT_EQ(model_.Row(0).Length(), 40000) << "only audio before a data track loses the gap";
 }
 
-TEST_F(TrackListModelTest, RowTextsColoursAndTitles) {
+TEST_F(TrackListModelTest, RowsTitlesAndChecks) {
   model_.Refill(Disc({{0}, {4500}, {9037, true}, {12000}}, 20000, -1, {"One", "Two"}));
-  ASSERT_EQ(model_.Count(), 4);
   const std::vector<std::vector<std::string>> cells = {
       {"  01", "One", "Audio Track", "00:02.000", "01:00.000"},
       {"  02", "Two", "Audio Track", "01:02.000", "01:00.493"},
-      {"  03", "Track03", "Data Track", "02:02.493", "00:39.507"},
+      {"  03", "Track03", "Data Track", "02:02.493", "00:39.507"},  // fewer titles than tracks
       {"  04", "Track04", "Audio Track", "02:42.000", "01:46.667"},
   };
+  ASSERT_EQ(model_.Count(), 4);
   for (int row = 0; row < 4; ++row) {
     for (int column = 0; column <= kTrackColumnDuration; ++column)
       EXPECT_EQ(model_.CellText(row, column), cells[row][column]) << row << "," << column;
-    EXPECT_EQ(model_.CellText(row, kTrackColumnStatus), "");
-    EXPECT_EQ(model_.Row(row).Checked, row != 2);
+    EXPECT_EQ(model_.IsChecked(row), row != 2) << row;
   }
-  const uint32_t colours[] = {kAudioEvenRowColour, kAudioOddRowColour, kDataRowColour, kAudioOddRowColour};
-  for (int row = 0; row < 4; ++row) EXPECT_EQ(model_.RowColour(row), colours[row]) << row;
+  EXPECT_FALSE(model_.SetChecked(2, true));
+  EXPECT_EQ(model_.FindNextChecked(1), 3);
 
-  // Without a lookup every title is the placeholder form.
   DiscSnapshot unnamed = Disc({{0}, {4500}}, 9000, -1, {"One", "Two"});
-  unnamed.LookupOnRefresh = 0;
+  unnamed.LookupOnRefresh = 0;  // no lookup: placeholder titles
   model_.Refill(unnamed);
-  EXPECT_EQ(model_.CellText(0, kTrackColumnTitle), "Track01");
   EXPECT_EQ(model_.CellText(1, kTrackColumnTitle), "Track02");
-
-  // No disc, or a table that lists no track: no rows.
-  DiscSnapshot none;
-  model_.Refill(none);
-  EXPECT_EQ(model_.Count(), 0);
-  DiscSnapshot broken = Disc({{0}}, 100);
-  broken.TOC[2] = 0;  // first track 0
-  model_.Refill(broken);
-  EXPECT_EQ(model_.Count(), 0);
 }
 
 TEST_F(TrackListModelTest, FormatSectorsRoundsMilliseconds) {
-  const struct {
-    int sectors;
-    const char* text;
-  } rows[] = {{0, "00:00.000"}, {37, "00:00.493"}, {74, "00:00.987"}, {4500, "01:00.000"},
-              {449999, "99:59.987"}, {-5, "00:00.000"}};
-  for (const auto& row : rows) EXPECT_EQ(FormatSectors(row.sectors), row.text) << row.sectors;
+  const std::pair<int, const char*> rows[] = {
+      {0, "00:00.000"}, {37, "00:00.493"}, {74, "00:00.987"}, {4500, "01:00.000"}, {-5, "00:00.000"}};
+  for (const auto& [sectors, text] : rows) EXPECT_EQ(FormatSectors(sectors), text) << sectors;
 }
 
-TEST_F(TrackListModelTest, ChecksNeverReachDataRows) {
-  model_.Refill(Disc({{0}, {100, true}, {200}, {300}}, 400));
-  EXPECT_FALSE(model_.SetChecked(1, true));
-  EXPECT_FALSE(model_.IsChecked(1));
-  EXPECT_TRUE(model_.SetChecked(1, false));
-  EXPECT_FALSE(model_.SetChecked(9, true));
-
-  model_.UncheckAll();
-  EXPECT_FALSE(model_.AnyChecked());
-  model_.CheckAll();
-  EXPECT_EQ(model_.FindNextChecked(-1), 0);
-  EXPECT_EQ(model_.FindNextChecked(0), 2);
-  EXPECT_EQ(model_.FindPreviousChecked(2), 0);
-  EXPECT_EQ(model_.FindPreviousChecked(model_.Count()), 3);
-  model_.ReverseCheck();
-  EXPECT_FALSE(model_.AnyChecked());
-  EXPECT_EQ(model_.FindPreviousChecked(4), -1);
-  model_.SetChecked(2, true);
-  model_.ReverseCheck();
-  EXPECT_TRUE(model_.IsChecked(0));
-  EXPECT_FALSE(model_.IsChecked(1));
-  EXPECT_FALSE(model_.IsChecked(2));
-  EXPECT_EQ(model_.FindNextChecked(0), 3);
-}
-
-TEST_F(TrackListModelTest, DestinationsFollowTheNamingRules) {
-  model_.Refill(Disc({{0}, {100}, {200, true}}, 300));
-  OutputNaming naming;
-  naming.desDir = "/music/";
-  naming.outputFormat = 1;
-  naming.artist = "Left/Right ";
-  naming.album = "Live: 1991";
-  naming.trackTitles = {"Who?"};  // no title for the second track
-  model_.RefreshDestinations([&](int k) { return BuildOutputFileName(naming, k); });
-  EXPECT_EQ(model_.CellText(0, kTrackColumnDestination), "/music/Left_Right/Live_ 1991/01-Who_.wav");
-  EXPECT_EQ(model_.CellText(1, kTrackColumnDestination), "");
-  EXPECT_EQ(model_.CellText(2, kTrackColumnDestination), "Not an audio track");
-}
-
-TEST_F(TrackListModelTest, RipBuildsRunningTotalsOfTheCheckedAudioRows) {
+// Rip and Rip Current: the tracks they hand over, and what they refuse.
+TEST_F(TrackListModelTest, RipCommands) {
   model_.Refill(Disc({{0}, {1000}, {1500}, {4000, true}}, 6000));
   model_.SetChecked(1, false);
   model_.SetStatus(0, "Played");
-  EXPECT_EQ(OnRip(Context()), RipOutcome::Ran);
-  ASSERT_EQ(ripped_.size(), 1u);
-  const std::vector<TrackData> expected = {{0, 0, 1000, 1000}, {2, 1500, 2500, 3500}};
-  ASSERT_EQ(ripped_[0].size(), 2u);
-  for (size_t i = 0; i < 2; ++i) {
-    EXPECT_EQ(ripped_[0][i].TrackNumber, expected[i].TrackNumber);
-    EXPECT_EQ(ripped_[0][i].StartLBA, expected[i].StartLBA);
-    EXPECT_EQ(ripped_[0][i].Length, expected[i].Length);
-    EXPECT_EQ(ripped_[0][i].TotalLength, expected[i].TotalLength);
+  ASSERT_EQ(OnRip(Context()), RipOutcome::Ran);
+  ASSERT_EQ(OnRipCurrent(Context(), 1), RipOutcome::Ran);  // checked or not
+  const std::vector<std::vector<TrackData>> expected = {{{0, 0, 1000, 1000}, {2, 1500, 2500, 3500}},
+                                                        {{1, 1000, 500, 500}}};
+  ASSERT_EQ(ripped_.size(), expected.size());
+  for (size_t job = 0; job < expected.size(); ++job) {
+    ASSERT_EQ(ripped_[job].size(), expected[job].size());
+    for (size_t i = 0; i < expected[job].size(); ++i) {
+      const TrackData &got = ripped_[job][i], &want = expected[job][i];
+      EXPECT_EQ(std::tie(got.TrackNumber, got.StartLBA, got.Length, got.TotalLength),
+                std::tie(want.TrackNumber, want.StartLBA, want.Length, want.TotalLength))
+          << job << "," << i;
+    }
   }
   EXPECT_EQ(model_.CellText(0, kTrackColumnStatus), "");
-  EXPECT_EQ(statusShown_, 1);
-
-  // Rip Current: the selected audio row, checked or not, becomes current.
-  EXPECT_EQ(OnRipCurrent(Context(), 1), RipOutcome::Ran);
-  ASSERT_EQ(ripped_.size(), 2u);
-  ASSERT_EQ(ripped_[1].size(), 1u);
-  EXPECT_EQ(ripped_[1][0].TrackNumber, 1);
-  EXPECT_EQ(ripped_[1][0].StartLBA, 1000);
-  EXPECT_EQ(ripped_[1][0].Length, 500);
-  EXPECT_EQ(ripped_[1][0].TotalLength, 500);
+  EXPECT_EQ(statusShown_, 2);
   EXPECT_EQ(currentItem_, 1);
-  EXPECT_TRUE(Messages().empty());
-}
 
-TEST_F(TrackListModelTest, RipRefusalsAndThePlayerQuestion) {
-  model_.Refill(Disc({{0}, {1000, true}}, 2000));
   RipCommandContext context = Context();
   context.playing = true;
-
-  // Nothing checked: refused before asking about the player.
   model_.UncheckAll();
-  EXPECT_EQ(OnRip(context), RipOutcome::NothingChecked);
-  // Playing, answered No: the player keeps playing and nothing is ripped.
+  EXPECT_EQ(OnRip(context), RipOutcome::NothingChecked);  // before asking about the player
   model_.CheckAll();
   port_.QueueAnswer(IDNO);
   EXPECT_EQ(OnRip(context), RipOutcome::PlayerKept);
   EXPECT_EQ(playerStops_, 0);
-  // Answered Yes: the player stops first.
   port_.QueueAnswer(IDYES);
   EXPECT_EQ(OnRip(context), RipOutcome::Ran);
   EXPECT_EQ(playerStops_, 1);
-
-  // Rip Current on a data row or without a selection runs nothing.
   context.playing = false;
-  currentItem_ = 0;
-  EXPECT_EQ(OnRipCurrent(context, 1), RipOutcome::NotAudio);
-  EXPECT_EQ(currentItem_, 0);
+  EXPECT_EQ(OnRipCurrent(context, 3), RipOutcome::NotAudio);
   EXPECT_EQ(OnRipCurrent(context, -1), RipOutcome::NothingSelected);
-  // Nothing runs while a refresh does.
+  EXPECT_EQ(currentItem_, 1);
   Busy = 1;
   EXPECT_EQ(OnRip(context), RipOutcome::NotNow);
   EXPECT_EQ(OnRipCurrent(context, 0), RipOutcome::NotNow);
-
-  EXPECT_EQ(ripped_.size(), 1u);
-  const std::vector<std::string> expected = {
+  EXPECT_EQ(ripped_.size(), 3u);
+  const std::vector<std::string> messages = {
       "No Audio Tracks Checked!", "Do You Wish to Stop Playing to Rip Audio Tracks?",
       "Do You Wish to Stop Playing to Rip Audio Tracks?", "Not an Audio Track!", "No Audio Track Selected!"};
-  EXPECT_EQ(Messages(), expected);
+  EXPECT_EQ(Messages(), messages);
 }
 
-// The refresh fills the rows from a drive: a data track in the same session
-// as the audio (a disc image) leaves the audio track whole; a drive that
-// reports a later session has the gap taken off.
-TEST_F(TrackListModelTest, RefreshOfADriveKeepsTheSessionRule) {
-  ScratchFolder scratch;
-  const DiscImageSpec sameSession = {{AudioTrack(2), AudioTrack(160), DataTrack(3)}};
-  DrivesVariable drives(WriteDiscImage(scratch.Path(), sameSession));
-  const struct {
-    bool image;
-    int32_t expected;
-  } cases[] = {{true, LayoutOf(sameSession).TOCLength(1)}, {false, 500}};
-  for (const auto& c : cases) {
-    std::unique_ptr<FakeDrive> fake;
-    if (!c.image) {
-      fake = std::make_unique<FakeDrive>(DiscImageSpec{{AudioTrack(2), AudioTrackSectors(500), DataTrack(3, 11400)}});
-      fake->SetLastSessionTrack(2);
-    }
-    RecordingMainWindowPort port;
-    ASSERT_TRUE(EnumerateDrives(port).Found);
-    CurrentDrive = 0;
-    {
-      DiscWorker worker(port);
-      worker.Start(kDiscRefresh);
-      ASSERT_TRUE(worker.WaitUntilIdle(std::chrono::seconds(30)));
-    }
-    if (const int handle = CDHandle.exchange(0)) CloseCDHandle(handle);
-    const auto filled = port.FilledLists();
-    ASSERT_EQ(filled.size(), 1u);
-    model_.Refill(filled[0]);
-    ASSERT_EQ(model_.Count(), 3);
-    EXPECT_EQ(model_.Row(1).ItemData, c.expected) << (c.image ? "image" : "two sessions");
+// A drive that reports a later session: the refresh hands its start to the rows.
+TEST_F(TrackListModelTest, RefreshPassesTheSessionStartOn) {
+  FakeDrive drive({{AudioTrack(2), AudioTrackSectors(500), DataTrack(3, 11400)}});
+  drive.SetLastSessionTrack(2);
+  RecordingMainWindowPort port;
+  ASSERT_TRUE(EnumerateDrives(port).Found);
+  CurrentDrive = 0;
+  {
+    DiscWorker worker(port);
+    worker.Start(kDiscRefresh);
+    ASSERT_TRUE(worker.WaitUntilIdle(std::chrono::seconds(30)));
   }
-  EXPECT_GT(LayoutOf(sameSession).TOCLength(1), 11400) << "long enough for the old rule to cut it";
+  if (const int handle = CDHandle.exchange(0)) CloseCDHandle(handle);
+  ASSERT_EQ(port.FilledLists().size(), 1u);
+  model_.Refill(port.FilledLists()[0]);
+  ASSERT_EQ(model_.Count(), 3);
+  EXPECT_EQ(model_.Row(1).ItemData, 500);
 }
 
 TEST(GenreNamesTest, TheTableHasItsOwnSpellings) {
