@@ -210,8 +210,13 @@ TEST_F(TrackListGui, RipFromTheWindowWritesTheCheckedTracks) {
           gui_test::Click(progress.GetDlgItem(IDCANCEL));  // "Finish"
         },
         [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
-    // WAV from the toolbar button, MP3 from the menu.
-    Command(format == 1 ? static_cast<wxWindow&>(*dlg.MainToolBar()) : dlg, res::ID_OPERATION_RIP);
+    // WAV from the toolbar's Rip button, MP3 from the menu.
+    if (format == 1) {
+      ASSERT_NE(dlg.MainToolBar()->FindById(ui::WxId(res::ID_OPERATION_RIP)), nullptr);
+      dlg.MainToolBar()->OnLeftClick(ui::WxId(res::ID_OPERATION_RIP), false);
+    } else {
+      Command(dlg, res::ID_OPERATION_RIP);
+    }
     EXPECT_EQ(caption, "Finished Copying");
 
     const std::string ext = format == 1 ? ".wav" : ".mp3";
