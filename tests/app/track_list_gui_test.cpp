@@ -7,6 +7,7 @@
 #include <wx/menu.h>
 
 #include <deque>
+#include <fstream>
 
 #include "app/gui/ripping_progress_dlg.h"
 #include "app/settings.h"
@@ -15,11 +16,20 @@
 #include "res/ripping_progress_dialog.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/rip/rip_test_util.h"
+#include "tests/support/cddb_server.h"
 #include "tests/support/disc_image.h"
 #include "ui/core/control_ids.h"
 #include "ui/core/xmessage_box_model.h"
 
 namespace {
+
+// Whether the program looks albums up (the lookup is built beside the track
+// list; until both are in one tree the files carry the placeholder album).
+#if __has_include("app/album_lookup.h")
+constexpr bool kLookupBuilt = true;
+#else
+constexpr bool kLookupBuilt = false;
+#endif
 
 // Records the commands that reach the main window, before its own handlers.
 class CommandRecorder : public wxEvtHandler {
@@ -50,7 +60,6 @@ class TrackListGui : public MainWindowTest {
 
   CQuarnoCDRipperDlg& StartOn(const DiscImageSpec& disc, const std::string& settings = "") {
     WriteSettings("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n" + settings);
-    layout_ = LayoutOf(disc);
     CQuarnoCDRipperDlg& dlg = Start(WriteDiscImage(root_.string(), disc));
     const int rows = static_cast<int>(disc.Tracks.size());
     EXPECT_TRUE(
@@ -88,7 +97,6 @@ class TrackListGui : public MainWindowTest {
     gui_test::PumpEvents();
   }
 
-  DiscImageLayout layout_;
   std::vector<std::pair<std::string, uint32_t>> shown_;
   std::deque<int> answers_;
 };
@@ -188,19 +196,33 @@ TEST_F(TrackListGui, DoubleClickActsByTheRememberedChoice) {
   EXPECT_EQ(shown_.size(), 5u);
 }
 
-// The main job from the window: check tracks, Rip, the progress window runs
-// to "Finished Copying", and the files hold the disc's audio.
+// The main job from the window on the demo disc, whose album the loopback
+// CDDB server knows: check tracks, Rip, the progress window runs to
+// "Finished Copying", and the files hold the image's audio, named by the album.
 TEST_F(TrackListGui, RipFromTheWindowWritesTheCheckedTracks) {
-  const fs::path out = root_ / "out";
+  const std::string tool = (fs::canonical("/proc/self/exe").parent_path() / "qcr-demo-disc").string();
+  const std::string output = RunTool({tool, (root_ / "image").string(), (root_ / "records").string()});
+  const std::string cue = output.substr(0, output.find('\n'));
+  ASSERT_TRUE(fs::exists(cue)) << output;
+  CddbLoopbackServer server((root_ / "records").string());
+  server.Start();
+  ::setenv("QCR_CDDB_SERVER", fmt::format("127.0.0.1:{}", server.Port()).c_str(), 1);
+  std::ifstream image(cue.substr(0, cue.size() - 3) + "bin", std::ios::binary);
   for (const int format : {1, 2}) {
     SCOPED_TRACE(format == 1 ? "WAV" : "MP3");
-    const std::string desDir = (out / (format == 1 ? "wav" : "mp3")).string() + "/";
-    CQuarnoCDRipperDlg& dlg =
-        StartOn({{AudioTrackSectors(300), AudioTrackSectors(200), AudioTrackSectors(150, 30), DataTrack(2)}},
-                fmt::sprintf("[OUTPUT]\nOutputFormat=%d\nDesDir=%s\nM3U=1\nFileStyle=11\n", format, desDir));
-    dlg.TrackList()->CheckItem(1, false);  // the user leaves track 2 out
-    const std::string folder =
-        fmt::sprintf("%sUnknown Artist %08x/Unknown Album %08x/", desDir, DiscID, DiscID);
+    const std::string desDir = (root_ / "out" / (format == 1 ? "wav" : "mp3")).string() + "/";
+    WriteSettings(
+        fmt::sprintf("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=1\n[OUTPUT]\nOutputFormat=%d\nDesDir=%s\n"
+                     "M3U=1\nFileStyle=11\n",
+                     format, desDir));
+    CQuarnoCDRipperDlg& dlg = Start(cue);
+    const std::string first = kLookupBuilt ? "Morning Tray" : "Track01";
+    ASSERT_TRUE(gui_test::PumpUntil([&] {
+      return Busy.load() == 0 && dlg.TrackList()->GetItemCount() == 5 &&
+             dlg.TrackList()->GetItemText(0, kTrackColumnTitle) == first;
+    }));
+    dlg.TrackList()->CheckItem(1, false);  // the user leaves tracks 2 and 4 out
+    dlg.TrackList()->CheckItem(3, false);
     std::string caption;
     gui_test::WhenModalShown(
         [&](wxDialog& d) {
@@ -219,24 +241,31 @@ TEST_F(TrackListGui, RipFromTheWindowWritesTheCheckedTracks) {
     }
     EXPECT_EQ(caption, "Finished Copying");
 
+    const std::string album = kLookupBuilt ? "Demo Disc" : fmt::sprintf("Unknown Album %08x", DiscID);
+    const std::string folder =
+        desDir + (kLookupBuilt ? "The Loopback Ensemble" : fmt::sprintf("Unknown Artist %08x", DiscID)) +
+        "/" + album + "/";
     const std::string ext = format == 1 ? ".wav" : ".mp3";
-    EXPECT_EQ(ReadText(folder + fmt::sprintf("Unknown Album %08x.m3u", DiscID)),
-              "01-Track01" + ext + "\r\n03-Track03" + ext + "\r\n");
-    EXPECT_FALSE(fs::exists(folder + "02-Track02" + ext));
+    const std::string names[] = {(kLookupBuilt ? "01-Morning Tray" : "01-Track01") + ext,
+                                 (kLookupBuilt ? "03-Seventy-Five Frames" : "03-Track03") + ext};
+    EXPECT_EQ(ReadText(folder + album + ".m3u"), names[0] + "\r\n" + names[1] + "\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
     for (const int track : {0, 2}) {
-      const std::string path = folder + fmt::sprintf("%02d-Track%02d", track + 1, track + 1) + ext;
-      const DiscImageTrackLayout& t = layout_.Tracks[static_cast<size_t>(track)];
-      const size_t bytes = static_cast<size_t>(t.Sectors) * kImageSectorBytes;
+      const std::string path = folder + names[track / 2];
+      const TrackRow& row = dlg.TrackModel().Row(track);
+      const size_t bytes = static_cast<size_t>(row.ItemData) * kImageSectorBytes;
       if (format == 2) {
         EXPECT_EQ(DecodeMp3(path).size() * 2, bytes) << path;
         continue;
       }
-      std::vector<uint8_t> expected(bytes);
-      for (int32_t s = 0; s < t.Sectors; ++s)
-        FillSector(layout_, t.StartLBA + s, &expected[static_cast<size_t>(s) * kImageSectorBytes]);
+      std::vector<char> expected(bytes);
+      image.seekg(static_cast<std::streamoff>(row.StartLBA) * kImageSectorBytes);
+      ASSERT_TRUE(image.read(expected.data(), static_cast<std::streamsize>(bytes)));
       const std::vector<uint8_t> file = ReadBytes(path);
       ASSERT_EQ(file.size(), 44 + bytes) << path;
-      EXPECT_TRUE(std::equal(expected.begin(), expected.end(), file.begin() + 44)) << path;
+      EXPECT_TRUE(std::equal(expected.begin(), expected.end(), file.begin() + 44, [](char a, uint8_t b) {
+        return static_cast<uint8_t>(a) == b;
+      })) << path;
     }
     dlg.OnSessionEnd();
     dlg.Destroy();
