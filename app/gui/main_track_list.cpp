@@ -179,15 +179,18 @@ void CQuarnoCDRipperDlg::BindTrackListMouse() {
   // Enter does not play or rip, so the double-click is taken from the mouse
   // itself rather than from the list's activation. The generic list gets its
   // mouse events in its item area, the child below the header, whose
-  // coordinates HitTest takes.
-  wxWindow* area = TrackListItemArea(trackList_);
-  area->Bind(wxEVT_LEFT_DCLICK, [this](wxMouseEvent& event) {
+  // coordinates HitTest takes; which child that is shows once the list has
+  // its size, so every child listens and only the item area counts.
+  auto onDoubleClick = [this](wxMouseEvent& event) {
     event.Skip();
+    if (event.GetEventObject() != TrackListItemArea(trackList_)) return;
     int flags = 0;
     const long row = trackList_->HitTest(event.GetPosition(), flags);
     // After the list has handled the click (and selected the row).
     if (row >= 0) CallAfter([this, row] { OnTrackListDoubleClick(static_cast<int>(row)); });
-  });
+  };
+  trackList_->Bind(wxEVT_LEFT_DCLICK, onDoubleClick);
+  for (wxWindow* child : trackList_->GetChildren()) child->Bind(wxEVT_LEFT_DCLICK, onDoubleClick);
 }
 
 void CQuarnoCDRipperDlg::OnTrackListDoubleClick(int row) {
