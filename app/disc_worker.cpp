@@ -79,6 +79,8 @@ DiscSnapshot CurrentDiscSnapshot() {
   disc.TrackPositions = TrackPositions;
   disc.Album = AlbumRecord;
   disc.AlbumInfoIsDefault = AlbumInfoIsDefault.load();
+  disc.LookupOnRefresh = LookupOnRefresh.load();
+  disc.LastSessionLBA = LastSessionLBA.load();
   return disc;
 }
 
@@ -163,6 +165,10 @@ void RefreshDiscInfo(MainWindowPort& port) {
     TrackPositions = std::move(info.TrackPositions);
     DiscID = info.DiscID;
   }
+  // The track list needs to know where a later session begins.
+  int32_t lastSession = -1;
+  if (info.NoDisc || ReadLastSessionLBA(handle, &lastSession) != 1) lastSession = -1;
+  LastSessionLBA = lastSession;
   port.SetStatusText(kStatusDiscMedia, info.StatusText);
 }
 

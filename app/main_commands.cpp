@@ -7,6 +7,7 @@
 #include "app/main_window_port.h"
 #include "app/media_poller.h"
 #include "app/settings.h"
+#include "app/track_list_model.h"
 #include "cddb/cddb_globals.h"
 #include "cddb/freedb_server.h"
 #include "platform/cd_drive.h"
@@ -24,7 +25,59 @@ bool StartDiscAction(DiscWorker& worker, DiscWorkerAction action, const StopPlay
   return true;
 }
 
+// The question before a rip while the player runs; false when the user keeps it.
+bool StopPlayerForRip(const RipCommandContext& context) {
+  if (!context.playing) return true;
+  const int answer =
+      context.port->ShowMessage("Do You Wish to Stop Playing to Rip Audio Tracks?", "", MB_YESNO);
+  if (answer != IDYES) return false;
+  if (context.stopPlayer) context.stopPlayer();
+  return true;
+}
+
+RipOutcome RunRip(const RipCommandContext& context, std::vector<TrackData> tracks) {
+  context.model->ClearStatus();
+  if (context.statusCleared) context.statusCleared();
+  // A media change during the rip refreshes the disc only after it.
+  struct Hold {
+    DiscWorker* worker;
+    explicit Hold(DiscWorker* w) : worker(w) {
+      if (worker) worker->HoldActions(true);
+    }
+    ~Hold() {
+      if (worker) worker->HoldActions(false);
+    }
+  } hold(context.worker);
+  if (context.runRip) context.runRip(std::move(tracks));
+  return RipOutcome::Ran;
+}
+
 }  // namespace
+
+RipOutcome OnRip(const RipCommandContext& context) {
+  if (Busy) return RipOutcome::NotNow;
+  if (!context.model->AnyChecked()) {
+    context.port->ShowMessage("No Audio Tracks Checked!", "", MB_OK);
+    return RipOutcome::NothingChecked;
+  }
+  if (!StopPlayerForRip(context)) return RipOutcome::PlayerKept;
+  return RunRip(context, context.model->CheckedTracks());
+}
+
+RipOutcome OnRipCurrent(const RipCommandContext& context, int selectedRow) {
+  if (Busy) return RipOutcome::NotNow;
+  if (!context.model->IsRow(selectedRow)) {
+    context.port->ShowMessage("No Audio Track Selected!", "", MB_OK);
+    return RipOutcome::NothingSelected;
+  }
+  if (!StopPlayerForRip(context)) return RipOutcome::PlayerKept;
+  if (context.model->IsDataRow(selectedRow)) {
+    context.port->ShowMessage("Not an Audio Track!", "", MB_ICONERROR);
+    return RipOutcome::NotAudio;
+  }
+  if (context.currentItem) *context.currentItem = selectedRow;
+  return RunRip(context, context.model->SingleTrack(selectedRow));
+}
 
 bool OnRefresh(DiscWorker& worker, const StopPlayerHook& stopPlayer) {
   return StartDiscAction(worker, kDiscRefresh, stopPlayer);

@@ -5,11 +5,15 @@
 
 #include <atomic>
 #include <functional>
+#include <vector>
+
+#include "rip/rip_types.h"
 
 class DiscWorker;
 class EventLog;
 class MainWindowPort;
 class MediaPoller;
+class TrackListModel;
 
 // 1 once the exit sequence has begun; never goes back to 0.
 extern std::atomic<int> ExitInProgress;
@@ -24,6 +28,37 @@ using StopPlayerHook = std::function<void()>;
 bool OnRefresh(DiscWorker& worker, const StopPlayerHook& stopPlayer = {});
 bool OnEject(DiscWorker& worker, const StopPlayerHook& stopPlayer = {});
 bool OnCloseTray(DiscWorker& worker, const StopPlayerHook& stopPlayer = {});
+
+// What the rip commands need from the main window (GUI thread).
+struct RipCommandContext {
+  MainWindowPort* port = nullptr;  // the questions and refusals
+  TrackListModel* model = nullptr;
+  int* currentItem = nullptr;  // the window's current track row
+  bool playing = false;        // the player runs
+  StopPlayerHook stopPlayer;   // the player's Stop, which waits for its threads
+  DiscWorker* worker = nullptr;  // its queued actions wait while the rip reads the drive
+  // The Status column was emptied in the model: show it.
+  std::function<void()> statusCleared;
+  // Runs the ripping dialog modally on these tracks.
+  std::function<void(std::vector<TrackData> tracks)> runRip;
+};
+
+enum class RipOutcome {
+  NotNow,           // a refresh runs
+  PlayerKept,       // the user chose not to stop the player
+  NothingChecked,   // "No Audio Tracks Checked!"
+  NothingSelected,  // "No Audio Track Selected!"
+  NotAudio,         // "Not an Audio Track!"
+  Ran,              // the ripping dialog ran and closed
+};
+
+// Rip: every checked audio row, in list order. Refuses while Busy and when no
+// row is checked (before asking about the player); asks to stop the player
+// while it plays ("Do You Wish to Stop Playing to Rip Audio Tracks?").
+RipOutcome OnRip(const RipCommandContext& context);
+// Rip Current: the selected row (-1: none), checked or not. Refuses while
+// Busy, without a selection and for a data row (which is not made current).
+RipOutcome OnRipCurrent(const RipCommandContext& context, int selectedRow);
 
 struct ExitContext {
   MainWindowPort* port = nullptr;

@@ -16,6 +16,7 @@
 std::atomic<int> CDHandle{0};
 uint8_t TOCBuffer[kTOCBufferSize] = {};
 std::atomic<int> NoDisc{1};
+std::atomic<int32_t> LastSessionLBA{-1};
 
 namespace {
 
@@ -336,6 +337,31 @@ int ReadTOC(int handle, uint8_t* toc) {
   if (!disc) return lib.Report(h.get(), error == kCDErrNone ? kCDErrUnreadableDisc : error);
   if (!IsPlausibleTOC(*disc)) return lib.Report(h.get(), kCDErrUnreadableDisc);
   EncodeTOC(*disc, toc);
+  return lib.Report(h.get(), kCDErrNone);
+}
+
+int32_t LastSessionStart(const DiscTOC& toc) {
+  if (toc.Tracks.empty()) return 0;
+  const int32_t first = toc.Tracks.front().StartLBA;
+  const int32_t reported = toc.LastSessionLBA;
+  if (reported <= first || reported > toc.Tracks.back().StartLBA) return first;
+  // The first track that starts at or after the reported address.
+  for (const DiscTrackEntry& track : toc.Tracks)
+    if (track.StartLBA >= reported) return track.StartLBA;
+  return first;
+}
+
+int ReadLastSessionLBA(int handle, int32_t* lba) {
+  auto& lib = Library();
+  auto h = lib.FindHandle(handle);
+  if (!h) return lib.Report(nullptr, kCDErrBadHandle);
+  if (!lba) return lib.Report(h.get(), kCDErrBadRequest);
+  std::lock_guard lock(h->mutex);
+  int error = kCDErrUnreadableDisc;
+  const DiscTOC* disc = h->session->TOC(false, &error);
+  if (!disc) return lib.Report(h.get(), error == kCDErrNone ? kCDErrUnreadableDisc : error);
+  if (!IsPlausibleTOC(*disc)) return lib.Report(h.get(), kCDErrUnreadableDisc);
+  *lba = LastSessionStart(*disc);
   return lib.Report(h.get(), kCDErrNone);
 }
 

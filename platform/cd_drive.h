@@ -147,6 +147,12 @@ int ModifyCDParms(int handle, int parm, int value);
 // Zeroes the 804-byte `toc` and fills it with the disc's table of contents;
 // 1 = success. With no disc it returns 0 and the length field stays 0.
 int ReadTOC(int handle, uint8_t* toc);
+// Where the disc's last session starts: 1 and *lba = the start of the first
+// track of the last session (the first track's start when the disc has one
+// session, or when the drive cannot tell, as with disc images); 0 for a bad
+// handle, a null `lba` or no readable disc. Answers from the table of
+// contents the last ReadTOC read.
+int ReadLastSessionLBA(int handle, int32_t* lba);
 // Reads SectorCount raw sectors from StartSector; 1 = success. Reads must lie
 // wholly before the lead-out.
 int ReadCDAudioLBA(int handle, SectorBuffer* buffer);
@@ -169,6 +175,9 @@ void FreeSectorBuffer(SectorBuffer* buffer);
 extern std::atomic<int> CDHandle;
 extern uint8_t TOCBuffer[kTOCBufferSize];
 extern std::atomic<int> NoDisc;  // 1 until a refresh finds a disc
+// Where the last session of the disc in TOCBuffer starts (ReadLastSessionLBA);
+// -1 when it is not known.
+extern std::atomic<int32_t> LastSessionLBA;
 
 // Drive-level services for the application, by index into the drive list of
 // the last GetCDList (the order of the list).

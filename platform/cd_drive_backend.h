@@ -26,7 +26,15 @@ struct DiscTOC {
   uint8_t LastTrack = 0;
   std::vector<DiscTrackEntry> Tracks;
   int32_t LeadOutLBA = 0;
+  // Where the disc's last session starts, as the drive reports it; -1 when
+  // the medium cannot tell (disc images), which counts as one session.
+  int32_t LastSessionLBA = -1;
 };
+
+// The start of the first track of the disc's last session: the first track's
+// start for a single-session disc, or when the reported value names no track
+// after the first.
+int32_t LastSessionStart(const DiscTOC& toc);
 
 // Whether a table of contents can be trusted for bounding reads: 1 to 99
 // tracks numbered in order, starts increasing, the lead-out after the last.

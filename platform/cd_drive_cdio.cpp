@@ -72,6 +72,11 @@ bool ReadCdioTOC(CdIo_t* p, DiscTOC* toc) {
     out.Tracks.push_back(entry);
   }
   out.LeadOutLBA = cdio_get_track_lsn(p, CDIO_CDROM_LEADOUT_TRACK);
+  // Real drives tell where the last session starts; image drivers cannot
+  // (their sheets hold one session).
+  lsn_t lastSession = CDIO_INVALID_LSN;
+  if (cdio_get_last_session(p, &lastSession) == DRIVER_OP_SUCCESS && lastSession != CDIO_INVALID_LSN)
+    out.LastSessionLBA = lastSession;
   if (!IsPlausibleTOC(out)) return false;
   *toc = std::move(out);
   return true;

@@ -31,6 +31,18 @@ int ShowMessageBox(wxWindow* owner, const std::string& text, const std::string& 
   return result < 0 ? result : result & 0xFFFF;  // the button, without the check box's bits
 }
 
+int ShowCustomMessageBox(wxWindow* owner, const std::string& text, const std::string& caption, uint32_t style,
+                         const XMessageBoxParams& params) {
+  if (SessionEnding.load()) return IDCANCEL;
+  MessageBoxResponder responder;
+  {
+    std::lock_guard lock(g_responderMutex);
+    responder = g_responder;
+  }
+  if (responder) return responder(text, caption, style);
+  return XMessageBox(owner, text, caption, style, &params);
+}
+
 void SetMessageBoxResponder(MessageBoxResponder responder) {
   std::lock_guard lock(g_responderMutex);
   g_responder = std::move(responder);

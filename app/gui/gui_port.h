@@ -20,6 +20,7 @@
 #include "ui/ui_message.h"
 
 class CQuarnoCDRipperDlg;
+struct XMessageBoxParams;
 
 // The message that carries a queued call to the main window.
 inline constexpr unsigned WM_MAIN_WINDOW_CALL = WM_USER + 120;
@@ -33,6 +34,12 @@ extern std::atomic<bool> SessionEnding;
 // program's name) and returns the button pressed. GUI thread only.
 int ShowMessageBox(wxWindow* owner, const std::string& text, const std::string& caption = "",
                    uint32_t style = MB_OK);
+// The custom message box with its parameter block (custom buttons, the
+// "don't ask again" box): returns the whole result, the button's id plus the
+// check box's bit. Answered by the responder too, which then gets the same
+// text, caption and style.
+int ShowCustomMessageBox(wxWindow* owner, const std::string& text, const std::string& caption, uint32_t style,
+                         const XMessageBoxParams& params);
 // Replaces the boxes by `responder` (tests), or restores them (null).
 using MessageBoxResponder =
     std::function<int(const std::string& text, const std::string& caption, uint32_t style)>;

@@ -13,6 +13,7 @@
 
 #include "app/album_lookup.h"
 #include "app/drives.h"
+#include "app/genre_names.h"
 #include "app/main_commands.h"
 #include "app/gui/font_scale.h"
 #include "app/gui/freedb_choice.h"
@@ -80,7 +81,8 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   placementWindow_ = std::make_unique<WxPlacementWindow>(this, false);
   signalTimer_.Start(kSignalPollMs);  // the session may end at any time from here on
   SetIcons(art::ProgramIcons());
-  // No taskbar progress exists on this platform; the genre names come with the album editor.
+  // No taskbar progress exists on this platform.
+  FillGenreNames();
   if (!CreateBars()) return false;
   StartFolders();
   StartSettingsAndLog();
@@ -264,6 +266,7 @@ void CQuarnoCDRipperDlg::CheckSoundDevice() {
 
 void CQuarnoCDRipperDlg::SetUpTrackList() {
   trackList_->EnableCheckBoxes(true);
+  BindTrackListMouse();
   for (size_t i = 0; i < std::size(kTrackColumns); ++i) {
     const Column& column = kTrackColumns[i];
     trackList_->InsertColumn(static_cast<long>(i), column.heading, column.format,

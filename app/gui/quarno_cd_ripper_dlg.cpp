@@ -46,9 +46,9 @@ const ui::MapRow<CQuarnoCDRipperDlg> CQuarnoCDRipperDlg::kMessageMap[] = {
     ui::OnCbnSelChange(res::IDC_DRIVE_COMBO, &CQuarnoCDRipperDlg::OnDriveSelChange),
     ui::OnCommand(res::ID_FILE_VIEWLOG, &CQuarnoCDRipperDlg::OnViewLog),
     // Menus and controls are updated through update events.
-    ui::OnCommand(res::ID_EDIT_CHECKALL, &CQuarnoCDRipperDlg::NoOp),      // track list: to come
-    ui::OnCommand(res::ID_EDIT_UNCHECKALL, &CQuarnoCDRipperDlg::NoOp),    // track list: to come
-    ui::OnCommand(res::ID_EDIT_REVERSECHECK, &CQuarnoCDRipperDlg::NoOp),  // track list: to come
+    ui::OnCommand(res::ID_EDIT_CHECKALL, &CQuarnoCDRipperDlg::OnCheckAll),
+    ui::OnCommand(res::ID_EDIT_UNCHECKALL, &CQuarnoCDRipperDlg::OnUncheckAll),
+    ui::OnCommand(res::ID_EDIT_REVERSECHECK, &CQuarnoCDRipperDlg::OnReverseCheck),
     ui::OnCommand(res::ID_PLAY_PAUSE, &CQuarnoCDRipperDlg::NoOp),         // player: to come
     ui::OnCommand(res::ID_PLAY_PLAY, &CQuarnoCDRipperDlg::NoOp),          // player: to come
     ui::OnCommand(res::ID_PLAY_PREVIOUS, &CQuarnoCDRipperDlg::NoOp),      // player: to come
@@ -59,8 +59,8 @@ const ui::MapRow<CQuarnoCDRipperDlg> CQuarnoCDRipperDlg::kMessageMap[] = {
     ui::OnCommand(res::ID_PLAY_REFRESH, &CQuarnoCDRipperDlg::OnRefresh),
     ui::OnCommand(res::ID_PLAY_FIRST, &CQuarnoCDRipperDlg::NoOp),            // player: to come
     ui::OnCommand(res::ID_PLAY_LAST, &CQuarnoCDRipperDlg::NoOp),             // player: to come
-    ui::OnCommand(res::ID_OPERATION_RIP, &CQuarnoCDRipperDlg::NoOp),         // rip: to come
-    ui::OnCommand(res::ID_OPERATION_RIPCURRENT, &CQuarnoCDRipperDlg::NoOp),  // rip: to come
+    ui::OnCommand(res::ID_OPERATION_RIP, &CQuarnoCDRipperDlg::OnRip),
+    ui::OnCommand(res::ID_OPERATION_RIPCURRENT, &CQuarnoCDRipperDlg::OnRipCurrent),
     ui::OnCommand(res::ID_OPERATION_OPTIONS, &CQuarnoCDRipperDlg::NoOp),     // options: to come
     ui::OnWmClose(&CQuarnoCDRipperDlg::OnClose),
     ui::OnWmDestroy(&CQuarnoCDRipperDlg::OnDestroy),
@@ -88,6 +88,9 @@ const ui::MapRow<CQuarnoCDRipperDlg> CQuarnoCDRipperDlg::kMessageMap[] = {
     ui::OnCommand(res::ID_FORMAT_MORE, &CQuarnoCDRipperDlg::NoOp),  // help: to come
     ui::OnEvent(wxEVT_LIST_END_LABEL_EDIT, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnEndLabelEdit),
     ui::OnEvent(wxEVT_LIST_COL_BEGIN_DRAG, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnColumnDrag),
+    ui::OnEvent(wxEVT_LIST_ITEM_CHECKED, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnTrackListChecked),
+    ui::OnEvent(wxEVT_LIST_ITEM_UNCHECKED, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnTrackListUnchecked),
+    ui::OnEvent(wxEVT_LIST_ITEM_RIGHT_CLICK, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnTrackListRClick),
 };
 
 CQuarnoCDRipperDlg::CQuarnoCDRipperDlg(wxWindow* parent)
@@ -167,6 +170,7 @@ void CQuarnoCDRipperDlg::SetIdle(int idle) {
 }
 
 void CQuarnoCDRipperDlg::ClearTrackList() {
+  trackModel_.Clear();
   if (trackList_ != nullptr) trackList_->DeleteAllItems();
 }
 
@@ -232,7 +236,7 @@ void CQuarnoCDRipperDlg::UpdateFormatStatus() {
   if (!status.text.empty()) SetStatusText(kStatusOutputFormat, status.text);
   if (!status.logBeforeText && !status.logLine.empty()) AddLog(status.logLine, LogInfo);
   UpdateFormatButton();
-  // The Destination column follows the format once the track list has one.
+  RefreshDestinations();  // the extension follows the format
 }
 
 void CQuarnoCDRipperDlg::OnUpdateWav(wxUpdateUIEvent& event) {

@@ -25,8 +25,10 @@
 #include <string>
 
 #include "app/disc_worker.h"
+#include "app/main_commands.h"
 #include "app/gui/gui_port.h"
 #include "app/media_poller.h"
+#include "app/track_list_model.h"
 #include "ui/resize_dlg.h"
 #include "ui/window_placement_store.h"
 
@@ -69,6 +71,24 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void EnableTrackList();
   void FillTrackList(const DiscSnapshot& disc);
   void SetPlayTimeText(const std::string& text);
+
+  // The track list (main_track_list.cpp). The rows live in the model; the
+  // list control shows them.
+  const TrackListModel& TrackModel() const { return trackModel_; }
+  // Rewrites the Destination column from the current settings and album.
+  void RefreshDestinations();
+  // Makes the first checked row after `from` (-1: from the top) current,
+  // selected and focused, unless `testOnly`; false when there is none.
+  bool FindNextChecked(int from, bool testOnly);
+  // The selected row, or -1.
+  int SelectedTrackRow() const;
+  void OnCheckAll();
+  void OnUncheckAll();
+  void OnReverseCheck();
+  void OnRip();
+  void OnRipCurrent();
+  // What a double-click on `row` does, by the DbClk setting.
+  void OnTrackListDoubleClick(int row);
   // A new log entry reached the GUI thread.
   void OnLogEntryShown(const CLogItem& item);
 
@@ -154,6 +174,18 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void OnUpdateMp3(wxUpdateUIEvent& event);
   void OnUpdateSeekSlider(wxUpdateUIEvent& event);
   void OnEndLabelEdit(wxListEvent& event);
+  // Track list (main_track_list.cpp).
+  void BindTrackListMouse();
+  void ShowTrackRows();
+  void ShowDestinations();
+  void ShowChecks();
+  void OnTrackListChecked(wxListEvent& event);
+  void OnTrackListUnchecked(wxListEvent& event);
+  void OnTrackListRClick(wxListEvent& event);
+  void RunCommand(int command);
+  RipCommandContext RipContext();
+  // Runs the ripping-progress window modally over `tracks` (main_rip.cpp).
+  void RunRipDialog(std::vector<TrackData> tracks);
   void OnColumnDrag(wxListEvent& event);
   // Commands whose handlers come with the track list, the player, the rip,
   // the options, the album editor and the help: present, doing nothing yet.
@@ -178,6 +210,10 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   wxStaticText* timeLabel_ = nullptr;
   wxSlider* seekSlider_ = nullptr;
   wxListCtrl* trackList_ = nullptr;
+  TrackListModel trackModel_;
+  // Set while the program changes check boxes itself: the list reports those
+  // changes like a user's click.
+  bool updatingChecks_ = false;
   wxComboBox* driveCombo_ = nullptr;
   std::array<std::string, 3> statusTips_;
   wxTimer tipTimer_{this, kTipTimer};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/cd_drive.h"
+#include "platform/cd_drive_backend.h"
 #include "tests/platform/cd_drive_test_util.h"
 #include "tests/support/fake_drive.h"
 
@@ -164,6 +165,32 @@ TEST(FakeDriveListTest, TestDrivesReplaceTheConfiguredDrivesWhileInstalled) {
   // A drive that is gone cannot be opened.
   EXPECT_EQ(GetCDHandle(&goneRequest), 0);
   EXPECT_EQ(GetAspiLibError(0), kCDErrNoDrive);
+}
+
+// The start of the last session: the reported address names the first track
+// at or after it; anything that names no later track means one session.
+TEST(LastSessionTest, ReportedAddressesMapToATrackStart) {
+  DiscTOC toc;
+  toc.FirstTrack = 1;
+  toc.LastTrack = 3;
+  toc.Tracks = {{1, 0, 150}, {2, 0, 9000}, {3, kTOCDataTrack, 31000}};
+  toc.LeadOutLBA = 40000;
+  const struct {
+    int32_t reported, start;
+  } rows[] = {{-1, 150}, {0, 150}, {150, 150}, {9000, 9000}, {30900, 31000}, {31000, 31000}, {35000, 150}};
+  for (const auto& row : rows) {
+    toc.LastSessionLBA = row.reported;
+    EXPECT_EQ(LastSessionStart(toc), row.start) << "reported " << row.reported;
+  }
+
+  // A test drive passes what its medium reports through the library.
+  FakeDrive drive({{AudioTrackSectors(300), AudioTrackSectors(200), {100, 0, true}}});
+  drive.SetLastSessionTrack(2);
+  const int handle = drive.Open();
+  int32_t start = 0;
+  EXPECT_EQ(ReadLastSessionLBA(handle, &start), 1);
+  EXPECT_EQ(start, drive.Layout().Tracks[2].StartLBA);
+  CloseCDHandle(handle);
 }
 
 }  // namespace

@@ -126,6 +126,12 @@ TEST_F(ImageDriveTest, TableOfContentsFollowsTheReadTocLayout) {
   // The shared buffer is filled the same way.
   ASSERT_EQ(ReadTOC(handle_, TOCBuffer), 1);
   EXPECT_EQ(std::vector<uint8_t>(TOCBuffer, TOCBuffer + kTOCBufferSize), toc);
+  // An image holds one session: it starts with the first track, data track or not.
+  int32_t session = -1;
+  EXPECT_EQ(ReadLastSessionLBA(handle_, &session), 1);
+  EXPECT_EQ(session, 150);
+  EXPECT_EQ(ReadLastSessionLBA(handle_, nullptr), 0);
+  EXPECT_EQ(GetAspiLibError(handle_), kCDErrBadRequest);
 }
 
 TEST_F(ImageDriveTest, AudioIsByteExactAtTrackEdges) {
@@ -200,6 +206,8 @@ TEST_F(ImageDriveTest, MalformedRequestsAndBadHandlesAreRefused) {
     EXPECT_EQ(ReadTOC(bad, TOCBuffer), 0);
     EXPECT_EQ(TOCBuffer[0] | TOCBuffer[1], 0) << "the buffer is zeroed even when the read fails";
     EXPECT_EQ(ModifyCDParms(bad, 36, 0), 0);
+    int32_t session = 0;
+    EXPECT_EQ(ReadLastSessionLBA(bad, &session), 0);
     EXPECT_EQ(GetAspiLibAspiError(), kCDStatusInvalidHandle);
     EXPECT_EQ(GetAspiLibError(bad), kCDErrBadHandle);
   }

@@ -124,6 +124,11 @@ void FakeDrive::SetReadDelay(int milliseconds) {
   backend_->delayMs_.store(milliseconds > 0 ? milliseconds : 0);
 }
 
+void FakeDrive::SetLastSessionTrack(int track) {
+  if (track >= 0 && track < static_cast<int>(backend_->toc_.Tracks.size()))
+    backend_->toc_.LastSessionLBA = backend_->toc_.Tracks[static_cast<size_t>(track)].StartLBA;
+}
+
 void FakeDrive::SetDiscPresent(bool present) {
   if (backend_->discPresent_.exchange(present) != present) backend_->discChanges_.fetch_add(1);
 }

@@ -30,6 +30,9 @@ class FakeDrive {
   void FailAllReads(bool fail);
   // Each read waits this long before it is served (or fails).
   void SetReadDelay(int milliseconds);
+  // Makes the disc's last session start at 0-based track `track` (a disc
+  // made from a disc layout only; set before the drive is read).
+  void SetLastSessionTrack(int track);
   // Takes the disc out or puts it back, as a user would (tray stays shut).
   void SetDiscPresent(bool present);
 
