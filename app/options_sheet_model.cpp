@@ -38,9 +38,12 @@ PageApplyResult OptionsSheetModel::Apply() {
   if (shown_[kCDDBPage])
     if (PageApplyResult r = cddb.Apply(); !r) return r;
   if (shown_[kOutputPage])
-    if (PageApplyResult r = output.Apply(destinationsChanged_); !r) return r;
+    if (PageApplyResult r = output.Apply({}); !r) return r;
   if (shown_[kEncoderPage])
     if (PageApplyResult r = encoder.Apply(); !r) return r;
+  // Once, after both pages that name the files have applied, so the track
+  // list shows the new template and the new extension together.
+  if ((shown_[kOutputPage] || shown_[kEncoderPage]) && destinationsChanged_) destinationsChanged_();
   return PageApplyResult::Ok();
 }
 

@@ -32,8 +32,9 @@ class OptionsSheetModel {
   OutputOptionsModel output;
   EncoderOptionsModel encoder;
 
-  // `destinationsChanged` runs after the Output page applied (the track
-  // list's Destination column follows the new folder and template).
+  // `destinationsChanged` runs once after an apply that included the Output
+  // or Encoder page (the track list's Destination column follows the new
+  // folder, template and extension).
   explicit OptionsSheetModel(std::function<void()> destinationsChanged = {});
 
   // The page to open on: LastPage, or the Output page when LastPage names

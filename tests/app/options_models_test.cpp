@@ -198,6 +198,12 @@ TEST_F(OptionsModelsTest, SheetApplyAndCDDBPage) {
             "5 0 /cache2 /new/");
   EXPECT_EQ(refreshed, 1);
   EXPECT_EQ(Encoder(), "fmt=1 wav=10,1,1 mp3=7,11,2");
+  OptionsSheetModel encoderOnly([&] { ++refreshed; });
+  encoderOnly.ShowPage(kEncoderPage);
+  encoderOnly.encoder.SelectFormat(kFormatMp3);
+  EXPECT_TRUE(encoderOnly.Apply());
+  EXPECT_EQ(refreshed, 2);
+  EXPECT_EQ(OutputFormat, 2);
 }
 
 TEST_F(OptionsModelsTest, LastPageSequence) {
