@@ -45,6 +45,8 @@ struct DiscSnapshot {
   std::vector<CCDDBTrackPosition> TrackPositions;  // tracks, then the lead-out
   CCDDBRecord Album;                               // the album of the disc
   int AlbumInfoIsDefault = 1;                      // Album holds placeholders
+  int LookupOnRefresh = 0;                         // the refresh looked the album up
+  int32_t LastSessionLBA = -1;                     // where the last session starts; -1 unknown
 };
 
 class MainWindowPort : public ILogSink {
