@@ -15,8 +15,8 @@
 
 namespace {
 
+// While the ring has no room (reader) or too little data (player).
 constexpr auto kIdleSleep = std::chrono::milliseconds(25);
-constexpr auto kPauseSleep = std::chrono::milliseconds(100);
 constexpr double kSectorsPerTenth = 7.5;  // 75 sectors per second
 
 const char* const kPlayingText = "Playing";
@@ -34,9 +34,7 @@ PlayerEngine::PlayerEngine(const TrackListModel& rows, PlayerView& view, SoundOu
     : model_(rows), view_(view), output_(output) {}
 
 PlayerEngine::~PlayerEngine() {
-  seeking_ = 0;
-  paused_ = 0;
-  playing_ = 0;
+  EndFlags();
   JoinThreads();
 }
 
@@ -93,6 +91,7 @@ void PlayerEngine::OnPause() {
   const bool paused = paused_.load() != 0;
   view_.PlaybackText(paused ? kPlayingText : kPausedText, kPlaybackStatus, currentItem_);
   paused_.store(paused ? 0 : 1);
+  Wake();
 }
 
 void PlayerEngine::OnPrevious() { MoveTo(Move::Previous); }
@@ -182,9 +181,7 @@ std::string PlayerEngine::VolumeTipText(int volume) { return fmt::sprintf("Volum
 
 void PlayerEngine::StopPlayback() {
   if (soundAvailable_.load() != 0 && playing_.load() != 0) {
-    seeking_.store(0);
-    paused_.store(0);
-    playing_.store(0);
+    EndFlags();
   }
   // Also collects the threads of a playback that ended by itself.
   JoinThreads();
@@ -243,7 +240,7 @@ void PlayerEngine::StartPlayback(int row) {
     playback.reader = std::thread([this, &playback] { ReaderThread(playback); });
     playback.player = std::thread([this, &playback] { PlayerThread(playback); });
   } catch (...) {
-    playing_.store(0);
+    EndFlags();
     JoinThreads();
     Fail("An error occurred while playing.");
   }
@@ -263,12 +260,12 @@ void PlayerEngine::ReaderThread(Playback& playback) {
     if (!buffer) throw std::bad_alloc();
     while (playing_.load() != 0) {
       if (paused_.load() != 0) {
-        std::this_thread::sleep_for(kPauseSleep);
+        WaitWhilePaused();
         continue;
       }
       // Wait for room for more than a whole read.
       if (playback.ring.GetFreeCount() / kSamplesPerSector <= kPlayerReadSectors) {
-        std::this_thread::sleep_for(kIdleSleep);
+        Doze(kIdleSleep);
         continue;
       }
       int32_t lba = 0;
@@ -325,13 +322,13 @@ void PlayerEngine::PlayerThread(Playback& playback) {
       std::lock_guard guard(lock_);
       view_.PlaybackText("Fail to open input stream.", LogError, -1);
     }
-    playing_.store(0);
+    EndFlags();
   } else {
     try {
       std::vector<int16_t> block(kPlayerBlockSamples);
       while (playing_.load() != 0) {
         if (paused_.load() != 0) {
-          std::this_thread::sleep_for(kPauseSleep);
+          WaitWhilePaused();
           continue;
         }
         uint32_t count = 0;
@@ -347,6 +344,7 @@ void PlayerEngine::PlayerThread(Playback& playback) {
             wait = true;
           } else {
             playing_.store(0);  // the last, short block
+            Wake();
           }
           if (!wait) {
             ++elapsedTenths_;
@@ -356,7 +354,7 @@ void PlayerEngine::PlayerThread(Playback& playback) {
           }
         }
         if (wait) {
-          std::this_thread::sleep_for(kIdleSleep);
+          Doze(kIdleSleep);
           continue;
         }
         const int volume = volume_.load();
@@ -377,9 +375,7 @@ void PlayerEngine::PlayerThread(Playback& playback) {
     // After an error the Status cell keeps saying so.
     if (!failed_.load()) view_.PlaybackText("", kPlaybackClearStatus, -1);
   }
-  seeking_.store(0);
-  paused_.store(0);
-  playing_.store(0);
+  EndFlags();
 }
 
 void PlayerEngine::Fail(const char* logText) {
@@ -389,9 +385,31 @@ void PlayerEngine::Fail(const char* logText) {
     view_.PlaybackText("Error", kPlaybackStatus, currentItem_);
     view_.PlaybackText(logText, LogError, -1);
   }
+  EndFlags();
+}
+
+void PlayerEngine::EndFlags() {
   seeking_.store(0);
   paused_.store(0);
   playing_.store(0);
+  Wake();
+}
+
+void PlayerEngine::Wake() {
+  // Taking the mutex orders the flag change before a sleeper's look at it:
+  // a sleeper either sees the new value or is already waiting for this call.
+  { std::lock_guard guard(wakeMutex_); }
+  wake_.notify_all();
+}
+
+void PlayerEngine::Doze(std::chrono::milliseconds time) {
+  std::unique_lock guard(wakeMutex_);
+  wake_.wait_for(guard, time, [this] { return playing_.load() == 0; });
+}
+
+void PlayerEngine::WaitWhilePaused() {
+  std::unique_lock guard(wakeMutex_);
+  wake_.wait(guard, [this] { return paused_.load() == 0 || playing_.load() == 0; });
 }
 
 // --- Under lock_ ---

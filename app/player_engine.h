@@ -17,6 +17,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -159,6 +161,13 @@ class PlayerEngine {
   // Returns false when the playback is to end: no later checked row.
   bool AdvanceLocked();
   void Fail(const char* logText);
+  // Clears Seeking, Paused and Playing and wakes the threads.
+  void EndFlags();
+  // Sleeping threads: woken at once by a change of Paused or Playing, so a
+  // paused playback costs nothing and a stop is not kept waiting.
+  void Wake();
+  void Doze(std::chrono::milliseconds time);
+  void WaitWhilePaused();
 
   // Under lock_.
   void CopyRowsLocked();
@@ -180,6 +189,8 @@ class PlayerEngine {
   // Set by a thread that ends the playback with an error: its Status cell
   // keeps "Error".
   std::atomic<bool> failed_{false};
+  std::mutex wakeMutex_;
+  std::condition_variable wake_;
 
   mutable std::mutex lock_;  // guards everything below and the ring's contents
   std::vector<Row> rows_;

@@ -152,17 +152,20 @@ class RecordingPlayerView : public PlayerView {
 
 // A disc in a test drive, open as the program's drive, and its track list.
 struct PlayerDisc {
-  explicit PlayerDisc(const DiscImageSpec& discSpec) : drive(discSpec) {
+  explicit PlayerDisc(const DiscImageSpec& discSpec) : drive(discSpec) { Load(); }
+  // The disc in an image file.
+  explicit PlayerDisc(const std::string& imagePath) : drive(imagePath) { Load(); }
+  ~PlayerDisc() {
+    CloseCDHandle(CDHandle);
+    CDHandle = 0;
+  }
+  void Load() {
     CDHandle = drive.Open();
     DiscSnapshot snapshot;
     snapshot.NoDisc = 0;
     snapshot.IsAudioDisc = 1;
     ReadTOC(CDHandle, snapshot.TOC.data());
     model.Refill(snapshot);
-  }
-  ~PlayerDisc() {
-    CloseCDHandle(CDHandle);
-    CDHandle = 0;
   }
 
   // The samples of `row` from its sector `fromSector` to its end.
