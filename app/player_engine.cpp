@@ -201,7 +201,8 @@ PlayerTimeDisplay PlayerEngine::TimeDisplayOf(int seconds) const {
   PlayerTimeDisplay display;
   // Before the first playback there is no track length to divide by.
   if (duration > 0.0)
-    display.SeekPosition = static_cast<int>(std::clamp(seconds * 10000.0 / duration, 0.0, double{kSeekRange}));
+    display.SeekPosition =
+        static_cast<int>(std::clamp(seconds * 10000.0 / duration, 0.0, double{kSeekRange}));
   display.Label = TimeText(seconds);
   return display;
 }
@@ -288,11 +289,13 @@ void PlayerEngine::ReaderThread(Playback& playback) {
       request.StartOffset = 0;
       const int read = ReadCDAudioLBA(CDHandle.load(), &request);
       // A bad sector is skipped; a drive that is no longer open is not a bad sector.
-      if (read != 1 && request.Status == kCDStatusInvalidHandle) throw std::runtime_error("the drive is not open");
+      if (read != 1 && request.Status == kCDStatusInvalidHandle)
+        throw std::runtime_error("the drive is not open");
       std::lock_guard guard(lock_);
       if (position != position_) continue;  // the position moved while the drive read
       if (read == 1)
-        playback.ring.Write(reinterpret_cast<const int16_t*>(request.Data() + request.StartOffset), request.Length / 2);
+        playback.ring.Write(reinterpret_cast<const int16_t*>(request.Data() + request.StartOffset),
+                            request.Length / 2);
       remainingSectors_ -= count;
       currentLBA_ += count;
     }
@@ -362,7 +365,8 @@ void PlayerEngine::PlayerThread(Playback& playback) {
           const float factor = static_cast<float>(volume) / 100.0f;
           for (uint32_t i = 0; i < count; ++i) block[i] = static_cast<int16_t>(block[i] * factor);
         }
-        if (count > 0 && !output_.Write(block.data(), count / 2)) throw std::runtime_error("sound output failed");
+        if (count > 0 && !output_.Write(block.data(), count / 2))
+          throw std::runtime_error("sound output failed");
       }
     } catch (...) {
       Fail("An error occurred while playing.");
@@ -435,7 +439,8 @@ int PlayerEngine::PreviousCheckedLocked(int from) const {
 }
 
 void PlayerEngine::SetTrackPositionLocked(int row) {
-  const bool audio = row >= 0 && row < static_cast<int>(rows_.size()) && rows_[static_cast<size_t>(row)].ItemData >= 0;
+  const bool audio =
+      row >= 0 && row < static_cast<int>(rows_.size()) && rows_[static_cast<size_t>(row)].ItemData >= 0;
   remainingSectors_ = audio ? rows_[static_cast<size_t>(row)].ItemData : 0;
   currentLBA_ = audio ? rows_[static_cast<size_t>(row)].StartLBA : 0;
   durationTenths_ = remainingSectors_ / kSectorsPerTenth + 0.5;

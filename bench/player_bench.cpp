@@ -100,10 +100,10 @@ int main(int argc, char** argv) {
     const Measure paused = Run(seconds, output);
     engine.StopPlayback();
     std::printf("playing: %.3f s audio in %.3f s, CPU %.4f s = %.5f CPU s per audio s (%.3f%% of one core)\n",
-                playing.audio, playing.wall, playing.cpu, playing.audio > 0 ? playing.cpu / playing.audio : 0.0,
-                100.0 * playing.cpu / playing.wall);
-    std::printf("paused:  %.3f s audio in %.3f s, CPU %.4f s (%.3f%% of one core)\n", paused.audio, paused.wall,
-                paused.cpu, 100.0 * paused.cpu / paused.wall);
+                playing.audio, playing.wall, playing.cpu,
+                playing.audio > 0 ? playing.cpu / playing.audio : 0.0, 100.0 * playing.cpu / playing.wall);
+    std::printf("paused:  %.3f s audio in %.3f s, CPU %.4f s (%.3f%% of one core)\n", paused.audio,
+                paused.wall, paused.cpu, 100.0 * paused.cpu / paused.wall);
   }
   std::filesystem::remove_all(pattern);
   return 0;

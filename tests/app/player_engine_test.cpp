@@ -153,16 +153,14 @@ TEST_F(PlayerEngineTest, SeekLandsOnThePerMilleSampleAndItsEndsDoNotMove) {
   struct Case {
     int32_t sectors;
     int perMille;
-    int shown;             // slider position returned
-    int32_t landsAt;       // sector; -1: no move
-    const char* label;     // nullptr: label untouched
+    int shown;          // slider position returned
+    int32_t landsAt;    // sector; -1: no move
+    const char* label;  // nullptr: label untouched
   } cases[] = {
       {13500, 500, 500, 6750, "01:30"},  // half of three minutes
       {13500, 1, 1, 14, "00:00"},        // 13.5 sectors round to 14
-      {1500, 999, 999, 1499, "00:20"},
-      {1500, 1000, 1000, -1, nullptr},
-      {1500, 0, 0, -1, nullptr},
-      {1500, -5, 0, -1, nullptr},
+      {1500, 999, 999, 1499, "00:20"},  {1500, 1000, 1000, -1, nullptr},
+      {1500, 0, 0, -1, nullptr},        {1500, -5, 0, -1, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.perMille);
@@ -203,10 +201,14 @@ TEST_F(PlayerEngineTest, TransportCommandsWhileStoppedOnlyMoveTheCurrentRow) {
     void (PlayerEngine::*command)();
     int expected;
   } cases[] = {
-      {{0, 1, 3}, 1, &PlayerEngine::OnNext, 3},      {{0, 1, 3}, 3, &PlayerEngine::OnNext, 3},
-      {{0, 1, 3}, 3, &PlayerEngine::OnPrevious, 1},  {{1, 3}, 1, &PlayerEngine::OnPrevious, 1},
-      {{1, 2}, 0, &PlayerEngine::OnFirst, 0},        {{1, 2}, 3, &PlayerEngine::OnFirst, 1},
-      {{1, 2}, 0, &PlayerEngine::OnLast, 2},         {{0, 1}, 4, &PlayerEngine::OnLast, 4},
+      {{0, 1, 3}, 1, &PlayerEngine::OnNext, 3},
+      {{0, 1, 3}, 3, &PlayerEngine::OnNext, 3},
+      {{0, 1, 3}, 3, &PlayerEngine::OnPrevious, 1},
+      {{1, 3}, 1, &PlayerEngine::OnPrevious, 1},
+      {{1, 2}, 0, &PlayerEngine::OnFirst, 0},
+      {{1, 2}, 3, &PlayerEngine::OnFirst, 1},
+      {{1, 2}, 0, &PlayerEngine::OnLast, 2},
+      {{0, 1}, 4, &PlayerEngine::OnLast, 4},
       {{}, 2, &PlayerEngine::OnNext, 2},
   };
   for (const auto& c : cases) {
@@ -279,9 +281,10 @@ TEST_F(PlayerEngineTest, RefusalsAskWithTheirBoxAndPlayNothing) {
          t.engine->OnPlay();
        },
        "Warning: No Audio Track Checked!", MB_ICONEXCLAMATION},
-      {"nothing selected", [](PlayerEngineTest& t) { t.engine->OnPlayCurrent(-1); }, "No Audio Track Selected!",
-       MB_OK},
-      {"data row", [](PlayerEngineTest& t) { t.engine->OnPlayCurrent(4); }, "Not an Audio Track!", MB_ICONERROR},
+      {"nothing selected", [](PlayerEngineTest& t) { t.engine->OnPlayCurrent(-1); },
+       "No Audio Track Selected!", MB_OK},
+      {"data row", [](PlayerEngineTest& t) { t.engine->OnPlayCurrent(4); }, "Not an Audio Track!",
+       MB_ICONERROR},
       {"busy",
        [](PlayerEngineTest& t) {
          Busy = 1;
@@ -326,13 +329,25 @@ TEST_F(PlayerEngineTest, FailuresReportTheirTextsAndEndCleanly) {
     std::vector<std::string> statuses;
     int32_t playedFrom;  // sector of row 0 the samples start at; -1 none expected
   } cases[] = {
-      {"stream does not open", [](PlayerEngineTest& t) { t.out->FailOpen(true); },
-       {"Fail to open input stream."}, {"Playing"}, -1},
-      {"stream write fails", [](PlayerEngineTest& t) { t.out->FailWrites(true); },
-       {"An error occurred while playing."}, {"Playing", "Error"}, -1},
-      {"drive is gone", [](PlayerEngineTest&) { CDHandle = 0; },
-       {"An error occurred while reading audio CD."}, {"Playing", "Error"}, -1},
-      {"bad sectors are skipped", [](PlayerEngineTest& t) { t.disc->drive.FailNextReads(2); }, {}, {"Playing"},
+      {"stream does not open",
+       [](PlayerEngineTest& t) { t.out->FailOpen(true); },
+       {"Fail to open input stream."},
+       {"Playing"},
+       -1},
+      {"stream write fails",
+       [](PlayerEngineTest& t) { t.out->FailWrites(true); },
+       {"An error occurred while playing."},
+       {"Playing", "Error"},
+       -1},
+      {"drive is gone",
+       [](PlayerEngineTest&) { CDHandle = 0; },
+       {"An error occurred while reading audio CD."},
+       {"Playing", "Error"},
+       -1},
+      {"bad sectors are skipped",
+       [](PlayerEngineTest& t) { t.disc->drive.FailNextReads(2); },
+       {},
+       {"Playing"},
        2 * kPlayerReadSectors},
   };
   for (const auto& c : cases) {

@@ -103,7 +103,8 @@ class CapturingOutput : public SoundOutput {
   std::condition_variable changed_;
   std::vector<int16_t> samples_;
   bool open_ = false, failOpen_ = false, failWrites_ = false, paced_ = false, hold_ = false;
-  int opens_ = 0, closes_ = 0, writes_ = 0, pendingWrites_ = 0, writesWhileClosed_ = 0, closesWhileClosed_ = 0;
+  int opens_ = 0, closes_ = 0, writes_ = 0, pendingWrites_ = 0, writesWhileClosed_ = 0,
+      closesWhileClosed_ = 0;
 };
 
 // What the player told the window, in order.
@@ -117,7 +118,9 @@ class RecordingPlayerView : public PlayerView {
     int row = -1;   // the row of a text
   };
 
-  void PlaybackText(const std::string& text, int kind, int row) override { Add({Kind::Text, text, kind, row}); }
+  void PlaybackText(const std::string& text, int kind, int row) override {
+    Add({Kind::Text, text, kind, row});
+  }
   void PlaybackTime(int seconds) override { Add({Kind::Time, "", seconds}); }
   void CurrentRowChanged(int row) override { Add({Kind::Row, "", row}); }
   void SetTimeLabel(const std::string& text) override { Add({Kind::Label, text}); }
