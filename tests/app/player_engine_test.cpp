@@ -165,6 +165,7 @@ TEST_F(PlayerEngineTest, SeekLandsOnThePerMilleSampleAndItsEndsDoNotMove) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.perMille);
     Insert({c.sectors});
+    disc->drive.SetReadDelay(20);  // the seek meets a read under way
     PlayHeld([&] { engine->OnPlay(); });
     EXPECT_EQ(engine->OnSeek(c.perMille), c.shown);
     out->Hold(false);
@@ -242,6 +243,7 @@ TEST_F(PlayerEngineTest, TrackSwitchesWhilePlayingDropTheOldPosition) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Insert();
+    disc->drive.SetReadDelay(20);  // the switch meets a read under way
     CheckOnly({0, 1, 2});
     PlayHeld([&] { engine->OnPlay(); });
     c.command(*engine);
