@@ -192,6 +192,11 @@ TEST_F(PlayerEngineTest, SeekLandsOnThePerMilleSampleAndItsEndsDoNotMove) {
   // Without playback a seek changes nothing.
   EXPECT_EQ(engine->OnSeek(500), 500);
   EXPECT_FALSE(engine->Playing());
+  // The slider follows the seconds played of the last track (1500 sectors =
+  // 200.5 tenths), up to its end.
+  EXPECT_EQ(engine->TimeDisplayOf(10).SeekPosition, 498);
+  EXPECT_EQ(engine->TimeDisplayOf(25).SeekPosition, kSeekRange);
+  EXPECT_EQ(engine->TimeDisplayOf(25).Label, "00:25");
 }
 
 TEST_F(PlayerEngineTest, TransportCommandsWhileStoppedOnlyMoveTheCurrentRow) {
