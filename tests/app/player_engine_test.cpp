@@ -46,10 +46,10 @@ class PlayerEngineTest : public ::testing::Test {
   // track; a new output, an empty record of the window and a new engine.
   void Insert(std::vector<int32_t> sectors = {75, 90, 60, 45}) {
     TearDown();
-    DiscImageSpec spec;
-    for (int32_t n : sectors) spec.Tracks.push_back(AudioTrackSectors(n));
-    spec.Tracks.push_back(DataTrack(1.0));
-    disc = std::make_unique<PlayerDisc>(spec);
+    DiscImageSpec layout;
+    for (int32_t n : sectors) layout.Tracks.push_back(AudioTrackSectors(n));
+    layout.Tracks.push_back(DataTrack(1.0));
+    disc = std::make_unique<PlayerDisc>(layout);
     out = std::make_unique<CapturingOutput>();
     view.Clear();
     engine = std::make_unique<PlayerEngine>(disc->model, view, *out);
