@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit
 # tests, the same tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the window tests under a virtual X server,
-# one by one and then each window test program whole.
+# UndefinedBehaviorSanitizer, the threaded core tests under ThreadSanitizer,
+# then the window tests under a virtual X server, one by one and then each
+# window test program whole.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -36,6 +37,29 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 run_ctest build/asan unit "$logdir/asan.log"
 
+echo "== Threaded core tests under ThreadSanitizer"
+# The programs whose tests run worker threads: the player, the rip job, the
+# disc worker with its lookup, the media poller and the event log. Each
+# program counts as one test.
+tsan_programs=(app_player_engine_test rip_rip_job_wav_test rip_rip_job_mp3_test
+  rip_rip_job_failure_test app_disc_worker_test app_album_lookup_test
+  app_media_poller_test app_event_log_test)
+cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCR_WERROR=ON -DQCR_SANITIZE_THREAD=ON \
+  -DQCR_BUILD_GUI=OFF -DQCR_BUILD_BENCH=OFF
+cmake --build build/tsan -j "$jobs" --target "${tsan_programs[@]}" lame_enc lame_enc_incomplete lame_enc_no_info_tag
+tsan_passed=0
+tsan_failed=0
+for program in "${tsan_programs[@]}"; do
+  if (cd build/tsan/bin && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" timeout 600 "./$program") \
+    >"$logdir/tsan-$program.log" 2>&1; then
+    tsan_passed=$((tsan_passed + 1))
+    echo "passed: $program"
+  else
+    tsan_failed=$((tsan_failed + 1))
+    echo "FAILED: $program (see $logdir/tsan-$program.log)"
+  fi
+done
+
 echo "== Window tests"
 # Each window test gets a quiet sound setup and its own home folder.
 run_ctest build/test gui "$logdir/gui.log" xvfb-run -a -s "-screen 0 1280x1024x24"
@@ -63,8 +87,8 @@ for source in tests/*/*_gui_test.cpp; do
 done
 
 # One closing line for the whole run.
-passed=$whole_passed
-failed=$whole_failed
+passed=$((whole_passed + tsan_passed))
+failed=$((whole_failed + tsan_failed))
 for log in "$logdir"/unit.log "$logdir"/asan.log "$logdir"/gui.log; do
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
   [ -n "$line" ] || continue
