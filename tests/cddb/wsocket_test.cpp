@@ -8,22 +8,27 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <functional>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 // A socket bound to a free loopback port; it listens unless told not to, so
-// that connections to it are refused.
+// that connections to it are refused. With a backlog of 0 it takes one
+// connection and leaves every further one waiting.
 class Listener {
  public:
-  explicit Listener(bool listen = true) {
+  explicit Listener(bool listen = true, int backlog = 4) {
     fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    EXPECT_EQ(listen ? ::listen(fd_, 4) : 0, 0);
+    EXPECT_EQ(listen ? ::listen(fd_, backlog) : 0, 0);
     socklen_t size = sizeof(address);
     ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
     port_ = ntohs(address.sin_port);
@@ -122,6 +127,61 @@ TEST(WSocket, PartialSendsAndSendingToAClosedPeerWithoutSigpipe) {
     error = ErrorOf([&] { socket.Send(data.data(), 64 * 1024); });
   }
   EXPECT_TRUE(error == EPIPE || error == ECONNRESET) << error;
+}
+
+TEST(WSocket, AbortFromAnotherThreadEndsAWaitAndEveryLaterCall) {
+  struct Row {
+    const char* name;
+    bool connected;  // the socket is connected before the call that waits
+    std::function<void(CWSocket&, int port)> wait;
+  };
+  const std::vector<Row> rows = {
+      {"readability wait", true, [](CWSocket& s, int) { s.IsReadable(600000); }},
+      {"receive", true,
+       [](CWSocket& s, int) {
+         char byte;
+         s.Receive(&byte, 1);
+       }},
+      {"connection the server never takes", false, [](CWSocket& s, int port) { s.Connect("127.0.0.1", port); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Listener listener(true, 0);
+    CWSocket first;
+    CWSocket socket;
+    socket.Create();
+    int peer = -1;
+    if (row.connected) {
+      socket.Connect("127.0.0.1", listener.Port(), 10000);
+      peer = listener.Accept();
+    } else {
+      first.Create();  // fills the listener's queue
+      first.Connect("127.0.0.1", listener.Port(), 10000);
+    }
+    auto waiting = std::async(std::launch::async, [&] { return ErrorOf([&] { row.wait(socket, listener.Port()); }); });
+    // Give the call time to start waiting; an abort that comes first must end it all the same.
+    EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    socket.Abort();
+    if (waiting.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+      ADD_FAILURE() << "the abort did not end the wait";
+      // Let the call end, so that the test can.
+      if (peer >= 0) ::shutdown(peer, SHUT_RDWR);
+      else ::close(listener.Accept());
+    }
+    EXPECT_EQ(waiting.get(), ECANCELED);
+    EXPECT_TRUE(socket.Aborted());
+    char byte = 0;
+    EXPECT_EQ(ErrorOf([&] { socket.IsReadable(0); }), ECANCELED);
+    EXPECT_EQ(ErrorOf([&] { socket.Send(&byte, 1); }), ECANCELED);
+    EXPECT_EQ(ErrorOf([&] { socket.Receive(&byte, 1); }), ECANCELED);
+    EXPECT_EQ(ErrorOf([&] { socket.Create(); }), ECANCELED);
+    socket.Abort();  // once more: nothing happens
+    if (peer >= 0) {
+      // The connection was shut down: the peer sees its end.
+      EXPECT_EQ(::recv(peer, &byte, 1, 0), 0);
+      ::close(peer);
+    }
+  }
 }
 
 }  // namespace
