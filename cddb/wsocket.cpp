@@ -16,6 +16,10 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -27,6 +31,40 @@ auto RetryOnInterrupt(Call call) {
     if (result != -1 || errno != EINTR) return result;
   }
 }
+
+// The system's look-up of a host name's first IPv4 address.
+int SystemResolve(const std::string& host, in_addr& address) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const int status = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+  if (status != 0) return status == EAI_SYSTEM && errno != 0 ? errno : kResolverErrorBase - status;
+  address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
+  ::freeaddrinfo(found);
+  return 0;
+}
+
+std::mutex& ResolverMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+HostResolver& InstalledResolver() {
+  static HostResolver resolver;
+  return resolver;
+}
+
+// One look-up, shared by the thread that runs it and the socket that waits.
+struct Resolution {
+  std::mutex mutex;
+  int error = 0;
+  in_addr address{};
+  int done = -1;  // an event counter, written when the look-up has ended
+  ~Resolution() {
+    if (done >= 0) ::close(done);
+  }
+};
 
 }  // namespace
 
@@ -167,20 +205,58 @@ int CWSocket::Connect(const std::string& host, int port, int timeoutMs) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<uint16_t>(port));
-  if (::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    int status = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
-    if (status != 0) {
-      int error = status == EAI_SYSTEM && errno != 0 ? errno : kResolverErrorBase - status;
-      ThrowWSocketException(error);
-    }
-    address.sin_addr = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-    ::freeaddrinfo(found);
-  }
+  if (::inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) address.sin_addr = Resolve(host);
   return Connect(reinterpret_cast<const sockaddr*>(&address), sizeof(address), timeoutMs);
+}
+
+in_addr CWSocket::Resolve(const std::string& host) {
+  HostResolver resolve;
+  {
+    std::lock_guard lock(ResolverMutex());
+    resolve = InstalledResolver();
+  }
+  if (!resolve) resolve = SystemResolve;
+  // The resolver cannot be interrupted and may wait on an unanswering name
+  // server for many seconds, so it runs on a thread of its own that is left
+  // to finish alone when the socket is aborted.
+  auto job = std::make_shared<Resolution>();
+  job->done = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (job->done < 0) ThrowWSocketException();
+  try {
+    std::thread([job, host, resolve] {
+      in_addr found{};
+      const int error = resolve(host, found);
+      {
+        std::lock_guard lock(job->mutex);
+        job->error = error;
+        job->address = found;
+      }
+      const uint64_t one = 1;
+      [[maybe_unused]] ssize_t written = ::write(job->done, &one, sizeof(one));
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to spare: resolve here, where only the resolver ends the wait.
+    in_addr found{};
+    if (const int error = resolve(host, found)) ThrowWSocketException(error);
+    return found;
+  }
+  pollfd fds[2] = {{job->done, POLLIN, 0}, {wake_, POLLIN, 0}};
+  for (;;) {
+    ThrowIfAborted();
+    const int ready = ::poll(fds, 2, -1);
+    ThrowIfAborted();
+    if (ready == -1 && errno == EINTR) continue;
+    if (ready == -1) ThrowWSocketException();
+    if (fds[0].revents) break;
+  }
+  std::lock_guard lock(job->mutex);
+  if (job->error != 0) ThrowWSocketException(job->error);
+  return job->address;
+}
+
+void SetHostResolver(HostResolver resolver) {
+  std::lock_guard lock(ResolverMutex());
+  InstalledResolver() = std::move(resolver);
 }
 
 int CWSocket::Send(const void* buffer, int length, int flags) {

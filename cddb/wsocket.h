@@ -12,10 +12,12 @@
 // into the platform's message text.
 #pragma once
 
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -50,6 +52,13 @@ class CWSocketException : public std::exception {
 // `error` is 0.
 [[noreturn]] void ThrowWSocketException(int error = 0);
 
+// Finds the first IPv4 address of a host name: 0 and the address, or an error
+// number as CWSocketException carries it. Called on a thread of its own.
+using HostResolver = std::function<int(const std::string& host, in_addr& address)>;
+// Replaces the system's look-up for every later connection by name (tests
+// use it to stand for a name server that does not answer); null restores it.
+void SetHostResolver(HostResolver resolver);
+
 class CWSocket {
  public:
   static constexpr int kInvalid = -1;
@@ -73,7 +82,8 @@ class CWSocket {
   // waits as long as the system does.
   int Connect(const sockaddr* address, socklen_t length, int timeoutMs = -1);
   // A dotted IPv4 address is used as it is; anything else is resolved to its
-  // first IPv4 address. The time-out bounds the connection, not the look-up.
+  // first IPv4 address. The time-out bounds the connection, not the look-up;
+  // an abort ends both.
   int Connect(const std::string& host, int port, int timeoutMs = -1);
 
   // One send() call; returns the bytes sent, which may be fewer than asked.
@@ -87,7 +97,7 @@ class CWSocket {
   int IsReadable(unsigned timeoutMs);
 
   // May be called from any thread while another one uses the socket: a
-  // connection in progress, a readability wait, a receive or send that is
+  // host name look-up or a connection in progress, a readability wait, a receive or send that is
   // waiting, and every later call on this object (Create included) throw
   // CWSocketException(ECANCELED) at once. The connection is shut down, so
   // the peer sees it end. It lasts for the life of the object; calling it
@@ -98,6 +108,8 @@ class CWSocket {
   int Handle() const { return handle_; }
 
  private:
+  // The look-up of a host name, which an abort ends.
+  in_addr Resolve(const std::string& host);
   // Throws ECANCELED once the socket has been aborted.
   void ThrowIfAborted() const;
   // Waits up to `timeoutMs` (negative: without limit) until the socket

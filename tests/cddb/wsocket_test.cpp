@@ -9,8 +9,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,6 +132,18 @@ TEST(WSocket, PartialSendsAndSendingToAClosedPeerWithoutSigpipe) {
 }
 
 TEST(WSocket, AbortFromAnotherThreadEndsAWaitAndEveryLaterCall) {
+  // A name server that answers only once the test lets it.
+  std::mutex gateMutex;
+  std::condition_variable gateChanged;
+  bool answer = false;
+  int answered = 0;
+  SetHostResolver([&](const std::string&, in_addr&) {
+    std::unique_lock lock(gateMutex);
+    gateChanged.wait(lock, [&] { return answer; });
+    ++answered;
+    gateChanged.notify_all();
+    return kResolverErrorBase - EAI_AGAIN;
+  });
   struct Row {
     const char* name;
     bool connected;  // the socket is connected before the call that waits
@@ -143,6 +157,7 @@ TEST(WSocket, AbortFromAnotherThreadEndsAWaitAndEveryLaterCall) {
          s.Receive(&byte, 1);
        }},
       {"connection the server never takes", false, [](CWSocket& s, int port) { s.Connect("127.0.0.1", port); }},
+      {"name look-up", false, [](CWSocket& s, int port) { s.Connect("stuck.invalid", port); }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -166,7 +181,10 @@ TEST(WSocket, AbortFromAnotherThreadEndsAWaitAndEveryLaterCall) {
       ADD_FAILURE() << "the abort did not end the wait";
       // Let the call end, so that the test can.
       if (peer >= 0) ::shutdown(peer, SHUT_RDWR);
-      else ::close(listener.Accept());
+      if (peer < 0) ::close(listener.Accept());
+      std::lock_guard lock(gateMutex);
+      answer = true;
+      gateChanged.notify_all();
     }
     EXPECT_EQ(waiting.get(), ECANCELED);
     EXPECT_TRUE(socket.Aborted());
@@ -182,6 +200,14 @@ TEST(WSocket, AbortFromAnotherThreadEndsAWaitAndEveryLaterCall) {
       ::close(peer);
     }
   }
+  // The look-up left behind still ends, and is waited for before the
+  // resolver it uses goes away.
+  std::unique_lock lock(gateMutex);
+  answer = true;
+  gateChanged.notify_all();
+  EXPECT_TRUE(gateChanged.wait_for(lock, std::chrono::seconds(30), [&] { return answered == 1; }));
+  lock.unlock();
+  SetHostResolver(nullptr);
 }
 
 }  // namespace
