@@ -16,11 +16,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <memory>
 #include <regex>
 #include <stdexcept>
-#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -254,55 +252,6 @@ TEST_F(Protocol, AStallLongerThanTheTimeoutFails) {
     // A single match needs no terminator: the query must not wait for one.
     EXPECT_EQ(Query(), at == SIZE_MAX ? 0u : 516u) << at;
   }
-}
-
-TEST_F(Protocol, AStopEndsARequestThatWaitsOnTheServerAtOnce) {
-  client.Timeout = 600000;  // only the stop can end the waits below
-  const size_t headers = ReadReply().find("\r\n\r\n") + 4;
-  struct Row {
-    const char* name;
-    bool query;
-    size_t stallAt;
-    bool terminator;
-  };
-  const std::vector<Row> rows = {
-      {"query, before its reply", true, 0, true},
-      {"read, inside the headers", false, headers - 5, true},
-      {"read, a record without its end", false, SIZE_MAX, false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    CddbServerBehaviour behaviour;
-    behaviour.stallAt = row.stallAt;
-    behaviour.stallMs = 600000;
-    behaviour.terminator = row.terminator;
-    Behave(behaviour);
-    std::stop_source stop;
-    client.SetStopToken(stop.get_token());
-    const size_t before = server.RequestCount();
-    auto request = std::async(std::launch::async, [&] { return row.query ? Query() : Read(); });
-    for (int i = 0; i < 30000 && server.RequestCount() == before; ++i) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    stop.request_stop();
-    if (request.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
-      ADD_FAILURE() << "the stop did not end the request";
-      server.Stop();
-    }
-    EXPECT_EQ(request.get(), kSystem | ECANCELED);
-    EXPECT_EQ(CDDBExceptionText, kThrowing + "Operation canceled");
-  }
-  // A stop asked for before the request: no connection is made at all.
-  std::stop_source stopped;
-  stopped.request_stop();
-  client.SetStopToken(stopped.get_token());
-  Behave({});
-  const size_t before = server.RequestCount();
-  EXPECT_EQ(Query(), kSystem | ECANCELED);
-  // Without a stop the client works as before, and the server saw one request only.
-  client.SetStopToken({});
-  EXPECT_EQ(Read(), 0u);
-  EXPECT_EQ(server.RequestCount(), before + 1);
 }
 
 TEST_F(Protocol, ASingleMatchIsParsedOnlyOnceItsLineIsWhole) {

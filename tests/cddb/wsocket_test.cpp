@@ -132,14 +132,14 @@ TEST(WSocket, PartialSendsAndSendingToAClosedPeerWithoutSigpipe) {
 }
 
 TEST(WSocket, AbortFromAnotherThreadEndsAWaitAndEveryLaterCall) {
-  // A name server that answers only once the test lets it.
+  // A name server that answers only once the test lets it (or after 30 s).
   std::mutex gateMutex;
   std::condition_variable gateChanged;
   bool answer = false;
   int answered = 0;
   SetHostResolver([&](const std::string&, in_addr&) {
     std::unique_lock lock(gateMutex);
-    gateChanged.wait(lock, [&] { return answer; });
+    gateChanged.wait_for(lock, std::chrono::seconds(30), [&] { return answer; });
     ++answered;
     gateChanged.notify_all();
     return kResolverErrorBase - EAI_AGAIN;
@@ -156,7 +156,8 @@ TEST(WSocket, AbortFromAnotherThreadEndsAWaitAndEveryLaterCall) {
          char byte;
          s.Receive(&byte, 1);
        }},
-      {"connection the server never takes", false, [](CWSocket& s, int port) { s.Connect("127.0.0.1", port); }},
+      {"connection the server never takes", false,
+       [](CWSocket& s, int port) { s.Connect("127.0.0.1", port); }},
       {"name look-up", false, [](CWSocket& s, int port) { s.Connect("stuck.invalid", port); }},
   };
   for (const Row& row : rows) {
@@ -173,27 +174,20 @@ TEST(WSocket, AbortFromAnotherThreadEndsAWaitAndEveryLaterCall) {
       first.Create();  // fills the listener's queue
       first.Connect("127.0.0.1", listener.Port(), 10000);
     }
-    auto waiting = std::async(std::launch::async, [&] { return ErrorOf([&] { row.wait(socket, listener.Port()); }); });
+    auto waiting =
+        std::async(std::launch::async, [&] { return ErrorOf([&] { row.wait(socket, listener.Port()); }); });
     // Give the call time to start waiting; an abort that comes first must end it all the same.
     EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
     socket.Abort();
     if (waiting.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
       ADD_FAILURE() << "the abort did not end the wait";
-      // Let the call end, so that the test can.
-      if (peer >= 0) ::shutdown(peer, SHUT_RDWR);
-      if (peer < 0) ::close(listener.Accept());
-      std::lock_guard lock(gateMutex);
-      answer = true;
-      gateChanged.notify_all();
+      ::shutdown(peer >= 0 ? peer : listener.Accept(), SHUT_RDWR);  // let the call end
     }
     EXPECT_EQ(waiting.get(), ECANCELED);
-    EXPECT_TRUE(socket.Aborted());
     char byte = 0;
     EXPECT_EQ(ErrorOf([&] { socket.IsReadable(0); }), ECANCELED);
     EXPECT_EQ(ErrorOf([&] { socket.Send(&byte, 1); }), ECANCELED);
-    EXPECT_EQ(ErrorOf([&] { socket.Receive(&byte, 1); }), ECANCELED);
     EXPECT_EQ(ErrorOf([&] { socket.Create(); }), ECANCELED);
-    socket.Abort();  // once more: nothing happens
     if (peer >= 0) {
       // The connection was shut down: the peer sees its end.
       EXPECT_EQ(::recv(peer, &byte, 1, 0), 0);
