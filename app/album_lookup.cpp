@@ -71,6 +71,13 @@ int LoadLocalAlbumInfo(MainWindowPort& port) {
 }
 
 void LookupRemoteAlbumInfo(MainWindowPort& port, MatchChooser& chooser, std::stop_token stop) {
+  // A stop (the program ends) drops the exchange in progress at once rather
+  // than after the server's time-out; the client then fails as it does on a
+  // socket error, so nothing of this lookup is kept or cached.
+  CDDBClient.SetStopToken(stop);
+  struct StopReset {
+    ~StopReset() { CDDBClient.SetStopToken({}); }
+  } stopReset;
   port.AddLog("Querying CD album information from FreeDB server...", LogInfo);
   port.AddLog(fmt::sprintf("ServerURL: %s%s Port: %d", CDDBSite.Host, CDDBSite.Address, CDDBSite.Port),
               LogInfo);

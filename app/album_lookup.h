@@ -71,7 +71,8 @@ int LoadLocalAlbumInfo(MainWindowPort& port);
 // AlbumRecord: the only one, or the one `chooser` returns when there are
 // several. Saves the result to the cache file while SaveAlbumInfo is set.
 // A server or network failure propagates as the client's CCDDBException; a
-// chooser that gives up throws std::runtime_error.
+// chooser that gives up throws std::runtime_error. A stop requested through
+// `stop` ends a request in progress at once (ECANCELED from the client).
 void LookupRemoteAlbumInfo(MainWindowPort& port, MatchChooser& chooser, std::stop_token stop);
 
 // The lookup of a refresh that found an audio disc, by AlbumInfoSource:

@@ -82,8 +82,10 @@ class DiscWorker {
   void HoldActions(bool hold);
 
   // Drops the queued actions, asks a running one to end at its next step and
-  // joins the thread. A refresh cut short leaves NoDisc set, because the disc
-  // and its album were not read to the end. Safe to call more than once.
+  // joins the thread. The stop reaches the album lookup, which drops a CDDB
+  // exchange in progress at once, so the join never waits on the network. A
+  // refresh cut short leaves NoDisc set, because the disc and its album were
+  // not read to the end. Safe to call more than once.
   void Stop();
 
   // Waits until no action is queued or running (held actions count as

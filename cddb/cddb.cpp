@@ -348,6 +348,8 @@ void CCDDB::Query(const CCDDBSite& site, uint32_t discId, const std::vector<CCDD
                   std::vector<CCDDBQueryResult>& results) {
   results.clear();
   CWSocket socket;
+  // Runs at once when the stop was asked for already.
+  std::stop_callback abort(stop_, [&socket] { socket.Abort(); });
   try {
     ConnectFor(socket, site);
     if (positions.empty()) throw std::invalid_argument("CCDDB::Query: no track positions");
@@ -383,6 +385,7 @@ void CCDDB::Query(const CCDDBSite& site, uint32_t discId, const std::vector<CCDD
 
 void CCDDB::Read(const CCDDBSite& site, uint32_t discId, const std::string& category, CCDDBRecord& record) {
   CWSocket socket;
+  std::stop_callback abort(stop_, [&socket] { socket.Abort(); });
   try {
     ConnectFor(socket, site);
     const std::string id = fmt::sprintf("%08x", discId);

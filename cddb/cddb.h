@@ -12,7 +12,9 @@
 
 #include <cstdint>
 #include <exception>
+#include <stop_token>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cddb/cddb_host.h"
@@ -103,6 +105,13 @@ class CCDDB {
   void SetHost(ICDDBHost* host) { host_ = host ? host : &nullHost_; }
   ICDDBHost& Host() const { return *host_; }
 
+  // A request made while `stop` can be asked to stop ends as soon as it is:
+  // the connection is dropped and the request fails as a socket error would,
+  // with ECANCELED (kCDDBFacilitySystem), logged and thrown like any other
+  // failure. Another thread asks through the token's source; a default token
+  // (the initial one) never stops. Set on the thread that makes the requests.
+  void SetStopToken(std::stop_token stop) { stop_ = std::move(stop); }
+
   void SetProtocolLevel(int level) { ProtocolLevel = level; }
   // "auto" (exactly) takes the local host name; the result is sanitised.
   void SetHelloHost(const std::string& host);
@@ -187,6 +196,7 @@ class CCDDB {
 
   CNullCDDBHost nullHost_;
   ICDDBHost* host_ = &nullHost_;
+  std::stop_token stop_;
 };
 
 // The program's one client.

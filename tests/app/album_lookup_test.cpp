@@ -10,9 +10,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <future>
 
 #include "app/disc_worker.h"
 #include "app/drives.h"
+#include "app/main_commands.h"
 #include "app/settings.h"
 #include "cddb/cddb.h"
 #include "cddb/cddb_globals.h"
@@ -257,6 +259,65 @@ TEST_F(AlbumLookupTest, SourcesCachesAndServers) {
       EXPECT_EQ(chooser_.shown[0].at(1).TrackTitles,
                 (std::vector<std::string>{"One", "Two", "Remote Album Three"}));
     }
+  }
+}
+
+// The exit stops the worker while the server holds the lookup: the stop must
+// not wait for the client's time-out, and the lookup cut short must leave
+// nothing that the exit would cache.
+TEST_F(AlbumLookupTest, StoppingTheWorkerEndsALookupThatWaitsOnTheServer) {
+  struct Row {
+    const char* name;
+    Cache cache;
+    size_t stallAt;   // where the server stops sending and holds the connection
+    bool terminator;  // false: a record that never ends, so the query gets through
+    size_t requests;  // that the server has seen when the stop comes
+    std::vector<std::string> log;
+  };
+  const std::vector<Row> rows = {
+      {"in the query", kNoCache, 0, true, 1, Lines({{kQuery[0], kQuery[1], "{client error}"}})},
+      {"in the read, over a cache file", kCache, SIZE_MAX, false, 2,
+       Lines({kQuery, kOneMatchLines, {"{client error}"}})},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Reset();
+    AlbumInfoSource = 1;
+    ServerList = {CFreeDBServer("127.0.0.1", server_->Port(), 600000, 6)};
+    Prepare(row.cache, kOneMatch);
+    CddbServerBehaviour stall;
+    stall.stallAt = row.stallAt;
+    stall.stallMs = 600000;
+    stall.terminator = row.terminator;
+    server_->SetBehaviour(stall);
+    const size_t before = server_->RequestCount();
+
+    DiscWorker worker(port_);
+    worker.SetAlbumLookup(
+        [this](MainWindowPort& port, std::stop_token stop) { LookupAlbum(port, chooser_, stop); });
+    worker.Start(kDiscRefresh);
+    for (int i = 0; i < 30000 && server_->RequestCount() < before + row.requests; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(server_->RequestCount(), before + row.requests);
+    auto stopped = std::async(std::launch::async, [&] { worker.Stop(); });
+    if (stopped.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+      ADD_FAILURE() << "the stop waited for the server";
+      server_->Stop();
+    }
+    stopped.get();
+
+    EXPECT_EQ(Log(), row.log);
+    EXPECT_TRUE(port_.HasLog("Warning: throwing CCDDBException for error Operation canceled"));
+    EXPECT_EQ(server_->RequestCount(), before + row.requests);  // no retry
+    EXPECT_EQ(port_.FilledLists().size(), 0u);
+    EXPECT_EQ(NoDisc.load(), 1);
+    EXPECT_EQ(Busy.load(), 0);
+    // Whatever was cached stays as it was, also after the exit's cache step.
+    const char* cached = row.cache == kCache ? "Cached Artist" : "";
+    EXPECT_TRUE(SaveAlbumAtExit(port_));
+    CCDDBRecord record;
+    EXPECT_EQ(LoadAlbumRecord(cacheFile_, record) ? record.Artist : "", cached);
   }
 }
 

@@ -8,22 +8,29 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <future>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 // A socket bound to a free loopback port; it listens unless told not to, so
-// that connections to it are refused.
+// that connections to it are refused. With a backlog of 0 it takes one
+// connection and leaves every further one waiting.
 class Listener {
  public:
-  explicit Listener(bool listen = true) {
+  explicit Listener(bool listen = true, int backlog = 4) {
     fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    EXPECT_EQ(listen ? ::listen(fd_, 4) : 0, 0);
+    EXPECT_EQ(listen ? ::listen(fd_, backlog) : 0, 0);
     socklen_t size = sizeof(address);
     ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size);
     port_ = ntohs(address.sin_port);
@@ -122,6 +129,79 @@ TEST(WSocket, PartialSendsAndSendingToAClosedPeerWithoutSigpipe) {
     error = ErrorOf([&] { socket.Send(data.data(), 64 * 1024); });
   }
   EXPECT_TRUE(error == EPIPE || error == ECONNRESET) << error;
+}
+
+TEST(WSocket, AbortFromAnotherThreadEndsAWaitAndEveryLaterCall) {
+  // A name server that answers only once the test lets it (or after 30 s).
+  std::mutex gateMutex;
+  std::condition_variable gateChanged;
+  bool answer = false;
+  int answered = 0;
+  SetHostResolver([&](const std::string&, in_addr&) {
+    std::unique_lock lock(gateMutex);
+    gateChanged.wait_for(lock, std::chrono::seconds(30), [&] { return answer; });
+    ++answered;
+    gateChanged.notify_all();
+    return kResolverErrorBase - EAI_AGAIN;
+  });
+  struct Row {
+    const char* name;
+    bool connected;  // the socket is connected before the call that waits
+    std::function<void(CWSocket&, int port)> wait;
+  };
+  const std::vector<Row> rows = {
+      {"readability wait", true, [](CWSocket& s, int) { s.IsReadable(600000); }},
+      {"receive", true,
+       [](CWSocket& s, int) {
+         char byte;
+         s.Receive(&byte, 1);
+       }},
+      {"connection the server never takes", false,
+       [](CWSocket& s, int port) { s.Connect("127.0.0.1", port); }},
+      {"name look-up", false, [](CWSocket& s, int port) { s.Connect("stuck.invalid", port); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Listener listener(true, 0);
+    CWSocket first;
+    CWSocket socket;
+    socket.Create();
+    int peer = -1;
+    if (row.connected) {
+      socket.Connect("127.0.0.1", listener.Port(), 10000);
+      peer = listener.Accept();
+    } else {
+      first.Create();  // fills the listener's queue
+      first.Connect("127.0.0.1", listener.Port(), 10000);
+    }
+    auto waiting =
+        std::async(std::launch::async, [&] { return ErrorOf([&] { row.wait(socket, listener.Port()); }); });
+    // Give the call time to start waiting; an abort that comes first must end it all the same.
+    EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    socket.Abort();
+    if (waiting.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+      ADD_FAILURE() << "the abort did not end the wait";
+      ::shutdown(peer >= 0 ? peer : listener.Accept(), SHUT_RDWR);  // let the call end
+    }
+    EXPECT_EQ(waiting.get(), ECANCELED);
+    char byte = 0;
+    EXPECT_EQ(ErrorOf([&] { socket.IsReadable(0); }), ECANCELED);
+    EXPECT_EQ(ErrorOf([&] { socket.Send(&byte, 1); }), ECANCELED);
+    EXPECT_EQ(ErrorOf([&] { socket.Create(); }), ECANCELED);
+    if (peer >= 0) {
+      // The connection was shut down: the peer sees its end.
+      EXPECT_EQ(::recv(peer, &byte, 1, 0), 0);
+      ::close(peer);
+    }
+  }
+  // The look-up left behind still ends, and is waited for before the
+  // resolver it uses goes away.
+  std::unique_lock lock(gateMutex);
+  answer = true;
+  gateChanged.notify_all();
+  EXPECT_TRUE(gateChanged.wait_for(lock, std::chrono::seconds(30), [&] { return answered == 1; }));
+  lock.unlock();
+  SetHostResolver(nullptr);
 }
 
 }  // namespace
