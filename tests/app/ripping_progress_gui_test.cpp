@@ -2,7 +2,6 @@
 // a WAV rip to its end, Pause/Resume, the cancel question answered both
 // ways, a failing drive, a missing encoder, "Open Dir" through a stand-in
 // file manager, the window's placement, and pictures of the window.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/gauge.h>
@@ -30,51 +29,6 @@
 namespace {
 
 using namespace res;
-
-// Draws `window` into a picture through GTK (so no other window on the
-// display can get into it) and saves it as PNG.
-bool SaveScreenshot(wxWindow* window, const fs::path& path) {
-  using SurfaceCreate = void* (*)(int format, int width, int height);
-  using ContextCreate = void* (*)(void* surface);
-  using WidgetDraw = void (*)(void* widget, void* context);
-  using Release = void (*)(void*);
-  using SurfaceData = unsigned char* (*)(void* surface);
-  using SurfaceStride = int (*)(void* surface);
-  auto create = reinterpret_cast<SurfaceCreate>(dlsym(RTLD_DEFAULT, "cairo_image_surface_create"));
-  auto context = reinterpret_cast<ContextCreate>(dlsym(RTLD_DEFAULT, "cairo_create"));
-  auto draw = reinterpret_cast<WidgetDraw>(dlsym(RTLD_DEFAULT, "gtk_widget_draw"));
-  auto destroyContext = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_destroy"));
-  auto flush = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_surface_flush"));
-  auto destroySurface = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_surface_destroy"));
-  auto data = reinterpret_cast<SurfaceData>(dlsym(RTLD_DEFAULT, "cairo_image_surface_get_data"));
-  auto stride = reinterpret_cast<SurfaceStride>(dlsym(RTLD_DEFAULT, "cairo_image_surface_get_stride"));
-  if (!create || !context || !draw || !destroyContext || !flush || !destroySurface || !data || !stride)
-    return false;
-  if (!gui_test::PumpUntil([&] { return window->IsShownOnScreen(); })) return false;
-  for (int i = 0; i < 10; ++i) {
-    gui_test::PumpEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  const wxSize size = window->GetSize();
-  void* surface = create(0 /* ARGB32 */, size.x, size.y);
-  void* cr = context(surface);
-  draw(window->GetHandle(), cr);
-  destroyContext(cr);
-  flush(surface);
-  wxImage image(size.x, size.y);
-  const unsigned char* pixels = data(surface);
-  const int rowBytes = stride(surface);
-  for (int y = 0; y < size.y; ++y) {
-    for (int x = 0; x < size.x; ++x) {
-      const unsigned char* p = pixels + y * rowBytes + x * 4;  // B, G, R, A in memory
-      image.SetRGB(x, y, p[2], p[1], p[0]);
-    }
-  }
-  destroySurface(surface);
-  fs::create_directories(path.parent_path());
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  return image.SaveFile(wxString::FromUTF8(path.string()), wxBITMAP_TYPE_PNG);
-}
 
 // What a control shows.
 std::string Text(CRippingProgressDlg& dlg, int id) {
@@ -200,7 +154,7 @@ TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
     EXPECT_TRUE(Logged("Finished copying!"));
     EXPECT_TRUE(Logged("Rip track(s) to \"" + OutputPath("01-First.wav") + "\""));
     ExpectTidyLayout(dlg);
-    EXPECT_TRUE(SaveScreenshot(&dlg, fs::current_path() / "screenshots" / "ripping_progress_finished.png"));
+    EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&dlg), "ripping_progress_finished"));
 
     // "Open Dir" hands the folder to the file manager as one argument.
     gui_test::Click(dlg.GetDlgItem(IDC_RIP_PAUSE));
@@ -274,7 +228,7 @@ TEST_F(RippingProgressGui, PauseResumeAndCancelAnsweredNo) {
     EXPECT_TRUE(Text(dlg, IDC_RIP_OVERALL_SPEED).ends_with("x"));
     EXPECT_GT(Bar(dlg, IDC_RIP_OVERALL_BAR), 0);
     ExpectTidyLayout(dlg);
-    EXPECT_TRUE(SaveScreenshot(&dlg, fs::current_path() / "screenshots" / "ripping_progress_running.png"));
+    EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&dlg), "ripping_progress_running"));
 
     // No: the job goes on as it was, running or paused; while the question
     // is open the writer holds.
