@@ -277,9 +277,13 @@ void CPropertySheet::PlacePage(CPropertyPage* page) const {
   if (page->Surface() != nullptr) ApplyControlRect(page->Surface(), GetPageRect());
 }
 
+void CPropertySheet::PlacePages() const {
+  for (CPropertyPage* page : pages_) PlacePage(page);
+}
+
 bool CPropertySheet::CreateWindowAndChildren() {
   if (IsWindowCreated()) return true;
-  if (!CreateHost(Parent(), ToWx(caption_), kDialogDefault)) return false;
+  if (!CreateHost(Parent(), ToWx(caption_), WindowStyleBits())) return false;
   const SIZE units = DialogBaseUnits(this);
   wxSize pageSize(0, 0);
   for (const CPropertyPage* page : pages_) pageSize.IncTo(DialogClientSize(units, page->Template()));
@@ -322,10 +326,13 @@ bool CPropertySheet::CreateWindowAndChildren() {
 }
 
 bool CPropertySheet::OnInitDialog() {
-  if (GetPageCount() == 0) return true;
-  const int start = startPage_ >= 0 && startPage_ < GetPageCount() ? startPage_ : 0;
-  ShowPage(start);
+  ShowStartPage();
   return true;
+}
+
+void CPropertySheet::ShowStartPage() {
+  if (GetPageCount() == 0) return;
+  ShowPage(startPage_ >= 0 && startPage_ < GetPageCount() ? startPage_ : 0);
 }
 
 bool CPropertySheet::Apply() {

@@ -120,6 +120,8 @@ class CPropertySheet : public CTopLevelDialogT<wxDialog> {
   // OnSetActive); false when either refused or the index is out of range.
   virtual bool SetActivePage(int index);
   bool SetActivePage(CPropertyPage* page);
+  // Places every created page on the page area (after the area moved).
+  void PlacePages() const;
   // The shown page's window, or null while no page is shown.
   wxWindow* GetCurrentPageWindow() const;
   // Hides the shown page without showing another (after its OnKillActive
@@ -131,7 +133,7 @@ class CPropertySheet : public CTopLevelDialogT<wxDialog> {
   // derived sheet adds).
   wxWindow* GetDlgItem(int id) const { return FindChildById(this, id); }
   // Where the pages go, in the sheet's client coordinates: the tab strip's page area.
-  wxRect GetPageRect() const;
+  virtual wxRect GetPageRect() const;
 
   uint32_t SheetFlags() const { return sheetFlags_; }
   void SetSheetFlags(uint32_t flags) { sheetFlags_ = flags; }
@@ -148,6 +150,8 @@ class CPropertySheet : public CTopLevelDialogT<wxDialog> {
   wxWindow* FindCommandControl(int id) const override { return GetDlgItem(id); }
   // Shows the start page.
   bool OnInitDialog() override;
+  // Shows the start page (or the first, when it is out of range).
+  void ShowStartPage();
   void OnOK() override;
   void OnCancel() override;
   // Keys before the focused control sees them; true: consumed. The default
@@ -161,6 +165,8 @@ class CPropertySheet : public CTopLevelDialogT<wxDialog> {
   virtual void OnActivePageChanged() {}
   // Places `page` on the page area.
   void PlacePage(CPropertyPage* page) const;
+  // The window's style bits (kDialog*): a resizable sheet adds kDialogResizable.
+  virtual uint32_t WindowStyleBits() const { return kDialogDefault; }
 
  private:
   void OnApplyNow();
