@@ -1,14 +1,13 @@
 // Data exchange between members and controls, and its checks.
 #include "ui/data_exchange.h"
 
+#include <fmt/format.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
-
-#include <fmt/format.h>
 
 #include <cerrno>
 #include <climits>

@@ -47,9 +47,8 @@ CTemplateHost::~CTemplateHost() = default;
 void CTemplateHost::BuildControls(wxWindow* surface) {
   surface_ = surface;
   baseUnits_ = DialogBaseUnits(surface);
-  const std::vector<wxWindow*> controls =
-      BuildDialogControls(surface, *template_, [this](wxWindow* parent, const DialogItem& item, int id,
-                                                      const wxRect& rect) {
+  const std::vector<wxWindow*> controls = BuildDialogControls(
+      surface, *template_, [this](wxWindow* parent, const DialogItem& item, int id, const wxRect& rect) {
         return CreateControl(parent, item, id, rect);
       });
   built_.clear();

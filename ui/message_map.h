@@ -63,8 +63,8 @@ struct MapRow {
   int typeCount = 0;
   int firstId = wxID_ANY;  // program ids (message numbers for OnMessage)
   int lastId = wxID_ANY;
-  bool foldIds = true;        // false: ids are message or timer numbers
-  bool namesControl = false;  // the id is a control of the dialog's template
+  bool foldIds = true;                 // false: ids are message or timer numbers
+  bool namesControl = false;           // the id is a control of the dialog's template
   const unsigned* idSource = nullptr;  // a registered message's number, read at binding
   std::function<void(T& self, wxEvent& event)> handler;
 };

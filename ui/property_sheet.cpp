@@ -31,7 +31,8 @@ wxString ToWx(const std::string& text) { return wxString::FromUTF8(text.data(), 
 // ---- tab strip
 
 CTabStrip::CTabStrip(wxWindow* parent, const wxRect& rect)
-    : wxWindow(parent, WxId(AFX_IDC_TAB_CONTROL), rect.GetPosition(), rect.GetSize(), wxFULL_REPAINT_ON_RESIZE) {
+    : wxWindow(parent, WxId(AFX_IDC_TAB_CONTROL), rect.GetPosition(), rect.GetSize(),
+               wxFULL_REPAINT_ON_RESIZE) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Bind(wxEVT_PAINT, &CTabStrip::OnPaint, this);
   Bind(wxEVT_LEFT_DOWN, &CTabStrip::OnLeftDown, this);
@@ -64,7 +65,9 @@ std::string CTabStrip::GetItemText(int index) const {
   return index >= 0 && index < GetItemCount() ? items_[index].text : std::string();
 }
 
-int CTabStrip::GetItemImage(int index) const { return index >= 0 && index < GetItemCount() ? items_[index].image : -1; }
+int CTabStrip::GetItemImage(int index) const {
+  return index >= 0 && index < GetItemCount() ? items_[index].image : -1;
+}
 
 void CTabStrip::SetCurSel(int index) {
   current_ = index >= 0 && index < GetItemCount() ? index : -1;
@@ -100,7 +103,9 @@ wxRect CTabStrip::GetItemRect(int index) const {
 
 wxRect CTabStrip::AdjustRect(bool larger, const wxRect& rect) const {
   const int top = GetItemHeight() + kFrameBorder;
-  if (larger) return {rect.x - kFrameBorder, rect.y - top, rect.width + 2 * kFrameBorder, rect.height + top + kFrameBorder};
+  if (larger)
+    return {rect.x - kFrameBorder, rect.y - top, rect.width + 2 * kFrameBorder,
+            rect.height + top + kFrameBorder};
   return {rect.x + kFrameBorder, rect.y + top, std::max(0, rect.width - 2 * kFrameBorder),
           std::max(0, rect.height - top - kFrameBorder)};
 }
@@ -348,7 +353,8 @@ bool CPropertySheet::Apply() {
 void CPropertySheet::UpdateApplyButton() {
   wxWindow* apply = GetDlgItem(ID_APPLY_NOW);
   if (apply == nullptr) return;
-  const bool any = std::any_of(pages_.begin(), pages_.end(), [](const CPropertyPage* p) { return p->IsModified(); });
+  const bool any =
+      std::any_of(pages_.begin(), pages_.end(), [](const CPropertyPage* p) { return p->IsModified(); });
   apply->Enable(any);
 }
 

@@ -58,7 +58,8 @@ std::shared_ptr<Mailbox> MailboxOf(wxWindow* window) {
   return box;
 }
 
-std::optional<LRESULT> SendRegisteredMessage(wxWindow* window, unsigned message, WPARAM wParam, LPARAM lParam) {
+std::optional<LRESULT> SendRegisteredMessage(wxWindow* window, unsigned message, WPARAM wParam,
+                                             LPARAM lParam) {
   const std::shared_ptr<Mailbox> box = MailboxOf(window);
   if (box == nullptr) return std::nullopt;
   return box->Send(message, wParam, lParam, {}, {});

@@ -2,9 +2,8 @@
 // resizable variant with its splitter and hook.
 #include "ui/tree_prop_sheet.h"
 
-#include <wx/settings.h>
-
 #include <fmt/printf.h>
+#include <wx/settings.h>
 
 #include <algorithm>
 
@@ -89,7 +88,8 @@ bool CTreePropSheetBase::SetTreeWidth(int width) {
   return true;
 }
 
-std::string CTreePropSheetBase::FormatEmptyPageText(const std::string& format, const std::string& itemText) const {
+std::string CTreePropSheetBase::FormatEmptyPageText(const std::string& format,
+                                                    const std::string& itemText) const {
   try {
     return fmt::sprintf(format, itemText);
   } catch (const fmt::format_error&) {
@@ -167,8 +167,9 @@ bool CTreePropSheetBase::OnInitDialog() {
   frame->SetCaptionHeight(captionHeight);
 
   tree_ = NewPageTreeControl();
-  tree_->Create(this, ui::WxId(kPageTreeId), treeRect_.GetPosition(), treeRect_.GetSize(),
-                wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_SUNKEN | wxWANTS_CHARS);
+  tree_->Create(
+      this, ui::WxId(kPageTreeId), treeRect_.GetPosition(), treeRect_.GetSize(),
+      wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_SUNKEN | wxWANTS_CHARS);
   tree_->SetName("PageTree");
   if (treeImages_) tree_->SetImageList(treeImageList_.get());
   // The tree comes first in the tab order.

@@ -10,7 +10,7 @@ namespace TreePropSheet {
 
 namespace {
 
-constexpr int kCustomButtons[] = {IDOK, IDCANCEL, ui::ID_APPLY_NOW, ui::IDHELP,
+constexpr int kCustomButtons[] = {IDOK,           IDCANCEL,       ui::ID_APPLY_NOW, ui::IDHELP,
                                   ui::ID_WIZBACK, ui::ID_WIZNEXT, ui::ID_WIZFINISH};
 
 // Distances of `inner` to the edges of `outer`, as (left, top, right, bottom).

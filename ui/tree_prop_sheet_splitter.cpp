@@ -9,8 +9,8 @@
 
 namespace TreePropSheet {
 
-CTreePropSheetSplitter::CTreePropSheetSplitter(int paneCount, bool sideBySide, const std::vector<int>& minimums,
-                                               int barWidth)
+CTreePropSheetSplitter::CTreePropSheetSplitter(int paneCount, bool sideBySide,
+                                               const std::vector<int>& minimums, int barWidth)
     : sideBySide_(sideBySide), model_(paneCount, minimums, barWidth), panes_(model_.PaneCount(), nullptr) {}
 
 CTreePropSheetSplitter::~CTreePropSheetSplitter() {
@@ -82,8 +82,8 @@ void CTreePropSheetSplitter::MovePanes() {
     if (panes_[i] == nullptr) continue;
     const int start = model_.PaneStart(i);
     const int size = model_.PaneSize(i);
-    ui::ApplyControlRect(panes_[i], sideBySide_ ? wxRect(start, r.y, size, r.height)
-                                                : wxRect(r.x, start, r.width, size));
+    ui::ApplyControlRect(
+        panes_[i], sideBySide_ ? wxRect(start, r.y, size, r.height) : wxRect(r.x, start, r.width, size));
   }
   Refresh();
   RedrawParent(r);
@@ -101,8 +101,8 @@ void CTreePropSheetSplitter::OnSize(wxSizeEvent&) { Relayout(); }
 void CTreePropSheetSplitter::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
   // The bars take the dialog's own background.
-  const wxColour background =
-      GetParent() != nullptr ? GetParent()->GetBackgroundColour() : wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+  const wxColour background = GetParent() != nullptr ? GetParent()->GetBackgroundColour()
+                                                     : wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
   dc.SetBrush(wxBrush(background));
   dc.SetPen(*wxTRANSPARENT_PEN);
   dc.DrawRectangle(wxRect(GetClientSize()));

@@ -39,7 +39,8 @@ class TestPage : public ui::CPropertyPage {
 
  protected:
   bool OnInitDialog() override {
-    if (auto* combo = GetDlgItemAs<wxComboBox>(sample::IDC_FORMAT_KIND)) combo->Append(wxArrayString{2, std::array<const char*, 2>{" WAV", " MP3"}.data()});
+    if (auto* combo = GetDlgItemAs<wxComboBox>(sample::IDC_FORMAT_KIND))
+      combo->Append(wxArrayString{2, std::array<const char*, 2>{" WAV", " MP3"}.data()});
     return CPropertyPage::OnInitDialog();
   }
   void DoDataExchange(ui::CDataExchange* pDX) override {
@@ -76,7 +77,8 @@ struct Options {
   wxTreeCtrl* Tree() const { return sheet.GetPageTreeControl(); }
   std::string Selected() const { return Tree()->GetItemText(Tree()->GetSelection()).utf8_string(); }
   wxTreeItemId ItemOfPage(int page) const {
-    return TreePropSheet::CTreePropSheetTreeCtrl::ItemOf(ui::FindPageItem(sheet.GetPageTreeControl()->Model(), page));
+    return TreePropSheet::CTreePropSheetTreeCtrl::ItemOf(
+        ui::FindPageItem(sheet.GetPageTreeControl()->Model(), page));
   }
   // Runs the sheet; `action` runs once it is on screen and must end it.
   int Run(const std::function<void()>& action) {
@@ -100,7 +102,8 @@ bool Key(wxWindow& sheet, int code, bool shift = false) {
 class TreeSheetGui : public testing::Test {
  protected:
   void SetUp() override {
-    previous_ = ui::SetDataExchangeReporter([this](wxWindow*, const std::string& text) { reports.push_back(text); });
+    previous_ =
+        ui::SetDataExchangeReporter([this](wxWindow*, const std::string& text) { reports.push_back(text); });
   }
   void TearDown() override { ui::SetDataExchangeReporter(previous_); }
   std::vector<std::string> reports;
@@ -151,8 +154,11 @@ TEST_F(TreeSheetGui, PageKeysWrapSkipDisabledPagesAndLeaveOtherKeysToThePage) {
       bool shift;
       int page;
     };
-    const Step steps[] = {{WXK_TAB, false, 0}, {WXK_TAB, true, 2},        {WXK_PAGEUP, false, 1},
-                          {WXK_PAGEDOWN, false, 2}, {WXK_PAGEDOWN, false, 0}};
+    const Step steps[] = {{WXK_TAB, false, 0},
+                          {WXK_TAB, true, 2},
+                          {WXK_PAGEUP, false, 1},
+                          {WXK_PAGEDOWN, false, 2},
+                          {WXK_PAGEDOWN, false, 0}};
     for (const Step& s : steps) {
       EXPECT_FALSE(Key(o.sheet, s.key, s.shift));
       EXPECT_EQ(o.sheet.GetActiveIndex(), s.page) << s.key << s.shift;
@@ -163,7 +169,8 @@ TEST_F(TreeSheetGui, PageKeysWrapSkipDisabledPagesAndLeaveOtherKeysToThePage) {
     EXPECT_EQ(o.sheet.GetActiveIndex(), 0);
 
     // A disabled page is grey and skipped; the message re-enables it.
-    const TreePropSheet::COLORREF grey = TreePropSheet::ToColorRef(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
+    const TreePropSheet::COLORREF grey =
+        TreePropSheet::ToColorRef(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
     EXPECT_TRUE(o.sheet.EnablePage(&o.naming, false));
     EXPECT_EQ(o.sheet.GetPageTreeControl()->ItemColour(o.ItemOfPage(1)), grey);
     EXPECT_EQ(o.Tree()->GetItemTextColour(o.ItemOfPage(1)), TreePropSheet::FromColorRef(grey));
@@ -205,7 +212,8 @@ TEST_F(TreeSheetGui, OkAppliesMadePagesAndARefusalOrABadValueKeepsTheSheetOpen) 
       year->ChangeValue(text);
       Key(o.sheet, WXK_TAB, true);
     }
-    EXPECT_EQ(reports, (std::vector<std::string>{"Enter an integer between 1 and 2100.", "Enter an integer."}));
+    EXPECT_EQ(reports,
+              (std::vector<std::string>{"Enter an integer between 1 and 2100.", "Enter an integer."}));
     EXPECT_EQ(o.naming.year, 1999);
     EXPECT_EQ(o.sheet.GetActiveIndex(), 0);
 
@@ -219,7 +227,8 @@ TEST_F(TreeSheetGui, OkAppliesMadePagesAndARefusalOrABadValueKeepsTheSheetOpen) 
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(o.source.source, 2);
   EXPECT_EQ(o.source.folder, "/music");
-  EXPECT_EQ((std::vector<int>{o.source.applied, o.naming.applied, o.format.applied}), (std::vector<int>{1, 1, 0}));
+  EXPECT_EQ((std::vector<int>{o.source.applied, o.naming.applied, o.format.applied}),
+            (std::vector<int>{1, 1, 0}));
 }
 
 TEST_F(TreeSheetGui, NestedCaptionsShareAParentThatShowsTheEmptyPageMessage) {
@@ -265,7 +274,8 @@ TEST_F(TreeSheetGui, CaptionBandFadesIntoTheFrameAndCutsLongTextWithAnEllipsis) 
     const wxImage picture = bitmap.ConvertToImage();
     const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
     const int y = frame->GetCaptionHeight() - 1;
-    EXPECT_EQ(wxColour(picture.GetRed(size.x - 1, y), picture.GetGreen(size.x - 1, y), picture.GetBlue(size.x - 1, y)),
+    EXPECT_EQ(wxColour(picture.GetRed(size.x - 1, y), picture.GetGreen(size.x - 1, y),
+                       picture.GetBlue(size.x - 1, y)),
               face);
     // An icon takes one image, however often the caption changes.
     const wxIcon icon = wxArtProvider::GetIcon(wxART_INFORMATION, wxART_MENU, wxSize(16, 16));
@@ -285,10 +295,12 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
     ASSERT_NE(splitter, nullptr);
     ASSERT_NE(o.sheet.GetResizeHook(), nullptr);
     wxWindow* frame = o.sheet.GetFrameControl()->GetFrameWindow();
-    const wxRect tree0 = o.Tree()->GetRect(), frame0 = frame->GetRect(), ok0 = o.sheet.GetDlgItem(IDOK)->GetRect();
+    const wxRect tree0 = o.Tree()->GetRect(), frame0 = frame->GetRect(),
+                 ok0 = o.sheet.GetDlgItem(IDOK)->GetRect();
     const wxSize size0 = o.sheet.GetSize();
     o.sheet.SetSize(size0 + wxSize(100, 60));
-    EXPECT_TRUE(gui_test::PumpUntil([&] { return o.sheet.GetDlgItem(IDOK)->GetPosition() != ok0.GetPosition(); }));
+    EXPECT_TRUE(
+        gui_test::PumpUntil([&] { return o.sheet.GetDlgItem(IDOK)->GetPosition() != ok0.GetPosition(); }));
     EXPECT_EQ(o.Tree()->GetSize().x, tree0.width);  // the tree keeps its width
     EXPECT_EQ(frame->GetSize(), frame0.GetSize() + wxSize(100, 60));
     EXPECT_EQ(o.sheet.GetDlgItem(IDOK)->GetPosition(), ok0.GetPosition() + wxPoint(100, 60));

@@ -79,16 +79,11 @@ TEST(SplitterModel, DegenerateLengthsAndSizesDoNotDivideByZero) {
 
 TEST(PageTreeModel, CaptionPaths) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
-      {"FreeDB", {"FreeDB"}},
-      {"A::B", {"A", "B"}},
-      {"A\\\\::B", {"A\\", "B"}},
-      {"A\\::B::C", {"A::B", "C"}},
-      {"A::B::C", {"A", "B", "C"}},
-      {"::A", {"::A"}},                 // a separator at the very start is text
-      {"::A::B", {"::A", "B"}},
-      {"A::B\\::C", {"A", "B::C"}},     // the last level is unescaped as well
-      {"A::", {"A", ""}},
-      {"", {""}},
+      {"FreeDB", {"FreeDB"}},       {"A::B", {"A", "B"}},
+      {"A\\\\::B", {"A\\", "B"}},   {"A\\::B::C", {"A::B", "C"}},
+      {"A::B::C", {"A", "B", "C"}}, {"::A", {"::A"}},              // a separator at the very start is text
+      {"::A::B", {"::A", "B"}},     {"A::B\\::C", {"A", "B::C"}},  // the last level is unescaped as well
+      {"A::", {"A", ""}},           {"", {""}},
   };
   for (const auto& [caption, levels] : cases) EXPECT_EQ(ui::SplitCaptionPath(caption), levels) << caption;
 }
@@ -139,8 +134,8 @@ TEST(PageTreeModel, SelectionSkipsItemsWithoutPagesAndDisabledPagesAndWraps) {
   EXPECT_EQ(ui::FirstSelectableAfter(t, p0, rules), 0u);  // p1 is disabled, and the search never climbs up
 
   const std::tuple<ui::PageTree::Item, bool, ui::PageTree::Item> moves[] = {
-      {p0, true, p2}, {p2, true, p3}, {p3, true, p0},  // forward, wrapping to the first
-      {p0, false, p3}, {p2, false, p0},                // backward, wrapping to the last
+      {p0, true, p2},  {p2, true, p3},  {p3, true, p0},  // forward, wrapping to the first
+      {p0, false, p3}, {p2, false, p0},                  // backward, wrapping to the last
   };
   for (auto [from, forward, to] : moves) EXPECT_EQ(ui::NextSelectable(t, from, forward, rules), to) << from;
 

@@ -10,9 +10,9 @@
 namespace ui {
 
 struct CaptionLayout {
-  RECT band;        // filled with the gradient
-  POINT icon;       // top-left of the icon, when there is one
-  int textLeft;     // where the caption text starts
+  RECT band;     // filled with the gradient
+  POINT icon;    // top-left of the icon, when there is one
+  int textLeft;  // where the caption text starts
 };
 
 // The caption band for a frame client rectangle `client`.

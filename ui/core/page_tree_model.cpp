@@ -17,8 +17,10 @@ size_t FindSeparator(std::string_view caption) {
 
 std::string Unescape(std::string_view level) {
   std::string text(level);
-  for (size_t at = text.find("\\::"); at != std::string::npos; at = text.find("\\::", at + 2)) text.erase(at, 1);
-  for (size_t at = text.find("\\\\"); at != std::string::npos; at = text.find("\\\\", at + 1)) text.erase(at, 1);
+  for (size_t at = text.find("\\::"); at != std::string::npos; at = text.find("\\::", at + 2))
+    text.erase(at, 1);
+  for (size_t at = text.find("\\\\"); at != std::string::npos; at = text.find("\\\\", at + 1))
+    text.erase(at, 1);
   return text;
 }
 
@@ -83,7 +85,8 @@ PageTree::Item NextInTreeOrder(const PageTree& tree, PageTree::Item item, bool f
   return LastDescendant(tree, last);
 }
 
-PageTree::Item NextSelectable(const PageTree& tree, PageTree::Item item, bool forward, const SelectRules& rules) {
+PageTree::Item NextSelectable(const PageTree& tree, PageTree::Item item, bool forward,
+                              const SelectRules& rules) {
   PageTree::Item candidate = NextInTreeOrder(tree, item, forward);
   const PageTree::Item first = candidate;
   while (candidate != 0 && candidate != item) {

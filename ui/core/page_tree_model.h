@@ -36,8 +36,8 @@ class PageTree {
 };
 
 struct SelectRules {
-  bool skipEmptyItems = false;     // items without page are selectable
-  bool blockDisabledPages = true;  // disabled pages are not
+  bool skipEmptyItems = false;                // items without page are selectable
+  bool blockDisabledPages = true;             // disabled pages are not
   std::function<bool(int page)> pageEnabled;  // empty: every page is enabled
 };
 
@@ -50,7 +50,8 @@ PageTree::Item FirstSelectableAfter(const PageTree& tree, PageTree::Item item, c
 PageTree::Item NextInTreeOrder(const PageTree& tree, PageTree::Item item, bool forward);
 // The next (previous) selectable item in tree order with wrap-around; `item`
 // itself when no other is selectable; 0 for an empty tree.
-PageTree::Item NextSelectable(const PageTree& tree, PageTree::Item item, bool forward, const SelectRules& rules);
+PageTree::Item NextSelectable(const PageTree& tree, PageTree::Item item, bool forward,
+                              const SelectRules& rules);
 // The first item in tree order whose page is `page`, or 0.
 PageTree::Item FindPageItem(const PageTree& tree, int page);
 

@@ -75,7 +75,8 @@ void SplitterModel::KeepFrozen(int available) {
   for (int i = 0; i < n - 1; ++i) {
     const int64_t kept = (fractions_[i] * previous + a / 2) / a;  // same pixel size as before
     if (!frozen_[i]) {
-      fractions_[i] = static_cast<int>(((a - previous) * kWhole + freeCount * a / 2) / (freeCount * a) + kept);
+      fractions_[i] =
+          static_cast<int>(((a - previous) * kWhole + freeCount * a / 2) / (freeCount * a) + kept);
     } else {
       fractions_[i] = static_cast<int>(kept);
     }
@@ -125,7 +126,8 @@ void SplitterModel::ApplyMinimums(int available) {
     int lastFree = -1;
     for (int i = 0; i < n; ++i) {
       if (pinned[i]) continue;
-      fractions_[i] = freeSum > 0 ? static_cast<int>(fractions_[i] * int64_t{left} / freeSum) : left / freeCount;
+      fractions_[i] =
+          freeSum > 0 ? static_cast<int>(fractions_[i] * int64_t{left} / freeSum) : left / freeCount;
       given += fractions_[i];
       lastFree = i;
     }

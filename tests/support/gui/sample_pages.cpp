@@ -42,8 +42,11 @@ constexpr ui::DialogItem kFormatItems[] = {
 
 }  // namespace
 
-const ui::DialogTemplate kSourcePage{IDD_SAMPLE_SOURCE_PAGE, "FreeDB", 260, 130, ui::kDialogDefault, kSourceItems};
-const ui::DialogTemplate kNamingPage{IDD_SAMPLE_NAMING_PAGE, "Output", 260, 130, ui::kDialogDefault, kNamingItems};
-const ui::DialogTemplate kFormatPage{IDD_SAMPLE_FORMAT_PAGE, "Encoder", 260, 130, ui::kDialogDefault, kFormatItems};
+const ui::DialogTemplate kSourcePage{IDD_SAMPLE_SOURCE_PAGE, "FreeDB",    260, 130,
+                                     ui::kDialogDefault,     kSourceItems};
+const ui::DialogTemplate kNamingPage{IDD_SAMPLE_NAMING_PAGE, "Output",    260, 130,
+                                     ui::kDialogDefault,     kNamingItems};
+const ui::DialogTemplate kFormatPage{IDD_SAMPLE_FORMAT_PAGE, "Encoder",   260, 130,
+                                     ui::kDialogDefault,     kFormatItems};
 
 }  // namespace sample
