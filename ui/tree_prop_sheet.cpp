@@ -172,6 +172,7 @@ bool CTreePropSheetBase::OnInitDialog() {
       wxTR_HAS_BUTTONS | wxTR_LINES_AT_ROOT | wxTR_HIDE_ROOT | wxTR_SINGLE | wxBORDER_SUNKEN | wxWANTS_CHARS);
   tree_->SetName("PageTree");
   if (treeImages_) tree_->SetImageList(treeImageList_.get());
+  tree_->Bind(wxEVT_KEY_DOWN, &CTreePropSheetBase::OnTreeKeyDown, this);
   // The tree comes first in the tab order.
   tree_->MoveBeforeInTabOrder(GetChildren().GetFirst()->GetData());
   CentreOnParent();
@@ -333,6 +334,42 @@ void CTreePropSheetBase::OnSelChanging(wxTreeEvent& event) {
   tree_->SetFocus();
 }
 
+void CTreePropSheetBase::OnTreeKeyDown(wxKeyEvent& event) {
+  // Only a tree that skips its empty items steers the arrow keys itself.
+  const int key = event.GetKeyCode();
+  const bool arrow = key == WXK_LEFT || key == WXK_RIGHT || key == WXK_UP || key == WXK_DOWN;
+  if (!skipEmptyItems_ || !arrow || event.HasAnyModifiers()) {
+    event.Skip();
+    return;
+  }
+  const wxTreeItemId selected = tree_->GetSelection();
+  if (!selected.IsOk()) return;
+  const ui::PageTree& model = tree_->Model();
+  const ui::PageTree::Item item = CTreePropSheetTreeCtrl::HandleOf(selected);
+  auto select = [this](ui::PageTree::Item target) {
+    if (target != 0) tree_->SelectItem(CTreePropSheetTreeCtrl::ItemOf(target));
+  };
+  if (key == WXK_LEFT) {
+    if (tree_->IsExpanded(selected)) {
+      tree_->Collapse(selected);
+      return;
+    }
+    for (ui::PageTree::Item up = model.Parent(item); up != 0; up = model.Parent(up)) {
+      if (model.PageOf(up) >= 0) return select(up);
+    }
+  } else if (key == WXK_RIGHT) {
+    if (tree_->ItemHasChildren(selected) && !tree_->IsExpanded(selected)) {
+      tree_->Expand(selected);
+      return;
+    }
+    for (ui::PageTree::Item down = model.FirstChild(item); down != 0; down = model.FirstChild(down)) {
+      if (model.PageOf(down) >= 0) return select(down);
+    }
+  } else {
+    select(ui::NextSelectable(model, item, key == WXK_DOWN, Rules()));
+  }
+}
+
 void CTreePropSheetBase::OnSelChanged(wxTreeEvent& event) {
   event.Skip();
   if (refillLock_ == 0) UpdateCaption();
@@ -424,9 +461,15 @@ ui::LRESULT CTreePropSheetBase::OnEnablePageMessage(ui::WPARAM wParam, ui::LPARA
 }
 
 void CTreePropSheetBase::OnDestroyWindows() {
-  // The windows go with the sheet's; only the pointers are dropped here.
+  if (tree_ != nullptr) tree_->Destroy();
+  if (frame_ != nullptr) {
+    wxWindow* window = frame_->GetFrameWindow();
+    if (window != dynamic_cast<wxWindow*>(frame_)) delete frame_;  // a frame drawn on a window of its own
+    if (window != nullptr) window->Destroy();
+  }
   tree_ = nullptr;
   frame_ = nullptr;
+  treeImageList_.reset();
 }
 
 // ---- the resizable tree sheet

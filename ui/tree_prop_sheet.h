@@ -101,6 +101,7 @@ class CTreePropSheetBase : public ui::CPropertySheet {
   void UpdateCaption();
   void BuildTabImages();
   void MoveChildren(int dx, int dy);
+  void OnTreeKeyDown(wxKeyEvent& event);
   void OnSelChanging(wxTreeEvent& event);
   void OnSelChanged(wxTreeEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);

@@ -11,7 +11,7 @@ namespace TreePropSheet {
 
 CTreePropSheetSplitter::CTreePropSheetSplitter(int paneCount, bool sideBySide,
                                                const std::vector<int>& minimums, int barWidth)
-    : sideBySide_(sideBySide), model_(paneCount, minimums, barWidth), panes_(model_.PaneCount(), nullptr) {}
+    : sideBySide_(sideBySide), model_(paneCount, minimums, barWidth), panes_(model_.PaneCount()) {}
 
 CTreePropSheetSplitter::~CTreePropSheetSplitter() {
   if (HasCapture()) ReleaseMouse();
@@ -41,7 +41,7 @@ void CTreePropSheetSplitter::SetPane(int index, wxWindow* window) {
 }
 
 wxWindow* CTreePropSheetSplitter::GetPane(int index) const {
-  return index >= 0 && index < model_.PaneCount() ? panes_[index] : nullptr;
+  return index >= 0 && index < model_.PaneCount() ? panes_[index].get() : nullptr;
 }
 
 void CTreePropSheetSplitter::SetPaneSizes(const std::vector<int>& sizes) {

@@ -6,6 +6,8 @@
 // dark strip shows where it would go.
 #pragma once
 
+#include <wx/event.h>  // before the weak references, which need its standard headers
+#include <wx/weakref.h>
 #include <wx/window.h>
 
 #include <functional>
@@ -55,7 +57,7 @@ class CTreePropSheetSplitter : public wxWindow {
 
   bool sideBySide_;
   ui::SplitterModel model_;
-  std::vector<wxWindow*> panes_;
+  std::vector<wxWeakRef<wxWindow>> panes_;  // the panes may go before the splitter
   bool liveUpdate_ = false;
   bool dragAllowed_ = true;
   int draggedBar_ = 0;

@@ -250,6 +250,25 @@ TEST_F(TreeSheetGui, NestedCaptionsShareAParentThatShowsTheEmptyPageMessage) {
     EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&o.sheet), "options_sheet_empty_item"));
     Key(o.sheet, WXK_TAB);  // back to a page
     EXPECT_NE(o.sheet.GetCurrentPageWindow(), nullptr);
+
+    // Skipping empty items: the arrow keys walk the pages, an empty item
+    // passes on to its first page, Left and Right fold and unfold.
+    o.sheet.SetSkipEmptyItems(true);
+    auto arrow = [&](int code) {
+      wxKeyEvent event(wxEVT_KEY_DOWN);
+      event.m_keyCode = code;
+      event.SetEventObject(o.Tree());
+      o.Tree()->GetEventHandler()->ProcessEvent(event);
+      return o.Selected();
+    };
+    o.Tree()->SelectItem(parent);
+    EXPECT_EQ(o.Selected(), "MP3");
+    const std::pair<int, const char*> keys[] = {{WXK_DOWN, "WAV"}, {WXK_DOWN, "Output"}, {WXK_DOWN, "MP3"},
+                                                {WXK_UP, "MP3"},   {WXK_LEFT, "MP3"},    {WXK_RIGHT, "MP3"}};
+    for (auto [code, expected] : keys) EXPECT_EQ(arrow(code), expected) << code;
+    o.Tree()->SelectItem(parent);  // straight on to MP3
+    o.Tree()->SelectItem(o.ItemOfPage(1));
+    EXPECT_TRUE(o.Tree()->IsExpanded(parent));
     o.sheet.EndDialog(IDCANCEL);
   });
 }
