@@ -141,8 +141,9 @@ class CTreePropSheetEx : public CTreePropSheetBase {
   // Whether the tree pane shares a change of the sheet's width (false: it keeps its width).
   void SetPaneScaling(bool treeScales) { treeScales_ = treeScales; }
   void SetLiveSplitter(bool live) { liveSplitter_ = live; }
-  void SetMinSize(const wxSize& size) { minSize_ = size; }
-  void SetMaxSize(const wxSize& size) { maxSize_ = size; }
+  // Limits of the sheet's size while it is resized (-1: none).
+  void SetSheetMinSize(const wxSize& size) { minSize_ = size; }
+  void SetSheetMaxSize(const wxSize& size) { maxSize_ = size; }
 
   CTreePropSheetSplitter* GetSplitter() const { return splitter_; }
   wxWindow* GetSplitterWindow() const { return splitter_; }

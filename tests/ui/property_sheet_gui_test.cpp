@@ -119,6 +119,26 @@ TEST_F(PropertySheetGui, TabsSwitchPagesAndApplyFollowsTheModifiedPages) {
   EXPECT_EQ(sheet.DoModal(), IDCANCEL);
 }
 
+TEST_F(PropertySheetGui, PagesAndTheirSheetMayGoInEitherOrder) {
+  for (bool pageFirst : {false, true}) {
+    auto page = std::make_unique<Page>(sample::kSourcePage);
+    auto sheet = std::make_unique<ui::CPropertySheet>("Either order");
+    sheet->AddPage(page.get());
+    gui_test::WhenModalShown([&](wxDialog&) { gui_test::Click(sheet->GetDlgItem(IDCANCEL)); });
+    EXPECT_EQ(sheet->DoModal(), IDCANCEL);
+    ASSERT_TRUE(page->IsPageCreated());
+    if (pageFirst) {
+      page.reset();
+      EXPECT_EQ(sheet->GetPageCount(), 0);
+    } else {
+      sheet.reset();
+      EXPECT_FALSE(page->IsPageCreated());
+      EXPECT_EQ(page->GetSheet(), nullptr);
+    }
+    gui_test::PumpEvents();
+  }
+}
+
 TEST_F(PropertySheetGui, DataExchangeFillsReadsAndChecksEveryKindOfField) {
   FieldsDlg dlg;
   gui_test::WhenModalShown([&](wxDialog&) {

@@ -13,6 +13,7 @@
 #include "ui/data_exchange.h"
 #include "ui/registered_message.h"
 #include "ui/tree_prop_sheet.h"
+#include "ui/tree_prop_sheet_hook.h"
 
 namespace {
 
@@ -324,6 +325,9 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
     EXPECT_EQ(frame->GetSize(), frame0.GetSize() + wxSize(100, 60));
     EXPECT_EQ(o.sheet.GetDlgItem(IDOK)->GetPosition(), ok0.GetPosition() + wxPoint(100, 60));
     EXPECT_TRUE(frame->GetRect().Contains(o.naming.GetWindow()->GetRect()));
+    EXPECT_EQ(o.sheet.GetMinSize(), size0);  // never smaller than it opened
+    ASSERT_NE(o.sheet.GetResizeHook()->Grip(), nullptr);
+    EXPECT_TRUE(o.sheet.GetResizeHook()->Grip()->IsShown());
     gui_test::PumpFrames();
     EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&o.sheet), "tree_sheet_resized"));
 
@@ -346,6 +350,38 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
     }
     o.sheet.EndDialog(IDCANCEL);
   });
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TreeSheetGui, PagesAddedOrRemovedWhileOpenRefillTheTreeAndOddRequestsAreHarmless) {
+  Options o(0);
+  TestPage extra(sample::kFormatPage), stranger(sample::kFormatPage);
+  extra.SetCaption("Output::Advanced");
+  o.Run([&] {
+    o.sheet.AddPage(&extra);
+    const wxTreeItemId item = o.ItemOfPage(3);
+    ASSERT_TRUE(item.IsOk());
+    EXPECT_EQ(o.Tree()->GetItemText(o.Tree()->GetItemParent(item)), "Output");
+    EXPECT_EQ(o.Selected(), "FreeDB");
+    // A page the sheet does not hold is answered and left alone.
+    EXPECT_EQ(ui::SendRegisteredMessage(
+                  &o.sheet, TreePropSheet::WMU_TPS_ENABLEPAGE,
+                  reinterpret_cast<ui::WPARAM>(static_cast<ui::CPropertyPage*>(&stranger)), 0),
+              1);
+    EXPECT_FALSE(o.sheet.EnablePage(&stranger, false));
+    o.sheet.RemovePage(&o.source);  // the shown page goes: its neighbour shows
+    EXPECT_EQ(o.Selected(), "Output");
+    EXPECT_EQ(o.sheet.GetCurrentPageWindow(), o.naming.GetWindow());
+    EXPECT_FALSE(o.source.IsPageCreated());
+    o.sheet.EndDialog(IDCANCEL);
+  });
+  const std::pair<const char*, const char*> formats[] = {
+      {"No page for %s.", "No page for Output."}, {"100%", "100%"}, {"%s %s", "%s %s"}, {"", ""}};
+  for (auto [format, text] : formats)
+    EXPECT_EQ(o.sheet.FormatEmptyPageText(format, "Output"), text) << format;
 }
 
 }  // namespace

@@ -45,6 +45,22 @@ TEST(SplitterModel, EqualSharesMinimumsAndFrozenPanes) {
   EXPECT_EQ(Sizes(crowded), (std::vector<int>{148, 52}));
 }
 
+TEST(SplitterModel, StackedPanesShareGrowthAmongTheFreeOnes) {
+  // Four stacked panes, the first and third frozen: the other two share a
+  // change of length equally, the frozen ones keep their sizes.
+  SplitterModel m(4, {0, 0, 0, 0}, 4);
+  m.SetPaneSizes({40, 60, 40, 60}, 0, 212);
+  ASSERT_EQ(Sizes(m), (std::vector<int>{40, 60, 40, 60}));
+  m.SetFrozen({true, false, true, false});
+  const std::pair<int, std::vector<int>> steps[] = {
+      {312, {40, 110, 40, 110}}, {212, {40, 60, 40, 60}}, {112, {40, 10, 40, 10}}};
+  for (const auto& [length, sizes] : steps) {
+    m.Layout(0, length);
+    EXPECT_EQ(Sizes(m), sizes) << length;
+    EXPECT_EQ(m.PaneEnd(3), length);
+  }
+}
+
 TEST(SplitterModel, DraggingStopsAtTheMinimumsAndSetsTheShares) {
   SplitterModel m(2, {40, 50}, 5);
   m.Layout(0, 205);  // panes 0-100 and 105-205
@@ -79,11 +95,20 @@ TEST(SplitterModel, DegenerateLengthsAndSizesDoNotDivideByZero) {
 
 TEST(PageTreeModel, CaptionPaths) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {
-      {"FreeDB", {"FreeDB"}},       {"A::B", {"A", "B"}},
-      {"A\\\\::B", {"A\\", "B"}},   {"A\\::B::C", {"A::B", "C"}},
-      {"A::B::C", {"A", "B", "C"}}, {"::A", {"::A"}},              // a separator at the very start is text
-      {"::A::B", {"::A", "B"}},     {"A::B\\::C", {"A", "B::C"}},  // the last level is unescaped as well
-      {"A::", {"A", ""}},           {"", {""}},
+      {"FreeDB", {"FreeDB"}},
+      {"A::B", {"A", "B"}},
+      {"A\\\\::B", {"A\\", "B"}},
+      {"A\\::B::C", {"A::B", "C"}},
+      {"A::B::C", {"A", "B", "C"}},
+      {"::A", {"::A"}},  // a separator at the very start is text
+      {"::A::B", {"::A", "B"}},
+      {"A::B\\::C", {"A", "B::C"}},  // the last level is unescaped as well
+      {"A::", {"A", ""}},
+      {"", {""}},
+      {"::", {"::"}},
+      {"A::::B", {"A", "::B"}},
+      {"\\\\", {"\\"}},            // a lone escaped backslash
+      {"A\\\\\\::B", {"A\\::B"}},  // three backslashes: the separator is escaped
   };
   for (const auto& [caption, levels] : cases) EXPECT_EQ(ui::SplitCaptionPath(caption), levels) << caption;
 }
