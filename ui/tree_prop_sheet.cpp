@@ -261,7 +261,7 @@ wxTreeItemId CTreePropSheetBase::CreatePageTreeItem(const std::string& caption, 
 }
 
 void CTreePropSheetBase::SelectActivePageItem() {
-  if (tree_ == nullptr) return;
+  if (tree_ == nullptr || GetActiveIndex() < 0) return;
   const ui::PageTree::Item item = ui::FindPageItem(tree_->Model(), GetActiveIndex());
   if (item == 0) return;
   Lock lock(refillLock_);

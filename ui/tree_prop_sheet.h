@@ -19,6 +19,9 @@
 // wrapping around; every other key reaches the page's controls. An item
 // without page shows the empty-page message in the frame.
 //
+// A sheet object is shown once (the options command makes a new one each
+// time): the end of DoModal takes its tree and frame away.
+//
 // CTreePropSheetEx adds, for a resizable sheet, a splitter between tree and
 // frame and a hook that lays the sheet out as it is resized
 // (ui/tree_prop_sheet_hook.h).
