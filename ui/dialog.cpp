@@ -72,6 +72,17 @@ const DialogItem* CTemplateHost::ItemOf(const wxWindow* control) const {
   return nullptr;
 }
 
+wxWindow* CTemplateHost::ControlOfItem(size_t index) const {
+  if (surface_ == nullptr) return nullptr;
+  for (const BuiltControl& b : built_) {
+    if (b.itemIndex != index) continue;
+    for (wxWindow* child : surface_->GetChildren()) {
+      if (child->GetId() == b.wxId) return child;
+    }
+  }
+  return nullptr;
+}
+
 bool CTemplateHost::UpdateData(bool saveAndValidate) {
   if (surface_ == nullptr) return false;
   CDataExchange dx(*this, saveAndValidate);

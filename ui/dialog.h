@@ -93,6 +93,9 @@ class CTemplateHost {
   // The template row `control` was built from (its kind, style and program
   // id), or null for a window the template did not make.
   const DialogItem* ItemOf(const wxWindow* control) const;
+  // The control built from template row `index` (labels and frames too,
+  // which have no id of their own), or null.
+  wxWindow* ControlOfItem(size_t index) const;
 
   // Runs DoDataExchange: true reads the controls into the members and checks
   // them, false fills the controls. False when a check failed: the user was

@@ -33,6 +33,7 @@ constexpr int IDC_NAME = 1001, IDC_COUNT = 1002, IDC_ALL = 1003, IDC_FIRST = 100
 constexpr ui::DialogItem kFieldItems[] = {
     {ui::ControlKind::Edit, IDC_NAME, "", 7, 7, 100, 12},
     {ui::ControlKind::Edit, IDC_COUNT, "", 7, 22, 40, 12},
+    {ui::ControlKind::Static, IDC_STATIC, "times", 50, 24, 40, 9},
     {ui::ControlKind::CheckBox, IDC_ALL, "All", 7, 37, 60, 10},
     {ui::ControlKind::Radio, IDC_FIRST, "First", 7, 50, 60, 10, ui::kGroup},
     {ui::ControlKind::Radio, IDC_SECOND, "Second", 7, 62, 60, 10},
@@ -150,6 +151,11 @@ TEST_F(PropertySheetGui, DataExchangeFillsReadsAndChecksEveryKindOfField) {
     EXPECT_EQ(dlg.GetDlgItemAs<wxComboBox>(IDC_LIST)->GetSelection(), 1);
     EXPECT_EQ(dlg.ItemOf(dlg.GetDlgItem(IDC_OTHER))->style & ui::kGroup, ui::kGroup);
     EXPECT_EQ(ui::FindTemplateItem(dlg.GetDlgItem(IDC_LIST))->kind, ui::ControlKind::ComboDropList);
+    wxWindow* label = dlg.ControlOfItem(2);  // a label is found again by its row
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->GetLabel(), "times");
+    EXPECT_EQ(ui::FindTemplateItem(label)->kind, ui::ControlKind::Static);
+    EXPECT_EQ(ui::FindTemplateItem(&dlg), nullptr);
 
     // Bad values: each stops the exchange with its message and OK stays open.
     const std::pair<const char*, const char*> bad[] = {

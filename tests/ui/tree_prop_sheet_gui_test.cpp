@@ -209,6 +209,7 @@ TEST_F(TreeSheetGui, OkAppliesMadePagesAndARefusalOrABadValueKeepsTheSheetOpen) 
     auto* year = o.naming.GetDlgItemAs<wxTextCtrl>(sample::IDC_NAMING_YEAR);
     ASSERT_NE(year, nullptr);
     EXPECT_EQ(year->GetValue(), "2001");
+    EXPECT_EQ(ui::FindTemplateItem(year)->id, sample::IDC_NAMING_YEAR);  // found through the page
     for (const char* text : {"3000", "x12", " 1999 "}) {
       year->ChangeValue(text);
       Key(o.sheet, WXK_TAB, true);
