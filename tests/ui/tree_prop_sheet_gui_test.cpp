@@ -358,7 +358,7 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
 namespace {
 
 TEST_F(TreeSheetGui, PagesAddedOrRemovedWhileOpenRefillTheTreeAndOddRequestsAreHarmless) {
-  Options o(0);
+  Options o(65535);  // a start page out of range (a damaged setting) opens the first
   TestPage extra(sample::kFormatPage), stranger(sample::kFormatPage);
   extra.SetCaption("Output::Advanced");
   o.Run([&] {
