@@ -1,0 +1,339 @@
+// The resizable mix-ins on a real dialog: anchored children, a custom entry,
+// the background fill, the grip's show requests, size limits and the stored
+// placement.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <wx/dcmemory.h>
+#include <wx/listctrl.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "tests/support/gui/gui_test_support.h"
+#include "ui/control_rect.h"
+#include "ui/core/control_ids.h"
+#include "ui/core/profile_store.h"
+#include "ui/dialog.h"
+#include "ui/resizable_grip.h"
+#include "ui/resizable_layout.h"
+#include "ui/resizable_min_max.h"
+#include "ui/resizable_state.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ui::ControlKind;
+
+constexpr int IDC_TITLE = 1101;
+constexpr int IDC_LIST = 1102;
+constexpr int IDC_MORE = 1103;
+constexpr int IDC_GROUP = 1104;
+constexpr int IDC_CHECK = 1105;
+
+// clang-format off
+constexpr ui::DialogItem kItems[] = {
+    {ControlKind::Static,    IDC_TITLE, "Anchored layout", 60,   4,  80,   9, ui::kAlignCentre},
+    {ControlKind::ListReport, IDC_LIST, "",                  7,  16, 150,  66, ui::kBorder},
+    {ControlKind::Button,    IDC_MORE,  "More",            160,  16,  33,  14},
+    {ControlKind::GroupBox,  IDC_GROUP, "Options",           7,  86, 130,  32},
+    {ControlKind::CheckBox,  IDC_CHECK, "&Remember",        13, 100,  70,  10},
+    {ControlKind::DefButton, IDOK,      "OK",              143,  86,  50,  14},
+    {ControlKind::Button,    IDCANCEL,  "Cancel",          143, 104,  50,  14},
+};
+// clang-format on
+const ui::DialogTemplate kTemplate{
+    9200, "Anchored Layout", 200, 124, ui::kDialogDefault | ui::kDialogResizable | ui::kDialogMaxBox, kItems};
+
+// A dialog made resizable by the four mix-ins, the way the sheet's hook uses
+// them. The "More" button is a custom entry that sticks to the top-right
+// corner while `placeMore` holds.
+class LayoutSample : public ui::CDialog,
+                     public CResizableLayout,
+                     public CResizableGrip,
+                     public CResizableMinMax,
+                     public CResizableState {
+ public:
+  explicit LayoutSample(ProfileStore& profile) : ui::CDialog(kTemplate, nullptr), profile_(profile) {
+    Bind(wxEVT_SIZE, &LayoutSample::OnSizeEvent, this);
+  }
+
+  wxWindow* GetLayoutWindow() const override { return const_cast<LayoutSample*>(this); }
+  using CResizableLayout::BuildEraseRegion;
+
+  bool placeMore = true;
+  bool zoomed = false;  // no window manager on the test display to maximise for real
+  uint32_t gripStatus = 1;
+  wxSize laidOutFor;
+
+ protected:
+  bool OnInitDialog() override {
+    ui::CDialog::OnInitDialog();
+    AnchorChild(IDC_TITLE, TOP_CENTER);
+    AnchorChild(IDC_LIST, TOP_LEFT, BOTTOM_RIGHT);
+    AnchorChild(IDC_GROUP, BOTTOM_LEFT, BOTTOM_RIGHT);
+    AnchorChild(IDC_CHECK, BOTTOM_LEFT);
+    AnchorChild(IDOK, BOTTOM_RIGHT);
+    AnchorChild(IDCANCEL, BOTTOM_RIGHT);
+    AnchorCustom(1);
+    RECT client;
+    GetLayoutClientRect(client);
+    const wxRect more = GetDlgItem(IDC_MORE)->GetRect();
+    moreMargins_ =
+        AnchorAt({more.x, more.y, more.GetRight() + 1, more.GetBottom() + 1}, client, TOP_RIGHT, NoAnchor);
+    CreateGrip(true, true, false);
+    initialised_ = true;
+    return true;
+  }
+
+  bool PlaceChildCustom(LayoutInfo& entry) override {
+    if (entry.customId != 1 || !placeMore) return CResizableLayout::PlaceChildCustom(entry);
+    entry.window = GetDlgItem(IDC_MORE);
+    entry.margins = moreMargins_;
+    return true;
+  }
+
+  ProfileStore& StateProfile() const override { return profile_; }
+
+ private:
+  void OnSizeEvent(wxSizeEvent& event) {
+    event.Skip();
+    if (!initialised_) return;
+    if (zoomed) {
+      HideGrip(gripStatus, 1);
+    } else {
+      ShowGrip(gripStatus, 1);
+    }
+    UpdateGrip();
+    Relayout();
+    laidOutFor = GetClientSize();
+  }
+
+  ProfileStore& profile_;
+  AnchorMargins moreMargins_;
+  bool initialised_ = false;
+};
+
+class ResizableLayoutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "qcr-resizable-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+    profile_.SetPath(dir_ + "/test.profile");
+    dlg_ = new LayoutSample(profile_);
+    ASSERT_TRUE(dlg_->Create());
+    dlg_->Show();
+    gui_test::PumpEvents();
+  }
+  void TearDown() override {
+    dlg_->Destroy();
+    gui_test::PumpEvents();
+    fs::remove_all(dir_);
+  }
+
+  // Resizes the client area and waits until the dialog has laid itself out for it.
+  void ResizeClient(const wxSize& size) {
+    dlg_->SetClientSize(size);
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg_->laidOutFor == dlg_->GetClientSize(); }));
+    gui_test::PumpFrames();
+  }
+  wxRect RectOf(int id) const { return dlg_->GetDlgItem(id)->GetRect(); }
+
+  std::string dir_;
+  ProfileStore profile_;
+  LayoutSample* dlg_ = nullptr;
+};
+
+TEST_F(ResizableLayoutTest, ChildrenGoWhereTheirAnchorsSayAtEverySize) {
+  const wxSize start = dlg_->GetClientSize();
+  const wxRect title = RectOf(IDC_TITLE);
+  const wxRect list = RectOf(IDC_LIST);
+  const wxRect more = RectOf(IDC_MORE);
+  const wxRect group = RectOf(IDC_GROUP);
+  const wxRect check = RectOf(IDC_CHECK);
+  const wxRect ok = RectOf(IDOK);
+  ASSERT_EQ(dlg_->Anchors().size(), 6u);
+  for (const wxSize& size : {wxSize(start.x + 120, start.y + 80), wxSize(start.x + 7, start.y + 3),
+                             wxSize(start.x + 301, start.y + 1), start}) {
+    ResizeClient(size);
+    const int dw = size.x - start.x;
+    const int dh = size.y - start.y;
+    const std::string at = std::to_string(size.x) + "x" + std::to_string(size.y);
+    EXPECT_EQ(RectOf(IDC_LIST), wxRect(list.x, list.y, list.width + dw, list.height + dh)) << at;
+    EXPECT_EQ(RectOf(IDC_GROUP), wxRect(group.x, group.y + dh, group.width + dw, group.height)) << at;
+    EXPECT_EQ(RectOf(IDC_CHECK), wxRect(check.x, check.y + dh, check.width, check.height)) << at;
+    EXPECT_EQ(RectOf(IDOK), wxRect(ok.x + dw, ok.y + dh, ok.width, ok.height)) << at;
+    EXPECT_EQ(RectOf(IDC_MORE), wxRect(more.x + dw, more.y, more.width, more.height)) << at;
+    // Centred: half the width, truncated, at each size.
+    EXPECT_EQ(RectOf(IDC_TITLE).x, title.x + size.x / 2 - start.x / 2) << at;
+  }
+}
+
+// GTK prints criticals (and the runner fails the test) when a control gets
+// less than it needs; the layout never gives less, however small the dialog.
+TEST_F(ResizableLayoutTest, ShrinkingFarKeepsEveryChildAtItsMinimum) {
+  auto* list = dynamic_cast<wxListCtrl*>(dlg_->GetDlgItem(IDC_LIST));
+  ASSERT_NE(list, nullptr);
+  for (int c = 0; c < 3; ++c) list->AppendColumn(wxString::Format("Column %d", c), wxLIST_FORMAT_LEFT, 140);
+  for (int r = 0; r < 30; ++r) list->InsertItem(r, wxString::Format("Row %d", r));
+  const wxSize start = dlg_->GetClientSize();
+  const wxRect listAt = RectOf(IDC_LIST);
+  for (const wxSize& size : {wxSize(150, 120), wxSize(40, 30), wxSize(1, 1), start}) {
+    ResizeClient(size);
+    for (wxWindow* child : dlg_->GetChildren()) {
+      const wxSize min = ui::ControlMinSize(child);
+      EXPECT_GE(child->GetSize().x, min.x) << ui::ProgramId(child->GetId()) << " at " << size.x;
+      EXPECT_GE(child->GetSize().y, min.y) << ui::ProgramId(child->GetId()) << " at " << size.y;
+    }
+  }
+  EXPECT_EQ(RectOf(IDC_LIST), listAt);
+}
+
+TEST_F(ResizableLayoutTest, TheWindowStaysWithinItsTrackingLimits) {
+  const wxSize start = dlg_->GetSize();
+  dlg_->SetMinTrack({start.x, start.y});
+  dlg_->SetMaxTrack({start.x + 200, start.y + 100});
+  ui::PushMinMax(dlg_, *dlg_);
+  struct Row {
+    wxSize asked, got;
+  };
+  for (const Row& row : {Row{{start.x - 100, start.y - 50}, start},
+                         Row{{start.x + 500, start.y + 500}, {start.x + 200, start.y + 100}},
+                         Row{{start.x + 50, start.y - 50}, {start.x + 50, start.y}}}) {
+    dlg_->SetSize(row.asked);
+    EXPECT_TRUE(gui_test::PumpUntil([&] { return dlg_->GetSize() == row.got; }))
+        << "asked " << row.asked.x << "x" << row.asked.y << ", got " << dlg_->GetSize().x << "x"
+        << dlg_->GetSize().y;
+  }
+}
+
+TEST_F(ResizableLayoutTest, ACustomEntryIsPlacedOnlyWhileItsResolverAnswers) {
+  const wxSize start = dlg_->GetClientSize();
+  const wxRect more = RectOf(IDC_MORE);
+  dlg_->placeMore = false;
+  ResizeClient({start.x + 60, start.y + 20});
+  EXPECT_EQ(RectOf(IDC_MORE), more);
+  dlg_->placeMore = true;
+  ResizeClient({start.x + 80, start.y + 20});
+  EXPECT_EQ(RectOf(IDC_MORE), wxRect(more.x + 80, more.y, more.width, more.height));
+}
+
+// GTK sends no erase of its own: the fill is driven with a memory picture.
+TEST_F(ResizableLayoutTest, TheFillSkipsChildrenThatPaintThemselvesButNotGroupBoxes) {
+  const wxSize client = dlg_->GetClientSize();
+  const auto fill = [&](const wxPoint& at) {
+    wxBitmap picture(client.x, client.y, 24);
+    wxMemoryDC dc(picture);
+    dc.SetBackground(*wxBLACK_BRUSH);
+    dc.Clear();
+    dlg_->PaintBackground(&dc);
+    wxColour colour;
+    dc.GetPixel(at.x, at.y, &colour);
+    return colour;
+  };
+  const wxColour background = dlg_->GetBackgroundColour();
+  ASSERT_NE(background, *wxBLACK);
+  const wxRect list = RectOf(IDC_LIST);
+  const wxRect group = RectOf(IDC_GROUP);
+  const wxPoint inList(list.x + list.width / 2, list.y + list.height / 2);
+  const wxPoint inGroup(group.GetRight() - 4, group.GetBottom() - 4);  // clear of the check box
+  ASSERT_FALSE(RectOf(IDC_CHECK).Contains(inGroup));
+  EXPECT_EQ(fill(inList), *wxBLACK);
+  EXPECT_EQ(fill(inGroup), background);
+  EXPECT_EQ(fill({1, client.y - 2}), background);
+  // The resolved custom entry is left out too; without anchors everything is filled.
+  const wxRect more = RectOf(IDC_MORE);
+  EXPECT_EQ(fill({more.x + 2, more.y + more.height / 2}), *wxBLACK);
+  dlg_->GetDlgItem(IDC_LIST)->Hide();
+  EXPECT_EQ(fill(inList), background);
+  dlg_->GetDlgItem(IDC_LIST)->Show();
+  dlg_->ClearAnchors();
+  EXPECT_EQ(fill(inList), background);
+  EXPECT_EQ(dlg_->BuildEraseRegion().GetBox(), wxRect(client));
+}
+
+TEST_F(ResizableLayoutTest, TheGripFollowsTheCornerAndItsShowRequests) {
+  CSizeGripExt& grip = dlg_->Grip();
+  ResizeClient({520, 360});
+  const wxSize size = grip.GetSize();
+  EXPECT_TRUE(grip.IsShown());
+  EXPECT_EQ(grip.GetPosition(), wxPoint(520 - size.x, 360 - size.y));
+  dlg_->zoomed = true;  // what the dialog does on a maximise
+  ResizeClient({600, 400});
+  EXPECT_FALSE(grip.IsShown());
+  // A second reason keeps it up while the first is withdrawn.
+  uint32_t other = 0;
+  dlg_->ShowGrip(other, 2);
+  ResizeClient({610, 410});
+  EXPECT_TRUE(grip.IsShown());
+  EXPECT_EQ(grip.GetPosition(), wxPoint(610 - size.x, 410 - size.y));
+  dlg_->HideGrip(other, 2);
+  dlg_->HideGrip(other, 2);  // withdrawn twice: still none
+  dlg_->zoomed = false;
+  ResizeClient({500, 350});
+  EXPECT_TRUE(grip.IsShown());
+  EXPECT_EQ(dlg_->Grip().GetParent(), dlg_);
+}
+
+TEST_F(ResizableLayoutTest, ThePlacementIsStoredAndRestoredThroughTheProfile) {
+  dlg_->SetSize(wxRect(40, 50, 520, 380));
+  gui_test::PumpUntil([&] { return dlg_->GetRect() == wxRect(40, 50, 520, 380); });
+  const wxRect stored = dlg_->GetRect();
+  ASSERT_EQ(dlg_->StorePlacement("Sample", false), 1);
+  const std::string text = profile_.GetProfileString("Sample", "WindowPlacement");
+  EXPECT_EQ(text, wxString::Format("%d,%d,%d,%d,1,0", stored.x, stored.y, stored.GetRight() + 1,
+                                   stored.GetBottom() + 1)
+                      .ToStdString());
+
+  dlg_->SetSize(wxRect(100, 120, 600, 420));
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg_->GetRect() == wxRect(100, 120, 600, 420); }));
+  ASSERT_EQ(dlg_->RestorePlacement("Sample", false), 1);
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return dlg_->GetRect() == stored; }))
+      << dlg_->GetRect().x << "," << dlg_->GetRect().y << " " << dlg_->GetRect().width << "x"
+      << dlg_->GetRect().height;
+  // Laid out for the restored size.
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return dlg_->laidOutFor == dlg_->GetClientSize(); }));
+
+  // Rectangle only: the current rectangle, then 1 and 0.
+  ASSERT_EQ(dlg_->StorePlacement("Rect", true), 1);
+  EXPECT_EQ(profile_.GetProfileString("Rect", "WindowPlacement"), text);
+}
+
+TEST_F(ResizableLayoutTest, DamagedOrMissingStoredPlacementLeavesTheWindowAlone) {
+  const wxRect before = dlg_->GetRect();
+  EXPECT_EQ(dlg_->RestorePlacement("Nothing", false), 0);
+  for (const char* damaged : {"garbage", "10,10,5,5,1,0", "1,2,3,4,5", "0,0,90000,400,1,0"}) {
+    ASSERT_TRUE(profile_.WriteProfileString("Sample", "WindowPlacement", damaged));
+    EXPECT_EQ(dlg_->RestorePlacement("Sample", false), 0) << damaged;
+  }
+  gui_test::PumpEvents();
+  EXPECT_EQ(dlg_->GetRect(), before);
+  // A window stored far off every screen comes back on the primary one,
+  // and one stored minimised comes back shown.
+  ASSERT_TRUE(profile_.WriteProfileString("Sample", "WindowPlacement", "-30000,-30000,-29500,-29600,2,0"));
+  ASSERT_EQ(dlg_->RestorePlacement("Sample", false), 1);
+  gui_test::PumpEvents();
+  EXPECT_FALSE(dlg_->IsIconized());
+  const wxRect onScreen = dlg_->GetRect();
+  EXPECT_EQ(onScreen.GetSize(), wxSize(500, 400));
+  EXPECT_GE(onScreen.x, 0);
+  EXPECT_GE(onScreen.y, 0);
+}
+
+TEST_F(ResizableLayoutTest, PictureOfTheSampleAfterAResize) {
+  auto* list = dynamic_cast<wxListCtrl*>(dlg_->GetDlgItem(IDC_LIST));
+  list->AppendColumn("Track", wxLIST_FORMAT_LEFT, 120);
+  list->AppendColumn("Length", wxLIST_FORMAT_LEFT, 80);
+  for (int r = 0; r < 5; ++r) list->InsertItem(r, wxString::Format("Track %d", r + 1));
+  const wxSize start = dlg_->GetClientSize();
+  ResizeClient({start.x + 160, start.y + 90});
+  const wxImage picture = gui_test::DrawWindow(dlg_);
+  ASSERT_TRUE(picture.IsOk());
+  EXPECT_TRUE(gui_test::SaveScreenshot(picture, "resizable_layout_sample"));
+  // Every child lies inside the client area.
+  for (wxWindow* child : dlg_->GetChildren()) {
+    EXPECT_TRUE(wxRect(dlg_->GetClientSize()).Contains(child->GetRect())) << ui::ProgramId(child->GetId());
+  }
+}
+
+}  // namespace
