@@ -85,22 +85,6 @@ TEST(AnchorLayout, ChildrenFollowTheirAnchorsAsPercentages) {
   EXPECT_EQ(AnchorAt({1, 2, 3, 4}, kStart, TOP_RIGHT, NoAnchor).anchorBR, TOP_RIGHT);
 }
 
-TEST(AnchorLayout, MoveFlagsLeaveOutWhatDoesNotChange) {
-  constexpr uint32_t kBase = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-  struct Row {
-    RECT from, to;
-    bool refresh;
-    uint32_t flags;
-  };
-  const Row rows[] = {
-      {{0, 0, 10, 10}, {0, 0, 10, 10}, false, kBase | SWP_NOMOVE | SWP_NOSIZE},
-      {{0, 0, 10, 10}, {5, 5, 15, 15}, false, kBase | SWP_NOSIZE},
-      {{0, 0, 10, 10}, {0, 0, 20, 10}, true, kBase | SWP_NOMOVE | SWP_NOCOPYBITS},
-      {{0, 0, 10, 10}, {1, 0, 20, 10}, false, kBase},
-  };
-  for (const Row& r : rows) EXPECT_EQ(MoveFlags(r.from, r.to, r.refresh), r.flags) << r.to.left << r.to.right;
-}
-
 TEST(AnchorLayout, ClassRulesDecideClippingAndRefresh) {
   const auto never = [] { return false; };
   const auto transparent = [] { return true; };
