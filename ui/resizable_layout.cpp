@@ -17,7 +17,6 @@
 #include "ui/control_rect.h"
 #include "ui/core/control_ids.h"
 #include "ui/resize_support.h"
-#include "ui/ui_message.h"
 
 namespace {
 
@@ -54,9 +53,9 @@ ChildTraits CResizableLayout::TraitsOf(const wxWindow* child) {
 
 bool CResizableLayout::SendResizeSupport(wxWindow* child, unsigned query, void* record) {
   if (child == nullptr) return false;
-  ui::UiMessageEvent event(ui::ResizeSupportMessage(), query, reinterpret_cast<ui::LPARAM>(record));
+  ui::ResizeSupportEvent event(ui::ResizeSupportEventType(), query, record);
   event.SetEventObject(child);
-  // The event stays with the child: a parent never answers for it.
+  // Not a command event: it stays with the child, a parent never answers for it.
   return child->GetEventHandler()->ProcessEvent(event);
 }
 

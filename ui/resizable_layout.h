@@ -27,9 +27,8 @@
 // double-buffered and sends no erase of its own, so this matters only where
 // the owner hands it a device context; the rules still decide.
 //
-// Children may answer the resize-support message (RSZSUP_* queries, wParam;
-// lParam points to the query's record) through a UiMessageEvent row of their
-// own; no window of the program does, so the class rules decide.
+// Children may answer the resize-support message (ui/resize_support.h); no
+// window of the program does, so the class rules decide.
 #pragma once
 
 #include <wx/dc.h>

@@ -1,13 +1,16 @@
-// The resize-support message's number.
+// The resize-support message's event type.
 #include "ui/resize_support.h"
 
 namespace ui {
 
-unsigned ResizeSupportMessage() {
-  // Registered messages take numbers from 0xC000 up; this one is asked for
-  // at start-up, before any window exists.
-  static const unsigned number = 0xC000 + 0x0101;
-  return number;
+wxEventType ResizeSupportEventType() {
+  // Given out at the first use, once per process, as a registered message is.
+  static const wxEventType type = wxNewEventType();
+  return type;
+}
+
+wxEventTypeTag<ResizeSupportEvent> ResizeSupportEventTag() {
+  return wxEventTypeTag<ResizeSupportEvent>(ResizeSupportEventType());
 }
 
 }  // namespace ui

@@ -18,6 +18,7 @@
 #include "ui/resizable_layout.h"
 #include "ui/resizable_min_max.h"
 #include "ui/resizable_state.h"
+#include "ui/resize_support.h"
 
 namespace {
 
@@ -244,6 +245,15 @@ TEST_F(ResizableLayoutTest, TheFillSkipsChildrenThatPaintThemselvesButNotGroupBo
   dlg_->GetDlgItem(IDC_LIST)->Hide();
   EXPECT_EQ(fill(inList), background);
   dlg_->GetDlgItem(IDC_LIST)->Show();
+  // A child that answers the resize-support message decides for itself.
+  wxWindow* listWindow = dlg_->GetDlgItem(IDC_LIST);
+  listWindow->Bind(ui::ResizeSupportEventTag(), [](ui::ResizeSupportEvent& e) {
+    if (e.Query() == RSZSUP_QUERYPROPERTIES)
+      *static_cast<ResizeProperties*>(e.Record()) = {false, true, false, false};
+  });
+  dlg_->AnchorChild(listWindow, TOP_LEFT, BOTTOM_RIGHT);
+  EXPECT_TRUE(dlg_->Anchors()[1].answersSupport);
+  EXPECT_EQ(fill(inList), background);
   dlg_->ClearAnchors();
   EXPECT_EQ(fill(inList), background);
   EXPECT_EQ(dlg_->BuildEraseRegion().GetBox(), wxRect(client));
