@@ -10,6 +10,8 @@
 
 #include <type_traits>
 
+#include "ui/data_exchange.h"
+
 namespace ui {
 
 namespace {
@@ -36,26 +38,90 @@ wxSize ClampToDisplay(const wxWindow* window, wxSize size) {
 
 }  // namespace
 
+// ---- the template half
+
+CTemplateHost::CTemplateHost(const DialogTemplate& tmpl) : template_(&tmpl) {}
+
+CTemplateHost::~CTemplateHost() = default;
+
+void CTemplateHost::BuildControls(wxWindow* surface) {
+  surface_ = surface;
+  baseUnits_ = DialogBaseUnits(surface);
+  const std::vector<wxWindow*> controls =
+      BuildDialogControls(surface, *template_, [this](wxWindow* parent, const DialogItem& item, int id,
+                                                      const wxRect& rect) {
+        return CreateControl(parent, item, id, rect);
+      });
+  built_.clear();
+  for (size_t i = 0; i < controls.size(); ++i) built_.push_back({controls[i]->GetId(), i});
+}
+
+void CTemplateHost::AttachSurface(wxWindow* surface) { surface_ = surface; }
+
+void CTemplateHost::ForgetSurface() {
+  surface_ = nullptr;
+  built_.clear();
+}
+
+wxWindow* CTemplateHost::GetDlgItem(int id) const { return FindChildById(surface_, id); }
+
+const DialogItem* CTemplateHost::ItemOf(const wxWindow* control) const {
+  if (control == nullptr || surface_ == nullptr || control->GetParent() != surface_) return nullptr;
+  for (const BuiltControl& b : built_) {
+    if (b.wxId == control->GetId()) return &template_->items[b.itemIndex];
+  }
+  return nullptr;
+}
+
+bool CTemplateHost::UpdateData(bool saveAndValidate) {
+  if (surface_ == nullptr) return false;
+  CDataExchange dx(*this, saveAndValidate);
+  DoDataExchange(&dx);
+  return !dx.Failed();
+}
+
+const DialogItem* FindTemplateItem(const wxWindow* control) {
+  if (control == nullptr) return nullptr;
+  // The surface is the host itself (dialogs, pages) or a panel filling it (frames).
+  // A page is not its window: it stands in the window's chain of handlers.
+  for (wxWindow* w = control->GetParent(); w != nullptr; w = w->GetParent()) {
+    for (wxEvtHandler* h = w->GetEventHandler(); h != nullptr; h = h->GetNextHandler()) {
+      if (const auto* host = dynamic_cast<const CTemplateHost*>(h)) return host->ItemOf(control);
+      if (h == w) break;
+    }
+    if (w->IsTopLevel()) break;
+  }
+  return nullptr;
+}
+
+wxWindow* FindChildById(const wxWindow* parent, int id) {
+  if (parent == nullptr) return nullptr;
+  const int wxId = WxId(id);
+  if (wxId == wxID_ANY) return nullptr;
+  for (wxWindow* child : parent->GetChildren()) {
+    if (child->GetId() == wxId) return child;
+  }
+  return nullptr;
+}
+
+// ---- the top-level half
+
 template <class Host>
-const MapRow<CDialogT<Host>> CDialogT<Host>::kMessageMap[] = {
-    OnCommand(IDOK, &CDialogT::OnOKCommand),
-    OnCommand(IDCANCEL, &CDialogT::OnCancelCommand),
-    OnEvent(wxEVT_CLOSE_WINDOW, wxID_ANY, &CDialogT::OnCloseWindow),
-    OnEvent(wxEVT_CHAR_HOOK, wxID_ANY, &CDialogT::OnCharHook),
-    OnEvent(wxEVT_SIZE, wxID_ANY, &CDialogT::OnFrameSize),
+const MapRow<CTopLevelDialogT<Host>> CTopLevelDialogT<Host>::kMessageMap[] = {
+    OnCommand(IDOK, &CTopLevelDialogT::OnOKCommand),
+    OnCommand(IDCANCEL, &CTopLevelDialogT::OnCancelCommand),
+    OnEvent(wxEVT_CLOSE_WINDOW, wxID_ANY, &CTopLevelDialogT::OnCloseWindow),
+    OnEvent(wxEVT_CHAR_HOOK, wxID_ANY, &CTopLevelDialogT::OnCharHook),
 };
 
 template <class Host>
-CDialogT<Host>::CDialogT(const DialogTemplate& tmpl, wxWindow* parent) : template_(&tmpl), parent_(parent) {
+CTopLevelDialogT<Host>::CTopLevelDialogT(wxWindow* parent) : parent_(parent) {
   BindMessageMap(this, kMessageMap);
 }
 
 template <class Host>
-bool CDialogT<Host>::CreateWindowAndControls() {
-  if (created_) return true;
-  const DialogTemplate& tmpl = *template_;
-  const wxString caption = wxString::FromUTF8(tmpl.caption.data(), tmpl.caption.size());
-  if (!Host::Create(parent_, wxID_ANY, caption, wxDefaultPosition, wxDefaultSize, HostStyle(tmpl.style))) {
+bool CTopLevelDialogT<Host>::CreateHost(wxWindow* parent, const wxString& caption, uint32_t style) {
+  if (!Host::Create(parent, wxID_ANY, caption, wxDefaultPosition, wxDefaultSize, HostStyle(style))) {
     return false;
   }
   this->SetFont(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT));
@@ -63,29 +129,17 @@ bool CDialogT<Host>::CreateWindowAndControls() {
     // Our own handlers end the dialog; wx's button and Escape machinery stays out.
     this->SetEscapeId(wxID_NONE);
     this->SetAffirmativeId(wxID_NONE);
-    surface_ = this;
-  } else {
-    surface_ = new wxPanel(this, wxID_ANY);
   }
-  baseUnits_ = DialogBaseUnits(surface_);
-  const wxSize client = ClampToDisplay(this, DialogClientSize(baseUnits_, tmpl));
-  this->SetClientSize(client);
-  FitSurface();
-  BuildDialogControls(surface_, tmpl,
-                      [this](wxWindow* parent, const DialogItem& item, int id, const wxRect& rect) {
-                        return CreateControl(parent, item, id, rect);
-                      });
-  this->CentreOnParent();
-  created_ = true;
   return true;
 }
 
 template <class Host>
-int CDialogT<Host>::DoModal() {
+int CTopLevelDialogT<Host>::DoModal() {
   ended_ = false;
   destroyNotified_ = false;
   result_ = -1;
-  if (!CreateWindowAndControls()) return -1;
+  if (!CreateWindowAndChildren()) return -1;
+  created_ = true;
   OnInitDialog();
   if (!ended_) {
     if constexpr (std::is_base_of_v<wxDialog, Host>) {
@@ -104,16 +158,17 @@ int CDialogT<Host>::DoModal() {
 }
 
 template <class Host>
-bool CDialogT<Host>::Create() {
+bool CTopLevelDialogT<Host>::Create() {
   ended_ = false;
   destroyNotified_ = false;
-  if (!CreateWindowAndControls()) return false;
+  if (!CreateWindowAndChildren()) return false;
+  created_ = true;
   OnInitDialog();
   return true;
 }
 
 template <class Host>
-void CDialogT<Host>::EndDialog(int result) {
+void CTopLevelDialogT<Host>::EndDialog(int result) {
   result_ = result;
   ended_ = true;
   if constexpr (std::is_base_of_v<wxDialog, Host>) {
@@ -124,13 +179,13 @@ void CDialogT<Host>::EndDialog(int result) {
 }
 
 template <class Host>
-void CDialogT<Host>::DestroyWindow() {
+void CTopLevelDialogT<Host>::DestroyWindow() {
   NotifyDestroy();
   this->Destroy();
 }
 
 template <class Host>
-void CDialogT<Host>::NotifyDestroy() {
+void CTopLevelDialogT<Host>::NotifyDestroy() {
   if (destroyNotified_) return;
   destroyNotified_ = true;
   wxCommandEvent event(wxEVT_UI_DIALOG_DESTROY, this->GetId());
@@ -139,39 +194,15 @@ void CDialogT<Host>::NotifyDestroy() {
 }
 
 template <class Host>
-wxWindow* CDialogT<Host>::GetDlgItem(int id) const {
-  if (surface_ == nullptr) return nullptr;
-  const int wxId = WxId(id);
-  if (wxId == wxID_ANY) return nullptr;
-  for (wxWindow* child : surface_->GetChildren()) {
-    if (child->GetId() == wxId) return child;
-  }
-  return nullptr;
-}
-
-template <class Host>
-int CDialogT<Host>::DefaultCommandId() const {
-  for (const DialogItem& item : template_->items) {
-    if (item.kind == ControlKind::DefButton) return item.id;
-  }
-  return IDOK;
-}
-
-template <class Host>
-void CDialogT<Host>::SendCommand(int id) {
-  wxWindow* control = GetDlgItem(id);
+void CTopLevelDialogT<Host>::SendCommand(int id) {
+  wxWindow* control = FindCommandControl(id);
   wxCommandEvent event(wxEVT_BUTTON, WxId(id));
   event.SetEventObject(control != nullptr ? control : static_cast<wxWindow*>(this));
   this->ProcessWindowEvent(event);
 }
 
 template <class Host>
-void CDialogT<Host>::FitSurface() {
-  if (surface_ != nullptr && surface_ != this) surface_->SetSize(this->GetClientSize());
-}
-
-template <class Host>
-void CDialogT<Host>::OnCloseWindow(wxCloseEvent& event) {
+void CTopLevelDialogT<Host>::OnCloseWindow(wxCloseEvent& event) {
   // The close box asks for IDCANCEL; the dialog decides whether it ends.
   if (event.CanVeto()) event.Veto();
   SendCommand(IDCANCEL);
@@ -179,7 +210,7 @@ void CDialogT<Host>::OnCloseWindow(wxCloseEvent& event) {
 }
 
 template <class Host>
-void CDialogT<Host>::OnCharHook(wxKeyEvent& event) {
+void CTopLevelDialogT<Host>::OnCharHook(wxKeyEvent& event) {
   const int key = event.GetKeyCode();
   if (key == WXK_ESCAPE && !event.HasAnyModifiers()) {
     SendCommand(IDCANCEL);
@@ -194,11 +225,67 @@ void CDialogT<Host>::OnCharHook(wxKeyEvent& event) {
       return;
     }
     const int id = DefaultCommandId();
-    wxWindow* button = GetDlgItem(id);
+    wxWindow* button = FindCommandControl(id);
     if (button == nullptr || button->IsEnabled()) SendCommand(id);
     return;
   }
   event.Skip();
+}
+
+// ---- a dialog built from its own template
+
+template <class Host>
+const MapRow<CDialogT<Host>> CDialogT<Host>::kMessageMap[] = {
+    OnEvent(wxEVT_SIZE, wxID_ANY, &CDialogT::OnFrameSize),
+};
+
+template <class Host>
+CDialogT<Host>::CDialogT(const DialogTemplate& tmpl, wxWindow* parent)
+    : CTopLevelDialogT<Host>(parent), CTemplateHost(tmpl) {
+  BindMessageMap(this, kMessageMap);
+}
+
+template <class Host>
+bool CDialogT<Host>::CreateWindowAndChildren() {
+  if (this->IsWindowCreated()) return true;
+  const DialogTemplate& tmpl = Template();
+  const wxString caption = wxString::FromUTF8(tmpl.caption.data(), tmpl.caption.size());
+  if (!this->CreateHost(this->Parent(), caption, tmpl.style)) return false;
+  wxWindow* surface = this;
+  if constexpr (!std::is_base_of_v<wxDialog, Host>) surface = new wxPanel(this, wxID_ANY);
+  AttachSurface(surface);
+  const wxSize client = ClampToDisplay(this, DialogClientSize(DialogBaseUnits(surface), tmpl));
+  this->SetClientSize(client);
+  if (surface != this) surface->SetSize(this->GetClientSize());
+  BuildControls(surface);
+  this->CentreOnParent();
+  return true;
+}
+
+template <class Host>
+bool CDialogT<Host>::OnInitDialog() {
+  UpdateData(false);
+  return true;
+}
+
+template <class Host>
+void CDialogT<Host>::OnOK() {
+  if (!UpdateData(true)) return;
+  this->EndDialog(IDOK);
+}
+
+template <class Host>
+int CDialogT<Host>::DefaultCommandId() const {
+  for (const DialogItem& item : Template().items) {
+    if (item.kind == ControlKind::DefButton) return item.id;
+  }
+  return IDOK;
+}
+
+template <class Host>
+void CDialogT<Host>::FitSurface() {
+  wxWindow* surface = Surface();
+  if (surface != nullptr && surface != this) surface->SetSize(this->GetClientSize());
 }
 
 template <class Host>
@@ -207,6 +294,8 @@ void CDialogT<Host>::OnFrameSize(wxSizeEvent&) {
   FitSurface();
 }
 
+template class CTopLevelDialogT<wxDialog>;
+template class CTopLevelDialogT<wxFrame>;
 template class CDialogT<wxDialog>;
 template class CDialogT<wxFrame>;
 

@@ -36,10 +36,12 @@
 
 #include <wx/event.h>
 #include <wx/timer.h>
+#include <wx/window.h>
 
 #include <array>
 #include <functional>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 #include "ui/core/control_ids.h"
@@ -63,6 +65,7 @@ struct MapRow {
   int lastId = wxID_ANY;
   bool foldIds = true;        // false: ids are message or timer numbers
   bool namesControl = false;  // the id is a control of the dialog's template
+  const unsigned* idSource = nullptr;  // a registered message's number, read at binding
   std::function<void(T& self, wxEvent& event)> handler;
 };
 
@@ -71,6 +74,17 @@ namespace detail {
 template <class E>
 const wxEventType* TypeOf(const wxEventTypeTag<E>& tag) {
   return &static_cast<const wxEventType&>(tag);
+}
+
+// The window a map's owner stands for: itself, or the window of a property
+// page (which is not a window).
+template <class T>
+wxWindow* WindowOf(T& self) {
+  if constexpr (std::is_base_of_v<wxWindow, T>) {
+    return &self;
+  } else {
+    return self.Surface();
+  }
 }
 
 template <class T>
@@ -148,8 +162,9 @@ MapRow<T> OnMessage(unsigned message, LRESULT (T::*fn)(UiMessageEvent&)) {
 template <class T>
 MapRow<T> OnWmSize(void (T::*fn)(unsigned type, int cx, int cy)) {
   return detail::Row<T>({detail::TypeOf(wxEVT_SIZE)}, wxID_ANY, wxID_ANY, [fn](T& self, wxEvent&) {
-    const wxSize client = self.GetClientSize();
-    (self.*fn)(SizeTypeOf(&self), client.x, client.y);
+    wxWindow* window = detail::WindowOf(self);
+    const wxSize client = window != nullptr ? window->GetClientSize() : wxSize();
+    (self.*fn)(SizeTypeOf(window), client.x, client.y);
   });
 }
 
@@ -193,8 +208,9 @@ void BindMessageMap(T* self, std::span<const MapRow<T>> map) {
   // matching row wins.
   for (auto it = map.rbegin(); it != map.rend(); ++it) {
     const MapRow<T>& row = *it;
-    const int first = row.foldIds && row.firstId != wxID_ANY ? WxId(row.firstId) : row.firstId;
-    const int last = row.foldIds && row.lastId != wxID_ANY ? WxId(row.lastId) : row.lastId;
+    int first = row.foldIds && row.firstId != wxID_ANY ? WxId(row.firstId) : row.firstId;
+    int last = row.foldIds && row.lastId != wxID_ANY ? WxId(row.lastId) : row.lastId;
+    if (row.idSource != nullptr) first = last = static_cast<int>(*row.idSource);
     for (int i = 0; i < row.typeCount; ++i) {
       self->Bind(
           wxEventTypeTag<wxEvent>(*row.types[i]),

@@ -2,6 +2,7 @@
 #include "ui/ui_message.h"
 
 #include <wx/thread.h>
+#include <wx/window.h>
 
 #include <atomic>
 #include <chrono>
@@ -47,6 +48,22 @@ void UiMessageEvent::Reply(LRESULT result) const {
   if (reply_) reply_->Set({true, result});
 }
 
+Mailbox::Mailbox(wxEvtHandler* target)
+    : target_(target), isWindow_(dynamic_cast<wxWindow*>(target) != nullptr) {}
+
+void Mailbox::Deliver(std::unique_ptr<UiMessageEvent> event) {
+  if (!isWindow_) {
+    wxQueueEvent(target_, event.release());
+    return;
+  }
+  // The window's handler chain may change until the message is handled: look
+  // it up then, on the GUI thread. A window destroyed first drops the call,
+  // and with it the message.
+  auto* window = static_cast<wxWindow*>(target_);
+  std::shared_ptr<UiMessageEvent> shared(event.release());
+  window->CallAfter([window, shared] { window->GetEventHandler()->ProcessEvent(*shared); });
+}
+
 void Mailbox::Detach() {
   std::lock_guard lock(mutex_);
   target_ = nullptr;
@@ -60,7 +77,7 @@ bool Mailbox::IsAttached() const {
 bool Mailbox::Post(unsigned message, WPARAM wParam, LPARAM lParam, std::any payload) {
   std::lock_guard lock(mutex_);
   if (target_ == nullptr) return false;
-  wxQueueEvent(target_, new UiMessageEvent(message, wParam, lParam, std::move(payload)));
+  Deliver(std::make_unique<UiMessageEvent>(message, wParam, lParam, std::move(payload)));
   return true;
 }
 
@@ -80,12 +97,13 @@ std::optional<LRESULT> Mailbox::Send(unsigned message, WPARAM wParam, LPARAM lPa
       target = target_;
     }
     if (target == nullptr) return std::nullopt;
+    if (isWindow_) target = static_cast<wxWindow*>(target)->GetEventHandler();
     target->ProcessEvent(*event);
     event.reset();
   } else {
     std::lock_guard lock(mutex_);
     if (target_ == nullptr) return std::nullopt;
-    wxQueueEvent(target_, event.release());
+    Deliver(std::move(event));
   }
   while (answer.wait_for(kStopPollInterval) != std::future_status::ready) {
     if (stopRequested && stopRequested()) return std::nullopt;

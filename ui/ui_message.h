@@ -78,7 +78,9 @@ wxDECLARE_EVENT(wxEVT_UI_MESSAGE, UiMessageEvent);
 // The address of one window for workers.
 class Mailbox {
  public:
-  explicit Mailbox(wxEvtHandler* target) : target_(target) {}
+  // A window target gets its messages through its chain of event handlers
+  // (GetEventHandler), so handlers pushed in front of it see them first.
+  explicit Mailbox(wxEvtHandler* target);
   Mailbox(const Mailbox&) = delete;
   Mailbox& operator=(const Mailbox&) = delete;
 
@@ -97,8 +99,11 @@ class Mailbox {
                               const std::function<bool()>& stopRequested);
 
  private:
+  void Deliver(std::unique_ptr<UiMessageEvent> event);  // target_ held, any thread
+
   mutable std::mutex mutex_;
   wxEvtHandler* target_;
+  bool isWindow_;
 };
 
 // The same, in the shape of the window system's calls.

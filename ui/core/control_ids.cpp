@@ -18,19 +18,17 @@ struct FoldRange {
 constexpr FoldRange kFolds[] = {
     {0x8000, 0x8FFF, 0x4000},
     {0xE000, 0xEFFF, 0x5000},
-    {0xF000, 0xFFFE, 0x6000},
+    {0xF000, 0xFFFF, 0x6000},
 };
 
 constexpr int kAnyId = -1;
-constexpr int kStaticId16 = 0xFFFF;  // -1 written as a 16-bit id
 constexpr int kOverflowBase = 0x7000;
 
 }  // namespace
 
 int WxId(int programId) {
-  if (programId < 0 || programId == kStaticId16) return kAnyId;
+  if (programId < 0) return kAnyId;
   if (programId > 0xFFFF) programId &= 0xFFFF;  // command ids travel as 16 bits
-  if (programId == kStaticId16) return kAnyId;
   for (const FoldRange& r : kFolds) {
     if (programId >= r.first && programId <= r.last) return r.target + (programId - r.first);
   }

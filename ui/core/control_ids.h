@@ -8,14 +8,14 @@
 // maps a toolkit id back. Everything else passes unchanged.
 //
 //   program id           toolkit id
-//   -1, 0xFFFF            -1 (any id: labels and frames nothing addresses)
+//   -1 (IDC_STATIC)       -1 (any id: labels and frames nothing addresses)
 //   0 .. 0x3FFF           unchanged
 //   0x7000 .. 0x7FFE      unchanged
 //   0x8000 .. 0x8FFF      0x4000 .. 0x4FFF   (menu and toolbar commands)
 //   0xE000 .. 0xEFFF      0x5000 .. 0x5FFF   (frame bars, splitter)
-//   0xF000 .. 0xFFFE      0x6000 .. 0x6FFE
+//   0xF000 .. 0xFFFF      0x6000 .. 0x6FFF   (0xFFFF: a property sheet's page frame)
 //
-// Ids 0x4000 .. 0x6FFE pass unchanged too, but ProgramId reads them as folded
+// Ids 0x4000 .. 0x6FFF pass unchanged too, but ProgramId reads them as folded
 // ids, so the program must not use them natively; ids in 0x7FFF .. 0xDFFF
 // other than the command range have no room and land in 0x7000 .. 0x7FFE,
 // where they can collide. FoldingCollisions checks a set of ids for

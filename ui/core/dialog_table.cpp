@@ -12,7 +12,7 @@ namespace ui {
 
 namespace {
 
-bool IsUnaddressed(int id) { return id == IDC_STATIC || id == 0xFFFF; }
+bool IsUnaddressed(int id) { return id == IDC_STATIC; }
 
 void CheckItemGeometry(const DialogTemplate& tmpl, const DialogItem& item, std::vector<std::string>& faults) {
   if (item.cx < 0 || item.cy < 0) {
