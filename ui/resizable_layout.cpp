@@ -15,8 +15,8 @@
 #include <algorithm>
 
 #include "ui/control_rect.h"
-#include "ui/core/control_ids.h"
-#include "ui/resize_support.h"
+#include "ui/dialog.h"
+#include "ui/registered_message.h"
 
 namespace {
 
@@ -53,10 +53,11 @@ ChildTraits CResizableLayout::TraitsOf(const wxWindow* child) {
 
 bool CResizableLayout::SendResizeSupport(wxWindow* child, unsigned query, void* record) {
   if (child == nullptr) return false;
-  ui::ResizeSupportEvent event(ui::ResizeSupportEventType(), query, record);
-  event.SetEventObject(child);
-  // Not a command event: it stays with the child, a parent never answers for it.
-  return child->GetEventHandler()->ProcessEvent(event);
+  static const unsigned message = ui::RegisterWindowMessage(kResizeSupportMessage);
+  // Sent to the child alone: a parent never answers for it.
+  const std::optional<ui::LRESULT> answer =
+      ui::SendRegisteredMessage(child, message, query, reinterpret_cast<ui::LPARAM>(record));
+  return answer.has_value() && *answer != 0;
 }
 
 RECT CResizableLayout::ChildRect(const wxWindow* child) const {
@@ -90,7 +91,7 @@ bool CResizableLayout::AnchorChild(wxWindow* child, ANCHOR tl, ANCHOR br) {
 
 bool CResizableLayout::AnchorChild(int id, ANCHOR tl, ANCHOR br) {
   wxWindow* window = GetLayoutWindow();
-  return window != nullptr && AnchorChild(window->FindWindow(ui::WxId(id)), tl, br);
+  return window != nullptr && AnchorChild(ui::FindChildById(window, id), tl, br);
 }
 
 void CResizableLayout::AnchorCustom(uint32_t customId) {

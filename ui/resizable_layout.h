@@ -27,8 +27,10 @@
 // double-buffered and sends no erase of its own, so this matters only where
 // the owner hands it a device context; the rules still decide.
 //
-// Children may answer the resize-support message (ui/resize_support.h); no
-// window of the program does, so the class rules decide.
+// Children may answer the registered message "WMU_RESIZESUPPORT" (queries
+// RSZSUP_* as wParam, lParam pointing to the query's record, a non-zero
+// answer meaning "answered"; ui/registered_message.h); no window of the
+// program does, so the class rules decide.
 #pragma once
 
 #include <wx/dc.h>
@@ -41,6 +43,9 @@
 #include <vector>
 
 #include "ui/core/anchor_layout.h"
+
+// The name of the message the layout asks its children with.
+inline constexpr const char* kResizeSupportMessage = "WMU_RESIZESUPPORT";
 
 class CResizableLayout {
  public:
@@ -62,7 +67,7 @@ class CResizableLayout {
   // Anchors `child` (a descendant of the layout window) where it is now; a
   // child anchored again gets the new anchors. False for no child.
   bool AnchorChild(wxWindow* child, ANCHOR tl, ANCHOR br = NoAnchor);
-  // The same for the layout window's control with program id `id`.
+  // The same for the layout window's child with program id `id`.
   bool AnchorChild(int id, ANCHOR tl, ANCHOR br = NoAnchor);
   // Reserves a custom entry that PlaceChildCustom fills in at each layout.
   void AnchorCustom(uint32_t customId);

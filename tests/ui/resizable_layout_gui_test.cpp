@@ -14,11 +14,11 @@
 #include "ui/core/control_ids.h"
 #include "ui/core/profile_store.h"
 #include "ui/dialog.h"
+#include "ui/registered_message.h"
 #include "ui/resizable_grip.h"
 #include "ui/resizable_layout.h"
 #include "ui/resizable_min_max.h"
 #include "ui/resizable_state.h"
-#include "ui/resize_support.h"
 
 namespace {
 
@@ -247,9 +247,11 @@ TEST_F(ResizableLayoutTest, TheFillSkipsChildrenThatPaintThemselvesButNotGroupBo
   dlg_->GetDlgItem(IDC_LIST)->Show();
   // A child that answers the resize-support message decides for itself.
   wxWindow* listWindow = dlg_->GetDlgItem(IDC_LIST);
-  listWindow->Bind(ui::ResizeSupportEventTag(), [](ui::ResizeSupportEvent& e) {
-    if (e.Query() == RSZSUP_QUERYPROPERTIES)
-      *static_cast<ResizeProperties*>(e.Record()) = {false, true, false, false};
+  const unsigned support = ui::RegisterWindowMessage(kResizeSupportMessage);
+  listWindow->Bind(ui::wxEVT_UI_MESSAGE, [support](ui::UiMessageEvent& e) {
+    if (e.Message() != support || e.wParam() != RSZSUP_QUERYPROPERTIES) return e.Skip();
+    *reinterpret_cast<ResizeProperties*>(e.lParam()) = {false, true, false, false};
+    e.Reply(1);
   });
   dlg_->AnchorChild(listWindow, TOP_LEFT, BOTTOM_RIGHT);
   EXPECT_TRUE(dlg_->Anchors()[1].answersSupport);
