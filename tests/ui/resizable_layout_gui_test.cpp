@@ -14,10 +14,12 @@
 #include "ui/core/control_ids.h"
 #include "ui/core/profile_store.h"
 #include "ui/dialog.h"
+#include "ui/property_sheet.h"
 #include "ui/registered_message.h"
 #include "ui/resizable_grip.h"
 #include "ui/resizable_layout.h"
 #include "ui/resizable_min_max.h"
+#include "ui/resizable_page.h"
 #include "ui/resizable_state.h"
 
 namespace {
@@ -324,6 +326,76 @@ TEST_F(ResizableLayoutTest, ThePlacementIsStoredAndRestoredThroughTheProfile) {
   EXPECT_EQ(onScreen.GetSize(), wxSize(500, 400));
   EXPECT_GE(onScreen.x, 0);
   EXPECT_GE(onScreen.y, 0);
+}
+
+// clang-format off
+constexpr ui::DialogItem kPageItems[] = {
+    {ControlKind::ListReport, IDC_LIST, "",     7,  7, 150, 80, ui::kBorder},
+    {ControlKind::Button,     IDC_MORE, "More", 110, 92, 47, 14},
+};
+// clang-format on
+const ui::DialogTemplate kPage{9201, "Page", 164, 112, 0, kPageItems};
+
+class AnchoredPage : public CResizablePage {
+ public:
+  explicit AnchoredPage(bool anchored) : CResizablePage(kPage), anchored_(anchored) {}
+
+ protected:
+  bool OnInitDialog() override {
+    CResizablePage::OnInitDialog();
+    if (anchored_) {
+      AnchorChild(IDC_LIST, TOP_LEFT, BOTTOM_RIGHT);
+      AnchorChild(IDC_MORE, BOTTOM_RIGHT);
+    }
+    return true;
+  }
+
+ private:
+  bool anchored_;
+};
+
+// A page's children follow the page's window; a page without anchors moves
+// nothing and its erase fills the whole page.
+TEST(ResizablePage, ChildrenFollowThePageAndAPageWithoutAnchorsIsFilledWhole) {
+  AnchoredPage anchored(true);
+  AnchoredPage plain(false);
+  auto* sheet = new ui::CPropertySheet("Pages");
+  sheet->AddPage(&anchored);
+  sheet->AddPage(&plain);
+  ASSERT_TRUE(sheet->Create());
+  sheet->Show();
+  gui_test::PumpEvents();
+  wxWindow* page = anchored.GetWindow();
+  ASSERT_NE(page, nullptr);
+  const wxRect list = anchored.GetDlgItem(IDC_LIST)->GetRect();
+  const wxRect more = anchored.GetDlgItem(IDC_MORE)->GetRect();
+  page->SetSize(page->GetSize() + wxSize(60, 40));
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return anchored.GetDlgItem(IDC_MORE)->GetRect() != more; }));
+  EXPECT_EQ(anchored.GetDlgItem(IDC_LIST)->GetRect(),
+            wxRect(list.x, list.y, list.width + 60, list.height + 40));
+  EXPECT_EQ(anchored.GetDlgItem(IDC_MORE)->GetRect(),
+            wxRect(more.x + 60, more.y + 40, more.width, more.height));
+
+  ASSERT_TRUE(sheet->SetActivePage(1));
+  wxWindow* plainWindow = plain.GetWindow();
+  ASSERT_NE(plainWindow, nullptr);
+  const wxRect plainList = plain.GetDlgItem(IDC_LIST)->GetRect();
+  plainWindow->SetSize(plainWindow->GetSize() + wxSize(30, 30));
+  gui_test::PumpEvents();
+  EXPECT_EQ(plain.GetDlgItem(IDC_LIST)->GetRect(), plainList);
+  const wxSize client = plainWindow->GetClientSize();
+  wxBitmap picture(client.x, client.y, 24);
+  wxMemoryDC dc(picture);
+  dc.SetBackground(*wxBLACK_BRUSH);
+  dc.Clear();
+  wxEraseEvent erase(plainWindow->GetId(), &dc);
+  erase.SetEventObject(plainWindow);
+  EXPECT_TRUE(plainWindow->GetEventHandler()->ProcessEvent(erase));  // handled: nothing else erases
+  wxColour inList;
+  dc.GetPixel(plainList.x + plainList.width / 2, plainList.y + plainList.height / 2, &inList);
+  EXPECT_EQ(inList, plainWindow->GetBackgroundColour());
+  sheet->DestroyWindow();
+  gui_test::PumpEvents();
 }
 
 }  // namespace
