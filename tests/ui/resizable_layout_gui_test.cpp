@@ -282,6 +282,12 @@ TEST_F(ResizableLayoutTest, TheGripFollowsTheCornerAndItsShowRequests) {
   dlg_->HideGrip(other, 2);  // withdrawn twice: still none
   ResizeClient({600, 400});
   EXPECT_FALSE(grip.IsShown());
+  // A child destroyed while anchored is left out from then on.
+  const wxRect ok = RectOf(IDOK);
+  delete dlg_->GetDlgItem(IDC_CHECK);
+  ResizeClient({640, 420});
+  EXPECT_EQ(RectOf(IDOK), wxRect(ok.x + 40, ok.y + 20, ok.width, ok.height));
+  EXPECT_FALSE(dlg_->BuildEraseRegion().IsEmpty());
 }
 
 TEST_F(ResizableLayoutTest, ThePlacementIsStoredAndRestoredThroughTheProfile) {
