@@ -131,12 +131,6 @@ void CResizableMinMax::SetMaxTrack(const SIZE& size) {
   maxTrackSet_ = true;
 }
 
-void CResizableMinMax::SetMaximizedRect(const RECT& rect) {
-  maxPos_ = {rect.left, rect.top};
-  maxSize_ = {rect.Width(), rect.Height()};
-  maxRectSet_ = true;
-}
-
 void CResizableMinMax::ApplyMinMax(MINMAXINFO& info) const {
   if (minTrackSet_) info.minTrackSize = {minTrack_.cx, minTrack_.cy};
   if (maxTrackSet_) info.maxTrackSize = {maxTrack_.cx, maxTrack_.cy};

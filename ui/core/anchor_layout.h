@@ -164,13 +164,13 @@ class GripShowRequests {
   int count_ = 0;
 };
 
-// The limits a window may be dragged to, set one by one.
+// The limits a window may be dragged to, set one by one. The maximised
+// rectangle has no setter: nothing places maximised windows itself.
 class CResizableMinMax {
  public:
   virtual ~CResizableMinMax() = default;
   void SetMinTrack(const SIZE& size);
   void SetMaxTrack(const SIZE& size);
-  void SetMaximizedRect(const RECT& rect);
   // Writes the limits that are set into `info` and leaves the rest alone.
   void ApplyMinMax(MINMAXINFO& info) const;
 
