@@ -14,10 +14,10 @@ std::vector<std::string> Collisions(const std::vector<int>& ids) { return Foldin
 
 TEST(ControlIds, IdsFoldBelowTheToolkitLimitAndComeBack) {
   const std::pair<int, int> table[] = {
-      {0, 0},           {1, 1},           {1258, 1258},     {0x3FFF, 0x3FFF}, {0x7FFE, 0x7FFE},  // unchanged
-      {32773, 0x4005},  {32907, 0x408B},  {0xE800, 0x5800}, {0xE804, 0x5804}, {0xE900, 0x5900},
+      {0, 0},          {1, 1},           {1258, 1258},     {0x3FFF, 0x3FFF}, {0x7FFE, 0x7FFE},  // unchanged
+      {32773, 0x4005}, {32907, 0x408B},  {0xE800, 0x5800}, {0xE804, 0x5804}, {0xE900, 0x5900},
       {0xF060, 0x6060}, {0xFFFF, 0x6FFF},  // the page frame is addressed
-      {-1, -1},         {-42, -1},         // unaddressed: the toolkit's any id
+      {-1, -1},         {-42, -1},  // unaddressed: the toolkit's any id
   };
   for (auto [id, folded] : table) EXPECT_EQ(WxId(id), folded) << id;
   for (int id : {1, 5555, 0x7EEE, 32773, 0x8000, 0x8FFF, 0xE000, 0xEFFF, 0xF000, 0xFFFE, 0xFFFF}) {
@@ -30,8 +30,8 @@ TEST(ControlIds, IdsFoldBelowTheToolkitLimitAndComeBack) {
 
 TEST(ControlIds, NoIdTheProgramUsesCollides) {
   std::vector<int> ids;
-  const std::pair<int, int> ranges[] = {{1, 26},      {100, 1400},    {0x3020, 0x3026},
-                                        {9001, 9019}, {32768, 33023}, {0xE100, 0xE1FF}};
+  const std::pair<int, int> ranges[] = {{1, 26},       {100, 1400},     {0x3020, 0x3026},
+                                        {9001, 9019},  {32768, 33023},  {0xE100, 0xE1FF}};
   for (auto [from, to] : ranges)
     for (int id = from; id <= to; ++id) ids.push_back(id);
   for (int id : {5555, 0x7EEE, 0xE800, 0xE801, 0xE804, 0xE900, 0xFFFF}) ids.push_back(id);

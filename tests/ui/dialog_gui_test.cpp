@@ -147,19 +147,18 @@ TEST(Dialog, OkEnterEscapeCancelAndCloseEndWithOneOrTwo) {
 
 TEST(Dialog, MessageMapRowsDispatchFirstRowFirstAndDerivedOverBase) {
   TestDlg dlg;
-  EXPECT_EQ(
-      RunWith(dlg,
-              [](TestDlg& d) {
-                for (int id : {ui::WxId(ID_OPTIONS), 101, 105, 110, 111}) {  // above the id limit, ranges
-                  wxCommandEvent menu(wxEVT_MENU, id);
-                  menu.SetEventObject(&d);
-                  d.ProcessWindowEvent(menu);
-                }
-                gui_test::Click(d.GetDlgItem(IDC_APPLY));
-                gui_test::Click(d.GetDlgItem(IDC_APPLY));
-                gui_test::Click(d.GetDlgItem(IDC_FINISH));
-              }),
-      42);
+  EXPECT_EQ(RunWith(dlg,
+                    [](TestDlg& d) {
+                      for (int id : {ui::WxId(ID_OPTIONS), 101, 105, 110, 111}) {  // above the id limit, ranges
+                        wxCommandEvent menu(wxEVT_MENU, id);
+                        menu.SetEventObject(&d);
+                        d.ProcessWindowEvent(menu);
+                      }
+                      gui_test::Click(d.GetDlgItem(IDC_APPLY));
+                      gui_test::Click(d.GetDlgItem(IDC_APPLY));
+                      gui_test::Click(d.GetDlgItem(IDC_FINISH));
+                    }),
+            42);
   EXPECT_EQ(dlg.options, 1);
   EXPECT_EQ(dlg.drives, (std::vector<unsigned>{101, 105, 110}));
   EXPECT_EQ(dlg.applied, 2);

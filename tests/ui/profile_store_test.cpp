@@ -77,8 +77,7 @@ TEST_F(ProfileStoreTest, DamagedValuesAreIgnored) {
       "bin4=\r\n"
       "bin5=010203\r\n"  // good: bytes 01 02, checksum 03
       "garbage line without equals\r\n");
-  for (const char* key : {"int1", "int2", "int3"})
-    EXPECT_EQ(profile_.GetProfileInt("Position", key, -1), -1) << key;
+  for (const char* key : {"int1", "int2", "int3"}) EXPECT_EQ(profile_.GetProfileInt("Position", key, -1), -1) << key;
   EXPECT_EQ(profile_.GetProfileInt("Position", "int4", -1), 5);  // the INI layer trims blanks
   std::vector<std::uint8_t> data;
   for (const char* key : {"bin1", "bin2", "bin3", "bin4"}) {

@@ -94,9 +94,9 @@ TEST(PlacementRecordTest, EncodesTheWindowsLayoutAndRefusesRecordsOfTheWrongShap
   std::vector<std::uint8_t> longer = bytes, badLength = bytes;
   longer.push_back(0);
   badLength[0] = 40;
-  for (const auto& bad :
-       {std::vector<std::uint8_t>(bytes.begin(), bytes.end() - 1), longer, badLength,
-        std::vector<std::uint8_t>{}, EncodePlacement(MakePlacement(1, 0, {100, 0, 50, 10}))})  // inverted
+  for (const auto& bad : {std::vector<std::uint8_t>(bytes.begin(), bytes.end() - 1), longer, badLength,
+                          std::vector<std::uint8_t>{},
+                          EncodePlacement(MakePlacement(1, 0, {100, 0, 50, 10}))})  // inverted
     EXPECT_FALSE(DecodePlacement(bad)) << bad.size();
   EXPECT_TRUE(DecodePlacement(EncodePlacement(MakePlacement(1, 0, {5, 5, 5, 5}))));  // empty is fine
 }
@@ -113,8 +113,8 @@ TEST(PlacementRecordTest, CentresAndMovesRectanglesOffEveryScreenBack) {
 
   const std::vector<PlacementRect> two = {kScreen, {1920, 0, 3840, 1200}};
   const std::pair<PlacementRect, bool> onScreen[] = {
-      {{100, 100, 500, 400}, true},  {{3000, 500, 3400, 900}, true},   {{-300, -20, 40, 300}, true},
-      {{-300, -20, 20, 300}, false}, {{1900, 1070, 1910, 1075}, true}, {{5000, 5000, 5400, 5300}, false}};
+      {{100, 100, 500, 400}, true},   {{3000, 500, 3400, 900}, true},   {{-300, -20, 40, 300}, true},
+      {{-300, -20, 20, 300}, false},  {{1900, 1070, 1910, 1075}, true}, {{5000, 5000, 5400, 5300}, false}};
   for (const auto& [rect, expected] : onScreen) EXPECT_EQ(IsRectOnScreens(rect, two), expected) << rect.left;
   EXPECT_FALSE(IsRectOnScreens({0, 0, 100, 100}, {}));
 
@@ -173,8 +173,8 @@ TEST_F(WindowPlacementTest, SavedStatesComeBackUnderTheShowOverride) {
   for (const Case& c : cases) {
     StoreEarlierRun(MakePlacement(c.saved, c.flags, rect), c.showOverride);
     const WindowPlacement shown = Reopen(c.modal);
-    EXPECT_EQ(shown.showCmd, c.expected) << "override " << c.showOverride << " saved " << c.saved << " flags "
-                                         << c.flags << " modal " << c.modal;
+    EXPECT_EQ(shown.showCmd, c.expected) << "override " << c.showOverride << " saved " << c.saved
+                                         << " flags " << c.flags << " modal " << c.modal;
     EXPECT_EQ(shown.normalPosition, rect);  // the exact size, not a centred default
   }
   // A placement on a screen now gone is moved onto the primary.

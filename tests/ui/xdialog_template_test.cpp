@@ -115,14 +115,12 @@ TEST(XDialogTemplate, ButtonWidthsAndDefaults) {
   EXPECT_EQ(Find(CXDialogTemplate("M", "T", MB_OK, {}, roomy), IDOK)->cx, 38);  // standard width
   XMessageBoxParams p;
   p.customButtons = "A\nB\nC\nD\nE\n";
-  EXPECT_EQ(ButtonIds(CXDialogTemplate("M", "T", MB_OK, p, FakeMetrics())),
-            (std::vector<int>{23, 24, 25, 26}));
+  EXPECT_EQ(ButtonIds(CXDialogTemplate("M", "T", MB_OK, p, FakeMetrics())), (std::vector<int>{23, 24, 25, 26}));
 
   const std::pair<uint32_t, int> defaults[] = {{MB_YESNO | MB_DEFBUTTON2, IDNO},
                                                {MB_OK | MB_DEFBUTTON4, IDOK},  // falls back to the first
                                                {MB_YESNOCANCEL | MB_DEFBUTTON6, IDYES}};
-  for (auto [type, id] : defaults)
-    EXPECT_EQ(CXDialogTemplate("M", "T", type, {}, FakeMetrics()).DefaultButtonId(), id);
+  for (auto [type, id] : defaults) EXPECT_EQ(CXDialogTemplate("M", "T", type, {}, FakeMetrics()).DefaultButtonId(), id);
   p = {};
   p.reportCallback = [](const std::string&, int) {};
   const CXDialogTemplate withReport("M", "", MB_OK | MB_DEFBUTTON2, p, FakeMetrics());
@@ -154,8 +152,7 @@ TEST(XDialogTemplate, ButtonsEndTheBoxWithTheirIdAndTheCheckBoxBit) {
 
   p = {};
   p.reportCallback = [](const std::string&, int) {};
-  CXDialogTemplate open("M", "T", MB_OK | MB_HELP, p,
-                        FakeMetrics());  // help, check box and report leave it open
+  CXDialogTemplate open("M", "T", MB_OK | MB_HELP, p, FakeMetrics());  // help, check box and report leave it open
   r = open.OnCommand(kXmbHelpId, false);
   EXPECT_TRUE(r.openHelp);
   EXPECT_FALSE(r.end);

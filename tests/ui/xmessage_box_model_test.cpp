@@ -76,11 +76,11 @@ TEST(XmbTexts, LabelsComeFromReplacementsOrStringsUnlessTold) {
 TEST(XmbRemembered, KeyAndValueNamesAreEncodedPerUtf16Unit) {
   const std::pair<const char*, const char*> names[] = {
       {"", ""},
-      {"A", "B"},                  // 65 % 64
-      {"AB", "BH"},                // (66 + 5) % 64 = 7
-      {">", "9"},                  // 62: the table's tail
-      {"\xC3\xA9", "f"},           // U+00E9: 233 % 64 = 41
-      {"\xF0\x9F\x98\x80", "zF"},  // a surrogate pair: two units
+      {"A", "B"},                     // 65 % 64
+      {"AB", "BH"},                   // (66 + 5) % 64 = 7
+      {">", "9"},                     // 62: the table's tail
+      {"\xC3\xA9", "f"},              // U+00E9: 233 % 64 = 41
+      {"\xF0\x9F\x98\x80", "zF"},     // a surrogate pair: two units
   };
   for (auto [in, out] : names) EXPECT_EQ(EncodeValueName(in), out) << in;
   EXPECT_EQ(EncodeValueName("\xFF"), EncodeValueName("\xEF\xBF\xBD"));  // broken UTF-8: replaced, no throw
