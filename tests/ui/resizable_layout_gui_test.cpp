@@ -336,11 +336,11 @@ TEST_F(ResizableLayoutTest, ThePlacementIsStoredAndRestoredThroughTheProfile) {
 
 // clang-format off
 constexpr ui::DialogItem kPageItems[] = {
-    {ControlKind::ListReport, IDC_LIST, "",     7,  7, 150, 80, ui::kBorder},
-    {ControlKind::Button,     IDC_MORE, "More", 110, 92, 47, 14},
+    {ControlKind::ListReport, IDC_LIST, "",     7,  7, 216, 80, ui::kBorder},
+    {ControlKind::Button,     IDC_MORE, "More", 176, 92, 47, 14},
 };
 // clang-format on
-const ui::DialogTemplate kPage{9201, "Page", 164, 112, 0, kPageItems};
+const ui::DialogTemplate kPage{9201, "Page", 230, 112, 0, kPageItems};
 
 class AnchoredPage : public CResizablePage {
  public:
@@ -375,12 +375,13 @@ TEST(ResizablePage, ChildrenFollowThePageAndAPageWithoutAnchorsIsFilledWhole) {
   ASSERT_NE(page, nullptr);
   const wxRect list = anchored.GetDlgItem(IDC_LIST)->GetRect();
   const wxRect more = anchored.GetDlgItem(IDC_MORE)->GetRect();
-  page->SetSize(page->GetSize() + wxSize(60, 40));
+  page->SetSize(page->GetSize() - wxSize(60, 40));  // smaller: the sheet itself keeps its size
   EXPECT_TRUE(gui_test::PumpUntil([&] { return anchored.GetDlgItem(IDC_MORE)->GetRect() != more; }));
   EXPECT_EQ(anchored.GetDlgItem(IDC_LIST)->GetRect(),
-            wxRect(list.x, list.y, list.width + 60, list.height + 40));
+            wxRect(list.x, list.y, list.width - 60, list.height - 40));
   EXPECT_EQ(anchored.GetDlgItem(IDC_MORE)->GetRect(),
-            wxRect(more.x + 60, more.y + 40, more.width, more.height));
+            wxRect(more.x - 60, more.y - 40, more.width, more.height));
+  EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(sheet), "resizable_page_in_sheet"));
 
   ASSERT_TRUE(sheet->SetActivePage(1));
   wxWindow* plainWindow = plain.GetWindow();
