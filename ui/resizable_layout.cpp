@@ -144,50 +144,41 @@ void CResizableLayout::GetLayoutClientRect(RECT& rect) const {
 
 bool CResizableLayout::PlaceChildCustom(LayoutInfo& /*entry*/) { return false; }
 
-void CResizableLayout::ComputeChildRect(const LayoutInfo& entry, const RECT& client, RECT& rect,
-                                        uint32_t& flags) {
-  const RECT old = ChildRect(entry.window.get());
-  rect = AnchoredRect(entry.margins, client);
-  const bool refresh =
-      entry.properties.askRefresh ? ChildNeedsRefresh(entry, old, rect) : entry.properties.cachedRefresh;
-  flags = MoveFlags(old, rect, refresh);
-}
-
 void CResizableLayout::Relayout() {
   wxWindow* window = GetLayoutWindow();
   if (window == nullptr) return;
   RECT client;
   GetLayoutClientRect(client);
-  struct Move {
-    wxWindow* child;
-    RECT rect;
-    uint32_t flags;
+  // Custom entries are resolved on copies, once per pass.
+  std::vector<LayoutInfo> resolved(customs_.begin(), customs_.end());
+  const auto entry = [&](bool custom, size_t i) -> const LayoutInfo& {
+    return custom ? resolved[i] : anchors_[i];
   };
-  std::vector<Move> batch;
-  batch.reserve(anchors_.size() + customs_.size());
-  const auto add = [&](const LayoutInfo& entry) {
-    if (entry.window.get() == nullptr) return;  // destroyed since it was anchored
-    Move move{entry.window.get(), {}, 0};
-    ComputeChildRect(entry, client, move.rect, move.flags);
-    if ((move.flags & SWP_NOMOVE) && (move.flags & SWP_NOSIZE)) return;
-    batch.push_back(move);
+  LayoutPassSource source;
+  source.place = [&](bool custom, size_t i) -> std::optional<AnchorMargins> {
+    if (custom && !PlaceChildCustom(resolved[i])) return std::nullopt;
+    return entry(custom, i).margins;
   };
-  for (const LayoutInfo& entry : anchors_) add(entry);
-  for (const LayoutInfo& custom : customs_) {
-    LayoutInfo entry = custom;
-    if (PlaceChildCustom(entry)) add(entry);
-  }
-  if (batch.empty()) return;
+  source.current = [&](bool custom, size_t i) -> std::optional<RECT> {
+    const wxWindow* child = entry(custom, i).window.get();
+    return child != nullptr ? std::optional<RECT>(ChildRect(child)) : std::nullopt;
+  };
+  source.refresh = [&](bool custom, size_t i, const RECT& from, const RECT& to) {
+    const LayoutInfo& e = entry(custom, i);
+    return e.properties.askRefresh ? ChildNeedsRefresh(e, from, to) : e.properties.cachedRefresh;
+  };
+  const std::vector<PlannedMove> moves = PlanLayout(anchors_.size(), resolved.size(), client, source);
+  if (moves.empty()) return;
   window->Freeze();
-  for (const Move& move : batch) {
+  for (const PlannedMove& move : moves) {
+    wxWindow* child = entry(move.custom, move.index).window.get();
     wxRect target = ToWxRect(move.rect);
-    if (move.child->GetParent() != window && move.child->GetParent() != nullptr) {
+    if (child->GetParent() != window && child->GetParent() != nullptr) {
       // From the layout window's client area to the child's parent's.
-      target.SetPosition(
-          move.child->GetParent()->ScreenToClient(window->ClientToScreen(target.GetPosition())));
+      target.SetPosition(child->GetParent()->ScreenToClient(window->ClientToScreen(target.GetPosition())));
     }
-    ui::ApplyControlRect(move.child, target);
-    if (move.flags & SWP_NOCOPYBITS) move.child->Refresh();
+    ui::ApplyControlRect(child, target);
+    if (move.flags & SWP_NOCOPYBITS) child->Refresh();
   }
   window->Thaw();
 }

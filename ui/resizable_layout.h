@@ -98,8 +98,6 @@ class CResizableLayout {
   // The window whose children are laid out.
   virtual wxWindow* GetLayoutWindow() const = 0;
 
-  // Where `entry` goes in client area `client`, and the move's SWP_* flags.
-  void ComputeChildRect(const LayoutInfo& entry, const RECT& client, RECT& rect, uint32_t& flags);
   // The layout window's client area without the children that paint themselves.
   wxRegion BuildEraseRegion();
   void ExcludeChild(const LayoutInfo& entry, wxRegion& region);

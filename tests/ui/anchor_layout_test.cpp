@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -51,6 +52,35 @@ TEST(AnchorLayout, ChildrenFollowTheirAnchorsAsPercentages) {
   EXPECT_EQ(m.marginTL, (SIZE{100 - 166, 50 - 49}));
   EXPECT_EQ(m.marginBR, (SIZE{200 - 333, 90 - 99}));
   EXPECT_EQ(AnchorAt({1, 2, 3, 4}, kStart, TOP_RIGHT, NoAnchor).anchorBR, TOP_RIGHT);
+}
+
+// One pass over two anchored children (one grows, one stays) and three
+// custom entries (declined, placed at the corner, placed but gone).
+TEST(AnchorLayout, APassMovesWhatChangesAndTheCustomEntriesItsResolverPlaces) {
+  const RECT start{0, 0, 400, 300};
+  const std::vector<RECT> anchoredAt = {{10, 10, 390, 250}, {10, 260, 60, 280}};
+  const std::vector<RECT> customAt = {{300, 10, 380, 30}, {300, 260, 380, 290}, {0, 0, 1, 1}};
+  const AnchorMargins grow = AnchorAt(anchoredAt[0], start, TOP_LEFT, BOTTOM_RIGHT);
+  const AnchorMargins keep = AnchorAt(anchoredAt[1], start, TOP_LEFT, NoAnchor);
+  const AnchorMargins corner = AnchorAt(customAt[1], start, BOTTOM_RIGHT, NoAnchor);
+  LayoutPassSource source;
+  source.place = [&](bool custom, size_t i) -> std::optional<AnchorMargins> {
+    if (!custom) return i == 0 ? grow : keep;
+    return i == 0 ? std::nullopt : std::optional<AnchorMargins>(corner);
+  };
+  source.current = [&](bool custom, size_t i) -> std::optional<RECT> {
+    if (custom && i == 2) return std::nullopt;
+    return custom ? customAt[i] : anchoredAt[i];
+  };
+  source.refresh = [](bool custom, size_t, const RECT&, const RECT&) { return !custom; };
+  const std::vector<PlannedMove> moves = PlanLayout(2, 3, {0, 0, 450, 330}, source);
+  constexpr uint32_t kBase = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+  ASSERT_EQ(moves.size(), 2u);
+  EXPECT_EQ(std::tuple(moves[0].custom, moves[0].index, moves[0].rect, moves[0].flags),
+            std::tuple(false, size_t{0}, RECT{10, 10, 440, 280}, kBase | SWP_NOMOVE | SWP_NOCOPYBITS));
+  EXPECT_EQ(std::tuple(moves[1].custom, moves[1].index, moves[1].rect, moves[1].flags),
+            std::tuple(true, size_t{1}, RECT{350, 290, 430, 320}, kBase | SWP_NOSIZE));
+  EXPECT_TRUE(PlanLayout(2, 3, start, source).empty());  // nothing changes at the start size
 }
 
 TEST(AnchorLayout, ClassRulesDecideClippingAndRefresh) {

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
-#include <vector>
 
 namespace {
 
@@ -57,6 +56,24 @@ uint32_t MoveFlags(const RECT& from, const RECT& to, bool refresh) {
   if (from.left == to.left && from.top == to.top) flags |= SWP_NOMOVE;
   if (from.Width() == to.Width() && from.Height() == to.Height()) flags |= SWP_NOSIZE;
   return flags;
+}
+
+std::vector<PlannedMove> PlanLayout(size_t anchored, size_t customs, const RECT& client,
+                                    const LayoutPassSource& source) {
+  std::vector<PlannedMove> moves;
+  const auto plan = [&](bool custom, size_t index) {
+    const std::optional<AnchorMargins> margins = source.place(custom, index);
+    if (!margins) return;
+    const std::optional<RECT> now = source.current(custom, index);
+    if (!now) return;
+    PlannedMove move{custom, index, AnchoredRect(*margins, client), 0};
+    move.flags = MoveFlags(*now, move.rect, source.refresh(custom, index, *now, move.rect));
+    if ((move.flags & SWP_NOMOVE) && (move.flags & SWP_NOSIZE)) return;
+    moves.push_back(move);
+  };
+  for (size_t i = 0; i < anchored; ++i) plan(false, i);
+  for (size_t i = 0; i < customs; ++i) plan(true, i);
+  return moves;
 }
 
 bool ClassAllowsClipping(const ChildTraits& child, const std::function<bool()>& hitTransparent) {

@@ -20,6 +20,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/core/resize_layout.h"
 #include "ui/core/window_placement.h"
@@ -71,6 +72,29 @@ inline constexpr uint32_t SWP_NOOWNERZORDER = 0x0200;
 // copying of old pixels when it needs a redraw, and no move or no size when
 // that part does not change. Both NOMOVE and NOSIZE: nothing to do.
 uint32_t MoveFlags(const RECT& from, const RECT& to, bool refresh);
+
+// One layout pass. Entries are numbered per list: the anchored children
+// (custom = false) and the custom entries (custom = true).
+struct PlannedMove {
+  bool custom = false;
+  size_t index = 0;
+  RECT rect;       // where the child goes (may be inverted: clamp before applying)
+  uint32_t flags;  // MoveFlags of the move
+};
+struct LayoutPassSource {
+  // The margins of an entry; nullopt leaves it out (a custom entry its
+  // resolver declined).
+  std::function<std::optional<AnchorMargins>(bool custom, size_t index)> place;
+  // The child's rectangle now; nullopt when it is gone (left out).
+  std::function<std::optional<RECT>(bool custom, size_t index)> current;
+  // Whether the child must be redrawn after moving from `from` to `to`.
+  std::function<bool(bool custom, size_t index, const RECT& from, const RECT& to)> refresh;
+};
+// The moves of a pass over `anchored` children and then `customs` custom
+// entries in client area `client`, in that order; children that stay where
+// they are are left out.
+std::vector<PlannedMove> PlanLayout(size_t anchored, size_t customs, const RECT& client,
+                                    const LayoutPassSource& source);
 
 // The record a child fills in when it answers the properties query of the
 // resize-support message, and what the layout keeps per child.
