@@ -92,8 +92,9 @@ class CResizableLayout {
   virtual bool ChildNeedsRefresh(const LayoutInfo& entry, const RECT& oldRect, const RECT& newRect);
   // The part of the layout window the anchors refer to (its client area).
   virtual void GetLayoutClientRect(RECT& rect) const;
-  // Fills in window and margins of custom entry `entry`; true to have it laid
-  // out. The base declines every entry.
+  // Fills in window and margins of custom entry `entry` (a copy made for this
+  // pass), e.g. margins = AnchorAt(where it goes now, client, TOP_LEFT,
+  // BOTTOM_RIGHT); true to have it laid out. The base declines every entry.
   virtual bool PlaceChildCustom(LayoutInfo& entry);
   // The window whose children are laid out.
   virtual wxWindow* GetLayoutWindow() const = 0;
