@@ -6,9 +6,10 @@
 #include <wx/region.h>
 
 #include <algorithm>
-#include <utility>
 
 #include "ui/control_rect.h"
+#include "ui/resizable_layout.h"
+#include "ui/resizable_min_max.h"
 
 namespace ui {
 
@@ -134,32 +135,19 @@ void CResizeDlgT<Host>::SetResizableAxes(bool horizontal, bool vertical) {
 
 template <class Host>
 void CResizeDlgT<Host>::ApplyTrackLimits() {
-  MINMAXINFO info;
-  info.maxSize = {-1, -1};
-  info.maxTrackSize = {-1, -1};
+  MINMAXINFO info = NoTrackLimits();
   layout_.OnGetMinMaxInfo(info);
   // The window system's tracking limits hold the axis at its minimum; here
   // an axis that may not change keeps the size it started with (or the
   // minimum, when that is larger), so it can neither grow nor shrink.
-  const auto limits = [](int minTrack, int maxTrack, int initial) -> std::pair<int, int> {
-    if (maxTrack >= 0) {
-      const int fixed = std::max(minTrack, initial);
-      return {fixed, fixed};
-    }
-    return {minTrack > 0 ? minTrack : -1, -1};
+  const auto hold = [](int32_t& minTrack, int32_t& maxTrack, int initial) {
+    if (maxTrack < 0) return;
+    minTrack = std::max(minTrack, initial);
+    maxTrack = minTrack;
   };
-  const auto [minX, maxX] = limits(info.minTrackSize.x, info.maxTrackSize.x, initialWindowSize_.x);
-  const auto [minY, maxY] = limits(info.minTrackSize.y, info.maxTrackSize.y, initialWindowSize_.y);
-  this->SetSizeHints(wxSize(minX, minY), wxSize(maxX, maxY));
-  if (minX > 0 || minY > 0 || maxX > 0 || maxY > 0) {
-    const wxSize now = this->GetSize();
-    wxSize fitted = now;
-    if (minX > 0) fitted.x = std::max(fitted.x, minX);
-    if (maxX > 0) fitted.x = std::min(fitted.x, maxX);
-    if (minY > 0) fitted.y = std::max(fitted.y, minY);
-    if (maxY > 0) fitted.y = std::min(fitted.y, maxY);
-    if (fitted != now) this->SetSize(fitted);
-  }
+  hold(info.minTrackSize.x, info.maxTrackSize.x, initialWindowSize_.x);
+  hold(info.minTrackSize.y, info.maxTrackSize.y, initialWindowSize_.y);
+  ApplyTrackHints(this, TrackHintsFor(info));
 }
 
 template <class Host>
@@ -178,12 +166,7 @@ void CResizeDlgT<Host>::OnEraseBkgnd(wxEraseEvent& event) {
        })) {
     region.Subtract(ToWxRect(r));
   }
-  // Painted piece by piece rather than through a clipping region: GTK's
-  // device context shares its drawing state with the paint that follows, and
-  // a clipping region once set cannot be given back to it.
-  dc->SetBrush(wxBrush(this->GetBackgroundColour()));
-  dc->SetPen(*wxTRANSPARENT_PEN);
-  for (wxRegionIterator piece(region); piece; ++piece) dc->DrawRectangle(piece.GetRect());
+  FillRegion(*dc, region, this->GetBackgroundColour());
 }
 
 template <class Host>

@@ -220,6 +220,32 @@ void ResizeLayout::OnGetMinMaxInfo(MINMAXINFO& info) const {
   }
 }
 
+MINMAXINFO NoTrackLimits() {
+  MINMAXINFO info;
+  info.maxSize = {-1, -1};
+  info.maxPosition = {-1, -1};
+  info.maxTrackSize = {-1, -1};
+  return info;
+}
+
+TrackHints TrackHintsFor(const MINMAXINFO& info) {
+  TrackHints hints;
+  hints.min.cx = info.minTrackSize.x > 0 ? info.minTrackSize.x : -1;
+  hints.min.cy = info.minTrackSize.y > 0 ? info.minTrackSize.y : -1;
+  hints.max.cx = info.maxTrackSize.x > 0 ? std::max(info.maxTrackSize.x, hints.min.cx) : -1;
+  hints.max.cy = info.maxTrackSize.y > 0 ? std::max(info.maxTrackSize.y, hints.min.cy) : -1;
+  return hints;
+}
+
+SIZE FitToTrackHints(const SIZE& size, const TrackHints& hints) {
+  const auto fit = [](int32_t v, int32_t lo, int32_t hi) {
+    if (lo > 0) v = std::max(v, lo);
+    if (hi > 0) v = std::min(v, hi);
+    return v;
+  };
+  return {fit(size.cx, hints.min.cx, hints.max.cx), fit(size.cy, hints.min.cy, hints.max.cy)};
+}
+
 std::vector<RECT> ResizeLayout::EraseExclusions(bool clipChildren,
                                                 const std::function<bool(int id)>& isVisible) const {
   std::vector<RECT> rects;

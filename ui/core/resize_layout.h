@@ -125,6 +125,21 @@ struct MINMAXINFO {
   POINT maxTrackSize;
 };
 
+// Tracking limits with none set: no minimum (0), no maximum (-1).
+MINMAXINFO NoTrackLimits();
+
+// The size limits a window is given for tracking limits `info` (window
+// sizes): -1 where an axis has none. A minimum of 0 and a maximum of 0 or
+// less are none; a maximum below the minimum is raised to it.
+struct TrackHints {
+  SIZE min{-1, -1};
+  SIZE max{-1, -1};
+  bool operator==(const TrackHints&) const = default;
+};
+TrackHints TrackHintsFor(const MINMAXINFO& info);
+// `size` brought inside the limits of `hints`.
+SIZE FitToTrackHints(const SIZE& size, const TrackHints& hints);
+
 // The window-free state of a resizable dialog and its size handling.
 class ResizeLayout {
  public:
