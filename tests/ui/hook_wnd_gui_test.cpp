@@ -1,5 +1,3 @@
-#include "ui/hook_wnd.h"
-
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/panel.h>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "tests/support/gui/gui_test_support.h"
+#include "ui/hook_wnd.h"
 
 namespace {
 
