@@ -101,16 +101,33 @@ void CHyperLink::SetDefaultCursor() {
   hasCursor_ = true;
 }
 
-void CHyperLink::PositionWindow() {
-  if (GetHandle() == nullptr || !fitToText_ || GetParent() == nullptr) return;
+RECT CHyperLink::FittedRect(const RECT& r) const {
   wxCoord width = 0;
   wxCoord height = 0;
+  // Measured underlined, so hovering never cuts the text.
   GetTextExtent(GetLabelText(), &width, &height, nullptr, nullptr, &underlinedFont_);
-  const wxRect now = GetRect();
   const wxSize border = GetSize() - GetClientSize();
-  const RECT fitted = ui::FitLinkRect({now.x, now.y, now.GetRight() + 1, now.GetBottom() + 1},
-                                      {width, height}, {border.x, border.y}, alignment_);
-  SetSize(fitted.left, fitted.top, fitted.Width(), fitted.Height());
+  return ui::FitLinkRect(r, {width, height}, {border.x, border.y}, alignment_);
+}
+
+void CHyperLink::PositionWindow() {
+  if (GetHandle() == nullptr || !fitToText_ || GetParent() == nullptr) return;
+  const wxRect now = GetRect();
+  const RECT fitted = FittedRect({now.x, now.y, now.x + now.width, now.y + now.height});
+  wxGenericStaticText::DoSetSize(fitted.left, fitted.top, fitted.Width(), fitted.Height(),
+                                 wxSIZE_ALLOW_MINUS_ONE);
+}
+
+void CHyperLink::DoSetSize(int x, int y, int width, int height, int sizeFlags) {
+  if (fitToText_ && underlinedFont_.IsOk() && x != wxDefaultCoord && y != wxDefaultCoord && width >= 0 &&
+      height >= 0) {
+    const RECT fitted = FittedRect({x, y, x + width, y + height});
+    x = fitted.left;
+    y = fitted.top;
+    width = fitted.Width();
+    height = fitted.Height();
+  }
+  wxGenericStaticText::DoSetSize(x, y, width, height, sizeFlags);
 }
 
 int CHyperLink::GotoURL(const std::string& target) {

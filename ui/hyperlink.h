@@ -11,8 +11,10 @@
 //   link->SetTarget("https://example.org/");
 //
 // The control shows the template's text; an empty text shows the target, and
-// an empty target opens the text. It is fitted to its text, keeping the
-// point its alignment names.
+// an empty target opens the text. Wherever it is placed (by the template
+// builder, or a dialog that moves its controls when resized) it takes only
+// the room its text needs in the rectangle it is given, keeping the point its
+// alignment names.
 #pragma once
 
 #include <wx/generic/stattextg.h>
@@ -59,7 +61,12 @@ class CHyperLink : public wxGenericStaticText {
   wxColour VisitedColour() const { return visitedColour_; }
   wxColour HoverColour() const { return hoverColour_; }
 
+ protected:
+  void DoSetSize(int x, int y, int width, int height, int sizeFlags) override;
+
  private:
+  // The rectangle the control takes when given `r`.
+  RECT FittedRect(const RECT& r) const;
   void Attach();
   void ApplyLook();
   void OnMouseMove(wxMouseEvent& event);
