@@ -9,9 +9,13 @@
 //   auto* combo = new CComboBoxExt;
 //   combo->Create(parent, item, wxId, rect);
 //
-// The completion is applied once the toolkit has finished handling the key
-// (the text field moves its caret after reporting the change), so a test or a
-// caller sees it after pending events have run.
+// The completion is applied once the toolkit has finished with the change
+// (for inserted text the field puts its caret after the insertion only after
+// reporting it, which would undo the selection), so a test or a caller sees
+// it after pending events have run.
+//
+// The list is not dropped down while completing: an open list takes the
+// keyboard on GTK, and the next key typed would go to it instead of the field.
 #pragma once
 
 #include <wx/combobox.h>
