@@ -2,8 +2,8 @@
 // targets a link may open and how, the texts that tell the user why one could
 // not be opened, and where the control goes when it is fitted to its text.
 //
-// Results are numbers in the style of the desktop shell the program was first
-// written for: above 32 means opened; 32 and below name the reason it failed.
+// An opening result is a number: above 32 means opened; 32 and below name the
+// reason it failed, each with its own text.
 #pragma once
 
 #include <string>
