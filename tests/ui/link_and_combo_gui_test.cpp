@@ -1,0 +1,309 @@
+// The link label and the completing combo box on a small dialog. Links are
+// opened through an xdg-open placed first on PATH that records its argument
+// vector; error boxes are answered from the test.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <wx/image.h>
+#include <wx/stattext.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "tests/support/gui/gui_test_support.h"
+#include "ui/combo_box_ext.h"
+#include "ui/dialog.h"
+#include "ui/hyperlink.h"
+#include "ui/xmessage_box.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kHomeLink = 1141;
+constexpr int kMailLink = 1142;
+constexpr int kGenre = 1258;
+constexpr ui::DialogItem kItems[] = {
+    {ui::ControlKind::Static, kHomeLink, "Visit our home page", 7, 7, 150, 10},
+    {ui::ControlKind::Static, kMailLink, "", 7, 21, 150, 10},
+    {ui::ControlKind::ComboDropDown, kGenre, "", 7, 38, 100, 80},
+    {ui::ControlKind::DefButton, IDOK, "OK", 113, 38, 44, 14},
+};
+constexpr ui::DialogTemplate kLinkDialog{9001, "Links", 164, 58, ui::kDialogDefault, kItems};
+
+const std::string kHome = "https://www.example.org/quarno?a=1&b='2';x";
+const std::string kMail = "mailto:support@example.org";
+
+class LinkDlg : public ui::CDialog {
+ public:
+  LinkDlg() : ui::CDialog(kLinkDialog, nullptr) {}
+  CHyperLink* Link(int id) const { return GetDlgItemAs<CHyperLink>(id); }
+  CComboBoxExt* Genre() const { return GetDlgItemAs<CComboBoxExt>(kGenre); }
+
+ protected:
+  wxWindow* CreateControl(wxWindow* parent, const ui::DialogItem& item, int wxId,
+                          const wxRect& rect) override {
+    if (item.id == kHomeLink || item.id == kMailLink) {
+      auto* link = new CHyperLink;
+      if (item.id == kMailLink) link->SetTarget(kMail);  // before attaching: the empty text shows it
+      link->Create(parent, item, wxId, rect);
+      return link;
+    }
+    if (item.id == kGenre) {
+      auto* combo = new CComboBoxExt;
+      combo->Create(parent, item, wxId, rect);
+      return combo;
+    }
+    return nullptr;
+  }
+  bool OnInitDialog() override {
+    Link(kHomeLink)->SetTarget(kHome);
+    Genre()->Append("Rock");
+    Genre()->Append("Rap");
+    return true;
+  }
+};
+
+template <class F>
+F Sym(const char* name) {
+  return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
+}
+
+// Draws `window` into a PNG through GTK, so other windows on the shared
+// display cannot get into the picture.
+bool SaveScreenshot(wxWindow* window, const fs::path& path) {
+  for (int i = 0; i < 10; ++i) {
+    gui_test::PumpEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const wxSize size = window->GetSize();
+  void* surface = Sym<void* (*)(int, int, int)>("cairo_image_surface_create")(0 /* ARGB32 */, size.x, size.y);
+  void* cr = Sym<void* (*)(void*)>("cairo_create")(surface);
+  Sym<void (*)(void*, void*)>("gtk_widget_draw")(window->GetHandle(), cr);
+  Sym<void (*)(void*)>("cairo_destroy")(cr);
+  const unsigned char* pixels = Sym<unsigned char* (*)(void*)>("cairo_image_surface_get_data")(surface);
+  const int stride = Sym<int (*)(void*)>("cairo_image_surface_get_stride")(surface);
+  wxImage image(size);
+  for (int y = 0; y < size.y; ++y) {
+    for (int x = 0; x < size.x; ++x) {
+      const unsigned char* p = pixels + y * stride + x * 4;  // B, G, R, A
+      image.SetRGB(x, y, p[2], p[1], p[0]);
+    }
+  }
+  Sym<void (*)(void*)>("cairo_surface_destroy")(surface);
+  fs::create_directories(path.parent_path());
+  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
+  return image.SaveFile(wxString::FromUTF8(path.string()), wxBITMAP_TYPE_PNG);
+}
+
+// A key typed into the combo box: first as the keyboard hook sees it, then,
+// unless something took it, what the text field does with it.
+void Type(wxComboBox* combo, int key) {
+  wxKeyEvent hook(wxEVT_CHAR_HOOK);
+  hook.m_keyCode = key;
+  hook.SetEventObject(combo);
+  if (!combo->GetEventHandler()->ProcessEvent(hook)) {
+    long from = 0;
+    long to = 0;
+    combo->GetSelection(&from, &to);
+    if (key == WXK_BACK) {
+      if (from == to && from > 0) --from;
+      combo->Remove(from, to);
+    } else {
+      combo->WriteText(wxString(static_cast<wxChar>(key)));
+    }
+  }
+  gui_test::PumpEvents();
+}
+
+std::string FieldOf(wxComboBox* combo) {
+  long from = 0;
+  long to = 0;
+  combo->GetSelection(&from, &to);
+  return combo->GetValue().utf8_string() + " " + std::to_string(from) + ".." + std::to_string(to);
+}
+
+class LinkAndComboTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/qcr-links-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    const char* path = std::getenv("PATH");
+    oldPath_ = path != nullptr ? path : "";
+    fs::create_directory(dir_ + "/bin");
+    std::ofstream(dir_ + "/bin/xdg-open") << "#!/bin/sh\nprintf '%s|' \"$@\" > \"" << dir_ << "/argv\"\n"
+                                          << "exit ${QCR_XDG_EXIT:-0}\n";
+    fs::permissions(dir_ + "/bin/xdg-open", fs::perms::owner_all);
+    setenv("PATH", (dir_ + "/bin:" + oldPath_).c_str(), 1);
+    dlg_ = new LinkDlg;
+    ASSERT_TRUE(dlg_->Create());
+    dlg_->Move(0, 0);
+    dlg_->Show();
+  }
+  void TearDown() override {
+    dlg_->DestroyWindow();
+    gui_test::PumpEvents();
+    setenv("PATH", oldPath_.c_str(), 1);
+    unsetenv("QCR_XDG_EXIT");
+    fs::remove_all(dir_);
+  }
+  // The arguments the stand-in was given, each followed by '|'; "" when not run.
+  std::string Opened() {
+    std::string args;
+    std::getline(std::ifstream(dir_ + "/argv"), args);
+    fs::remove(dir_ + "/argv");
+    return args;
+  }
+  // Clicks `link`, expecting an error box; returns its text.
+  std::string ClickExpectingError(CHyperLink* link) {
+    std::string text = "<no box>";
+    gui_test::WhenModalShown(
+        [&](wxDialog& d) {
+          auto& box = dynamic_cast<CXMessageDialog&>(d);
+          text = box.GetDlgItemAs<wxStaticText>(kXmbFirstTextId)->GetLabelText().utf8_string();
+          box.EndDialog(IDOK);
+        },
+        [](wxDialog& d) { return d.GetName() == CXMessageDialog::kWindowName; });
+    gui_test::MouseDown(link);
+    return text;
+  }
+  static bool Underlined(CHyperLink* link) { return link->GetFont().GetUnderlined(); }
+
+  std::string dir_;
+  std::string oldPath_;
+  LinkDlg* dlg_ = nullptr;
+};
+
+TEST_F(LinkAndComboTest, LinksShowTextOrTargetFittedAndAClickOpensTheTargetAsOneArgument) {
+  gui_test::NoModalExpected noBox;
+  CHyperLink* home = dlg_->Link(kHomeLink);
+  CHyperLink* mail = dlg_->Link(kMailLink);
+  EXPECT_EQ(home->GetLabelText(), "Visit our home page");
+  EXPECT_EQ(home->GetToolTipText(), kHome);
+  EXPECT_EQ(mail->GetLabelText(), kMail);  // empty text: the target is shown
+  for (CHyperLink* link : {home, mail}) {
+    wxCoord width = 0;
+    wxCoord height = 0;
+    const wxFont font = link->GetFont().Underlined();  // measured as when hovered, so hovering never cuts it
+    link->GetTextExtent(link->GetLabelText(), &width, &height, nullptr, nullptr, &font);
+    EXPECT_EQ(link->GetSize(), wxSize(width, height));  // fitted, left and top kept
+    EXPECT_EQ(link->GetForegroundColour(), wxColour(0, 0, 238));
+  }
+  EXPECT_EQ(home->GetPosition(), ui::MapDialogRect(dlg_->BaseUnits(), 7, 7, 0, 0).GetPosition());
+
+  gui_test::MouseDown(home);
+  EXPECT_EQ(Opened(), kHome + "|");
+  EXPECT_TRUE(home->GetVisited());
+  EXPECT_EQ(home->GetForegroundColour(), wxColour(85, 26, 139));
+
+  // A link without a target opens its text.
+  mail->SetTarget("");
+  EXPECT_EQ(mail->GotoURL(mail->GetLabelText().utf8_string()), ui::kLinkOpened);
+  EXPECT_EQ(Opened(), kMail + "|");
+
+  const std::string file = dir_ + "/notes of mine.txt";
+  std::ofstream(file) << "x";
+  EXPECT_GT(mail->GotoURL(file), 32);
+  EXPECT_EQ(Opened(), file + "|");
+}
+
+TEST_F(LinkAndComboTest, WhatCannotBeOpenedIsToldAndTheLinkStaysUnvisited) {
+  CHyperLink* home = dlg_->Link(kHomeLink);
+  struct Case {
+    std::string target;
+    const char* exitStatus;
+    std::string reason;
+    bool run;
+  };
+  const Case cases[] = {
+      {kHome, "3", "There is no application associated\nwith the given filename extension.", true},
+      {"ftp://example.org/", "0", "There is no application associated\nwith the given filename extension.",
+       false},
+      {dir_ + "/missing.txt", "0", "The specified file was not found.", false},
+  };
+  for (const Case& c : cases) {
+    setenv("QCR_XDG_EXIT", c.exitStatus, 1);
+    home->SetTarget(c.target);
+    EXPECT_EQ(ClickExpectingError(home), "Unable to open hyperlink:\n\n" + c.reason) << c.target;
+    EXPECT_EQ(Opened() == c.target + "|", c.run) << c.target;
+    EXPECT_FALSE(home->GetVisited()) << c.target;
+    EXPECT_EQ(home->GetForegroundColour(), wxColour(0, 0, 238)) << c.target;
+  }
+}
+
+TEST_F(LinkAndComboTest, HoveringColoursAndUnderlinesByMode) {
+  CHyperLink* home = dlg_->Link(kHomeLink);
+  // The pointer stays where it is (other tests share the display): the
+  // dialog moves off it instead.
+  const wxPoint pointer = wxGetMousePosition();
+  if (dlg_->GetScreenRect().Contains(pointer)) dlg_->Move(pointer.x + 20, pointer.y + 20);
+  ASSERT_FALSE(home->GetScreenRect().Contains(wxGetMousePosition()));
+  const auto hover = [&] {
+    wxMouseEvent move(wxEVT_MOTION);
+    move.SetEventObject(home);
+    home->GetEventHandler()->ProcessEvent(move);
+  };
+  hover();
+  EXPECT_TRUE(home->IsHovering());
+  EXPECT_TRUE(Underlined(home));
+  EXPECT_EQ(home->GetForegroundColour(), wxColour(255, 0, 0));
+  // The hover timer sees the pointer outside and ends the hover.
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return !home->IsHovering(); }));
+  EXPECT_FALSE(Underlined(home));
+  EXPECT_EQ(home->GetForegroundColour(), wxColour(0, 0, 238));
+
+  home->SetUnderline(CHyperLink::kUnderlineAlways);
+  EXPECT_TRUE(Underlined(home));
+  home->SetUnderline(CHyperLink::kUnderlineNever);
+  hover();
+  EXPECT_FALSE(Underlined(home));
+  EXPECT_EQ(home->GetForegroundColour(), wxColour(255, 0, 0));
+}
+
+TEST_F(LinkAndComboTest, TypingCompletesAndBackspaceDoesNotCompleteAgain) {
+  CComboBoxExt* genre = dlg_->Genre();
+  genre->SetFocus();
+  Type(genre, 'R');
+  EXPECT_EQ(FieldOf(genre), "Rock 1..4");
+  Type(genre, WXK_BACK);  // removes the completed part
+  EXPECT_EQ(FieldOf(genre), "R 1..1");
+  EXPECT_FALSE(genre->AutoCompleteOn());
+  Type(genre, 'a');
+  EXPECT_EQ(FieldOf(genre), "Rap 2..3");
+  Type(genre, 'x');  // replaces "p": nothing starts with "Rax"
+  EXPECT_EQ(FieldOf(genre), "Rax 3..3");
+}
+
+TEST_F(LinkAndComboTest, EscapeInTheComboBoxDoesNotCloseTheDialog) {
+  dlg_->Hide();
+  auto* modal = new LinkDlg;
+  int closedBy = 0;
+  bool openAfterEscape = false;
+  gui_test::WhenModalShown([&](wxDialog&) {
+    Type(modal->Genre(), WXK_ESCAPE);
+    openAfterEscape = modal->IsModal();
+    gui_test::PressKey(modal, WXK_ESCAPE);  // outside the combo box it closes the dialog
+  });
+  closedBy = modal->DoModal();
+  EXPECT_TRUE(openAfterEscape);
+  EXPECT_EQ(closedBy, IDCANCEL);
+  modal->Destroy();
+}
+
+TEST_F(LinkAndComboTest, Screenshots) {
+  const fs::path shots = fs::current_path() / "screenshots";
+  Type(dlg_->Genre(), 'R');
+  ASSERT_TRUE(SaveScreenshot(dlg_, shots / "link_and_combo_normal.png"));
+  dlg_->Link(kHomeLink)->SetVisited(true);
+  ASSERT_TRUE(SaveScreenshot(dlg_, shots / "link_and_combo_visited.png"));
+  const wxRect client(wxPoint(0, 0), dlg_->GetClientSize());
+  for (int id : {kHomeLink, kMailLink, kGenre, IDOK}) {
+    EXPECT_TRUE(client.Contains(dlg_->GetDlgItem(id)->GetRect())) << id;
+  }
+  EXPECT_FALSE(dlg_->GetDlgItem(kGenre)->GetRect().Intersects(dlg_->GetDlgItem(IDOK)->GetRect()));
+}
+
+}  // namespace
