@@ -41,13 +41,13 @@ class IPlayerCommands {
 
   // Transport commands (GUI thread). Each refuses by itself what it cannot
   // do now (a refresh running, no sound device, nothing checked, ...).
-  virtual void Play() = 0;                   // from the first checked row
-  virtual void PlayCurrent(int row) = 0;     // `row`: the audio row the window made current
-  virtual void Pause() = 0;                  // pause or resume
-  virtual void Previous() = 0;               // the checked row before the current one
-  virtual void Next() = 0;                   // the checked row after it
-  virtual void First() = 0;                  // the first checked row
-  virtual void Last() = 0;                   // the last checked row
+  virtual void Play() = 0;                // from the first checked row
+  virtual void PlayCurrent(int row) = 0;  // `row`: the audio row the window made current
+  virtual void Pause() = 0;               // pause or resume
+  virtual void Previous() = 0;            // the checked row before the current one
+  virtual void Next() = 0;                // the checked row after it
+  virtual void First() = 0;               // the first checked row
+  virtual void Last() = 0;                // the last checked row
   // The seek slider moved to `perMille` of the current track; returns the
   // position the slider is to show (its ends do not move playback).
   virtual int Seek(int perMille) = 0;

@@ -26,9 +26,8 @@ class CPlaybackPoster : public IPlaybackNotifications {
   }
   void PlaybackTime(int seconds) override { mailbox_->Post(WM_PLAYBACK_TIME, 0, seconds); }
   void CurrentRowChanged(int row) override {
-    mailbox_->Post(WM_MAIN_WINDOW_CALL, 0, 0, MainWindowCall([row](CQuarnoCDRipperDlg& w) {
-                     w.MakeCurrentRow(row);
-                   }));
+    mailbox_->Post(WM_MAIN_WINDOW_CALL, 0, 0,
+                   MainWindowCall([row](CQuarnoCDRipperDlg& w) { w.MakeCurrentRow(row); }));
   }
 
  private:
