@@ -14,9 +14,9 @@
 #include "app/gui/main_menus.h"
 #include "app/main_commands.h"
 #include "app/settings.h"
+#include "platform/folders.h"
 #include "res/main_dialog.h"
 #include "rip/ripping_progress.h"
-#include "platform/folders.h"
 #include "ui/help_page.h"
 #include "ui/modal_registry.h"
 
