@@ -189,7 +189,7 @@ ui::LRESULT CQuarnoCDRipperDlg::OnPlaybackTime(ui::UiMessageEvent& event) {
   const double duration =
       trackModel_.IsRow(CurrentItem) ? TrackDurationTenths(trackModel_.Row(CurrentItem).Length()) : 0.0;
   const PlaybackTimeDisplay display = PlaybackTimeDisplayOf(seconds, duration);
-  seekSlider_->SetValue(display.seekPosition);
+  if (seekSlider_ != nullptr) seekSlider_->SetValue(display.seekPosition);
   SetPlayTimeText(display.label);
   return 0;
 }

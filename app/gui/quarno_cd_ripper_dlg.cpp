@@ -116,6 +116,7 @@ CQuarnoCDRipperDlg::CQuarnoCDRipperDlg(wxWindow* parent)
 CQuarnoCDRipperDlg::~CQuarnoCDRipperDlg() {
   // Nothing may reach the window once it goes: stop the threads that talk to
   // it (the exit sequence normally did), then close its mailbox.
+  player_.reset();
   if (poller_) poller_->Stop();
   if (worker_) worker_->Stop();
   AppEventLog().SetListener(nullptr);

@@ -265,8 +265,9 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   std::unique_ptr<CGuiPort> port_;
   std::unique_ptr<DiscWorker> worker_;
   std::unique_ptr<MediaPoller> poller_;
-  std::unique_ptr<IPlayerCommands> player_;
+  // The player's threads report through the notifications: they outlive it.
   std::unique_ptr<IPlaybackNotifications> playbackNotifications_;
+  std::unique_ptr<IPlayerCommands> player_;
   CommandWindows commandWindows_;
   wxWindow* toolBarBand_ = nullptr;  // the band across the top that holds the main toolbar
   wxToolBar* mainToolBar_ = nullptr;
