@@ -120,7 +120,7 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   // The windows of other parts of the program that commands open, each run
   // modally by its function; a command whose window is not set does nothing.
   struct CommandWindows {
-    std::function<void()> about;        // About, the system menu's About
+    std::function<void()> about;        // About
     std::function<void()> tipOfTheDay;  // Tip of the Day, the start-up tip
     std::function<void()> albumEditor;  // Edit CD Info
     std::function<void()> options;      // Options

@@ -320,7 +320,7 @@ TEST_F(MainCommandsGui, PlayerNotificationsSlidersAndTips) {
   // row counts. The volume's tip follows its slider.
   dlg.UpdateWindowUI(wxUPDATE_UI_RECURSE);
   EXPECT_FALSE(dlg.SeekSlider()->IsEnabled());
-  MoveSlider(dlg.SeekSlider(), 400);
+  EXPECT_EQ(Effect([&] { MoveSlider(dlg.SeekSlider(), 400); }), "");
   player_->playing = true;
   dlg.UpdateWindowUI(wxUPDATE_UI_RECURSE);
   EXPECT_TRUE(dlg.SeekSlider()->IsEnabled());
