@@ -12,9 +12,11 @@
 #include "cddb/freedb_server.h"
 #include "platform/cd_drive.h"
 #include "platform/folders.h"
+#include "platform/ini_file.h"
 #include "ui/core/win_types.h"
 
 std::atomic<int> ExitInProgress{0};
+std::atomic<int> TipPending{1};
 
 namespace {
 
@@ -121,4 +123,10 @@ ExitResult ExitSequence(const ExitContext& context, bool sessionEnd) {
   if (context.releasePlayer) context.releasePlayer();
   ServerList.clear();
   return ExitResult::Finished;
+}
+
+bool TipOfTheDayDue(const std::string& iniPath) {
+  if (TipPending.load() == 0) return false;
+  if (GetPrivateProfileInt("MISC", "Tip", 1, iniPath) == 0) return false;
+  return TipPending.exchange(0) != 0;
 }

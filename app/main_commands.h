@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "rip/rip_types.h"
@@ -17,6 +18,22 @@ class TrackListModel;
 
 // 1 once the exit sequence has begun; never goes back to 0.
 extern std::atomic<int> ExitInProgress;
+// 1 until the tip of the day was due in this run.
+extern std::atomic<int> TipPending;
+
+// The product's addresses: the home page (also the About box's link), and
+// what Download, Online Support, More Formats? and Email Support open.
+inline constexpr const char* kHomePageAddress = "https://www.example.org/quarno/";
+inline constexpr const char* kDownloadAddress = "https://www.example.org/quarno/download";
+inline constexpr const char* kSupportPageAddress = "https://www.example.org/quarno/support";
+inline constexpr const char* kFormatsPageAddress = "https://www.example.org/quarno/formats";
+inline constexpr const char* kSupportMailAddress = "mailto:support@example.org";
+
+// The tip timer's question, once per run: true when the tip of the day is to
+// be shown now, that is when it has not been due yet in this run and MISC Tip
+// of the settings file `iniPath` is not 0 (a missing file or key counts as 1).
+// TipPending is cleared only when the answer is true.
+bool TipOfTheDayDue(const std::string& iniPath);
 
 // Stops the player when it is playing, and waits for its threads (the player
 // does not exist yet; until then the window passes nothing).

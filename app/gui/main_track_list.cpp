@@ -135,12 +135,16 @@ void CQuarnoCDRipperDlg::ShowChecks() {
     if (trackList_->IsItemChecked(row) != trackModel_.IsChecked(row))
       trackList_->CheckItem(row, trackModel_.IsChecked(row));
   }
+  PlayerRowsChanged();
 }
 
 void CQuarnoCDRipperDlg::OnTrackListChecked(wxListEvent& event) {
   if (updatingChecks_) return;
   const int row = static_cast<int>(event.GetIndex());
-  if (trackModel_.SetChecked(row, true)) return;
+  if (trackModel_.SetChecked(row, true)) {
+    PlayerRowsChanged();
+    return;
+  }
   if (!trackModel_.IsRow(row)) return;
   // The list has already ticked the box: take the tick back before saying why.
   {
@@ -152,7 +156,9 @@ void CQuarnoCDRipperDlg::OnTrackListChecked(wxListEvent& event) {
 }
 
 void CQuarnoCDRipperDlg::OnTrackListUnchecked(wxListEvent& event) {
-  if (!updatingChecks_) trackModel_.SetChecked(static_cast<int>(event.GetIndex()), false);
+  if (updatingChecks_) return;
+  trackModel_.SetChecked(static_cast<int>(event.GetIndex()), false);
+  PlayerRowsChanged();
 }
 
 void CQuarnoCDRipperDlg::OnCheckAll() {
@@ -245,7 +251,7 @@ RipCommandContext CQuarnoCDRipperDlg::RipContext() {
   context.port = port_.get();
   context.model = &trackModel_;
   context.currentItem = &CurrentItem;
-  context.playing = Playing.load() != 0;
+  context.playing = IsPlaying();
   // The player's Stop command waits for the player's threads.
   context.stopPlayer = [this] { RunCommand(res::ID_PLAY_STOP); };
   context.worker = worker_.get();

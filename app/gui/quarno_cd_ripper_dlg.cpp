@@ -14,15 +14,16 @@
 #include "app/gui/main_menus.h"
 #include "app/main_commands.h"
 #include "app/settings.h"
+#include "platform/folders.h"
 #include "res/main_dialog.h"
 #include "rip/ripping_progress.h"
+#include "ui/help_page.h"
 #include "ui/modal_registry.h"
 
 CQuarnoCDRipperDlg* MainDialog = nullptr;
 std::atomic<int> SoundAvailable{1};
 SectorBuffer* PlayerSectorBuffer = nullptr;
 std::time_t StartTime = 0;
-std::atomic<int> TipPending{1};
 std::atomic<bool> MainWindowMarked{false};
 
 namespace {
@@ -41,36 +42,46 @@ constexpr PaneText kPaneTexts[] = {
 }  // namespace
 
 const ui::MapRow<CQuarnoCDRipperDlg> CQuarnoCDRipperDlg::kMessageMap[] = {
-    // The system menu, the minimised window's painting and its drag icon have no counterpart here.
+    // The system menu gets no About item here, and a minimised window is
+    // drawn by the desktop: no system-command, paint or drag-icon rows.
     ui::OnCommand(res::ID_FILE_EXIT, &CQuarnoCDRipperDlg::OnExit),
     ui::OnCbnSelChange(res::IDC_DRIVE_COMBO, &CQuarnoCDRipperDlg::OnDriveSelChange),
     ui::OnCommand(res::ID_FILE_VIEWLOG, &CQuarnoCDRipperDlg::OnViewLog),
-    // Menus and controls are updated through update events.
+    // Menus and controls are brought up to date by update events (below) at
+    // idle time and when a menu opens; mouse moves need nothing.
     ui::OnCommand(res::ID_EDIT_CHECKALL, &CQuarnoCDRipperDlg::OnCheckAll),
     ui::OnCommand(res::ID_EDIT_UNCHECKALL, &CQuarnoCDRipperDlg::OnUncheckAll),
     ui::OnCommand(res::ID_EDIT_REVERSECHECK, &CQuarnoCDRipperDlg::OnReverseCheck),
-    ui::OnCommand(res::ID_PLAY_PAUSE, &CQuarnoCDRipperDlg::NoOp),         // player: to come
-    ui::OnCommand(res::ID_PLAY_PLAY, &CQuarnoCDRipperDlg::NoOp),          // player: to come
-    ui::OnCommand(res::ID_PLAY_PREVIOUS, &CQuarnoCDRipperDlg::NoOp),      // player: to come
-    ui::OnCommand(res::ID_PLAY_STOP, &CQuarnoCDRipperDlg::NoOp),          // player: to come
-    ui::OnCommand(res::ID_PLAY_NEXT, &CQuarnoCDRipperDlg::NoOp),          // player: to come
+    ui::OnCommand(res::ID_PLAY_PAUSE, &CQuarnoCDRipperDlg::OnPause),
+    ui::OnCommand(res::ID_PLAY_PLAY, &CQuarnoCDRipperDlg::OnPlay),
+    ui::OnCommand(res::ID_PLAY_PREVIOUS, &CQuarnoCDRipperDlg::OnPrevious),
+    ui::OnCommand(res::ID_PLAY_STOP, &CQuarnoCDRipperDlg::OnStop),
+    ui::OnCommand(res::ID_PLAY_NEXT, &CQuarnoCDRipperDlg::OnNext),
+    ui::OnEvent(wxEVT_LIST_ITEM_CHECKED, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnTrackListChecked),
+    ui::OnEvent(wxEVT_LIST_ITEM_UNCHECKED, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnTrackListUnchecked),
     ui::OnCommand(res::ID_PLAY_CLOSETRAY, &CQuarnoCDRipperDlg::OnCloseTray),
     ui::OnCommand(res::ID_PLAY_EJECT, &CQuarnoCDRipperDlg::OnEject),
     ui::OnCommand(res::ID_PLAY_REFRESH, &CQuarnoCDRipperDlg::OnRefresh),
-    ui::OnCommand(res::ID_PLAY_FIRST, &CQuarnoCDRipperDlg::NoOp),            // player: to come
-    ui::OnCommand(res::ID_PLAY_LAST, &CQuarnoCDRipperDlg::NoOp),             // player: to come
+    ui::OnCommand(res::ID_PLAY_FIRST, &CQuarnoCDRipperDlg::OnFirst),
+    ui::OnCommand(res::ID_PLAY_LAST, &CQuarnoCDRipperDlg::OnLast),
+    ui::OnEvent(wxEVT_SLIDER, res::IDC_SEEK_SLIDER, &CQuarnoCDRipperDlg::OnSeekSlider),
+    ui::OnEvent(wxEVT_SLIDER, res::IDC_VOLUME_SLIDER, &CQuarnoCDRipperDlg::OnVolumeSlider),
     ui::OnCommand(res::ID_OPERATION_RIP, &CQuarnoCDRipperDlg::OnRip),
     ui::OnCommand(res::ID_OPERATION_RIPCURRENT, &CQuarnoCDRipperDlg::OnRipCurrent),
-    ui::OnCommand(res::ID_OPERATION_OPTIONS, &CQuarnoCDRipperDlg::NoOp),     // options: to come
+    ui::OnCommand(res::ID_OPERATION_OPTIONS, &CQuarnoCDRipperDlg::OnOptions),
     ui::OnWmClose(&CQuarnoCDRipperDlg::OnClose),
+    // The window's mark for a second copy is set by OnInitDialog.
     ui::OnWmDestroy(&CQuarnoCDRipperDlg::OnDestroy),
-    ui::OnCommand(res::ID_LIST_PLAYCURRENT, &CQuarnoCDRipperDlg::NoOp),  // player: to come
+    ui::OnEvent(wxEVT_LIST_ITEM_RIGHT_CLICK, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnTrackListRClick),
+    ui::OnCommand(res::ID_LIST_PLAYCURRENT, &CQuarnoCDRipperDlg::OnPlayCurrent),
     ui::OnCommand(res::ID_FORMAT_MP3, &CQuarnoCDRipperDlg::OnFormatMp3),
-    ui::OnCommand(res::ID_HELP_CONTENTS, &CQuarnoCDRipperDlg::NoOp),       // help: to come
-    ui::OnCommand(res::ID_HELP_EMAILSUPPORT, &CQuarnoCDRipperDlg::NoOp),   // help: to come
-    ui::OnCommand(res::ID_HELP_TIPOFTHEDAY, &CQuarnoCDRipperDlg::NoOp),    // tip: to come
-    ui::OnCommand(res::ID_HELP_ONLINESUPPORT, &CQuarnoCDRipperDlg::NoOp),  // help: to come
-    ui::OnCommand(res::ID_EDIT_CDINFO, &CQuarnoCDRipperDlg::NoOp),         // album editor: to come
+    ui::OnCommand(res::ID_HELP_CONTENTS, &CQuarnoCDRipperDlg::OnHelpContents),
+    ui::OnCommand(res::ID_HELP_EMAILSUPPORT, &CQuarnoCDRipperDlg::OnEmailSupport),
+    // The double-click is taken from the mouse (main_track_list.cpp), so
+    // that Enter never plays or rips.
+    ui::OnCommand(res::ID_HELP_TIPOFTHEDAY, &CQuarnoCDRipperDlg::OnTipOfTheDay),
+    ui::OnCommand(res::ID_HELP_ONLINESUPPORT, &CQuarnoCDRipperDlg::OnOnlineSupport),
+    ui::OnCommand(res::ID_EDIT_CDINFO, &CQuarnoCDRipperDlg::OnEditCDInfo),
     ui::OnWmTimer(&CQuarnoCDRipperDlg::OnTimer),
     ui::OnCommand(res::ID_FORMAT_WAV, &CQuarnoCDRipperDlg::OnFormatWav),
     ui::OnEvent(wxEVT_UPDATE_UI, res::ID_FORMAT_WAV, &CQuarnoCDRipperDlg::OnUpdateWav),
@@ -78,30 +89,34 @@ const ui::MapRow<CQuarnoCDRipperDlg> CQuarnoCDRipperDlg::kMessageMap[] = {
     // The end of a session arrives as a signal (exit_signals.h).
     ui::OnCommandRange(res::ID_DRIVE_FIRST, res::ID_DRIVE_LAST, &CQuarnoCDRipperDlg::OnDriveMenu),
     ui::OnEvent(wxEVT_UPDATE_UI, res::IDC_SEEK_SLIDER, &CQuarnoCDRipperDlg::OnUpdateSeekSlider),
-    ui::OnMessage(WM_MAIN_WINDOW_CALL, &CQuarnoCDRipperDlg::OnMainWindowCall),
     ui::OnMessage(WM_CDDB_MULTIPLE_MATCHES, &CQuarnoCDRipperDlg::OnCddbMultipleMatches),
+    ui::OnMessage(WM_PLAYBACK_TEXT, &CQuarnoCDRipperDlg::OnPlaybackText),
+    ui::OnMessage(WM_PLAYBACK_TIME, &CQuarnoCDRipperDlg::OnPlaybackTime),
+    // Tool tips: the toolbar buttons carry their string-table texts, the
+    // volume slider its "Volume: %d", set whenever it moves.
     ui::OnWmSize(&CQuarnoCDRipperDlg::OnSize),
-    ui::OnCommand(res::ID_HELP_ABOUT, &CQuarnoCDRipperDlg::NoOp),     // about: to come
-    ui::OnCommand(res::ID_HELP_DOWNLOAD, &CQuarnoCDRipperDlg::NoOp),  // help: to come
-    // Media changes come from the media poller.
+    ui::OnCommand(res::ID_HELP_ABOUT, &CQuarnoCDRipperDlg::OnAbout),
+    ui::OnCommand(res::ID_HELP_DOWNLOAD, &CQuarnoCDRipperDlg::OnDownload),
+    // Media changes come from the media poller; row colours are set on the rows.
     ui::OnCommand(res::ID_FORMAT_BUTTON, &CQuarnoCDRipperDlg::OnFormatButton),
-    ui::OnCommand(res::ID_FORMAT_MORE, &CQuarnoCDRipperDlg::NoOp),  // help: to come
+    ui::OnCommand(res::ID_FORMAT_MORE, &CQuarnoCDRipperDlg::OnMoreFormats),
+    // Calls queued by the core; edits and column drags the list must refuse.
+    ui::OnMessage(WM_MAIN_WINDOW_CALL, &CQuarnoCDRipperDlg::OnMainWindowCall),
     ui::OnEvent(wxEVT_LIST_END_LABEL_EDIT, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnEndLabelEdit),
     ui::OnEvent(wxEVT_LIST_COL_BEGIN_DRAG, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnColumnDrag),
-    ui::OnEvent(wxEVT_LIST_ITEM_CHECKED, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnTrackListChecked),
-    ui::OnEvent(wxEVT_LIST_ITEM_UNCHECKED, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnTrackListUnchecked),
-    ui::OnEvent(wxEVT_LIST_ITEM_RIGHT_CLICK, res::IDC_TRACK_LIST, &CQuarnoCDRipperDlg::OnTrackListRClick),
 };
 
 CQuarnoCDRipperDlg::CQuarnoCDRipperDlg(wxWindow* parent)
     : ui::CResizeFrameDlg(res::kMainDialog, parent), mailbox_(std::make_shared<ui::Mailbox>(this)) {
   port_ = std::make_unique<CGuiPort>(*this, mailbox_);
+  playbackNotifications_ = MakePlaybackPoster(mailbox_);
   ui::BindMessageMap(this, kMessageMap);
 }
 
 CQuarnoCDRipperDlg::~CQuarnoCDRipperDlg() {
   // Nothing may reach the window once it goes: stop the threads that talk to
   // it (the exit sequence normally did), then close its mailbox.
+  player_.reset();
   if (poller_) poller_->Stop();
   if (worker_) worker_->Stop();
   AppEventLog().SetListener(nullptr);
@@ -172,6 +187,7 @@ void CQuarnoCDRipperDlg::SetIdle(int idle) {
 void CQuarnoCDRipperDlg::ClearTrackList() {
   trackModel_.Clear();
   if (trackList_ != nullptr) trackList_->DeleteAllItems();
+  PlayerRowsChanged();
 }
 
 void CQuarnoCDRipperDlg::EnableTrackList() {
@@ -209,16 +225,52 @@ void CQuarnoCDRipperDlg::OnViewLog() {
 }
 
 void CQuarnoCDRipperDlg::OnRefresh() {
-  if (worker_) ::OnRefresh(*worker_);
+  if (worker_) ::OnRefresh(*worker_, PlayerStopHook());
 }
 
 void CQuarnoCDRipperDlg::OnEject() {
-  if (worker_) ::OnEject(*worker_);
+  if (worker_) ::OnEject(*worker_, PlayerStopHook());
 }
 
 void CQuarnoCDRipperDlg::OnCloseTray() {
-  if (worker_) ::OnCloseTray(*worker_);
+  if (worker_) ::OnCloseTray(*worker_, PlayerStopHook());
 }
+
+void CQuarnoCDRipperDlg::OnEditCDInfo() {
+  if (Busy.load() != 0) return;
+  if (NoDisc.load() != 0) {
+    ShowMessageBox(this, "No Disc Found!", "", MB_OK);
+  } else if (IsAudioDisc.load() != 0) {
+    if (commandWindows_.albumEditor) commandWindows_.albumEditor();
+  } else {
+    ShowMessageBox(this, "Not an Audio CD!", "", MB_OK);
+  }
+}
+
+void CQuarnoCDRipperDlg::OnOptions() {
+  if (commandWindows_.options) commandWindows_.options();
+}
+
+void CQuarnoCDRipperDlg::OnTipOfTheDay() {
+  if (commandWindows_.tipOfTheDay) commandWindows_.tipOfTheDay();
+}
+
+void CQuarnoCDRipperDlg::OnAbout() {
+  if (commandWindows_.about) commandWindows_.about();
+}
+
+// The help page and the product's addresses open with the desktop's
+// handlers; whether one started is not checked, and nothing is shown when
+// there is no help page.
+void CQuarnoCDRipperDlg::OnHelpContents() { OpenHelpPage(ProgramFolder + kPathSeparator + "Help.html"); }
+
+void CQuarnoCDRipperDlg::OnDownload() { OpenWithDesktop(kDownloadAddress); }
+
+void CQuarnoCDRipperDlg::OnEmailSupport() { OpenWithDesktop(kSupportMailAddress); }
+
+void CQuarnoCDRipperDlg::OnOnlineSupport() { OpenWithDesktop(kSupportPageAddress); }
+
+void CQuarnoCDRipperDlg::OnMoreFormats() { OpenWithDesktop(kFormatsPageAddress); }
 
 void CQuarnoCDRipperDlg::OnFormatWav() {
   OutputFormat = 1;
@@ -249,22 +301,27 @@ void CQuarnoCDRipperDlg::OnUpdateMp3(wxUpdateUIEvent& event) {
   event.Check(OutputFormat == 2);
 }
 
-void CQuarnoCDRipperDlg::OnUpdateSeekSlider(wxUpdateUIEvent& event) { event.Enable(Playing.load() != 0); }
-
 void CQuarnoCDRipperDlg::CheckDriveItem(int index) {
   wxMenuBar* bar = GetMenuBar();
   if (bar == nullptr || index < 0 || index >= driveCount_) return;
   if (wxMenuItem* item = bar->FindItem(ui::WxId(res::ID_DRIVE_FIRST + index))) item->Check(true);
 }
 
+void CQuarnoCDRipperDlg::StopPlayerForDriveChange() {
+  StopPlayback();
+  CurrentItem = 0;
+  if (player_) player_->SetCurrentItem(0);
+}
+
 void CQuarnoCDRipperDlg::OnDriveSelChange() {
-  // The player, once it exists, is stopped here and its current track reset.
+  StopPlayerForDriveChange();
   const int index = driveCombo_->GetSelection();
   CheckDriveItem(index);
   if (worker_) SelectDrive(*port_, *worker_, index, 0);
 }
 
 void CQuarnoCDRipperDlg::OnDriveMenu(unsigned command) {
+  StopPlayerForDriveChange();
   const int index = DriveIndexOfCommand(command);
   CheckDriveItem(index);
   if (driveCombo_ != nullptr) driveCombo_->SetSelection(index);
@@ -283,9 +340,9 @@ void CQuarnoCDRipperDlg::OnTimer(unsigned timerId) {
     if (TakeExitSignal()) OnSessionEnd();
     return;
   }
+  // One shot: the tip of the day, once per run, unless the settings say no.
   tipTimer_.Stop();
-  // The tip of the day is shown by its own dialog once that exists; until
-  // then the timer only runs out.
+  if (TipOfTheDayDue(SettingsFilePath())) OnTipOfTheDay();
 }
 
 void CQuarnoCDRipperDlg::OnClose() { OnExit(); }
@@ -307,6 +364,7 @@ void CQuarnoCDRipperDlg::RunExitSequence(bool sessionEnd) {
   context.port = port_.get();
   context.poller = poller_.get();
   context.worker = worker_.get();
+  context.stopPlayer = PlayerStopHook();
   context.releasePlayer = [] {
     FreeSectorBuffer(PlayerSectorBuffer);
     PlayerSectorBuffer = nullptr;

@@ -21,6 +21,7 @@
 #include <array>
 #include <atomic>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,7 @@
 #include "app/main_commands.h"
 #include "app/gui/gui_port.h"
 #include "app/media_poller.h"
+#include "app/player_commands.h"
 #include "app/track_list_model.h"
 #include "ui/resize_dlg.h"
 #include "ui/window_placement_store.h"
@@ -44,10 +46,12 @@ extern std::time_t StartTime;             // when the program started
 // look and has no taskbar progress.
 inline constexpr int IsVistaOrLater = 1;
 inline constexpr int IsWin7OrLater = 0;
-// 1 until the tip of the day was due in this run.
-extern std::atomic<int> TipPending;
 // Set while the main window exists (the mark a second copy looks for).
 extern std::atomic<bool> MainWindowMarked;
+
+// The window's IPlaybackNotifications: each call queued to `mailbox`
+// (main_player.cpp).
+std::unique_ptr<IPlaybackNotifications> MakePlaybackPoster(std::shared_ptr<ui::Mailbox> mailbox);
 
 class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
  public:
@@ -80,6 +84,16 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   // Makes the first checked row after `from` (-1: from the top) current,
   // selected and focused, unless `testOnly`; false when there is none.
   bool FindNextChecked(int from, bool testOnly);
+  // The same for the last checked row before `from` (the row count: from the
+  // bottom); 1 when there is one, else 0.
+  int FindPreviousChecked(int from, int testOnly);
+  // Makes the selected row current (selected, focused, visible) when it is an
+  // audio track and returns 1; else says why ("No Audio Track Selected!",
+  // "Not an Audio Track!") and returns 0.
+  int UseSelectedTrack();
+  // Makes `row` the current row: selected, focused and scrolled into view,
+  // with the focus in the list.
+  void MakeCurrentRow(int row);
   // The selected row, or -1.
   int SelectedTrackRow() const;
   void OnCheckAll();
@@ -92,9 +106,48 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   // A new log entry reached the GUI thread.
   void OnLogEntryShown(const CLogItem& item);
 
+  // The player the transport commands go to (null: they do nothing), and
+  // the notifications it sends back to the window.
+  void SetPlayer(std::unique_ptr<IPlayerCommands> player);
+  IPlayerCommands* Player() const { return player_.get(); }
+  IPlaybackNotifications& PlaybackNotifications() { return *playbackNotifications_; }
+  // Whether a playback runs.
+  bool IsPlaying() const;
+  // Ends a running playback and waits for it (before a rip, a refresh, a
+  // tray command, a drive change and the exit).
+  void StopPlayback();
+
+  // The windows of other parts of the program that commands open, each run
+  // modally by its function; a command whose window is not set does nothing.
+  struct CommandWindows {
+    std::function<void()> about;        // About
+    std::function<void()> tipOfTheDay;  // Tip of the Day, the start-up tip
+    std::function<void()> albumEditor;  // Edit CD Info
+    std::function<void()> options;      // Options
+  };
+  void SetCommandWindows(CommandWindows windows) { commandWindows_ = std::move(windows); }
+
   // Commands.
   void OnExit();
   void OnViewLog();
+  void OnEditCDInfo();
+  void OnOptions();
+  void OnHelpContents();
+  void OnTipOfTheDay();
+  void OnAbout();
+  void OnDownload();
+  void OnEmailSupport();
+  void OnOnlineSupport();
+  void OnMoreFormats();
+  // Player commands (main_player.cpp).
+  void OnPlay();
+  void OnPlayCurrent();
+  void OnPause();
+  void OnStop();
+  void OnPrevious();
+  void OnNext();
+  void OnFirst();
+  void OnLast();
   void OnRefresh();
   void OnEject();
   void OnCloseTray();
@@ -127,7 +180,9 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   int FormatButtonImage() const { return formatButtonImage_; }
   DiscWorker* Worker() { return worker_.get(); }
 
-  // Player state (the player itself comes with its own part).
+  // Player state as the window keeps it: Playing counts while no player is
+  // set (IsPlaying asks the player otherwise); CurrentItem is the current
+  // row, which the player's row changes move.
   std::atomic<int> Seeking{0};
   std::atomic<int> Playing{0};
   std::atomic<int> Paused{0};
@@ -173,6 +228,17 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void OnUpdateWav(wxUpdateUIEvent& event);
   void OnUpdateMp3(wxUpdateUIEvent& event);
   void OnUpdateSeekSlider(wxUpdateUIEvent& event);
+  // The player's notifications and sliders (main_player.cpp).
+  ui::LRESULT OnPlaybackText(ui::UiMessageEvent& event);
+  ui::LRESULT OnPlaybackTime(ui::UiMessageEvent& event);
+  void OnSeekSlider(wxCommandEvent& event);
+  void OnVolumeSlider(wxCommandEvent& event);
+  void SetStatusCell(int row, const std::string& text);
+  StopPlayerHook PlayerStopHook();
+  // The player, told the current row first while nothing plays; null when none.
+  IPlayerCommands* ReadyPlayer();
+  // Tells the player that rows or check boxes changed.
+  void PlayerRowsChanged();
   void OnEndLabelEdit(wxListEvent& event);
   // Track list (main_track_list.cpp).
   void BindTrackListMouse();
@@ -187,12 +253,11 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   // Runs the ripping-progress window modally over `tracks` (main_rip.cpp).
   void RunRipDialog(std::vector<TrackData> tracks);
   void OnColumnDrag(wxListEvent& event);
-  // Commands whose handlers come with the track list, the player, the rip,
-  // the options, the album editor and the help: present, doing nothing yet.
-  void NoOp() {}
   void RunExitSequence(bool sessionEnd);
   void FinishExit();
   void CheckDriveItem(int index);
+  // A drive change ends playback and starts again from the first row.
+  void StopPlayerForDriveChange();
 
   static const ui::MapRow<CQuarnoCDRipperDlg> kMessageMap[];
 
@@ -200,6 +265,10 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   std::unique_ptr<CGuiPort> port_;
   std::unique_ptr<DiscWorker> worker_;
   std::unique_ptr<MediaPoller> poller_;
+  // The player's threads report through the notifications: they outlive it.
+  std::unique_ptr<IPlaybackNotifications> playbackNotifications_;
+  std::unique_ptr<IPlayerCommands> player_;
+  CommandWindows commandWindows_;
   wxWindow* toolBarBand_ = nullptr;  // the band across the top that holds the main toolbar
   wxToolBar* mainToolBar_ = nullptr;
   wxToolBar* playerToolBar_ = nullptr;

@@ -13,6 +13,7 @@
 #include "app/gui/quarno_cd_ripper_dlg.h"
 #include "app/gui/toolbar_art.h"
 #include "res/ripping_progress_dialog.h"
+#include "ui/help_page.h"
 
 namespace {
 
@@ -221,8 +222,7 @@ void CRippingProgressDlg::OpenOutputFolder() {
   if (folder.empty()) return;  // nothing was written: there is no folder to show
   // The desktop's file manager, given the folder as one argument; no shell
   // ever sees the name.
-  const char* const argv[] = {"xdg-open", folder.c_str(), nullptr};
-  wxExecute(argv, wxEXEC_ASYNC);
+  OpenWithDesktop(folder);
 }
 
 void CRippingProgressDlg::OnCancel() {

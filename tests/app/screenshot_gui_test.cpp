@@ -284,3 +284,63 @@ TEST_F(ScreenshotGui, FormatMenuOpenUnderItsButton) {
 }
 
 }  // namespace
+
+namespace {
+
+// Opens `menu` of the menu bar under its title, as a click on the title
+// would; GTK is reached through its C functions.
+void OpenMenuBarMenu(wxMenu* menu) {
+  using PopupAtWidget = void (*)(void* menu, void* widget, int widgetAnchor, int menuAnchor, void* event);
+  auto popup = reinterpret_cast<PopupAtWidget>(dlsym(RTLD_DEFAULT, "gtk_menu_popup_at_widget"));
+  ASSERT_NE(popup, nullptr);
+  constexpr int kNorthWest = 1;
+  constexpr int kSouthWest = 7;
+  popup(menu->m_menu, menu->m_owner, kSouthWest, kNorthWest, nullptr);
+}
+
+// Every menu of the main window open, one picture each: the five menus of
+// the menu bar, the track list's menu and the format menu.
+TEST_F(ScreenshotGui, EveryMenuOpen) {
+  const std::string cue =
+      WriteDiscImage(root_.string(), {{AudioTrack(185), AudioTrack(243), DataTrack(30)}}, "demo");
+  CQuarnoCDRipperDlg& dlg = Start(cue);
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == 3 && Busy.load() == 0; }));
+  dlg.SetSize(20, 20, 900, 500);
+  dlg.Raise();
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.IsShownOnScreen(); }));
+  gui_test::PumpFrames();
+
+  // Opens a menu with `open`, waits until it is placed, photographs the
+  // window's upper part with the menu, and closes it.
+  auto shoot = [&](const std::string& name, const std::function<void()>& open) {
+    SCOPED_TRACE(name);
+    PopupMenuWatch watch(&dlg);
+    bool saved = false;
+    watch.whileOpen = [&](const wxRect& menu) {
+      EXPECT_GT(menu.width, 40);
+      wxRect area = dlg.GetScreenRect().Union(menu);
+      area.height = std::min(area.height, menu.GetBottom() + 20 - area.y);
+      saved = SaveScreenArea(area, fs::current_path() / "screenshots" / (name + ".png"));
+    };
+    open();
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return watch.Origin().has_value(); })) << "no menu opened";
+    EXPECT_TRUE(saved);
+    gui_test::PumpFrames();
+  };
+  const char* const names[] = {"menu_file", "menu_edit", "menu_play", "menu_operation", "menu_help"};
+  ASSERT_EQ(dlg.GetMenuBar()->GetMenuCount(), std::size(names));
+  for (size_t i = 0; i < std::size(names); ++i) {
+    shoot(names[i], [&] { OpenMenuBarMenu(dlg.GetMenuBar()->GetMenu(i)); });
+  }
+  shoot("menu_track_list", [&] {
+    dlg.TrackList()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    wxListEvent click(wxEVT_LIST_ITEM_RIGHT_CLICK, dlg.TrackList()->GetId());
+    click.m_itemIndex = 1;
+    click.SetEventObject(dlg.TrackList());
+    dlg.TrackList()->ProcessWindowEvent(click);
+  });
+  dlg.OnFormatWav();  // the check mark on WAV, and the button's picture
+  shoot("menu_format", [&] { dlg.OnFormatButton(); });
+}
+
+}  // namespace
