@@ -537,14 +537,15 @@ bool CTreePropSheetEx::OnInitDialog() {
   hook_ = NewResizeHook();
   hook_->Attach();
   if (minSize_.x >= 0 || minSize_.y >= 0) {
-    const wxSize min(std::max(treeMinimum_ + frameMinimum_ + splitterBarWidth_, minSize_.x), minSize_.y);
+    const SIZE min{std::max(treeMinimum_ + frameMinimum_ + splitterBarWidth_, minSize_.x), minSize_.y};
     hook_->SetMinTrack(min);
     if (maxSize_.x >= 0 || maxSize_.y >= 0) {
-      hook_->SetMaxTrack(wxSize(std::max(maxSize_.x, min.x), std::max(maxSize_.y, min.y)));
+      hook_->SetMaxTrack(SIZE{std::max(maxSize_.x, min.cx), std::max(maxSize_.y, min.cy)});
     }
   } else if (maxSize_.x >= 0 || maxSize_.y >= 0) {
-    hook_->SetMaxTrack(maxSize_);
+    hook_->SetMaxTrack(SIZE{maxSize_.x, maxSize_.y});
   }
+  hook_->PushTrackLimits();
   return true;
 }
 

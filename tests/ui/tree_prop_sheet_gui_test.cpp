@@ -327,8 +327,10 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
     EXPECT_EQ(o.sheet.GetDlgItem(IDOK)->GetPosition(), ok0.GetPosition() + wxPoint(100, 60));
     EXPECT_TRUE(frame->GetRect().Contains(o.naming.GetWindow()->GetRect()));
     EXPECT_EQ(o.sheet.GetMinSize(), size0);  // never smaller than it opened
-    ASSERT_NE(o.sheet.GetResizeHook()->Grip(), nullptr);
-    EXPECT_TRUE(o.sheet.GetResizeHook()->Grip()->IsShown());
+    const auto& grip = o.sheet.GetResizeHook()->Grip();
+    EXPECT_EQ(grip.GetParent(), &o.sheet);
+    EXPECT_TRUE(grip.IsShown());
+    EXPECT_EQ(grip.GetRect().GetBottomRight(), wxPoint(o.sheet.GetClientSize().x - 1, o.sheet.GetClientSize().y - 1));
     gui_test::PumpFrames();
     EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&o.sheet), "tree_sheet_resized"));
 
