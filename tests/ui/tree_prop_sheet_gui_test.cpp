@@ -100,18 +100,7 @@ bool Key(wxWindow& sheet, int code, bool shift = false) {
   return event.GetSkipped();
 }
 
-class TreeSheetGui : public testing::Test {
- protected:
-  void SetUp() override {
-    previous_ =
-        ui::SetDataExchangeReporter([this](wxWindow*, const std::string& text) { reports.push_back(text); });
-  }
-  void TearDown() override { ui::SetDataExchangeReporter(previous_); }
-  std::vector<std::string> reports;
-
- private:
-  ui::DataExchangeReporter previous_;
-};
+class TreeSheetGui : public sample::ExchangeReportsTest {};
 
 TEST_F(TreeSheetGui, OptionsSheetShowsItsPagesInATreeWithACaptionBand) {
   Options o(1);
