@@ -178,13 +178,7 @@ bool CTreePropSheetBase::OnInitDialog() {
   CentreOnParent();
 
   ShowStartPage();
-  tree_->Freeze();
-  RefillPageTree();
-  if (autoExpand_) ExpandAll(tree_, tree_->GetRootItem());
-  SelectActivePageItem();
-  tree_->Thaw();
-  tree_->Refresh();
-  UpdateCaption();
+  RebuildPageTree();
   return true;
 }
 
@@ -296,7 +290,10 @@ void CTreePropSheetBase::OnActivePageChanged() {
 }
 
 void CTreePropSheetBase::OnPageListChanged() {
-  if (tree_ == nullptr) return;
+  if (tree_ != nullptr) RebuildPageTree();
+}
+
+void CTreePropSheetBase::RebuildPageTree() {
   tree_->Freeze();
   RefillPageTree();
   if (autoExpand_) ExpandAll(tree_, tree_->GetRootItem());
@@ -395,22 +392,9 @@ void CTreePropSheetBase::OnHelp(wxHelpEvent& event) {
 
 bool CTreePropSheetBase::IsDialogMessageHook(const wxKeyEvent& key) {
   if (tree_ == nullptr) return CPropertySheet::IsDialogMessageHook(key);
-  if (!key.ControlDown() || key.AltDown()) return false;
-  bool forward = true;
-  switch (key.GetKeyCode()) {
-    case WXK_TAB:
-      forward = !key.ShiftDown();
-      break;
-    case WXK_PAGEDOWN:
-    case WXK_NUMPAD_PAGEDOWN:
-      break;
-    case WXK_PAGEUP:
-    case WXK_NUMPAD_PAGEUP:
-      forward = false;
-      break;
-    default:
-      return false;  // Ctrl+C, Ctrl+V and the rest belong to the focused control
-  }
+  const int direction = PageKeyDirection(key);
+  if (direction == 0) return false;
+  const bool forward = direction > 0;
   const ui::PageTree::Item current = CTreePropSheetTreeCtrl::HandleOf(tree_->GetSelection());
   const ui::PageTree::Item next = ui::NextSelectable(tree_->Model(), current, forward, Rules());
   if (next != 0 && next != current) tree_->SelectItem(CTreePropSheetTreeCtrl::ItemOf(next));
