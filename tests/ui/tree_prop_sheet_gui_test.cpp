@@ -315,6 +315,9 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
     EXPECT_EQ(frame->GetSize(), frame0.GetSize() + wxSize(100, 60));
     EXPECT_EQ(o.sheet.GetDlgItem(IDOK)->GetPosition(), ok0.GetPosition() + wxPoint(100, 60));
     EXPECT_TRUE(frame->GetRect().Contains(o.naming.GetWindow()->GetRect()));
+    // The page fills the frame's page area, the hidden tab strip the frame.
+    EXPECT_EQ(o.naming.GetWindow()->GetRect(), o.sheet.GetPageRect());
+    EXPECT_EQ(o.sheet.GetTabControl()->GetRect(), frame->GetRect());
     EXPECT_EQ(o.sheet.GetMinSize(), size0);  // never smaller than it opened
     const auto& grip = o.sheet.GetResizeHook()->Grip();
     EXPECT_EQ(grip.GetParent(), &o.sheet);
