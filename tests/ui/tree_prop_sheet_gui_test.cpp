@@ -62,10 +62,17 @@ class TestPage : public ui::CPropertyPage {
   }
 };
 
+// A sheet that can be told it is maximised, which a window manager would say.
+struct Sheet : CTreePropSheetEx {
+  using CTreePropSheetEx::CTreePropSheetEx;
+  bool IsMaximized() const override { return zoomed; }
+  bool zoomed = false;
+};
+
 // The options sheet as the program sets it up, over the three sample pages.
 struct Options {
   TestPage source{sample::kSourcePage}, naming{sample::kNamingPage}, format{sample::kFormatPage};
-  CTreePropSheetEx sheet{"Options", nullptr, 0};
+  Sheet sheet{"Options", nullptr, 0};
 
   explicit Options(int lastPage, bool resizable = false) {
     sheet.SetTreeOptions(true, true, false);
@@ -342,6 +349,12 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
       EXPECT_EQ((move > 0 ? frame : o.Tree())->GetSize().x, 148) << move;
       EXPECT_EQ(frame->GetRect().GetRight(), frame0.GetRight() + 100);
       EXPECT_TRUE(frame->GetRect().Contains(o.naming.GetWindow()->GetRect()));
+    }
+    // Maximised, the sheet has no corner to drag; restored, the grip is back.
+    for (const bool zoomed : {true, false}) {
+      o.sheet.zoomed = zoomed;
+      o.sheet.SetSize(o.sheet.GetSize() + wxSize(10, 10));
+      EXPECT_TRUE(gui_test::PumpUntil([&] { return grip.IsShown() != zoomed; })) << zoomed;
     }
     o.sheet.EndDialog(IDCANCEL);
   });
