@@ -379,25 +379,26 @@ void CPropertySheet::OnHelpButton() {
   window->GetEventHandler()->ProcessEvent(help);
 }
 
-bool CPropertySheet::IsDialogMessageHook(const wxKeyEvent& key) {
-  if (!key.ControlDown() || key.AltDown()) return false;
-  bool forward = true;
+int CPropertySheet::PageKeyDirection(const wxKeyEvent& key) {
+  if (!key.ControlDown() || key.AltDown()) return 0;
   switch (key.GetKeyCode()) {
     case WXK_TAB:
-      forward = !key.ShiftDown();
-      break;
+      return key.ShiftDown() ? -1 : 1;
     case WXK_PAGEDOWN:
     case WXK_NUMPAD_PAGEDOWN:
-      forward = true;
-      break;
+      return 1;
     case WXK_PAGEUP:
     case WXK_NUMPAD_PAGEUP:
-      forward = false;
-      break;
+      return -1;
     default:
-      return false;  // Ctrl+C, Ctrl+V and the rest belong to the focused control
+      return 0;  // Ctrl+C, Ctrl+V and the rest belong to the focused control
   }
-  const int index = NextPageIndex(forward);
+}
+
+bool CPropertySheet::IsDialogMessageHook(const wxKeyEvent& key) {
+  const int direction = PageKeyDirection(key);
+  if (direction == 0) return false;
+  const int index = NextPageIndex(direction > 0);
   if (index >= 0) SetActivePage(index);
   return true;
 }

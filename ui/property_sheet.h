@@ -157,6 +157,9 @@ class CPropertySheet : public CTopLevelDialogT<wxDialog> {
   // Keys before the focused control sees them; true: consumed. The default
   // handles the page keys (Ctrl+Tab and the others above).
   virtual bool IsDialogMessageHook(const wxKeyEvent& key);
+  // Whether `key` is a page key, and which way it goes: 1 to the next page,
+  // -1 to the one before, 0 not a page key (left to the focused control).
+  static int PageKeyDirection(const wxKeyEvent& key);
   // The page after (or before) the active one, for the page keys; -1: none.
   virtual int NextPageIndex(bool forward) const;
   // A page was added or removed while the window exists.

@@ -149,7 +149,9 @@ void CResizableLayout::Relayout() {
   if (window == nullptr) return;
   RECT client;
   GetLayoutClientRect(client);
-  // Custom entries are resolved on copies, once per pass.
+  // Custom entries are resolved on copies, once per pass, and only after the
+  // anchored children have moved: a custom child may follow an anchored one
+  // (a page inside a frame that an anchored splitter places).
   std::vector<LayoutInfo> resolved(customs_.begin(), customs_.end());
   const auto entry = [&](bool custom, size_t i) -> const LayoutInfo& {
     return custom ? resolved[i] : anchors_[i];
@@ -167,19 +169,21 @@ void CResizableLayout::Relayout() {
     const LayoutInfo& e = entry(custom, i);
     return e.properties.askRefresh ? ChildNeedsRefresh(e, from, to) : e.properties.cachedRefresh;
   };
-  const std::vector<PlannedMove> moves = PlanLayout(anchors_.size(), resolved.size(), client, source);
-  if (moves.empty()) return;
-  window->Freeze();
-  for (const PlannedMove& move : moves) {
-    wxWindow* child = entry(move.custom, move.index).window.get();
-    wxRect target = ToWxRect(move.rect);
-    if (child->GetParent() != window && child->GetParent() != nullptr) {
-      // From the layout window's client area to the child's parent's.
-      target.SetPosition(child->GetParent()->ScreenToClient(window->ClientToScreen(target.GetPosition())));
+  const auto apply = [&](const std::vector<PlannedMove>& moves) {
+    for (const PlannedMove& move : moves) {
+      wxWindow* child = entry(move.custom, move.index).window.get();
+      wxRect target = ToWxRect(move.rect);
+      if (child->GetParent() != window && child->GetParent() != nullptr) {
+        // From the layout window's client area to the child's parent's.
+        target.SetPosition(child->GetParent()->ScreenToClient(window->ClientToScreen(target.GetPosition())));
+      }
+      ui::ApplyControlRect(child, target);
+      if (move.flags & SWP_NOCOPYBITS) child->Refresh();
     }
-    ui::ApplyControlRect(child, target);
-    if (move.flags & SWP_NOCOPYBITS) child->Refresh();
-  }
+  };
+  window->Freeze();
+  apply(PlanLayout(anchors_.size(), 0, client, source));
+  apply(PlanLayout(0, resolved.size(), client, source));
   window->Thaw();
 }
 

@@ -71,7 +71,9 @@ class CResizableLayout {
   bool AnchorChild(int id, ANCHOR tl, ANCHOR br = NoAnchor);
   // Reserves a custom entry that PlaceChildCustom fills in at each layout.
   void AnchorCustom(uint32_t customId);
-  // Moves every child where its anchors say, in one batch.
+  // Moves every child where its anchors say, in one frozen batch: the
+  // anchored children first, then the custom entries, which are resolved
+  // after those have moved.
   void Relayout();
   // Fills the background except where children paint themselves; with no
   // device context the same area is marked for the next paint.

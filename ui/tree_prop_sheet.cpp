@@ -178,13 +178,7 @@ bool CTreePropSheetBase::OnInitDialog() {
   CentreOnParent();
 
   ShowStartPage();
-  tree_->Freeze();
-  RefillPageTree();
-  if (autoExpand_) ExpandAll(tree_, tree_->GetRootItem());
-  SelectActivePageItem();
-  tree_->Thaw();
-  tree_->Refresh();
-  UpdateCaption();
+  RebuildPageTree();
   return true;
 }
 
@@ -296,7 +290,10 @@ void CTreePropSheetBase::OnActivePageChanged() {
 }
 
 void CTreePropSheetBase::OnPageListChanged() {
-  if (tree_ == nullptr) return;
+  if (tree_ != nullptr) RebuildPageTree();
+}
+
+void CTreePropSheetBase::RebuildPageTree() {
   tree_->Freeze();
   RefillPageTree();
   if (autoExpand_) ExpandAll(tree_, tree_->GetRootItem());
@@ -395,22 +392,9 @@ void CTreePropSheetBase::OnHelp(wxHelpEvent& event) {
 
 bool CTreePropSheetBase::IsDialogMessageHook(const wxKeyEvent& key) {
   if (tree_ == nullptr) return CPropertySheet::IsDialogMessageHook(key);
-  if (!key.ControlDown() || key.AltDown()) return false;
-  bool forward = true;
-  switch (key.GetKeyCode()) {
-    case WXK_TAB:
-      forward = !key.ShiftDown();
-      break;
-    case WXK_PAGEDOWN:
-    case WXK_NUMPAD_PAGEDOWN:
-      break;
-    case WXK_PAGEUP:
-    case WXK_NUMPAD_PAGEUP:
-      forward = false;
-      break;
-    default:
-      return false;  // Ctrl+C, Ctrl+V and the rest belong to the focused control
-  }
+  const int direction = PageKeyDirection(key);
+  if (direction == 0) return false;
+  const bool forward = direction > 0;
   const ui::PageTree::Item current = CTreePropSheetTreeCtrl::HandleOf(tree_->GetSelection());
   const ui::PageTree::Item next = ui::NextSelectable(tree_->Model(), current, forward, Rules());
   if (next != 0 && next != current) tree_->SelectItem(CTreePropSheetTreeCtrl::ItemOf(next));
@@ -537,14 +521,15 @@ bool CTreePropSheetEx::OnInitDialog() {
   hook_ = NewResizeHook();
   hook_->Attach();
   if (minSize_.x >= 0 || minSize_.y >= 0) {
-    const wxSize min(std::max(treeMinimum_ + frameMinimum_ + splitterBarWidth_, minSize_.x), minSize_.y);
+    const SIZE min{std::max(treeMinimum_ + frameMinimum_ + splitterBarWidth_, minSize_.x), minSize_.y};
     hook_->SetMinTrack(min);
     if (maxSize_.x >= 0 || maxSize_.y >= 0) {
-      hook_->SetMaxTrack(wxSize(std::max(maxSize_.x, min.x), std::max(maxSize_.y, min.y)));
+      hook_->SetMaxTrack(SIZE{std::max(maxSize_.x, min.cx), std::max(maxSize_.y, min.cy)});
     }
   } else if (maxSize_.x >= 0 || maxSize_.y >= 0) {
-    hook_->SetMaxTrack(maxSize_);
+    hook_->SetMaxTrack(SIZE{maxSize_.x, maxSize_.y});
   }
+  hook_->PushTrackLimits();
   return true;
 }
 

@@ -98,6 +98,9 @@ class CTreePropSheetBase : public ui::CPropertySheet {
   wxRect pageOffsets_;  // the page area's distances to the frame's edges (left, top, right, bottom)
 
  private:
+  // Refills the tree, expands it if asked, selects the active page's item
+  // and updates the caption.
+  void RebuildPageTree();
   void RefillPageTree();
   wxTreeItemId CreatePageTreeItem(const std::string& caption, const wxTreeItemId& parent);
   void SelectActivePageItem();

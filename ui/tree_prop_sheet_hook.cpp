@@ -1,9 +1,7 @@
-// Resize hooks: anchors, the size grip and the sheet's own placements.
+// Resize hooks: the sheet's anchors, grip, limits and custom placements.
 #include "ui/tree_prop_sheet_hook.h"
 
-#include <algorithm>
-
-#include "ui/control_rect.h"
+#include "ui/core/profile_store.h"
 #include "ui/tree_prop_sheet.h"
 
 namespace TreePropSheet {
@@ -13,102 +11,128 @@ namespace {
 constexpr int kCustomButtons[] = {IDOK,           IDCANCEL,       ui::ID_APPLY_NOW, ui::IDHELP,
                                   ui::ID_WIZBACK, ui::ID_WIZNEXT, ui::ID_WIZFINISH};
 
+// Custom entries of the layout.
+constexpr uint32_t kCustomPage = 1;      // the plain sheet's active page
+constexpr uint32_t kCustomTabStrip = 1;  // the tree sheet's hidden tab strip
+constexpr uint32_t kCustomTreePage = 2;  // the tree sheet's active page
+
+RECT ToRECT(const wxRect& r) { return {r.x, r.y, r.x + r.width, r.y + r.height}; }
+
 // Distances of `inner` to the edges of `outer`, as (left, top, right, bottom).
-wxRect Offsets(const wxRect& inner, const wxRect& outer) {
-  return {inner.x - outer.x, inner.y - outer.y, outer.GetRight() - inner.GetRight(),
-          outer.GetBottom() - inner.GetBottom()};
+RECT Offsets(const RECT& inner, const RECT& outer) {
+  return {inner.left - outer.left, inner.top - outer.top, outer.right - inner.right,
+          outer.bottom - inner.bottom};
+}
+
+// An entry that fills `rect` of `client` and follows all four sides.
+void FillEntry(CResizableLayout::LayoutInfo& entry, wxWindow* window, const wxRect& rect,
+               const RECT& client) {
+  entry.window = window;
+  entry.margins = AnchorAt(ToRECT(rect), client, TOP_LEFT, BOTTOM_RIGHT);
 }
 
 }  // namespace
 
 CResizableSheetHook::CResizableSheetHook(ui::CPropertySheet* sheet) : sheet_(sheet) {}
 
-CResizableSheetHook::~CResizableSheetHook() { Detach(); }
+CResizableSheetHook::~CResizableSheetHook() { Unhook(); }
+
+wxWindow* CResizableSheetHook::GetLayoutWindow() const { return sheet_; }
 
 bool CResizableSheetHook::Attach() {
-  if (attached_ || sheet_ == nullptr) return false;
-  sheet_->PushEventHandler(this);
-  attached_ = true;
-  Bind(wxEVT_SIZE, &CResizableSheetHook::OnSize, this);
-  Bind(wxEVT_DESTROY, &CResizableSheetHook::OnDestroy, this);
-  grip_ = std::make_unique<CSizeGripExt>();
-  if (!grip_->CreateGrip(sheet_, true, true, false)) grip_.reset();
-  SetMinTrack(sheet_->GetSize());
+  if (IsHooked() || sheet_ == nullptr) return false;
+  HookWindow(sheet_);
+  if (sheet_->IsTopLevel()) CreateGrip(true, true, false);
+  const wxSize size = sheet_->GetSize();
+  SetMinTrack(SIZE{size.x, size.y});
+  PushTrackLimits();
   AddSheetAnchors();
   return true;
 }
 
-void CResizableSheetHook::Detach() {
-  if (!attached_) return;
-  attached_ = false;
-  anchors_.clear();
-  grip_.reset();
-  sheet_->RemoveEventHandler(this);
+void CResizableSheetHook::PushTrackLimits() {
+  if (sheet_ != nullptr) ui::PushMinMax(sheet_, *this);
 }
 
-void CResizableSheetHook::SetMinTrack(const wxSize& size) { sheet_->SetMinSize(size); }
-
-void CResizableSheetHook::SetMaxTrack(const wxSize& size) { sheet_->SetMaxSize(size); }
-
-void CResizableSheetHook::AnchorChild(int id, const wxPoint& topLeft, const wxPoint& bottomRight) {
-  AnchorWindow(sheet_->GetDlgItem(id), topLeft, bottomRight);
+wxWindow* CResizableSheetHook::ActivePageWindow() const {
+  const ui::CPropertyPage* page = sheet_->GetActivePage();
+  return page != nullptr ? page->Surface() : nullptr;
 }
 
-void CResizableSheetHook::AnchorWindow(wxWindow* child, const wxPoint& topLeft, const wxPoint& bottomRight) {
-  if (child == nullptr) return;
-  const wxPoint br = bottomRight == kNoAnchor ? topLeft : bottomRight;
-  const wxSize client = sheet_->GetClientSize();
-  const wxRect r = child->GetRect();
-  const wxRect margins(r.x - client.x * topLeft.x / 100, r.y - client.y * topLeft.y / 100,
-                       r.x + r.width - client.x * br.x / 100, r.y + r.height - client.y * br.y / 100);
-  anchors_.push_back({child, topLeft, br, margins});
+void CResizableSheetHook::AnchorButtons() {
+  for (int id : kCustomButtons) AnchorChild(id, BOTTOM_RIGHT, NoAnchor);
 }
 
 void CResizableSheetHook::AddSheetAnchors() {
   if (sheet_->IsWizard()) {
     if (wxWindow* tabs = sheet_->GetTabControl()) tabs->Hide();
-    AnchorChild(ui::ID_WIZLINE, {0, 100}, {100, 100});
+    AnchorChild(ui::ID_WIZLINE, BOTTOM_LEFT, BOTTOM_RIGHT);
   } else {
-    AnchorChild(ui::AFX_IDC_TAB_CONTROL, {0, 0}, {100, 100});
+    AnchorChild(ui::AFX_IDC_TAB_CONTROL, TOP_LEFT, BOTTOM_RIGHT);
   }
-  pageMargins_ = Offsets(sheet_->GetPageRect(), wxRect(sheet_->GetClientSize()));
-  for (int id : kCustomButtons) AnchorChild(id, {100, 100}, kNoAnchor);
+  RECT client;
+  GetLayoutClientRect(client);
+  pageMargins_ = Offsets(ToRECT(sheet_->GetPageRect()), client);
+  AnchorCustom(kCustomPage);
+  AnchorButtons();
 }
 
-void CResizableSheetHook::PlaceChildCustom() {
-  // The tab strip was anchored: every page goes to its page area.
-  sheet_->PlacePages();
+bool CResizableSheetHook::PlaceChildCustom(LayoutInfo& entry) {
+  if (entry.customId != kCustomPage) return CResizableLayout::PlaceChildCustom(entry);
+  wxWindow* page = ActivePageWindow();
+  if (page == nullptr) return false;
+  RECT client;
+  GetLayoutClientRect(client);
+  if (sheet_->IsWizard()) {
+    entry.window = page;
+    entry.margins = {TOP_LEFT, {pageMargins_.left, pageMargins_.top}, BOTTOM_RIGHT,
+                     {-pageMargins_.right, -pageMargins_.bottom}};
+  } else {
+    // The anchored tab strip has moved already: its page area is the place.
+    FillEntry(entry, page, sheet_->GetPageRect(), client);
+  }
+  return true;
 }
 
-void CResizableSheetHook::Relayout() {
-  const wxSize client = sheet_->GetClientSize();
-  for (const Anchor& a : anchors_) {
-    wxWindow* child = a.child.get();
-    if (child == nullptr) continue;
-    const int left = client.x * a.topLeft.x / 100 + a.margins.x;
-    const int top = client.y * a.topLeft.y / 100 + a.margins.y;
-    const int right = client.x * a.bottomRight.x / 100 + a.margins.width;
-    const int bottom = client.y * a.bottomRight.y / 100 + a.margins.height;
-    ui::ApplyControlRect(child, wxRect(left, top, right - left, bottom - top));
+bool CResizableSheetHook::WindowProc(wxEvent& event) {
+  const wxEventType type = event.GetEventType();
+  if (type == wxEVT_SIZE) {
+    const bool handled = Default(event);  // the sheet's own handling first
+    OnSize(static_cast<wxSizeEvent&>(event));
+    return handled;
   }
-  PlaceChildCustom();
+  if (type == wxEVT_ERASE_BACKGROUND) {
+    auto& erase = static_cast<wxEraseEvent&>(event);
+    // Without a device context there is nothing to fill; the toolkit paints.
+    if (erase.GetDC() == nullptr) return Default(event);
+    PaintBackground(erase.GetDC());
+    return true;
+  }
+  if (type == wxEVT_DESTROY && event.GetEventObject() == sheet_) OnDestroy();
+  return Default(event);
 }
 
-void CResizableSheetHook::OnSize(wxSizeEvent& event) {
-  event.Skip();
-  if (grip_ != nullptr) {
-    // A maximised sheet has no corner to drag.
-    grip_->SetVisible(!sheet_->IsMaximized() && gripStatus_ != 0);
-    grip_->UpdatePosition(sheet_);
+void CResizableSheetHook::OnSize(wxSizeEvent& /*event*/) {
+  // A maximised sheet has no corner to drag. The grip is placed (and hidden)
+  // in either case, so it does not stay behind when the sheet is maximised.
+  if (sheet_->IsMaximized()) {
+    HideGrip(gripStatus_, 1);
+  } else {
+    ShowGrip(gripStatus_, 1);
   }
+  UpdateGrip();
   Relayout();
 }
 
-void CResizableSheetHook::OnDestroy(wxWindowDestroyEvent& event) {
-  event.Skip();
-  if (event.GetEventObject() != sheet_) return;  // a child's farewell passing by
-  // Placement saving is off in every sheet of the program (saveState_).
-  Detach();
+void CResizableSheetHook::OnDestroy() {
+  if (saveState_) {
+    StorePlacement(stateSection_, saveRectOnly_);
+    if (saveActivePage_) {
+      const int page = sheet_->GetTabControl() != nullptr ? sheet_->GetTabControl()->GetCurSel() : -1;
+      StateProfile().WriteProfileInt(stateSection_, "ActivePage", page < 0 ? 0 : page);
+    }
+  }
+  ClearAnchors();
 }
 
 // ---- the tree sheet's hook
@@ -116,27 +140,45 @@ void CResizableSheetHook::OnDestroy(wxWindowDestroyEvent& event) {
 CTreePropSheetResizableLibHook::CTreePropSheetResizableLibHook(CTreePropSheetEx* sheet)
     : CResizableSheetHook(sheet), treeSheet_(sheet) {}
 
-void CTreePropSheetResizableLibHook::AddSheetAnchors() {
+bool CTreePropSheetResizableLibHook::InTreeView() const {
   CPropPageFrame* frame = treeSheet_->GetFrameControl();
-  if (!treeSheet_->IsTreeViewMode() || frame == nullptr) {
+  return treeSheet_->IsTreeViewMode() && frame != nullptr && frame->GetFrameWindow() != nullptr &&
+         treeSheet_->GetSplitterWindow() != nullptr;
+}
+
+void CTreePropSheetResizableLibHook::AddSheetAnchors() {
+  if (!InTreeView()) {
     CResizableSheetHook::AddSheetAnchors();
     return;
   }
-  AnchorWindow(treeSheet_->GetSplitterWindow(), {0, 0}, {100, 100});
-  pageMargins_ = Offsets(treeSheet_->GetPageRect(), wxRect(treeSheet_->GetClientSize()));
-  for (int id : kCustomButtons) AnchorChild(id, {100, 100}, kNoAnchor);
+  AnchorChild(treeSheet_->GetSplitterWindow(), TOP_LEFT, BOTTOM_RIGHT);
+  AnchorCustom(kCustomTabStrip);
+  AnchorCustom(kCustomTreePage);
+  RECT client;
+  GetLayoutClientRect(client);
+  pageMargins_ = Offsets(ToRECT(treeSheet_->GetPageRect()), client);
+  AnchorButtons();
 }
 
-void CTreePropSheetResizableLibHook::PlaceChildCustom() {
-  CPropPageFrame* frame = treeSheet_->GetFrameControl();
-  if (!treeSheet_->IsTreeViewMode() || frame == nullptr) {
-    CResizableSheetHook::PlaceChildCustom();
-    return;
+bool CTreePropSheetResizableLibHook::PlaceChildCustom(LayoutInfo& entry) {
+  if (!InTreeView()) return CResizableSheetHook::PlaceChildCustom(entry);
+  RECT client;
+  GetLayoutClientRect(client);
+  // The splitter has moved the frame already; the tab strip and the page
+  // follow it, the page at the sheet's offsets inside the frame.
+  if (entry.customId == kCustomTabStrip) {
+    wxWindow* tabs = treeSheet_->GetTabControl();
+    if (tabs == nullptr) return false;
+    FillEntry(entry, tabs, treeSheet_->GetFrameControl()->GetFrameWindow()->GetRect(), client);
+    return true;
   }
-  // The hidden tab strip covers the frame; the pages keep their offsets
-  // inside the frame (the sheet's page area).
-  if (wxWindow* tabs = treeSheet_->GetTabControl()) tabs->SetSize(frame->GetFrameWindow()->GetRect());
-  treeSheet_->PlacePages();
+  if (entry.customId == kCustomTreePage) {
+    wxWindow* page = ActivePageWindow();
+    if (page == nullptr) return false;
+    FillEntry(entry, page, treeSheet_->GetPageRect(), client);
+    return true;
+  }
+  return CResizableLayout::PlaceChildCustom(entry);
 }
 
 }  // namespace TreePropSheet

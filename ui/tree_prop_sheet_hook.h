@@ -1,80 +1,79 @@
-// The resize hooks of a resizable property sheet: they stand in front of the
-// sheet's own event handlers and lay its children out whenever it changes
-// size. Each child is anchored to the client area as it was when the hook
-// attached: a corner anchor of (0, 0) keeps a distance to the top-left, of
-// (100, 100) to the bottom-right, so the buttons follow the lower-right
-// corner and the page area grows. The page and the tab strip are placed by
-// the sheet's own rule (PlaceChildCustom), and a size grip sits in the
-// corner.
+// The resize hooks of a resizable property sheet. A hook sits on the sheet's
+// window (CHookWnd) and lays its children out whenever the sheet changes
+// size, with the resizable-layout mix-ins: the anchors (CResizableLayout),
+// the size grip in the corner (CResizableGrip), the tracking limits
+// (CResizableMinMax) and the stored placement (CResizableState).
 //
-// CTreePropSheetResizableLibHook does the same for a tree sheet: the
-// splitter grows with the sheet, and the page follows the frame.
+// CResizableSheetHook anchors the tab strip to all four sides and the
+// buttons to the lower-right corner; the active page is a custom entry that
+// goes to the tab strip's page area at each layout. A wizard anchors its
+// etched line to the bottom instead and keeps the page's margins.
 //
-// The anchors are kept here in the small form the sheet needs; when the
-// program's general resizable-layout classes are at hand, this hook is the
-// place to build on them instead.
+// CTreePropSheetResizableLibHook does the same for a tree sheet: the splitter
+// grows with the sheet, the hidden tab strip covers the frame and the page
+// follows the frame.
+//
+//   hook.Attach();                        // on the sheet, with grip and anchors
+//   hook.SetMinTrack({400, 300});
+//   hook.PushTrackLimits();               // the limits reach the window
 #pragma once
 
 #include <wx/event.h>
-#include <wx/weakref.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
+#include "ui/hook_wnd.h"
 #include "ui/property_sheet.h"
-#include "ui/size_grip.h"
+#include "ui/resizable_grip.h"
+#include "ui/resizable_layout.h"
+#include "ui/resizable_min_max.h"
+#include "ui/resizable_state.h"
 
 namespace TreePropSheet {
 
 class CTreePropSheetEx;
 
-class CResizableSheetHook : public wxEvtHandler {
+class CResizableSheetHook : public CHookWnd,
+                            public CResizableLayout,
+                            public CResizableGrip,
+                            public CResizableMinMax,
+                            public CResizableState {
  public:
   explicit CResizableSheetHook(ui::CPropertySheet* sheet);
   ~CResizableSheetHook() override;
 
-  // Stands in front of the sheet's handlers, makes the grip, takes the
-  // sheet's size as its minimum and anchors the children.
+  // Hooks the sheet, makes the grip, takes the sheet's size as its minimum
+  // and anchors the children. False without a sheet or when attached already.
   bool Attach();
-  // Leaves the sheet (also done when the sheet's window goes).
-  void Detach();
-  bool IsAttached() const { return attached_; }
+  bool IsAttached() const { return IsHooked(); }
 
-  void SetMinTrack(const wxSize& size);
-  void SetMaxTrack(const wxSize& size);
-  // Lays the children out for the sheet's current size.
-  void Relayout();
-  CSizeGripExt* Grip() const { return grip_.get(); }
+  // Gives the sheet the limits set with SetMinTrack and SetMaxTrack (the
+  // window system asks nobody for them here, so they are pushed).
+  void PushTrackLimits();
+
+  wxWindow* GetLayoutWindow() const override;
 
  protected:
-  // An anchor point in percent of the client size; kNoAnchor as the
-  // bottom-right anchor keeps the child's size.
-  static inline const wxPoint kNoAnchor{-1, -1};
+  bool WindowProc(wxEvent& event) override;
   virtual void AddSheetAnchors();
-  void AnchorChild(int id, const wxPoint& topLeft, const wxPoint& bottomRight);
-  void AnchorWindow(wxWindow* child, const wxPoint& topLeft, const wxPoint& bottomRight);
-  // Places what follows the sheet's own rule, after the anchored children.
-  virtual void PlaceChildCustom();
+  // Custom entry 1: the active page, in the tab strip's page area (a
+  // wizard's page keeps its margins).
+  bool PlaceChildCustom(LayoutInfo& entry) override;
   ui::CPropertySheet* Sheet() const { return sheet_; }
+  // Anchors the buttons that exist to the lower-right corner.
+  void AnchorButtons();
+  // The active page's window, or null.
+  wxWindow* ActivePageWindow() const;
 
-  wxRect pageMargins_;  // the page's distances to the client edges (left, top, right, bottom)
+  // The page's distances to the client edges, taken when anchoring.
+  RECT pageMargins_;
 
  private:
-  struct Anchor {
-    wxWeakRef<wxWindow> child;
-    wxPoint topLeft;
-    wxPoint bottomRight;
-    wxRect margins;  // x: left, y: top, width: right, height: bottom
-  };
   void OnSize(wxSizeEvent& event);
-  void OnDestroy(wxWindowDestroyEvent& event);
+  void OnDestroy();
 
   ui::CPropertySheet* sheet_;
-  std::vector<Anchor> anchors_;
-  std::unique_ptr<CSizeGripExt> grip_;
-  bool attached_ = false;
-  unsigned gripStatus_ = 1;
+  uint32_t gripStatus_ = 1;
   bool saveState_ = false;
   bool saveRectOnly_ = false;
   bool saveActivePage_ = false;
@@ -87,9 +86,13 @@ class CTreePropSheetResizableLibHook : public CResizableSheetHook {
 
  protected:
   void AddSheetAnchors() override;
-  void PlaceChildCustom() override;
+  // In tree view: custom entry 1 is the hidden tab strip (onto the frame),
+  // 2 the active page (inside the frame).
+  bool PlaceChildCustom(LayoutInfo& entry) override;
 
  private:
+  bool InTreeView() const;
+
   CTreePropSheetEx* treeSheet_;
 };
 

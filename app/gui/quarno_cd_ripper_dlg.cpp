@@ -14,6 +14,7 @@
 #include "app/gui/main_menus.h"
 #include "app/main_commands.h"
 #include "app/settings.h"
+#include "platform/desktop_open.h"
 #include "platform/folders.h"
 #include "res/main_dialog.h"
 #include "rip/ripping_progress.h"
@@ -264,13 +265,13 @@ void CQuarnoCDRipperDlg::OnAbout() {
 // there is no help page.
 void CQuarnoCDRipperDlg::OnHelpContents() { OpenHelpPage(ProgramFolder + kPathSeparator + "Help.html"); }
 
-void CQuarnoCDRipperDlg::OnDownload() { OpenWithDesktop(kDownloadAddress); }
+void CQuarnoCDRipperDlg::OnDownload() { OpenWithDesktopHandler(kDownloadAddress); }
 
-void CQuarnoCDRipperDlg::OnEmailSupport() { OpenWithDesktop(kSupportMailAddress); }
+void CQuarnoCDRipperDlg::OnEmailSupport() { OpenWithDesktopHandler(kSupportMailAddress); }
 
-void CQuarnoCDRipperDlg::OnOnlineSupport() { OpenWithDesktop(kSupportPageAddress); }
+void CQuarnoCDRipperDlg::OnOnlineSupport() { OpenWithDesktopHandler(kSupportPageAddress); }
 
-void CQuarnoCDRipperDlg::OnMoreFormats() { OpenWithDesktop(kFormatsPageAddress); }
+void CQuarnoCDRipperDlg::OnMoreFormats() { OpenWithDesktopHandler(kFormatsPageAddress); }
 
 void CQuarnoCDRipperDlg::OnFormatWav() {
   OutputFormat = 1;

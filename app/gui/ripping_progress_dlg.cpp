@@ -12,8 +12,8 @@
 #include "app/gui/gui_port.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
 #include "app/gui/toolbar_art.h"
+#include "platform/desktop_open.h"
 #include "res/ripping_progress_dialog.h"
-#include "ui/help_page.h"
 
 namespace {
 
@@ -222,7 +222,7 @@ void CRippingProgressDlg::OpenOutputFolder() {
   if (folder.empty()) return;  // nothing was written: there is no folder to show
   // The desktop's file manager, given the folder as one argument; no shell
   // ever sees the name.
-  OpenWithDesktop(folder);
+  OpenWithDesktopHandler(folder);
 }
 
 void CRippingProgressDlg::OnCancel() {

@@ -8,13 +8,11 @@
 #include <wx/image.h>
 #include <wx/statbox.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 #include "app/gui/freedb_choice.h"
 #include "app/gui/log_dlg.h"
@@ -25,59 +23,11 @@
 
 namespace {
 
-// Draws `window` (its menu bar included) into a picture and saves it. The
-// window draws itself into memory through GTK, so windows of other tests on
-// the same display cannot get into the picture.
-bool SaveScreenshot(wxWindow* window, const fs::path& path) {
-  using SurfaceCreate = void* (*)(int format, int width, int height);
-  using ContextCreate = void* (*)(void* surface);
-  using WidgetDraw = void (*)(void* widget, void* context);
-  using Release = void (*)(void*);
-  using SurfaceData = unsigned char* (*)(void* surface);
-  using SurfaceStride = int (*)(void* surface);
-  auto create = reinterpret_cast<SurfaceCreate>(dlsym(RTLD_DEFAULT, "cairo_image_surface_create"));
-  auto context = reinterpret_cast<ContextCreate>(dlsym(RTLD_DEFAULT, "cairo_create"));
-  auto draw = reinterpret_cast<WidgetDraw>(dlsym(RTLD_DEFAULT, "gtk_widget_draw"));
-  auto destroyContext = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_destroy"));
-  auto flush = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_surface_flush"));
-  auto destroySurface = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_surface_destroy"));
-  auto data = reinterpret_cast<SurfaceData>(dlsym(RTLD_DEFAULT, "cairo_image_surface_get_data"));
-  auto stride = reinterpret_cast<SurfaceStride>(dlsym(RTLD_DEFAULT, "cairo_image_surface_get_stride"));
-  if (!create || !context || !draw || !destroyContext || !flush || !destroySurface || !data || !stride)
-    return false;
-
-  window->Raise();
-  if (!gui_test::PumpUntil([&] { return window->IsShownOnScreen(); })) return false;
-  for (int i = 0; i < 10; ++i) {
-    gui_test::PumpEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  const wxSize size = window->GetSize();
-  constexpr int kArgb32 = 0;
-  void* surface = create(kArgb32, size.x, size.y);
-  void* cr = context(surface);
-  draw(window->GetHandle(), cr);
-  destroyContext(cr);
-  flush(surface);
-  wxImage image(size.x, size.y);
-  const unsigned char* pixels = data(surface);
-  const int rowBytes = stride(surface);
-  for (int y = 0; y < size.y; ++y) {
-    for (int x = 0; x < size.x; ++x) {
-      const unsigned char* p = pixels + y * rowBytes + x * 4;  // B, G, R, A in memory
-      image.SetRGB(x, y, p[2], p[1], p[0]);
-    }
-  }
-  destroySurface(surface);
-  fs::create_directories(path.parent_path());
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  return image.SaveFile(wxString::FromUTF8(path.string()), wxBITMAP_TYPE_PNG);
-}
-
-// Saves the screen's rectangle `area` as the X server shows it: windows of
-// their own, such as an open menu, are in the picture too (and so may be a
-// window of another test lying over the area).
-bool SaveScreenArea(const wxRect& area, const fs::path& path) {
+// Saves the screen's rectangle `area` as the X server shows it, as
+// screenshots/<name>.png: windows of their own, such as an open menu, are in
+// the picture too (and so may be a window of another test lying over the
+// area). A window alone is drawn with gui_test::DrawWindow instead.
+bool SaveScreenArea(const wxRect& area, const std::string& name) {
   using RootWindow = void* (*)();
   using FromWindow = void* (*)(void* window, int x, int y, int width, int height);
   using Pixels = unsigned char* (*)(void* pixbuf);
@@ -101,9 +51,7 @@ bool SaveScreenArea(const wxRect& area, const fs::path& path) {
     }
   }
   unref(pixbuf);
-  fs::create_directories(path.parent_path());
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  return image.SaveFile(wxString::FromUTF8(path.string()), wxBITMAP_TYPE_PNG);
+  return gui_test::SaveScreenshot(image, name);
 }
 
 // Whether `inner` lies wholly inside `outer`.
@@ -169,7 +117,7 @@ TEST_F(ScreenshotGui, MainWindowOnTheDemoDisc) {
   EXPECT_FALSE(time.Intersects(seek));
   EXPECT_FALSE(volume.Intersects(seek));
 
-  EXPECT_TRUE(SaveScreenshot(&dlg, fs::current_path() / "screenshots" / "main_window.png"));
+  EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&dlg), "main_window"));
 }
 
 TEST_F(ScreenshotGui, LogWindowOverTheMainWindow) {
@@ -185,7 +133,7 @@ TEST_F(ScreenshotGui, LogWindowOverTheMainWindow) {
     if (!child->IsShown()) continue;
     EXPECT_TRUE(Inside(child->GetRect(), client)) << child->GetName() << " leaves the window";
   }
-  EXPECT_TRUE(SaveScreenshot(LogWindow, fs::current_path() / "screenshots" / "log_window.png"));
+  EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(LogWindow), "log_window"));
 }
 
 // The demo disc of the run script and a CDDB server that knows its album;
@@ -229,7 +177,7 @@ TEST_F(ScreenshotGui, MainWindowWithTheDemoAlbumFromTheServer) {
     return Busy.load() == 0 && dlg.TrackList()->GetItemCount() == 5 &&
            dlg.TrackList()->GetItemText(0, 1).utf8_string() == "Morning Tray";
   }));
-  EXPECT_TRUE(SaveScreenshot(&dlg, fs::current_path() / "screenshots" / "main_window_album.png"));
+  EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&dlg), "main_window_album"));
 }
 
 TEST_F(ScreenshotGui, MatchChooserWithSeveralMatches) {
@@ -248,7 +196,7 @@ TEST_F(ScreenshotGui, MatchChooserWithSeveralMatches) {
         }
         EXPECT_LE(chooser.MatchList()->GetRect().GetBottom(), chooser.TrackList()->GetRect().GetTop());
         EXPECT_LE(chooser.TrackList()->GetRect().GetBottom(), chooser.GetDlgItem(IDOK)->GetRect().GetTop());
-        EXPECT_TRUE(SaveScreenshot(&chooser, fs::current_path() / "screenshots" / "match_chooser.png"));
+        EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&chooser), "match_chooser"));
         gui_test::Click(chooser.GetDlgItem(IDOK));
       },
       [](wxDialog& shown) { return dynamic_cast<CFreeDBChoice*>(&shown) != nullptr; });
@@ -276,7 +224,7 @@ TEST_F(ScreenshotGui, FormatMenuOpenUnderItsButton) {
   watch.whileOpen = [&](const wxRect& menu) {
     wxRect area = dlg.GetScreenRect().Union(menu);
     area.height = std::min(area.height, menu.GetBottom() + 40 - area.y);
-    saved = SaveScreenArea(area, fs::current_path() / "screenshots" / "format_menu.png");
+    saved = SaveScreenArea(area, "format_menu");
   };
   dlg.OnFormatButton();
   ASSERT_TRUE(watch.Origin().has_value()) << "no menu opened";
@@ -320,7 +268,7 @@ TEST_F(ScreenshotGui, EveryMenuOpen) {
       EXPECT_GT(menu.width, 40);
       wxRect area = dlg.GetScreenRect().Union(menu);
       area.height = std::min(area.height, menu.GetBottom() + 20 - area.y);
-      saved = SaveScreenArea(area, fs::current_path() / "screenshots" / (name + ".png"));
+      saved = SaveScreenArea(area, name);
     };
     open();
     ASSERT_TRUE(gui_test::PumpUntil([&] { return watch.Origin().has_value(); })) << "no menu opened";

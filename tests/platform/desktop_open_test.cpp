@@ -28,9 +28,21 @@ TEST(DesktopOpen, TheTargetIsOneArgumentAndTheHandlersVerdictIsReported) {
     return args;
   };
 
-  const std::string target = "/tmp/it's; rm -rf ~ $(id) `id` *.txt";
+  const std::string target = dir + "/it's; rm -rf ~ $(id) `id` *.txt";
+  std::ofstream(target) << "x";
   EXPECT_EQ(OpenWithDesktopHandler(target), DesktopOpenResult::Opened);
   EXPECT_EQ(recorded(), target + "|");
+  // Only addresses of the three schemes and existing files or folders go on.
+  const std::pair<std::string, DesktopOpenResult> refused[] = {
+      {dir + "/missing.html", DesktopOpenResult::NotFound},
+      {"ftp://example.org/", DesktopOpenResult::Failed},
+      {"https://example.org/\nX-Header: 1", DesktopOpenResult::Failed},
+      {"mailto:", DesktopOpenResult::Failed},
+      {"", DesktopOpenResult::Failed}};
+  for (const auto& [bad, expected] : refused) {
+    EXPECT_EQ(OpenWithDesktopHandler(bad), expected) << bad;
+    EXPECT_EQ(recorded(), "") << bad;
+  }
   const std::pair<const char*, DesktopOpenResult> verdicts[] = {{"1", DesktopOpenResult::Failed},
                                                                 {"2", DesktopOpenResult::NotFound},
                                                                 {"3", DesktopOpenResult::NoHandler},

@@ -1,16 +1,12 @@
 // The link label and the completing combo box on a small dialog. Links are
 // opened through an xdg-open placed first on PATH that records its argument
 // vector; error boxes are answered from the test.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <wx/image.h>
 #include <wx/stattext.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "tests/support/gui/gui_test_support.h"
 #include "ui/combo_box_ext.h"
@@ -65,38 +61,6 @@ class LinkDlg : public ui::CDialog {
     return true;
   }
 };
-
-template <class F>
-F Sym(const char* name) {
-  return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
-}
-
-// Draws `window` into a PNG through GTK, so other windows on the shared
-// display cannot get into the picture.
-bool SaveScreenshot(wxWindow* window, const fs::path& path) {
-  for (int i = 0; i < 10; ++i) {
-    gui_test::PumpEvents();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  const wxSize size = window->GetSize();
-  void* surface = Sym<void* (*)(int, int, int)>("cairo_image_surface_create")(0 /* ARGB32 */, size.x, size.y);
-  void* cr = Sym<void* (*)(void*)>("cairo_create")(surface);
-  Sym<void (*)(void*, void*)>("gtk_widget_draw")(window->GetHandle(), cr);
-  Sym<void (*)(void*)>("cairo_destroy")(cr);
-  const unsigned char* pixels = Sym<unsigned char* (*)(void*)>("cairo_image_surface_get_data")(surface);
-  const int stride = Sym<int (*)(void*)>("cairo_image_surface_get_stride")(surface);
-  wxImage image(size);
-  for (int y = 0; y < size.y; ++y) {
-    for (int x = 0; x < size.x; ++x) {
-      const unsigned char* p = pixels + y * stride + x * 4;  // B, G, R, A
-      image.SetRGB(x, y, p[2], p[1], p[0]);
-    }
-  }
-  Sym<void (*)(void*)>("cairo_surface_destroy")(surface);
-  fs::create_directories(path.parent_path());
-  if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
-  return image.SaveFile(wxString::FromUTF8(path.string()), wxBITMAP_TYPE_PNG);
-}
 
 // A key typed into the combo box: first as the keyboard hook sees it, then,
 // unless something took it, what the text field does with it.
@@ -294,11 +258,10 @@ TEST_F(LinkAndComboTest, EscapeInTheComboBoxDoesNotCloseTheDialog) {
 }
 
 TEST_F(LinkAndComboTest, Screenshots) {
-  const fs::path shots = fs::current_path() / "screenshots";
   Type(dlg_->Genre(), 'R');
-  ASSERT_TRUE(SaveScreenshot(dlg_, shots / "link_and_combo_normal.png"));
+  ASSERT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(dlg_), "link_and_combo_normal"));
   dlg_->Link(kHomeLink)->SetVisited(true);
-  ASSERT_TRUE(SaveScreenshot(dlg_, shots / "link_and_combo_visited.png"));
+  ASSERT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(dlg_), "link_and_combo_visited"));
   const wxRect client(wxPoint(0, 0), dlg_->GetClientSize());
   for (int id : {kHomeLink, kMailLink, kGenre, IDOK}) {
     EXPECT_TRUE(client.Contains(dlg_->GetDlgItem(id)->GetRect())) << id;

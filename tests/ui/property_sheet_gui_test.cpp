@@ -68,18 +68,7 @@ class FieldsDlg : public ui::CDialog {
   }
 };
 
-class PropertySheetGui : public testing::Test {
- protected:
-  void SetUp() override {
-    previous_ =
-        ui::SetDataExchangeReporter([this](wxWindow*, const std::string& text) { reports.push_back(text); });
-  }
-  void TearDown() override { ui::SetDataExchangeReporter(previous_); }
-  std::vector<std::string> reports;
-
- private:
-  ui::DataExchangeReporter previous_;
-};
+class PropertySheetGui : public sample::ExchangeReportsTest {};
 
 TEST_F(PropertySheetGui, TabsSwitchPagesAndApplyFollowsTheModifiedPages) {
   Page source(sample::kSourcePage), naming(sample::kNamingPage);

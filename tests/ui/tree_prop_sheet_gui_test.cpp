@@ -62,10 +62,17 @@ class TestPage : public ui::CPropertyPage {
   }
 };
 
+// A sheet that can be told it is maximised, which a window manager would say.
+struct Sheet : CTreePropSheetEx {
+  using CTreePropSheetEx::CTreePropSheetEx;
+  bool IsMaximized() const override { return zoomed; }
+  bool zoomed = false;
+};
+
 // The options sheet as the program sets it up, over the three sample pages.
 struct Options {
   TestPage source{sample::kSourcePage}, naming{sample::kNamingPage}, format{sample::kFormatPage};
-  CTreePropSheetEx sheet{"Options", nullptr, 0};
+  Sheet sheet{"Options", nullptr, 0};
 
   explicit Options(int lastPage, bool resizable = false) {
     sheet.SetTreeOptions(true, true, false);
@@ -100,18 +107,7 @@ bool Key(wxWindow& sheet, int code, bool shift = false) {
   return event.GetSkipped();
 }
 
-class TreeSheetGui : public testing::Test {
- protected:
-  void SetUp() override {
-    previous_ =
-        ui::SetDataExchangeReporter([this](wxWindow*, const std::string& text) { reports.push_back(text); });
-  }
-  void TearDown() override { ui::SetDataExchangeReporter(previous_); }
-  std::vector<std::string> reports;
-
- private:
-  ui::DataExchangeReporter previous_;
-};
+class TreeSheetGui : public sample::ExchangeReportsTest {};
 
 TEST_F(TreeSheetGui, OptionsSheetShowsItsPagesInATreeWithACaptionBand) {
   Options o(1);
@@ -326,9 +322,14 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
     EXPECT_EQ(frame->GetSize(), frame0.GetSize() + wxSize(100, 60));
     EXPECT_EQ(o.sheet.GetDlgItem(IDOK)->GetPosition(), ok0.GetPosition() + wxPoint(100, 60));
     EXPECT_TRUE(frame->GetRect().Contains(o.naming.GetWindow()->GetRect()));
+    // The page fills the frame's page area, the hidden tab strip the frame.
+    EXPECT_EQ(o.naming.GetWindow()->GetRect(), o.sheet.GetPageRect());
+    EXPECT_EQ(o.sheet.GetTabControl()->GetRect(), frame->GetRect());
     EXPECT_EQ(o.sheet.GetMinSize(), size0);  // never smaller than it opened
-    ASSERT_NE(o.sheet.GetResizeHook()->Grip(), nullptr);
-    EXPECT_TRUE(o.sheet.GetResizeHook()->Grip()->IsShown());
+    const auto& grip = o.sheet.GetResizeHook()->Grip();
+    EXPECT_EQ(grip.GetParent(), &o.sheet);
+    EXPECT_TRUE(grip.IsShown());
+    EXPECT_EQ(grip.GetRect().GetBottomRight(), wxPoint(o.sheet.GetClientSize().x - 1, o.sheet.GetClientSize().y - 1));
     gui_test::PumpFrames();
     EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&o.sheet), "tree_sheet_resized"));
 
@@ -348,6 +349,12 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
       EXPECT_EQ((move > 0 ? frame : o.Tree())->GetSize().x, 148) << move;
       EXPECT_EQ(frame->GetRect().GetRight(), frame0.GetRight() + 100);
       EXPECT_TRUE(frame->GetRect().Contains(o.naming.GetWindow()->GetRect()));
+    }
+    // Maximised, the sheet has no corner to drag; restored, the grip is back.
+    for (const bool zoomed : {true, false}) {
+      o.sheet.zoomed = zoomed;
+      o.sheet.SetSize(o.sheet.GetSize() + wxSize(10, 10));
+      EXPECT_TRUE(gui_test::PumpUntil([&] { return grip.IsShown() != zoomed; })) << zoomed;
     }
     o.sheet.EndDialog(IDCANCEL);
   });

@@ -2,63 +2,28 @@
 #include "ui/core/link_target.h"
 
 #include <fmt/printf.h>
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <array>
-#include <cctype>
-#include <utility>
 
 namespace ui {
 
-namespace {
-
-constexpr std::array<std::string_view, 3> kOpenSchemes = {"http", "https", "mailto"};
-
-// The scheme of a URL-looking text ("" when it has none): letters first,
-// then letters, digits, '+', '-' or '.', up to a colon.
-std::string SchemeOf(std::string_view target) {
-  const size_t colon = target.find(':');
-  if (colon == std::string_view::npos || colon == 0) return {};
-  std::string scheme;
-  for (size_t i = 0; i < colon; ++i) {
-    const auto c = static_cast<unsigned char>(target[i]);
-    const bool ok = std::isalpha(c) || (i > 0 && (std::isdigit(c) || c == '+' || c == '-' || c == '.'));
-    if (!ok) return {};
-    scheme.push_back(static_cast<char>(std::tolower(c)));
-  }
-  return scheme;
-}
-
-bool HasControlCharacters(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char ch) {
-    const auto c = static_cast<unsigned char>(ch);
-    return c < 0x20 || c == 0x7F;
-  });
-}
-
-LinkTarget Refuse(int code) { return {LinkTargetKind::Refused, {}, code}; }
-
-}  // namespace
-
 LinkTarget ClassifyLinkTarget(std::string_view target, const std::string& currentFolder) {
-  if (target.empty()) return Refuse(kLinkFileNotFound);
-  if (HasControlCharacters(target)) return Refuse(kLinkNoAssociation);
-  const std::string scheme = SchemeOf(target);
-  if (!scheme.empty()) {
-    const bool open = std::find(kOpenSchemes.begin(), kOpenSchemes.end(), scheme) != kOpenSchemes.end();
-    const bool hasRest = target.size() > scheme.size() + 1 &&
-                         target.find_first_not_of('/', scheme.size() + 1) != std::string_view::npos;
-    if (!open || !hasRest) return Refuse(kLinkNoAssociation);
-    return {LinkTargetKind::WebOrMail, std::string(target), 0};
+  const DesktopTarget sorted = ClassifyDesktopTarget(target, currentFolder);
+  switch (sorted.kind) {
+    case DesktopTargetKind::Address:
+      return {LinkTargetKind::WebOrMail, sorted.argument, 0};
+    case DesktopTargetKind::File:
+      return {LinkTargetKind::File, sorted.argument, 0};
+    case DesktopTargetKind::Refused:
+      break;
   }
-  // A file name: made absolute, so it can never look like an option.
-  std::string path(target);
-  if (path.front() != '/') path = currentFolder + "/" + path;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return Refuse(kLinkFileNotFound);
-  if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) return Refuse(kLinkAccessDenied);
-  return {LinkTargetKind::File, std::move(path), 0};
+  switch (sorted.problem) {
+    case DesktopTargetProblem::Empty:
+    case DesktopTargetProblem::Missing:
+      return {LinkTargetKind::Refused, {}, kLinkFileNotFound};
+    case DesktopTargetProblem::NotFileOrFolder:
+      return {LinkTargetKind::Refused, {}, kLinkAccessDenied};
+    default:
+      return {LinkTargetKind::Refused, {}, kLinkNoAssociation};
+  }
 }
 
 int LinkResultCode(DesktopOpenResult result) {

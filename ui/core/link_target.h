@@ -42,12 +42,10 @@ struct LinkTarget {
   int failureCode = kLinkNoAssociation;  // for Refused: why
 };
 
-// Sorts a link's target. Schemes are matched without regard to case and need
-// something after them; text with control characters is refused. A target
-// without a scheme is a file name, relative to `currentFolder`; it must name
-// an existing regular file or folder (missing: kLinkFileNotFound; another
-// kind of file: kLinkAccessDenied). Other schemes (file:, ftp:, javascript:
-// ...) are refused with kLinkNoAssociation.
+// Sorts a link's target by the desktop opener's rules (ClassifyDesktopTarget
+// in platform/desktop_open.h), with the link's error codes for a refusal: a
+// missing file or no target kLinkFileNotFound, another kind of file than a
+// regular file or folder kLinkAccessDenied, anything else kLinkNoAssociation.
 LinkTarget ClassifyLinkTarget(std::string_view target, const std::string& currentFolder);
 
 // The opening result for the desktop handler's answer.

@@ -4,7 +4,13 @@
 // boxes) and a format page (labelled combo boxes).
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
 #include "ui/core/dialog_table.h"
+#include "ui/data_exchange.h"
 
 namespace sample {
 
@@ -29,5 +35,21 @@ inline constexpr int IDD_SAMPLE_FORMAT_PAGE = 9202;
 inline constexpr int IDC_FORMAT_KIND = 1056;
 inline constexpr int IDC_FORMAT_RATE = 1079;
 extern const ui::DialogTemplate kFormatPage;
+
+// A fixture for sheet tests: what the data exchange reports to the user
+// (a bad number, a text too long) is collected in `reports` instead of
+// being shown in a message box.
+class ExchangeReportsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ =
+        ui::SetDataExchangeReporter([this](wxWindow*, const std::string& text) { reports.push_back(text); });
+  }
+  void TearDown() override { ui::SetDataExchangeReporter(previous_); }
+  std::vector<std::string> reports;
+
+ private:
+  ui::DataExchangeReporter previous_;
+};
 
 }  // namespace sample
