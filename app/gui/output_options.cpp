@@ -36,7 +36,7 @@ const ui::MapRow<COutputOptions> COutputOptions::kMessageMap[] = {
     ui::OnEnChange(res::IDC_DESTINATION_DIR, &COutputOptions::OnPageModified),
     ui::OnCbnSelChange(res::IDC_FILE_STYLE, &COutputOptions::OnTemplateChange),
     ui::OnEnChange(res::IDC_SEPARATOR, &COutputOptions::OnSeparatorChange),
-    ui::OnBnClicked(res::IDC_RESET_OUTPUT, &COutputOptions::OnReset),
+    ui::OnBnClicked(res::IDC_RESET_OUTPUT, &COutputOptions::OnResetClicked),
 };
 
 COutputOptions::COutputOptions(OptionsSheetModel& sheet, std::function<void()> destinationsChanged)
@@ -119,7 +119,7 @@ void COutputOptions::OnBrowse() {
   SetModified(true);
 }
 
-void COutputOptions::OnReset() {
+void COutputOptions::OnResetClicked() {
   if (ShowMessageBox(GetWindow(), kResetOutputQuestion, "", MB_YESNO) != IDYES) return;
   SetModified(true);
   // The settings change at once (Cancel does not undo them); both pages

@@ -34,7 +34,9 @@ class COutputOptions : public ui::CPropertyPage, public TreePropSheet::CWhiteBac
   void OnPageModified();
   void OnTemplateChange();
   void OnSeparatorChange();
-  void OnReset();
+  // The Reset button. Not named OnReset: that is the page protocol's Cancel
+  // notice, which must not ask to reset anything.
+  void OnResetClicked();
   // Refills the template list with the separator as typed now; the model's
   // template stays selected.
   void RebuildTemplateList();
