@@ -281,7 +281,7 @@ TEST_F(OptionsSheetGui, ScreenshotsOfEachPage) {
       const wxRect area(sheet.GetPage(page)->GetWindow()->GetClientSize());
       for (wxWindow* child : sheet.GetPage(page)->GetWindow()->GetChildren())
         EXPECT_TRUE(area.Contains(child->GetRect())) << Text(child);
-      gui_test::PumpFrames();
+      for (int frame = 0; frame < 10; ++frame) gui_test::PumpFrames();  // check boxes fade in
       EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&sheet),
                                            std::string("options_") + kOptionsPageCaptions[page]));
     }
