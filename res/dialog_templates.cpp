@@ -3,6 +3,7 @@
 
 #include "res/freedb_choice_dialog.h"
 #include "res/main_dialog.h"
+#include "res/option_pages.h"
 #include "res/ripping_progress_dialog.h"
 
 namespace res {
@@ -14,6 +15,9 @@ const ui::DialogTemplate* const kAllTemplates[] = {
     &kLogDialog,
     &kFreeDBChoiceDialog,
     &kRippingProgressDialog,
+    &kFreeDBOptionPage,
+    &kOutputOptionPage,
+    &kEncoderOptionPage,
 };
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "app/gui/freedb_choice.h"
 #include "app/gui/log_dlg.h"
 #include "app/gui/main_menus.h"
+#include "app/gui/options_sheet.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
 #include "app/gui/toolbar_art.h"
 #include "app/settings.h"
@@ -90,6 +91,12 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   // run the exit sequence: the rest of the start-up must not run after it.
   if (ExitInProgress.load() != 0) return true;
   MainDialog = this;
+  SetCommandWindows({
+      .about = {},
+      .tipOfTheDay = {},
+      .albumEditor = {},
+      .options = [this] { RunOptionsSheet(*this); },
+  });
   std::string notice;
   ServerList.push_back(DefaultFreeDBServer(&notice));
   if (!notice.empty()) AddLog(notice, LogError);
