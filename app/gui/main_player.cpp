@@ -10,7 +10,11 @@
 
 #include "app/disc_worker.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/main_commands.h"
+#include "app/media_poller.h"
+#include "app/player_adapter.h"
 #include "app/settings.h"
+#include "platform/sound_output.h"
 #include "ui/ui_message.h"
 
 namespace {
@@ -46,7 +50,24 @@ void CQuarnoCDRipperDlg::SetPlayer(std::unique_ptr<IPlayerCommands> player) {
   if (player_) player_->SetCurrentItem(CurrentItem);
 }
 
-bool CQuarnoCDRipperDlg::IsPlaying() const { return player_ ? player_->IsPlaying() : Playing.load() != 0; }
+std::unique_ptr<IPlayerCommands> CQuarnoCDRipperDlg::MakeEnginePlayer() {
+  return std::make_unique<PlayerAdapter>(
+      trackModel_, *playbackNotifications_, [this](const std::string& text) { SetPlayTimeText(text); },
+      [this](const std::string& text, const std::string& caption, uint32_t style) {
+        return ShowMessageBox(this, text, caption, style);
+      },
+      std::make_unique<PortAudioOutput>(), SoundAvailable.load() != 0);
+}
+
+bool CQuarnoCDRipperDlg::IsPlaying() const { return player_ && player_->IsPlaying(); }
+
+void CQuarnoCDRipperDlg::OnMediaChange(bool arrival) {
+  // A notice queued before the exit sequence stopped the poller comes too late.
+  if (ExitInProgress.load() != 0 || !worker_) return;
+  // The player reads the drive: it must be done before the refresh reads it.
+  if (player_) player_->MediaChanged();
+  OnDeviceChange(*port_, *worker_, arrival);
+}
 
 void CQuarnoCDRipperDlg::StopPlayback() {
   if (player_) player_->StopPlayback();
