@@ -14,7 +14,6 @@
 #include "app/media_poller.h"
 #include "app/player_adapter.h"
 #include "app/settings.h"
-#include "platform/sound_output.h"
 #include "ui/ui_message.h"
 
 namespace {
@@ -50,13 +49,13 @@ void CQuarnoCDRipperDlg::SetPlayer(std::unique_ptr<IPlayerCommands> player) {
   if (player_) player_->SetCurrentItem(CurrentItem);
 }
 
-std::unique_ptr<IPlayerCommands> CQuarnoCDRipperDlg::MakeEnginePlayer() {
+std::unique_ptr<IPlayerCommands> CQuarnoCDRipperDlg::MakeEnginePlayer(std::unique_ptr<SoundOutput> output) {
   return std::make_unique<PlayerAdapter>(
       trackModel_, *playbackNotifications_, [this](const std::string& text) { SetPlayTimeText(text); },
       [this](const std::string& text, const std::string& caption, uint32_t style) {
         return ShowMessageBox(this, text, caption, style);
       },
-      std::make_unique<PortAudioOutput>(), SoundAvailable.load() != 0);
+      std::move(output), SoundAvailable.load() != 0);
 }
 
 bool CQuarnoCDRipperDlg::IsPlaying() const { return player_ && player_->IsPlaying(); }

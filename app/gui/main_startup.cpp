@@ -105,7 +105,7 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
     if (PlayerSectorBuffer == nullptr) return false;
     CheckSoundDevice();
     if (ExitInProgress.load() != 0) return true;
-    SetPlayer(MakeEnginePlayer());
+    SetPlayer(MakeEnginePlayer(std::make_unique<PortAudioOutput>()));
     SetUpTrackList();
     volumeSlider_->SetToolTip(fmt::sprintf("Volume: %d", static_cast<int>(Volume)));
     SelectStartDrive(driveCount_);  // the disc worker starts refreshing here

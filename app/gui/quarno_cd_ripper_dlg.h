@@ -31,6 +31,7 @@
 #include "app/media_poller.h"
 #include "app/player_commands.h"
 #include "app/track_list_model.h"
+#include "platform/sound_output.h"
 #include "ui/resize_dlg.h"
 #include "ui/window_placement_store.h"
 
@@ -111,9 +112,10 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void SetPlayer(std::unique_ptr<IPlayerCommands> player);
   IPlayerCommands* Player() const { return player_.get(); }
   IPlaybackNotifications& PlaybackNotifications() { return *playbackNotifications_; }
-  // The player of the program: the player engine on the default sound
-  // device, which plays only when the start-up sound check passed.
-  std::unique_ptr<IPlayerCommands> MakeEnginePlayer();
+  // The player engine on this window's track list, playing through `output`
+  // (the program's is the default sound device) when the start-up sound
+  // check passed.
+  std::unique_ptr<IPlayerCommands> MakeEnginePlayer(std::unique_ptr<SoundOutput> output);
   // Whether a playback runs.
   bool IsPlaying() const;
   // The media poller saw the disc come (arrival) or go: playback ends, then
