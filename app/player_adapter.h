@@ -22,10 +22,12 @@
 class PlayerAdapter : public IPlayerCommands, private PlayerView {
  public:
   using TimeLabelSetter = std::function<void(const std::string& text)>;
-  using MessageShower = std::function<int(const std::string& text, const std::string& caption, uint32_t style)>;
+  using MessageShower =
+      std::function<int(const std::string& text, const std::string& caption, uint32_t style)>;
 
-  PlayerAdapter(const TrackListModel& rows, IPlaybackNotifications& notifications, TimeLabelSetter setTimeLabel,
-                MessageShower showMessage, std::unique_ptr<SoundOutput> output, bool soundAvailable);
+  PlayerAdapter(const TrackListModel& rows, IPlaybackNotifications& notifications,
+                TimeLabelSetter setTimeLabel, MessageShower showMessage, std::unique_ptr<SoundOutput> output,
+                bool soundAvailable);
   ~PlayerAdapter() override;
 
   void Play() override { engine_.OnPlay(); }

@@ -1,9 +1,9 @@
 // The CD player as the main window sees it, in both directions.
 //
 // IPlayerCommands is what the window's transport commands, sliders and
-// stop hooks call; the player engine implements it. The window holds at most
-// one; while it holds none, the player's commands do nothing and there is
-// nothing to stop.
+// stop hooks call; PlayerAdapter implements it over the player engine. The
+// window holds at most one; while it holds none, the player's commands do
+// nothing and there is nothing to stop.
 //
 // IPlaybackNotifications is what the player tells the window. Its calls may
 // come from any thread (the GUI thread, the player's reader or output

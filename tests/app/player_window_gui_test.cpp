@@ -35,7 +35,8 @@ class PlayerWindowGui : public MainWindowTest {
     WriteSettings("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n" + settings);
     image_ = WriteDiscImage(root_.string(), disc_);
     CQuarnoCDRipperDlg& dlg = Start(image_);
-    EXPECT_TRUE(gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == 3 && Busy.load() == 0; }));
+    EXPECT_TRUE(
+        gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == 3 && Busy.load() == 0; }));
     if (paced) {
       SoundAvailable = 1;
       auto output = std::make_unique<CapturingOutput>();
@@ -82,8 +83,9 @@ class PlayerWindowGui : public MainWindowTest {
 TEST_F(PlayerWindowGui, TheStartUpPlayerPlaysTheCheckedTracksIntoTheSoundDevice) {
   // The default device writes what it is given into a file.
   const fs::path played = root_ / "played.raw";
-  std::ofstream(root_ / "home" / ".asoundrc") << "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \""
-                                             << played.string() << "\"\n  format \"raw\"\n}\n";
+  std::ofstream(root_ / "home" / ".asoundrc")
+      << "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \"" << played.string()
+      << "\"\n  format \"raw\"\n}\n";
   disc_ = {{AudioTrack(1), AudioTrack(2), DataTrack(1)}};
   CQuarnoCDRipperDlg& dlg = StartOn(false);
   ASSERT_EQ(SoundAvailable.load(), 1);
