@@ -5,12 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int kSeekRange = 1000;  // the seek slider counts per mille of the track
-
-}  // namespace
-
 PlaybackTimeDisplay PlaybackTimeDisplayOf(int seconds, double durationTenths) {
   const int secs = std::max(seconds, 0);
   PlaybackTimeDisplay display;

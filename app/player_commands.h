@@ -1,9 +1,9 @@
 // The CD player as the main window sees it, in both directions.
 //
 // IPlayerCommands is what the window's transport commands, sliders and
-// stop hooks call; the player engine implements it. The window holds at most
-// one; while it holds none, the player's commands do nothing and there is
-// nothing to stop.
+// stop hooks call; PlayerAdapter implements it over the player engine. The
+// window holds at most one; while it holds none, the player's commands do
+// nothing and there is nothing to stop.
 //
 // IPlaybackNotifications is what the player tells the window. Its calls may
 // come from any thread (the GUI thread, the player's reader or output
@@ -23,10 +23,13 @@ inline constexpr unsigned WM_PLAYBACK_TIME = WM_USER + 103;  // lParam: seconds 
 
 // What a playback text asks of the window. Kinds 0-2 are the event log's
 // levels (LogInfo, LogError, LogFatal): the text becomes an entry at that level.
-enum PlaybackTextAction : int {
+enum PlaybackTextKind : int {
   kPlaybackTextStatus = 3,       // the text goes into the Status cell of its row
   kPlaybackTextClearStatus = 4,  // every Status cell becomes empty; the text is not used
 };
+
+// The seek slider counts per mille of the current track.
+inline constexpr int kSeekRange = 1000;
 
 // The payload of WM_PLAYBACK_TEXT.
 struct PlaybackTextMessage {
@@ -58,6 +61,9 @@ class IPlayerCommands {
   // Stop command, and the hook that runs before a rip, a refresh, a tray
   // command, a drive change and the exit.
   virtual void StopPlayback() = 0;
+  // The disc in the drive changed or went away (GUI thread): playback ends
+  // before the window refreshes the disc.
+  virtual void MediaChanged() { StopPlayback(); }
 
   // The window changed the rows or their check boxes, or chose the current
   // row itself (a refresh, Rip Current).

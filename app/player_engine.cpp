@@ -75,10 +75,10 @@ void PlayerEngine::OnPlayCurrent(int selectedRow) {
     return;
   }
   // Switch tracks within the running playback.
-  view_.PlaybackText("", kPlaybackClearStatus, -1);
+  view_.PlaybackText("", kPlaybackTextClearStatus, -1);
   ResetRingLocked();
   MakeCurrentLocked(selectedRow);
-  view_.PlaybackText(paused_.load() != 0 ? kPausedText : kPlayingText, kPlaybackStatus, selectedRow);
+  view_.PlaybackText(paused_.load() != 0 ? kPausedText : kPlayingText, kPlaybackTextStatus, selectedRow);
   elapsedTenths_ = 0;
   SetTrackPositionLocked(selectedRow);
   guard.unlock();
@@ -89,7 +89,7 @@ void PlayerEngine::OnPause() {
   if (soundAvailable_.load() == 0 || playing_.load() == 0) return;
   std::lock_guard guard(lock_);
   const bool paused = paused_.load() != 0;
-  view_.PlaybackText(paused ? kPlayingText : kPausedText, kPlaybackStatus, currentItem_);
+  view_.PlaybackText(paused ? kPlayingText : kPausedText, kPlaybackTextStatus, currentItem_);
   paused_.store(paused ? 0 : 1);
   Wake();
 }
@@ -125,11 +125,11 @@ void PlayerEngine::MoveTo(Move move) {
   const bool playing = playing_.load() != 0;
   if (playing) {
     ResetRingLocked();
-    view_.PlaybackText("", kPlaybackClearStatus, -1);
+    view_.PlaybackText("", kPlaybackTextClearStatus, -1);
   }
   MakeCurrentLocked(target);
   if (!playing) return;
-  view_.PlaybackText(paused_.load() != 0 ? kPausedText : kPlayingText, kPlaybackStatus, target);
+  view_.PlaybackText(paused_.load() != 0 ? kPausedText : kPlayingText, kPlaybackTextStatus, target);
   elapsedTenths_ = 0;
   SetTrackPositionLocked(target);
   guard.unlock();
@@ -229,7 +229,7 @@ void PlayerEngine::StartPlayback(int row) {
     std::lock_guard guard(lock_);
     playback_ = std::make_unique<Playback>();
     MakeCurrentLocked(row);
-    view_.PlaybackText(kPlayingText, kPlaybackStatus, row);
+    view_.PlaybackText(kPlayingText, kPlaybackTextStatus, row);
     elapsedTenths_ = 0;
     SetTrackPositionLocked(row);
   }
@@ -308,12 +308,12 @@ void PlayerEngine::ReaderThread(Playback& playback) {
 bool PlayerEngine::AdvanceLocked() {
   const int next = NextCheckedLocked(currentItem_);
   if (next < 0) return false;
-  view_.PlaybackText("", kPlaybackStatus, currentItem_);
+  view_.PlaybackText("", kPlaybackTextStatus, currentItem_);
   MakeCurrentLocked(next);
   SetTrackPositionLocked(next);
   elapsedTenths_ = 0;
   view_.PlaybackTime(0);
-  view_.PlaybackText(kPlayingText, kPlaybackStatus, next);
+  view_.PlaybackText(kPlayingText, kPlaybackTextStatus, next);
   return true;
 }
 
@@ -377,7 +377,7 @@ void PlayerEngine::PlayerThread(Playback& playback) {
     std::lock_guard guard(lock_);
     view_.PlaybackTime(0);
     // After an error the Status cell keeps saying so.
-    if (!failed_.load()) view_.PlaybackText("", kPlaybackClearStatus, -1);
+    if (!failed_.load()) view_.PlaybackText("", kPlaybackTextClearStatus, -1);
   }
   EndFlags();
 }
@@ -386,7 +386,7 @@ void PlayerEngine::Fail(const char* logText) {
   failed_.store(true);
   {
     std::lock_guard guard(lock_);
-    view_.PlaybackText("Error", kPlaybackStatus, currentItem_);
+    view_.PlaybackText("Error", kPlaybackTextStatus, currentItem_);
     view_.PlaybackText(logText, LogError, -1);
   }
   EndFlags();

@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/player_commands.h"
 #include "app/track_list_model.h"
 #include "platform/sound_output.h"
 #include "rip/rip_types.h"
@@ -36,16 +37,8 @@ inline constexpr uint32_t kPlayerRingCapacity = 0xFFFF;
 inline constexpr uint32_t kPlayerBlockSamples = 8820;
 // Sectors the reader reads at a time.
 inline constexpr int kPlayerReadSectors = 8;
-// Ranges of the seek slider (per mille of the track) and of the volume.
-inline constexpr int kSeekRange = 1000;
+// The range of the volume slider (the seek slider's is kSeekRange).
 inline constexpr int kVolumeMax = 100;
-
-// What a playback text asks of the window. Kinds 0-2 are the event log's
-// levels (LogInfo, LogError, LogFatal).
-enum PlaybackTextKind : int {
-  kPlaybackStatus = 3,       // the text goes into the Status cell of the row named with it
-  kPlaybackClearStatus = 4,  // every Status cell becomes empty
-};
 
 // The window's side of the player.
 //
@@ -60,8 +53,8 @@ enum PlaybackTextKind : int {
 class PlayerView {
  public:
   virtual ~PlayerView() = default;
-  // Kinds 0-2: an event-log entry at that level. kPlaybackStatus: `text` goes
-  // into the Status cell of `row`. kPlaybackClearStatus: every Status cell
+  // Kinds 0-2: an event-log entry at that level. kPlaybackTextStatus: `text` goes
+  // into the Status cell of `row`. kPlaybackTextClearStatus: every Status cell
   // becomes empty (`text` empty, `row` -1).
   virtual void PlaybackText(const std::string& text, int kind, int row) = 0;
   // Whole seconds played of the current track; the window shows

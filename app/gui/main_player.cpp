@@ -10,6 +10,9 @@
 
 #include "app/disc_worker.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/main_commands.h"
+#include "app/media_poller.h"
+#include "app/player_adapter.h"
 #include "app/settings.h"
 #include "ui/ui_message.h"
 
@@ -46,7 +49,24 @@ void CQuarnoCDRipperDlg::SetPlayer(std::unique_ptr<IPlayerCommands> player) {
   if (player_) player_->SetCurrentItem(CurrentItem);
 }
 
-bool CQuarnoCDRipperDlg::IsPlaying() const { return player_ ? player_->IsPlaying() : Playing.load() != 0; }
+std::unique_ptr<IPlayerCommands> CQuarnoCDRipperDlg::MakeEnginePlayer(std::unique_ptr<SoundOutput> output) {
+  return std::make_unique<PlayerAdapter>(
+      trackModel_, *playbackNotifications_, [this](const std::string& text) { SetPlayTimeText(text); },
+      [this](const std::string& text, const std::string& caption, uint32_t style) {
+        return ShowMessageBox(this, text, caption, style);
+      },
+      std::move(output), SoundAvailable.load() != 0);
+}
+
+bool CQuarnoCDRipperDlg::IsPlaying() const { return player_ && player_->IsPlaying(); }
+
+void CQuarnoCDRipperDlg::OnMediaChange(bool arrival) {
+  // A notice queued before the exit sequence stopped the poller comes too late.
+  if (ExitInProgress.load() != 0 || !worker_) return;
+  // The player reads the drive: it must be done before the refresh reads it.
+  if (player_) player_->MediaChanged();
+  OnDeviceChange(*port_, *worker_, arrival);
+}
 
 void CQuarnoCDRipperDlg::StopPlayback() {
   if (player_) player_->StopPlayback();

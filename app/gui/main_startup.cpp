@@ -112,15 +112,13 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
     if (PlayerSectorBuffer == nullptr) return false;
     CheckSoundDevice();
     if (ExitInProgress.load() != 0) return true;
+    SetPlayer(MakeEnginePlayer(std::make_unique<PortAudioOutput>()));
     SetUpTrackList();
     volumeSlider_->SetToolTip(fmt::sprintf("Volume: %d", static_cast<int>(Volume)));
     SelectStartDrive(driveCount_);  // the disc worker starts refreshing here
     seekSlider_->SetRange(0, 1000);
     volumeSlider_->SetRange(0, 100);
     volumeSlider_->SetValue(static_cast<int>(Volume));
-    Paused = 0;
-    Seeking = 0;
-    Playing = 0;
     CurrentItem = 0;
     UpdateFormatStatus();
     tipTimer_.StartOnce(kTipDelayMs);
@@ -290,8 +288,11 @@ void CQuarnoCDRipperDlg::SelectStartDrive(int drivesFound) {
     if (wxMenuItem* placeholder = menu->FindItem(ui::WxId(res::ID_FILE_NODRIVE))) menu->Destroy(placeholder);
   }
   CheckDriveItem(selection);
-  poller_ =
-      std::make_unique<MediaPoller>([this](bool arrival) { OnDeviceChange(*port_, *worker_, arrival); });
+  // A media change stops the player first, which only the GUI thread may do.
+  poller_ = std::make_unique<MediaPoller>([mailbox = mailbox_](bool arrival) {
+    mailbox->Post(WM_MAIN_WINDOW_CALL, 0, 0,
+                  MainWindowCall([arrival](CQuarnoCDRipperDlg& window) { window.OnMediaChange(arrival); }));
+  });
 }
 
 void CQuarnoCDRipperDlg::FitTrackListToWindow() {

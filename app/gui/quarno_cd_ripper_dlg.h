@@ -31,6 +31,7 @@
 #include "app/media_poller.h"
 #include "app/player_commands.h"
 #include "app/track_list_model.h"
+#include "platform/sound_output.h"
 #include "ui/resize_dlg.h"
 #include "ui/window_placement_store.h"
 
@@ -111,8 +112,15 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void SetPlayer(std::unique_ptr<IPlayerCommands> player);
   IPlayerCommands* Player() const { return player_.get(); }
   IPlaybackNotifications& PlaybackNotifications() { return *playbackNotifications_; }
+  // The player engine on this window's track list, playing through `output`
+  // (the program's is the default sound device) when the start-up sound
+  // check passed.
+  std::unique_ptr<IPlayerCommands> MakeEnginePlayer(std::unique_ptr<SoundOutput> output);
   // Whether a playback runs.
   bool IsPlaying() const;
+  // The media poller saw the disc come (arrival) or go: playback ends, then
+  // the disc is refreshed (GUI thread).
+  void OnMediaChange(bool arrival);
   // Ends a running playback and waits for it (before a rip, a refresh, a
   // tray command, a drive change and the exit).
   void StopPlayback();
@@ -180,12 +188,8 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   int FormatButtonImage() const { return formatButtonImage_; }
   DiscWorker* Worker() { return worker_.get(); }
 
-  // Player state as the window keeps it: Playing counts while no player is
-  // set (IsPlaying asks the player otherwise); CurrentItem is the current
-  // row, which the player's row changes move.
-  std::atomic<int> Seeking{0};
-  std::atomic<int> Playing{0};
-  std::atomic<int> Paused{0};
+  // The current row, which the player's row changes move. Whether a track
+  // plays, is paused or seeks is the player's to know.
   int CurrentItem = 0;
 
   // Timers: the one-shot tip timer and the poll for end-of-session signals.

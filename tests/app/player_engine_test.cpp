@@ -116,7 +116,7 @@ TEST_F(PlayerEngineTest, PlaysTheCheckedRowsInOrderAndClearsUpAtTheEnd) {
   std::vector<std::pair<std::string, int>> statuses;
   std::vector<int> rows;
   for (const auto& c : view.Calls()) {
-    if (c.kind == Kind::Text && c.value == kPlaybackStatus) statuses.emplace_back(c.text, c.row);
+    if (c.kind == Kind::Text && c.value == kPlaybackTextStatus) statuses.emplace_back(c.text, c.row);
     if (c.kind == Kind::Row) rows.push_back(c.value);
   }
   const std::vector<std::pair<std::string, int>> expected = {
@@ -129,7 +129,7 @@ TEST_F(PlayerEngineTest, PlaysTheCheckedRowsInOrderAndClearsUpAtTheEnd) {
   EXPECT_EQ(calls[calls.size() - 2].kind, Kind::Time);
   EXPECT_EQ(calls[calls.size() - 2].value, 0);
   EXPECT_EQ(calls.back().kind, Kind::Text);
-  EXPECT_EQ(calls.back().value, kPlaybackClearStatus);
+  EXPECT_EQ(calls.back().value, kPlaybackTextClearStatus);
   EXPECT_EQ(engine->CurrentItem(), 3);
   EXPECT_FALSE(engine->Playing());
 }
@@ -146,7 +146,7 @@ TEST_F(PlayerEngineTest, PauseDeliversNothingAndResumeGoesOnFromTheSameSample) {
   engine->OnPause();
   ASSERT_TRUE(WaitUntilStopped(*engine));
   EXPECT_EQ(out->Samples(), disc->RowSamples(0));
-  EXPECT_EQ(Texts(kPlaybackStatus), (std::vector<std::string>{"Playing", "Paused", "Playing"}));
+  EXPECT_EQ(Texts(kPlaybackTextStatus), (std::vector<std::string>{"Playing", "Paused", "Playing"}));
 }
 
 TEST_F(PlayerEngineTest, SeekLandsOnThePerMilleSampleAndItsEndsDoNotMove) {
@@ -266,7 +266,7 @@ TEST_F(PlayerEngineTest, TrackSwitchesWhilePlayingDropTheOldPosition) {
     if (c.status) {
       const auto texts = view.Of(Kind::Text);
       ASSERT_GE(texts.size(), 3u);
-      EXPECT_EQ(texts[1].value, kPlaybackClearStatus);
+      EXPECT_EQ(texts[1].value, kPlaybackTextClearStatus);
       EXPECT_EQ(texts[2].text, c.status);
       EXPECT_EQ(texts[2].row, c.then.front());
       EXPECT_EQ(view.Of(Kind::Label).at(0).text, "00:00");
@@ -367,7 +367,7 @@ TEST_F(PlayerEngineTest, FailuresReportTheirTextsAndEndCleanly) {
     ASSERT_TRUE(WaitUntilStopped(*engine));
     CDHandle = handle;
     EXPECT_EQ(Texts(LogError), c.errors);
-    EXPECT_EQ(Texts(kPlaybackStatus), c.statuses);
+    EXPECT_EQ(Texts(kPlaybackTextStatus), c.statuses);
     EXPECT_EQ(out->CallsWithoutStream(), 0);
     EXPECT_EQ(out->Closes(), out->Opens() - (c.name == std::string("stream does not open") ? 1 : 0));
     if (c.playedFrom >= 0) {

@@ -18,6 +18,7 @@
 #include "app/gui/log_dlg.h"
 #include "res/main_dialog.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/app/player_test_util.h"
 #include "tests/support/cddb_server.h"
 #include "tests/support/disc_image.h"
 
@@ -118,6 +119,25 @@ TEST_F(ScreenshotGui, MainWindowOnTheDemoDisc) {
   EXPECT_FALSE(volume.Intersects(seek));
 
   EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&dlg), "main_window"));
+}
+
+TEST_F(ScreenshotGui, MainWindowWhilePlaying) {
+  const std::string cue =
+      WriteDiscImage(root_.string(), {{AudioTrack(185), AudioTrack(243), DataTrack(30)}}, "demo");
+  CQuarnoCDRipperDlg& dlg = Start(cue);
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == 3 && Busy.load() == 0; }));
+  // An output at a sound card's pace, so the picture shows a playback under way.
+  SoundAvailable = 1;
+  auto output = std::make_unique<CapturingOutput>();
+  output->Pace(true);
+  dlg.SetPlayer(dlg.MakeEnginePlayer(std::move(output)));
+  dlg.OnPlay();
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.TimeLabel()->GetLabel() == "00:02"; }));
+  EXPECT_EQ(dlg.TrackList()->GetItemText(0, kTrackColumnStatus), "Playing");
+  // The label's text fits it.
+  EXPECT_LE(dlg.TimeLabel()->GetBestSize().x, dlg.TimeLabel()->GetSize().x);
+  EXPECT_TRUE(SaveScreenshot(&dlg, fs::current_path() / "screenshots" / "main_window_playing.png"));
+  dlg.StopPlayback();
 }
 
 TEST_F(ScreenshotGui, LogWindowOverTheMainWindow) {
