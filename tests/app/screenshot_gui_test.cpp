@@ -136,7 +136,7 @@ TEST_F(ScreenshotGui, MainWindowWhilePlaying) {
   EXPECT_EQ(dlg.TrackList()->GetItemText(0, kTrackColumnStatus), "Playing");
   // The label's text fits it.
   EXPECT_LE(dlg.TimeLabel()->GetBestSize().x, dlg.TimeLabel()->GetSize().x);
-  EXPECT_TRUE(SaveScreenshot(&dlg, fs::current_path() / "screenshots" / "main_window_playing.png"));
+  EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&dlg), "main_window_playing"));
   dlg.StopPlayback();
 }
 
