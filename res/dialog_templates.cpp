@@ -4,6 +4,7 @@
 #include "res/freedb_choice_dialog.h"
 #include "res/main_dialog.h"
 #include "res/ripping_progress_dialog.h"
+#include "res/small_dialogs.h"
 
 namespace res {
 
@@ -14,6 +15,9 @@ const ui::DialogTemplate* const kAllTemplates[] = {
     &kLogDialog,
     &kFreeDBChoiceDialog,
     &kRippingProgressDialog,
+    &kAboutDialog,
+    &kTipDialog,
+    &kEditCDDialog,
 };
 
 }  // namespace

@@ -15,11 +15,14 @@
 #include "app/drives.h"
 #include "app/genre_names.h"
 #include "app/main_commands.h"
+#include "app/gui/about_dlg.h"
+#include "app/gui/edit_cd.h"
 #include "app/gui/font_scale.h"
 #include "app/gui/freedb_choice.h"
 #include "app/gui/log_dlg.h"
 #include "app/gui/main_menus.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/gui/tip_dlg.h"
 #include "app/gui/toolbar_art.h"
 #include "app/settings.h"
 #include "cddb/freedb_server.h"
@@ -83,6 +86,8 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   SetIcons(art::ProgramIcons());
   // No taskbar progress exists on this platform.
   FillGenreNames();
+  SetCommandWindows({[] { CAboutDlg().DoModal(); }, [this] { CTipDlg(this).DoModal(); },
+                     [] { CEditCD(nullptr).DoModal(); }, commandWindows_.options});
   if (!CreateBars()) return false;
   StartFolders();
   StartSettingsAndLog();
