@@ -12,8 +12,8 @@ using ui::ControlKind;
 constexpr ui::DialogItem kItems[] = {
     // kind                    id                text                     x    y    w    h   style
     {ControlKind::Custom,      IDC_TIP_FRAME,    "",                     12,  11, 246, 123},
-    {ControlKind::Picture,     IDC_TIP_PICTURE,  "",                     20,  17,  20,  20},
-    {ControlKind::Custom,      IDC_TIP_TEXT,     "",                     57,  39, 193,  87},
+    {ControlKind::Picture,     IDC_TIP_PICTURE,  "",                     20,  15,  18,  18},
+    {ControlKind::Custom,      IDC_TIP_TEXT,     "",                     57,  42, 193,  84},
     {ControlKind::CheckBox,    IDC_TIP_STARTUP,  "&Show tips on startup", 12, 146, 100,  14},
     {ControlKind::Button,      IDC_TIP_NEXT,     "Next tip",            147, 146,  50,  14},
     {ControlKind::DefButton,   IDOK,             "OK",                  208, 146,  50,  14},
