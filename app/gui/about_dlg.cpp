@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "app/event_log.h"
-#include "app/main_commands.h"
 #include "app/gui/toolbar_art.h"
+#include "app/main_commands.h"
 #include "res/small_dialogs.h"
 #include "ui/data_exchange.h"
 #include "ui/hyperlink.h"
@@ -28,7 +28,8 @@ std::string ProgramVersion() {
 
 CAboutDlg::CAboutDlg() : ui::CDialog(res::kAboutDialog, nullptr) {}
 
-wxWindow* CAboutDlg::CreateControl(wxWindow* parent, const ui::DialogItem& item, int wxId, const wxRect& rect) {
+wxWindow* CAboutDlg::CreateControl(wxWindow* parent, const ui::DialogItem& item, int wxId,
+                                   const wxRect& rect) {
   if (item.id == res::IDC_ABOUT_HOME_LINK || item.id == res::IDC_ABOUT_SUPPORT_LINK) {
     auto* link = new CHyperLink;
     // The target first: an empty template text shows it.

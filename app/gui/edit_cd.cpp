@@ -73,7 +73,8 @@ bool CEditCD::ApplyEdits(bool saveToLocal) {
   const auto refresh = [] {
     if (MainDialog != nullptr) MainDialog->RefreshDestinations();
   };
-  const AlbumEditResult result = saveToLocal ? model_.SaveToLocal(refresh, &AppEventLog()) : model_.Apply(refresh);
+  const AlbumEditResult result =
+      saveToLocal ? model_.SaveToLocal(refresh, &AppEventLog()) : model_.Apply(refresh);
   if (!result.applied) {
     // Only the year is ever refused: the user corrects it there.
     if (wxWindow* year = GetDlgItem(res::IDC_EDIT_CD_YEAR)) year->SetFocus();

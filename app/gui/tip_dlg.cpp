@@ -22,8 +22,8 @@ namespace {
 
 constexpr int kHeadingPixels = 22;
 constexpr int kTipPixels = 16;
-constexpr int kBandGap = 10;        // between the grey band and the text
-constexpr int kShadowFrom = 50;     // where the band darkens, from the frame's top
+constexpr int kBandGap = 10;     // between the grey band and the text
+constexpr int kShadowFrom = 50;  // where the band darkens, from the frame's top
 constexpr int kRuleBelowPicture = 6;
 
 wxFont TipFont(int pixels, bool bold) {
@@ -140,8 +140,7 @@ wxWindow* CTipDlg::CreateControl(wxWindow* parent, const ui::DialogItem& item, i
     return picture;
   }
   if (item.id == res::IDC_TIP_TEXT) {
-    text_ = new wxGenericStaticText(parent, wxId, "", rect.GetPosition(), rect.GetSize(),
-                                    wxST_NO_AUTORESIZE);
+    text_ = new wxGenericStaticText(parent, wxId, "", rect.GetPosition(), rect.GetSize(), wxST_NO_AUTORESIZE);
     text_->SetBackgroundColour(*wxWHITE);
     text_->SetForegroundColour(*wxBLACK);
     text_->SetFont(TipFont(kTipPixels, false));
