@@ -185,6 +185,7 @@ void CTipDlg::OnShowOnStartup() {
 }
 
 void CTipDlg::OnOK() {
+  UpdateData(true);
   model_.showAtStartup = showAtStartup_ != 0;
   model_.Confirm();
   EndDialog(IDOK);
