@@ -40,7 +40,6 @@ class SmallDialogsGui : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    TipPending = 0;  // the start-up tip stays out of the way
     fs::create_directories(root_ / "bin");
     std::ofstream(root_ / "bin" / "xdg-open")
         << "#!/bin/sh\nprintf '%s|\\n' \"$@\" >> '" << Opened().string() << "'\n";
