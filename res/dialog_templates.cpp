@@ -5,6 +5,7 @@
 #include "res/main_dialog.h"
 #include "res/option_pages.h"
 #include "res/ripping_progress_dialog.h"
+#include "res/small_dialogs.h"
 
 namespace res {
 
@@ -18,6 +19,9 @@ const ui::DialogTemplate* const kAllTemplates[] = {
     &kFreeDBOptionPage,
     &kOutputOptionPage,
     &kEncoderOptionPage,
+    &kAboutDialog,
+    &kTipDialog,
+    &kEditCDDialog,
 };
 
 }  // namespace

@@ -15,12 +15,15 @@
 #include "app/drives.h"
 #include "app/genre_names.h"
 #include "app/main_commands.h"
+#include "app/gui/about_dlg.h"
+#include "app/gui/edit_cd.h"
 #include "app/gui/font_scale.h"
 #include "app/gui/freedb_choice.h"
 #include "app/gui/log_dlg.h"
 #include "app/gui/main_menus.h"
 #include "app/gui/options_sheet.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/gui/tip_dlg.h"
 #include "app/gui/toolbar_art.h"
 #include "app/settings.h"
 #include "cddb/freedb_server.h"
@@ -84,6 +87,12 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   SetIcons(art::ProgramIcons());
   // No taskbar progress exists on this platform.
   FillGenreNames();
+  SetCommandWindows({
+      .about = [] { CAboutDlg().DoModal(); },
+      .tipOfTheDay = [this] { CTipDlg(this).DoModal(); },
+      .albumEditor = [] { CEditCD(nullptr).DoModal(); },
+      .options = [this] { RunOptionsSheet(*this); },
+  });
   if (!CreateBars()) return false;
   StartFolders();
   StartSettingsAndLog();
@@ -91,12 +100,6 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   // run the exit sequence: the rest of the start-up must not run after it.
   if (ExitInProgress.load() != 0) return true;
   MainDialog = this;
-  SetCommandWindows({
-      .about = {},
-      .tipOfTheDay = {},
-      .albumEditor = {},
-      .options = [this] { RunOptionsSheet(*this); },
-  });
   std::string notice;
   ServerList.push_back(DefaultFreeDBServer(&notice));
   if (!notice.empty()) AddLog(notice, LogError);

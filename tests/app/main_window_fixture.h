@@ -129,6 +129,9 @@ class MainWindowTest : public testing::Test {
     // process-wide state its exit left behind must not reach this test.
     ExitInProgress = 0;
     SessionEnding = false;
+    // The start-up tip opens a modal window a second after the start; a test
+    // that wants it sets TipPending again.
+    TipPending = 0;
     ui::RefuseModalDialogs(false);
   }
 

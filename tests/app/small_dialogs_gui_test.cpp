@@ -1,0 +1,306 @@
+// The album editor, the tip of the day and the About box, opened by the main
+// window's commands on a disc image: OK, Enter, Escape and "Save to Local"
+// on the album, the tip cycle and the Tip setting, the About box's links
+// (through a recording xdg-open), and an edited album in a ripped MP3's tags.
+#include <fmt/format.h>
+#include <fmt/printf.h>
+#include <gtest/gtest.h>
+#include <taglib/mpegfile.h>
+#include <taglib/tag.h>
+#include <wx/checkbox.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "app/gui/about_dlg.h"
+#include "app/gui/edit_cd.h"
+#include "app/gui/ripping_progress_dlg.h"
+#include "app/gui/tip_dlg.h"
+#include "app/settings.h"
+#include "cddb/cddb_globals.h"
+#include "res/main_dialog.h"
+#include "res/small_dialogs.h"
+#include "tests/app/main_window_fixture.h"
+#include "tests/support/disc_image.h"
+#include "ui/combo_box_ext.h"
+#include "ui/core/control_ids.h"
+#include "ui/hyperlink.h"
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  return text.str();
+}
+
+class SmallDialogsGui : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    fs::create_directories(root_ / "bin");
+    std::ofstream(root_ / "bin" / "xdg-open")
+        << "#!/bin/sh\nprintf '%s|\\n' \"$@\" >> '" << Opened().string() << "'\n";
+    fs::permissions(root_ / "bin" / "xdg-open", fs::perms::owner_all);
+    path_ = getenv("PATH") != nullptr ? getenv("PATH") : "";
+    ::setenv("PATH", ((root_ / "bin").string() + ":" + path_).c_str(), 1);
+    WriteSettings(
+        fmt::sprintf("[FREEDB]\nLoadAlbumInfo=0\n[OUTPUT]\nOutputFormat=2\nDesDir=%s/\nFileStyle=11\n",
+                     (root_ / "out").string()));
+    Start(WriteDiscImage(root_.string(), {{AudioTrack(2), AudioTrack(3)}}));
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return dialog_->TrackList()->GetItemCount() == 2 && Busy == 0; }));
+  }
+  void TearDown() override {
+    ::setenv("PATH", path_.c_str(), 1);
+    MainWindowTest::TearDown();
+  }
+  fs::path Opened() const { return root_ / "opened.log"; }
+  std::string Settings() const { return ReadAll(DataFolder() / "Quarno CD Ripper.ini"); }
+  // Runs command `id` with `action` on the dialog of class D it opens.
+  template <class D>
+  void OnCommandDialog(int id, const std::function<void(D&)>& action) {
+    bool seen = false;
+    gui_test::WhenModalShown([&](wxDialog& d) { seen = true, action(dynamic_cast<D&>(d)); },
+                             [](wxDialog& d) { return dynamic_cast<D*>(&d) != nullptr; });
+    wxCommandEvent event(wxEVT_MENU, ui::WxId(id));
+    dialog_->ProcessWindowEvent(event);
+    EXPECT_TRUE(seen);
+  }
+  static wxTextCtrl* Edit(CEditCD& dlg, int id) { return dlg.GetDlgItemAs<wxTextCtrl>(id); }
+  std::string LastBox(size_t before) const {
+    return boxes_.Shown().size() > before ? boxes_.Shown().back().first : "";
+  }
+  static void Screenshot(wxWindow& window, const std::string& name) {
+    EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&window), name));
+  }
+
+  std::string path_;
+};
+
+enum class End { Ok, Enter, Escape, SaveToLocal };
+
+struct EditRow {
+  const char* artist;  // at opening ("Various Artists": the box checked, the field off)
+  int year;            // at opening
+  const char* album;   // typed (null: left as it was), likewise the next ones
+  const char* typedArtist;
+  bool toggleVarious;  // one click on "Various Artists"
+  const char* genre;
+  const char* typedYear;
+  End end;
+  const char* box;  // the message shown ("" for none)
+  const char* titleAfter;
+  const char* artistAfter;
+  const char* genreAfter;
+  int yearAfter;
+  const char* cacheDir = nullptr;  // "Save to Local": LocalCDDBDir under the test's folder
+};
+
+const EditRow kEditRows[] = {
+    {"Band", 1990, "New  ", "Band \t", false, "Chiptune Wave", "1999", End::Ok, "", "New", "Band",
+     "Chiptune Wave", 1999},
+    {"Band", 1990, "Keyed", nullptr, false, "Jazz", "2100", End::Enter, "", "Keyed", "Band", "Jazz", 2100},
+    {"Solo", 1990, nullptr, nullptr, true, nullptr, "1", End::Ok, "", "Old", "Various Artists", "Rock", 1},
+    {"Various Artists", 1990, nullptr, nullptr, true, nullptr, nullptr, End::Ok, "", "Old", "Various Artists",
+     "Rock", 1990},
+    {"Band", 1990, "Lost", nullptr, false, nullptr, "", End::Ok, "Enter an integer.", "Old", "Band", "Rock",
+     1990},
+    {"Band", 1990, "Lost", nullptr, false, nullptr, "2101", End::Enter,
+     "Enter an integer between 1 and 2100.", "Old", "Band", "Rock", 1990},
+    {"Band", 1990, "Lost", nullptr, false, nullptr, "0", End::Ok, "Enter an integer between 1 and 2100.",
+     "Old", "Band", "Rock", 1990},
+    {"Band", 0, "Undated", nullptr, false, nullptr, nullptr, End::Ok, "", "Undated", "Band", "Rock", 0},
+    {"Band", 1990, "Lost", "Lost", true, "Lost", "1234", End::Escape, "", "Old", "Band", "Rock", 1990},
+    // The cache folder is made on the way; a file in its place fails the save, not the edit.
+    {"Band", 1990, "Saved ", nullptr, false, nullptr, "2001", End::SaveToLocal, "Local CDDB File Saved.",
+     "Saved", "Band", "Rock", 2001, "cache/sub"},
+    {"Band", 1990, "Unsaved", nullptr, false, nullptr, nullptr, End::SaveToLocal, "", "Unsaved", "Band",
+     "Rock", 1990, "blocked/sub"},
+};
+
+TEST_F(SmallDialogsGui, EditorAppliesOnOkEnterAndSaveToLocalRefusesBadYearsAndEscapeAppliesNothing) {
+  std::ofstream(root_ / "blocked") << "a file where a folder should be";
+  for (const EditRow& row : kEditRows) {
+    SCOPED_TRACE(testing::Message() << "row " << (&row - kEditRows));
+    AlbumRecord.Title = "Old";
+    AlbumRecord.Artist = row.artist;
+    AlbumRecord.Genre = "Rock";
+    AlbumRecord.Year = row.year;
+    AlbumInfoIsDefault = 1;
+    if (row.cacheDir != nullptr) LocalCDDBDir = (root_ / row.cacheDir).string();
+    const size_t boxes = boxes_.Shown().size();
+    const size_t logged = LogTexts().size();
+    int result = -1;
+    bool stayedOpen = false;
+    OnCommandDialog<CEditCD>(res::ID_EDIT_CDINFO, [&](CEditCD& dlg) {
+      auto* various = dlg.GetDlgItemAs<wxCheckBox>(res::IDC_EDIT_CD_VARIOUS);
+      wxTextCtrl* artist = Edit(dlg, res::IDC_EDIT_CD_ARTIST);
+      const bool startsVarious = std::string(row.artist) == "Various Artists";
+      EXPECT_EQ(Edit(dlg, res::IDC_EDIT_CD_ALBUM)->GetValue(), "Old");
+      EXPECT_EQ(artist->GetValue(), row.artist);
+      EXPECT_EQ(dlg.GenreBox()->GetValue(), "Rock");
+      EXPECT_EQ(dlg.GenreBox()->GetCount(), 148u);
+      EXPECT_EQ(Edit(dlg, res::IDC_EDIT_CD_YEAR)->GetValue(), std::to_string(row.year));
+      EXPECT_EQ(various->GetValue(), startsVarious);
+      EXPECT_EQ(artist->IsEnabled(), !startsVarious);
+      if (&row == kEditRows) Screenshot(dlg, "edit_cd_info");
+      if (row.album != nullptr) Edit(dlg, res::IDC_EDIT_CD_ALBUM)->SetValue(row.album);
+      if (row.typedArtist != nullptr) artist->SetValue(row.typedArtist);
+      if (row.toggleVarious) {
+        gui_test::Click(various);  // checked: the field says so and is off; unchecked: its text stays
+        EXPECT_EQ(artist->IsEnabled(), !various->GetValue());
+        if (various->GetValue()) {
+          EXPECT_EQ(artist->GetValue(), "Various Artists");
+        }
+      }
+      if (row.genre != nullptr) dlg.GenreBox()->ChangeValue(row.genre);
+      if (row.typedYear != nullptr) Edit(dlg, res::IDC_EDIT_CD_YEAR)->SetValue(row.typedYear);
+      if (row.end == End::Ok) gui_test::Click(dlg.GetDlgItem(res::IDC_EDIT_CD_OK));
+      if (row.end == End::SaveToLocal) gui_test::Click(dlg.GetDlgItem(res::IDC_EDIT_CD_SAVE_LOCAL));
+      if (row.end == End::Enter) gui_test::PressKey(&dlg, WXK_RETURN);
+      if (row.end == End::Escape) gui_test::PressKey(&dlg, WXK_ESCAPE);
+      stayedOpen = dlg.Result() == -1;
+      if (stayedOpen) gui_test::PressKey(&dlg, WXK_ESCAPE);
+      result = dlg.Result();
+    });
+    const bool closesOnOk = (row.end == End::Ok || row.end == End::Enter) && *row.box == '\0';
+    EXPECT_EQ(stayedOpen, row.end != End::Escape && !closesOnOk);
+    EXPECT_EQ(result, closesOnOk ? IDOK : IDCANCEL);
+    EXPECT_EQ(LastBox(boxes), row.box);
+    EXPECT_EQ(AlbumRecord.Title, row.titleAfter);
+    EXPECT_EQ(AlbumRecord.Artist, row.artistAfter);
+    EXPECT_EQ(AlbumRecord.Genre, row.genreAfter);
+    EXPECT_EQ(AlbumRecord.Year, row.yearAfter);
+    const bool applied = closesOnOk || row.end == End::SaveToLocal;
+    EXPECT_EQ(AlbumInfoIsDefault.load(), applied ? 0 : 1);
+    // The track list names its files after the album as applied.
+    const std::string destination = dialog_->TrackModel().CellText(0, kTrackColumnDestination);
+    const std::string folder = fmt::format("/{}/{}/", row.artistAfter, row.titleAfter);
+    EXPECT_EQ(destination.find(folder) != std::string::npos, applied) << destination;
+    if (row.cacheDir == nullptr) continue;
+    const std::vector<std::string> log = LogTexts();
+    const bool saved = *row.box != '\0';
+    EXPECT_EQ(log.size(), logged + 1);
+    EXPECT_EQ(log.back(), saved ? "Local CDDB file saved." : "Fail to save local CDDB file!");
+    CCDDBRecord file;
+    EXPECT_EQ(static_cast<bool>(LoadAlbumRecord(LocalCDDBDir + fmt::sprintf("/%08x.cddb", DiscID), file)),
+              saved);
+    if (saved) {
+      EXPECT_EQ(std::tie(file.Title, file.Year, file.TrackTitles),
+                std::tie(AlbumRecord.Title, AlbumRecord.Year, AlbumRecord.TrackTitles));
+    }
+  }
+}
+
+constexpr const char* kTips[] = {"First tip.", "Second tip, a little longer.", "Third tip."};
+
+TEST_F(SmallDialogsGui, TipCyclesWithNextTipOnlyOkWritesTipAndNoTipShowsNothing) {
+  const fs::path tips = root_ / "Tips.tip";
+  std::ofstream(tips) << "; comment\n"
+                      << kTips[0] << "\n\n  indented\n"
+                      << kTips[1] << "\n\ttabbed\n;x\n"
+                      << kTips[2] << "\n";
+  const struct {
+    bool uncheck;
+    End end;
+    const char* written;  // the Tip line afterwards; null: the file is left as it was
+  } cases[] = {{true, End::Escape, nullptr},
+               {false, End::Ok, "Tip=1"},
+               {true, End::Escape, nullptr},
+               {true, End::Ok, "Tip=0"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+    const std::string before = Settings();
+    std::vector<std::string> shown;
+    gui_test::WhenModalShown([&](wxDialog& d) {
+      auto& dlg = dynamic_cast<CTipDlg&>(d);
+      for (int i = 0; i < 4; ++i, gui_test::Click(dlg.GetDlgItem(res::IDC_TIP_NEXT))) {
+        shown.push_back(dlg.ShownTip());
+        std::ranges::replace(shown.back(), '\n', ' ');  // the area's word wrap
+      }
+      if (c.uncheck) gui_test::Click(dlg.GetDlgItem(res::IDC_TIP_STARTUP));
+      if (c.end == End::Ok) gui_test::Click(dlg.GetDlgItem(IDOK));
+      if (c.end == End::Escape) gui_test::PressKey(&dlg, WXK_ESCAPE);
+    });
+    CTipDlg(dialog_, tips.string()).DoModal();
+    // Any start, then the file's order round and round.
+    ASSERT_EQ(shown.size(), 4u);
+    const size_t start = static_cast<size_t>(std::ranges::find(kTips, shown[0]) - std::begin(kTips));
+    for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], kTips[(start + i) % 3]);
+    if (c.written == nullptr) {
+      EXPECT_EQ(Settings(), before);
+    } else {
+      EXPECT_NE(Settings().find(std::string(c.written) + "\n"), std::string::npos);
+    }
+  }
+  // No file, or one without a tip line: nothing is shown, nothing written.
+  std::ofstream(root_ / "skipped.tip") << "; only comments\n\n  and indented lines\n";
+  std::ofstream(root_ / "empty.tip");
+  const std::string before = Settings();
+  for (const char* name : {"missing.tip", "skipped.tip", "empty.tip"}) {
+    gui_test::NoModalExpected none;
+    EXPECT_EQ(CTipDlg(dialog_, (root_ / name).string()).DoModal(), IDOK) << name;
+  }
+  EXPECT_EQ(Settings(), before);
+}
+
+TEST_F(SmallDialogsGui, AboutLinksOpenTheHomePageAndTheSupportMailAndTheTipCommandShowsATip) {
+  OnCommandDialog<CAboutDlg>(res::ID_HELP_ABOUT, [&](CAboutDlg& dlg) {
+    EXPECT_EQ(dlg.GetTitle(), "About Quarno CD Ripper Free");
+    EXPECT_EQ(dlg.GetDlgItem(res::IDC_ABOUT_VERSION)->GetLabel(), "Version 6.7.1");
+    EXPECT_EQ(dlg.HomeLink()->GetLabelText(), "https://www.example.org/quarno/");
+    EXPECT_EQ(dlg.SupportLink()->GetLabelText(), "support@example.org");
+    Screenshot(dlg, "about_box");
+    gui_test::MouseDown(dlg.HomeLink());
+    gui_test::MouseDown(dlg.SupportLink());
+    gui_test::Click(dlg.GetDlgItem(IDOK));
+  });
+  // The handler runs on its own; both starts are recorded once it has.
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return std::ranges::count(ReadAll(Opened()), '\n') == 2; }));
+  const std::string opened = ReadAll(Opened());
+  EXPECT_TRUE(opened == "https://www.example.org/quarno/|\nmailto:support@example.org|\n" ||
+              opened == "mailto:support@example.org|\nhttps://www.example.org/quarno/|\n")
+      << opened;
+  EXPECT_TRUE(boxes_.Shown().empty());
+  // The program's own tips, stepped to a long one to see it wrapped.
+  OnCommandDialog<CTipDlg>(res::ID_HELP_TIPOFTHEDAY, [](CTipDlg& dlg) {
+    for (int i = 0; i < 40 && dlg.ShownTip().size() < 120; ++i)
+      gui_test::Click(dlg.GetDlgItem(res::IDC_TIP_NEXT));
+    EXPECT_GE(dlg.ShownTip().size(), 120u);
+    Screenshot(dlg, "tip_of_the_day");
+    gui_test::PressKey(&dlg, WXK_ESCAPE);
+  });
+}
+
+TEST_F(SmallDialogsGui, AnEditedAlbumTagsTheRippedMp3) {
+  OnCommandDialog<CEditCD>(res::ID_EDIT_CDINFO, [](CEditCD& edit) {
+    Edit(edit, res::IDC_EDIT_CD_ALBUM)->SetValue("Edited Album");
+    Edit(edit, res::IDC_EDIT_CD_ARTIST)->SetValue("The Testers");
+    edit.GenreBox()->ChangeValue("Jazz");
+    Edit(edit, res::IDC_EDIT_CD_YEAR)->SetValue("2004");
+    gui_test::Click(edit.GetDlgItem(res::IDC_EDIT_CD_OK));
+  });
+  dialog_->TrackList()->CheckItem(1, false);
+  std::string caption;
+  gui_test::WhenModalShown(
+      [&](wxDialog& d) {
+        gui_test::PumpUntil([&] { return d.GetTitle() == "Finished Copying"; });
+        caption = d.GetTitle().utf8_string();
+        gui_test::Click(dynamic_cast<CRippingProgressDlg&>(d).GetDlgItem(IDCANCEL));
+      },
+      [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
+  wxCommandEvent rip(wxEVT_MENU, ui::WxId(res::ID_OPERATION_RIP));
+  dialog_->ProcessWindowEvent(rip);
+  ASSERT_EQ(caption, "Finished Copying");
+  TagLib::MPEG::File file((root_ / "out" / "The Testers" / "Edited Album" / "01-Track01.mp3").c_str());
+  ASSERT_TRUE(file.isValid());
+  EXPECT_EQ(file.tag()->artist().to8Bit(true), "The Testers");
+  EXPECT_EQ(file.tag()->album().to8Bit(true), "Edited Album");
+  EXPECT_EQ(file.tag()->genre().to8Bit(true), "Jazz");
+  EXPECT_EQ(file.tag()->year(), 2004u);
+  EXPECT_TRUE(boxes_.Shown().empty());
+}
+
+}  // namespace
