@@ -61,22 +61,7 @@ std::string CleanSeparator(std::string_view typed) {
   std::size_t chars = 0;
   for (char c : typed) {
     if (!IsContinuationByte(c) && ++chars > kMaxSeparatorChars) break;
-    switch (c) {
-      case '\\':
-      case '/':
-      case '"':
-      case '<':
-      case '>':
-      case '|':
-      case '*':
-      case '?':
-      case ':':
-        out += '-';
-        break;
-      default:
-        out += c;
-        break;
-    }
+    out += IsReservedFileNameChar(c) ? '-' : c;
   }
   return out;
 }

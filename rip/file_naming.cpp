@@ -75,24 +75,27 @@ std::string GetOutputExtension(int format) {
   return std::string();
 }
 
+bool IsReservedFileNameChar(char c) {
+  switch (c) {
+    case '\\':
+    case '/':
+    case '"':
+    case '<':
+    case '>':
+    case '|':
+    case '*':
+    case '?':
+    case ':':
+      return true;
+    default:
+      return false;
+  }
+}
+
 std::string SanitizeFileName(std::string_view text) {
   std::string out = RepairUtf8(text);
   for (char& c : out) {
-    switch (c) {
-      case '\\':
-      case '/':
-      case '"':
-      case '<':
-      case '>':
-      case '|':
-      case '*':
-      case '?':
-      case ':':
-        c = '_';
-        break;
-      default:
-        break;
-    }
+    if (IsReservedFileNameChar(c)) c = '_';
   }
   std::size_t begin = 0;
   std::size_t end = out.size();

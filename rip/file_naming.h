@@ -33,6 +33,10 @@ inline constexpr std::size_t kMaxNameBytes = 255;
 // ".wav" for 1, ".mp3" for 2, empty otherwise.
 std::string GetOutputExtension(int format);
 
+// The characters no file or folder name may hold on the file systems players
+// use (both slashes among them).
+bool IsReservedFileNameChar(char c);
+
 // Broken UTF-8 becomes U+FFFD, the nine characters \ / " < > | * ? : become
 // "_", blanks at both ends go, then any control character left becomes "_",
 // a result of "." or ".." becomes "_", and a leading "." becomes "_".
