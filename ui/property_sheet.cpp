@@ -300,19 +300,19 @@ bool CPropertySheet::CreateWindowAndChildren() {
   for (const CPropertyPage* page : pages_) tabs_->InsertItem(tabs_->GetItemCount(), page->GetCaption());
 
   // OK, Cancel, Apply and Help, right-aligned under the strip.
-  struct ButtonSpec {
+  struct SheetButton {
     int id;
     const char* text;
   };
-  std::vector<ButtonSpec> specs{{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {ID_APPLY_NOW, "&Apply"}};
-  if (sheetFlags_ & PSH_HASHELP) specs.push_back({IDHELP, "Help"});
+  std::vector<SheetButton> wanted{{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {ID_APPLY_NOW, "&Apply"}};
+  if (sheetFlags_ & PSH_HASHELP) wanted.push_back({IDHELP, "Help"});
   const wxRect button = MapDialogRect(units, 0, 0, kButtonWidthDlu, kButtonHeightDlu);
   const int gap = margin.width;
   const int top = margin.y + strip.height + margin.y;
   int height = button.height;
   std::vector<wxButton*> buttons;
-  for (const ButtonSpec& spec : specs) {
-    auto* b = new wxButton(this, WxId(spec.id), spec.text);
+  for (const SheetButton& want : wanted) {
+    auto* b = new wxButton(this, WxId(want.id), want.text);
     height = std::max(height, b->GetBestSize().y);
     buttons.push_back(b);
   }
