@@ -95,16 +95,10 @@ struct Options {
   }
 };
 
-// A key as the sheet sees it before the focused control; true when the
-// sheet let it pass on.
+// A Ctrl key as the sheet sees it before the focused control; true when the
+// sheet took it.
 bool Key(wxWindow& sheet, int code, bool shift = false) {
-  wxKeyEvent event(wxEVT_CHAR_HOOK);
-  event.m_keyCode = code;
-  event.m_controlDown = true;
-  event.m_shiftDown = shift;
-  event.SetEventObject(&sheet);
-  sheet.GetEventHandler()->ProcessEvent(event);
-  return event.GetSkipped();
+  return gui_test::PressKey(&sheet, code, true, shift);
 }
 
 class TreeSheetGui : public sample::ExchangeReportsTest {};
@@ -146,23 +140,18 @@ TEST_F(TreeSheetGui, OptionsSheetShowsItsPagesInATreeWithACaptionBand) {
 TEST_F(TreeSheetGui, PageKeysWrapSkipDisabledPagesAndLeaveOtherKeysToThePage) {
   Options o(2);
   o.Run([&] {
-    struct Step {
-      int key;
-      bool shift;
-      int page;
-    };
-    const Step steps[] = {{WXK_TAB, false, 0},
-                          {WXK_TAB, true, 2},
-                          {WXK_PAGEUP, false, 1},
-                          {WXK_PAGEDOWN, false, 2},
-                          {WXK_PAGEDOWN, false, 0}};
-    for (const Step& s : steps) {
-      EXPECT_FALSE(Key(o.sheet, s.key, s.shift));
-      EXPECT_EQ(o.sheet.GetActiveIndex(), s.page) << s.key << s.shift;
+    const std::tuple<int, bool, int> steps[] = {{WXK_TAB, false, 0},
+                                                {WXK_TAB, true, 2},
+                                                {WXK_PAGEUP, false, 1},
+                                                {WXK_PAGEDOWN, false, 2},
+                                                {WXK_PAGEDOWN, false, 0}};
+    for (auto [key, shift, page] : steps) {
+      EXPECT_TRUE(Key(o.sheet, key, shift));
+      EXPECT_EQ(o.sheet.GetActiveIndex(), page) << key << shift;
     }
     // Ctrl+C and friends go on to the focused edit field.
     o.sheet.GetPage(0)->GetDlgItem(sample::IDC_SOURCE_FOLDER)->SetFocus();
-    for (int key : {'C', 'V', 'X', 'A', 'Z'}) EXPECT_TRUE(Key(o.sheet, key)) << char(key);
+    for (int key : {'C', 'V', 'X', 'A', 'Z'}) EXPECT_FALSE(Key(o.sheet, key)) << char(key);
     EXPECT_EQ(o.sheet.GetActiveIndex(), 0);
 
     // A disabled page is grey and skipped; the message re-enables it.
@@ -329,7 +318,8 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
     const auto& grip = o.sheet.GetResizeHook()->Grip();
     EXPECT_EQ(grip.GetParent(), &o.sheet);
     EXPECT_TRUE(grip.IsShown());
-    EXPECT_EQ(grip.GetRect().GetBottomRight(), wxPoint(o.sheet.GetClientSize().x - 1, o.sheet.GetClientSize().y - 1));
+    EXPECT_EQ(grip.GetRect().GetBottomRight(),
+              wxPoint(o.sheet.GetClientSize().x - 1, o.sheet.GetClientSize().y - 1));
     gui_test::PumpFrames();
     EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&o.sheet), "tree_sheet_resized"));
 
@@ -359,10 +349,6 @@ TEST_F(TreeSheetGui, ResizableSheetGrowsItsFrameAndTheSplitterKeepsTheMinimums) 
     o.sheet.EndDialog(IDCANCEL);
   });
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(TreeSheetGui, PagesAddedOrRemovedWhileOpenRefillTheTreeAndOddRequestsAreHarmless) {
   Options o(65535);  // a start page out of range (a damaged setting) opens the first
