@@ -173,19 +173,18 @@ TEST(AnchorLayout, TheGripShowsWhileAnyReasonAsks) {
 
 TEST(AnchorLayout, TrackingLimitsOnlyWhereSet) {
   CResizableMinMax minMax;
-  MINMAXINFO info = NoTrackLimits();
-  minMax.ApplyMinMax(info);
-  EXPECT_EQ(TrackHintsFor(info), TrackHints{});
+  const auto applied = [&] {
+    MINMAXINFO info = NoTrackLimits();
+    minMax.ApplyMinMax(info);
+    return info;
+  };
+  EXPECT_EQ(TrackHintsFor(applied()), TrackHints{});
   minMax.SetMinTrack({300, 200});
-  info = NoTrackLimits();
-  minMax.ApplyMinMax(info);
-  EXPECT_EQ(info.minTrackSize, (POINT{300, 200}));
-  EXPECT_EQ(info.maxTrackSize, (POINT{-1, -1}));
+  EXPECT_EQ(applied().minTrackSize, (POINT{300, 200}));
+  EXPECT_EQ(applied().maxTrackSize, (POINT{-1, -1}));
   // A maximum below the minimum is raised to it.
   minMax.SetMaxTrack({250, 500});
-  info = NoTrackLimits();
-  minMax.ApplyMinMax(info);
-  const TrackHints hints = TrackHintsFor(info);
+  const TrackHints hints = TrackHintsFor(applied());
   EXPECT_EQ(hints.min, (SIZE{300, 200}));
   EXPECT_EQ(hints.max, (SIZE{300, 500}));
   EXPECT_EQ(FitToTrackHints({100, 900}, hints), (SIZE{300, 500}));
@@ -201,9 +200,7 @@ TEST(AnchorLayout, PlacementTextRoundTripsAndDamagedTextIsRefused) {
   EXPECT_EQ(text, "-120,80,640,560,3,2");
   const std::optional<WindowPlacement> back = ParsePlacementState(text);
   ASSERT_TRUE(back.has_value());
-  EXPECT_EQ(back->normalPosition, p.normalPosition);
-  EXPECT_EQ(back->showCmd, p.showCmd);
-  EXPECT_EQ(back->flags, p.flags);
+  EXPECT_EQ(FormatPlacementState(*back), text);
   // Rectangle only: the current rectangle, shown normally, no flags.
   EXPECT_EQ(FormatPlacementState(p, PlacementRect{0, 0, 800, 600}), "0,0,800,600,1,0");
 
