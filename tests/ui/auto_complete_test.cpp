@@ -5,15 +5,9 @@
 namespace {
 
 TEST(AutoComplete, CompletesFromTheFirstItemThatStartsWithTheTypedText) {
-  const std::vector<std::string> items = {"Rock",
-                                          "Rap",
-                                          "Österreich",
-                                          "Рок",
-                                          "Bad\xFF"
-                                          "Byte",
-                                          "R&B",
-                                          "x×y",
-                                          "Ÿes"};
+  // "Bad\xFF\x42yte": a damaged byte between "Bad" and "Byte".
+  const std::vector<std::string> items = {"Rock",           "Rap", "Österreich", "Рок",
+                                          "Bad\xFF\x42yte", "R&B", "x×y",        "Ÿes"};
   struct Case {
     const char* name;
     ui::EditState typed, expected;
@@ -30,12 +24,7 @@ TEST(AutoComplete, CompletesFromTheFirstItemThatStartsWithTheTypedText) {
       {"Cyrillic folds", {"р", 1, 1}, {"Рок", 1, 3}, true},
       {"Latin Extended-A folds", {"ÿ", 1, 1}, {"Ÿes", 1, 3}, true},
       {"signs do not fold", {"x÷", 2, 2}, {"x÷", 2, 2}, false},
-      {"damaged bytes count as one character",
-       {"bad", 3, 3},
-       {"Bad\xFF"
-        "Byte",
-        3, 8},
-       true},
+      {"damaged bytes count as one character", {"bad", 3, 3}, {"Bad\xFF\x42yte", 3, 8}, true},
       {"selection past the end is the end", {"r&", 2, 9}, {"R&B", 2, 3}, true},
   };
   for (const Case& c : cases) {
