@@ -147,25 +147,18 @@ TEST_F(LinkAndComboTest, LinksShowTextOrTargetFittedAndAClickOpensTheTargetAsOne
 
 TEST_F(LinkAndComboTest, WhatCannotBeOpenedIsToldAndTheLinkStaysUnvisited) {
   CHyperLink* home = dlg_->Link(kHomeLink);
-  struct Case {
-    std::string target;
-    const char* exitStatus;
-    std::string reason;
-    bool run;
-  };
-  const Case cases[] = {
-      {kHome, "3", "There is no application associated\nwith the given filename extension.", true},
-      {"ftp://example.org/", "0", "There is no application associated\nwith the given filename extension.",
-       false},
-      {dir_ / "missing.txt", "0", "The specified file was not found.", false},
-  };
-  for (const Case& c : cases) {
-    setenv("QCR_XDG_EXIT", c.exitStatus, 1);
-    home->SetTarget(c.target);
-    EXPECT_EQ(ClickExpectingError(home), "Unable to open hyperlink:\n\n" + c.reason) << c.target;
-    EXPECT_EQ(xdg_.Opened() == c.target + "|", c.run) << c.target;
-    EXPECT_FALSE(home->GetVisited()) << c.target;
-    EXPECT_EQ(home->GetForegroundColour(), wxColour(0, 0, 238)) << c.target;
+  const std::string noHandler = "There is no application associated\nwith the given filename extension.";
+  const std::tuple<std::string, const char*, std::string, bool> cases[] = {
+      {kHome, "3", noHandler, true},  // the handler itself fails
+      {"ftp://example.org/", "0", noHandler, false},
+      {dir_ / "missing.txt", "0", "The specified file was not found.", false}};
+  for (const auto& [target, exitStatus, reason, run] : cases) {
+    setenv("QCR_XDG_EXIT", exitStatus, 1);
+    home->SetTarget(target);
+    EXPECT_EQ(ClickExpectingError(home), "Unable to open hyperlink:\n\n" + reason) << target;
+    EXPECT_EQ(xdg_.Opened() == target + "|", run) << target;
+    EXPECT_FALSE(home->GetVisited()) << target;
+    EXPECT_EQ(home->GetForegroundColour(), wxColour(0, 0, 238)) << target;
   }
 }
 

@@ -88,6 +88,11 @@ struct Options {
     return TreePropSheet::CTreePropSheetTreeCtrl::ItemOf(
         ui::FindPageItem(sheet.GetPageTreeControl()->Model(), page));
   }
+  // The sheet's answer to the registered message that enables or disables `page`.
+  std::optional<ui::LRESULT> EnableMessage(ui::CPropertyPage* page, bool enable) {
+    return ui::SendRegisteredMessage(&sheet, TreePropSheet::WMU_TPS_ENABLEPAGE,
+                                     reinterpret_cast<ui::WPARAM>(page), enable ? 1 : 0);
+  }
   // Runs the sheet; `action` runs once it is on screen and must end it.
   int Run(const std::function<void()>& action) {
     gui_test::WhenModalShown([&](wxDialog&) { action(); });
@@ -163,8 +168,7 @@ TEST_F(TreeSheetGui, PageKeysWrapSkipDisabledPagesAndLeaveOtherKeysToThePage) {
     EXPECT_EQ(o.sheet.GetActiveIndex(), 2);
     o.Tree()->SelectItem(o.ItemOfPage(1));  // a click on it leads nowhere
     EXPECT_EQ(o.sheet.GetActiveIndex(), 2);
-    ui::SendRegisteredMessage(&o.sheet, TreePropSheet::WMU_TPS_ENABLEPAGE,
-                              reinterpret_cast<ui::WPARAM>(static_cast<ui::CPropertyPage*>(&o.naming)), 1);
+    o.EnableMessage(&o.naming, true);
     EXPECT_FALSE(o.sheet.GetPageTreeControl()->ItemColour(o.ItemOfPage(1)).has_value());
     Key(o.sheet, WXK_TAB, true);
     EXPECT_EQ(o.sheet.GetActiveIndex(), 1);
@@ -359,10 +363,7 @@ TEST_F(TreeSheetGui, PagesAddedOrRemovedWhileOpenRefillTheTreeAndOddRequestsAreH
     EXPECT_EQ(o.Tree()->GetItemText(o.Tree()->GetItemParent(item)), "Output");
     EXPECT_EQ(o.Selected(), "FreeDB");
     // A page the sheet does not hold is answered and left alone.
-    EXPECT_EQ(ui::SendRegisteredMessage(
-                  &o.sheet, TreePropSheet::WMU_TPS_ENABLEPAGE,
-                  reinterpret_cast<ui::WPARAM>(static_cast<ui::CPropertyPage*>(&stranger)), 0),
-              1);
+    EXPECT_EQ(o.EnableMessage(&stranger, false), 1);
     EXPECT_FALSE(o.sheet.EnablePage(&stranger, false));
     o.sheet.RemovePage(&o.source);  // the shown page goes: its neighbour shows
     EXPECT_EQ(o.Selected(), "Output");
