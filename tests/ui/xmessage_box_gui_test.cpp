@@ -183,7 +183,7 @@ TEST_F(XMessageBoxTest, StringIdsCaptionCtrlCAndReport) {
     data = d;
   };
   OnBox([](CXMessageDialog& box) {
-    EXPECT_EQ(box.GetTitle(), "Error");                                               // a missing caption
+    EXPECT_EQ(box.GetTitle(), "Error");  // a missing caption
     EXPECT_EQ(box.GetDlgItemAs<wxStaticText>(kXmbFirstTextId)->GetLabelText(), "M");  // looked up
     gui_test::PressKey(&box, 'C', true);
     EXPECT_EQ(gui_test::ReadClipboardText(),
