@@ -86,12 +86,8 @@ TEST(AnchorLayout, APassMovesWhatChangesAndTheCustomEntriesItsResolverPlaces) {
 TEST(AnchorLayout, ClassRulesDecideClippingAndRefresh) {
   const auto never = [] { return false; };
   const auto transparent = [] { return true; };
-  struct Clip {
-    ChildTraits child;
-    bool transparentHit;
-    bool allows;
-  };
-  const Clip clips[] = {
+  // Child, whether a hit test finds it transparent, whether it may be clipped.
+  const std::tuple<ChildTraits, bool, bool> clips[] = {
       {{"Button", BS_GROUPBOX}, false, false},  // a group box paints only its frame
       {{"Button", BS_PUSHBUTTON}, false, true},
       {{"Button", BS_OWNERDRAW}, false, true},
@@ -107,9 +103,9 @@ TEST(AnchorLayout, ClassRulesDecideClippingAndRefresh) {
       {{"ToolbarWindow32", 0}, false, true},
       {{"button", BS_GROUPBOX}, false, true},  // class names are compared exactly
   };
-  for (const Clip& c : clips) {
-    EXPECT_EQ(ClassAllowsClipping(c.child, c.transparentHit ? transparent : never), c.allows)
-        << c.child.className << " " << c.child.style;
+  for (const auto& [child, transparentHit, allows] : clips) {
+    EXPECT_EQ(ClassAllowsClipping(child, transparentHit ? transparent : never), allows)
+        << child.className << " " << child.style;
   }
   EXPECT_TRUE(ClassAllowsClipping({"Button", BS_OWNERDRAW}, nullptr));
 
@@ -118,13 +114,8 @@ TEST(AnchorLayout, ClassRulesDecideClippingAndRefresh) {
   const RECT taller{0, 0, 100, 30};
   const RECT moved{30, 40, 130, 60};
   const auto scrolled = [](ScrollRange si) { return [si] { return std::optional<ScrollRange>(si); }; };
-  struct Refresh {
-    ChildTraits child;
-    RECT to;
-    std::function<std::optional<ScrollRange>()> hscroll;
-    bool refresh;
-  };
-  const Refresh refreshes[] = {
+  // Child, its new rectangle, its horizontal scroll range, whether it is redrawn.
+  const std::tuple<ChildTraits, RECT, std::function<std::optional<ScrollRange>()>, bool> refreshes[] = {
       {{"Static", SS_LEFT}, wider, nullptr, true},  // text re-flows with the width
       {{"Static", SS_CENTER | SS_CENTERIMAGE}, taller, nullptr, true},
       {{"Static", SS_LEFT}, moved, nullptr, false},  // a plain move keeps the pixels
@@ -139,9 +130,9 @@ TEST(AnchorLayout, ClassRulesDecideClippingAndRefresh) {
       {{"ListBox", 0}, wider, scrolled({100, 0, 90}), true},  // no page: limit 101
       {{"ListBox", 0}, wider, [] { return std::optional<ScrollRange>(); }, false},
   };
-  for (const Refresh& r : refreshes) {
-    EXPECT_EQ(ClassNeedsRefresh(r.child, base, r.to, r.hscroll), r.refresh)
-        << r.child.className << " " << r.child.style << " to " << r.to.right << "x" << r.to.bottom;
+  for (const auto& [child, to, hscroll, refresh] : refreshes) {
+    EXPECT_EQ(ClassNeedsRefresh(child, base, to, hscroll), refresh)
+        << child.className << " " << child.style << " to " << to.right << "x" << to.bottom;
   }
 }
 
@@ -173,19 +164,18 @@ TEST(AnchorLayout, TheGripShowsWhileAnyReasonAsks) {
 
 TEST(AnchorLayout, TrackingLimitsOnlyWhereSet) {
   CResizableMinMax minMax;
-  MINMAXINFO info = NoTrackLimits();
-  minMax.ApplyMinMax(info);
-  EXPECT_EQ(TrackHintsFor(info), TrackHints{});
+  const auto applied = [&] {
+    MINMAXINFO info = NoTrackLimits();
+    minMax.ApplyMinMax(info);
+    return info;
+  };
+  EXPECT_EQ(TrackHintsFor(applied()), TrackHints{});
   minMax.SetMinTrack({300, 200});
-  info = NoTrackLimits();
-  minMax.ApplyMinMax(info);
-  EXPECT_EQ(info.minTrackSize, (POINT{300, 200}));
-  EXPECT_EQ(info.maxTrackSize, (POINT{-1, -1}));
+  EXPECT_EQ(applied().minTrackSize, (POINT{300, 200}));
+  EXPECT_EQ(applied().maxTrackSize, (POINT{-1, -1}));
   // A maximum below the minimum is raised to it.
   minMax.SetMaxTrack({250, 500});
-  info = NoTrackLimits();
-  minMax.ApplyMinMax(info);
-  const TrackHints hints = TrackHintsFor(info);
+  const TrackHints hints = TrackHintsFor(applied());
   EXPECT_EQ(hints.min, (SIZE{300, 200}));
   EXPECT_EQ(hints.max, (SIZE{300, 500}));
   EXPECT_EQ(FitToTrackHints({100, 900}, hints), (SIZE{300, 500}));
@@ -201,9 +191,7 @@ TEST(AnchorLayout, PlacementTextRoundTripsAndDamagedTextIsRefused) {
   EXPECT_EQ(text, "-120,80,640,560,3,2");
   const std::optional<WindowPlacement> back = ParsePlacementState(text);
   ASSERT_TRUE(back.has_value());
-  EXPECT_EQ(back->normalPosition, p.normalPosition);
-  EXPECT_EQ(back->showCmd, p.showCmd);
-  EXPECT_EQ(back->flags, p.flags);
+  EXPECT_EQ(FormatPlacementState(*back), text);
   // Rectangle only: the current rectangle, shown normally, no flags.
   EXPECT_EQ(FormatPlacementState(p, PlacementRect{0, 0, 800, 600}), "0,0,800,600,1,0");
 

@@ -84,14 +84,9 @@ class NotingFolderDialog : public CFolderDialog, public wxTimer {
 
 class FolderDialogTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/qcr-folder-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    setenv("GSETTINGS_BACKEND", "memory", 1);  // no desktop here to keep the chooser's settings
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string dir_;
+  void SetUp() override { setenv("GSETTINGS_BACKEND", "memory", 1); }  // no desktop to keep its settings
+  const gui_test::TempDir temp_;
+  const std::string dir_ = temp_.path();
 };
 
 TEST_F(FolderDialogTest, OpensAtThePreselectedFolderAndReturnsItWholeOrNothingOnCancel) {

@@ -1,11 +1,8 @@
 // The link label and the completing combo box on a small dialog. Links are
-// opened through an xdg-open placed first on PATH that records its argument
-// vector; error boxes are answered from the test.
+// opened through a recording xdg-open; error boxes are answered from the test.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <wx/stattext.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "tests/support/gui/gui_test_support.h"
@@ -15,8 +12,6 @@
 #include "ui/xmessage_box.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr int kHomeLink = 1141;
 constexpr int kMailLink = 1142;
@@ -65,10 +60,7 @@ class LinkDlg : public ui::CDialog {
 // A key typed into the combo box: first as the keyboard hook sees it, then,
 // unless something took it, what the text field does with it.
 void Type(wxComboBox* combo, int key) {
-  wxKeyEvent hook(wxEVT_CHAR_HOOK);
-  hook.m_keyCode = key;
-  hook.SetEventObject(combo);
-  if (!combo->GetEventHandler()->ProcessEvent(hook)) {
+  if (!gui_test::PressKey(combo, key)) {
     long from = 0;
     long to = 0;
     combo->GetSelection(&from, &to);
@@ -92,17 +84,6 @@ std::string FieldOf(wxComboBox* combo) {
 class LinkAndComboTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qcr-links-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    const char* path = std::getenv("PATH");
-    oldPath_ = path != nullptr ? path : "";
-    fs::create_directory(dir_ + "/bin");
-    std::ofstream(dir_ + "/bin/xdg-open") << "#!/bin/sh\nprintf '%s|' \"$@\" > \"" << dir_ << "/argv\"\n"
-                                          << "exit ${QCR_XDG_EXIT:-0}\n";
-    fs::permissions(dir_ + "/bin/xdg-open", fs::perms::owner_all);
-    setenv("PATH", (dir_ + "/bin:" + oldPath_).c_str(), 1);
-    dlg_ = new LinkDlg;
     ASSERT_TRUE(dlg_->Create());
     dlg_->Move(0, 0);
     dlg_->Show();
@@ -110,16 +91,6 @@ class LinkAndComboTest : public testing::Test {
   void TearDown() override {
     dlg_->DestroyWindow();
     gui_test::PumpEvents();
-    setenv("PATH", oldPath_.c_str(), 1);
-    unsetenv("QCR_XDG_EXIT");
-    fs::remove_all(dir_);
-  }
-  // The arguments the stand-in was given, each followed by '|'; "" when not run.
-  std::string Opened() {
-    std::string args;
-    std::getline(std::ifstream(dir_ + "/argv"), args);
-    fs::remove(dir_ + "/argv");
-    return args;
   }
   // Clicks `link`, expecting an error box; returns its text.
   std::string ClickExpectingError(CHyperLink* link) {
@@ -136,9 +107,9 @@ class LinkAndComboTest : public testing::Test {
   }
   static bool Underlined(CHyperLink* link) { return link->GetFont().GetUnderlined(); }
 
-  std::string dir_;
-  std::string oldPath_;
-  LinkDlg* dlg_ = nullptr;
+  gui_test::TempDir dir_;
+  gui_test::RecordingXdgOpen xdg_;
+  LinkDlg* dlg_ = new LinkDlg;
 };
 
 TEST_F(LinkAndComboTest, LinksShowTextOrTargetFittedAndAClickOpensTheTargetAsOneArgument) {
@@ -159,42 +130,35 @@ TEST_F(LinkAndComboTest, LinksShowTextOrTargetFittedAndAClickOpensTheTargetAsOne
   EXPECT_EQ(home->GetPosition(), ui::MapDialogRect(dlg_->BaseUnits(), 7, 7, 0, 0).GetPosition());
 
   gui_test::MouseDown(home);
-  EXPECT_EQ(Opened(), kHome + "|");
+  EXPECT_EQ(xdg_.Opened(), kHome + "|");
   EXPECT_TRUE(home->GetVisited());
   EXPECT_EQ(home->GetForegroundColour(), wxColour(85, 26, 139));
 
   // A link without a target opens its text.
   mail->SetTarget("");
   EXPECT_EQ(mail->GotoURL(mail->GetLabelText().utf8_string()), ui::kLinkOpened);
-  EXPECT_EQ(Opened(), kMail + "|");
+  EXPECT_EQ(xdg_.Opened(), kMail + "|");
 
-  const std::string file = dir_ + "/notes of mine.txt";
+  const std::string file = dir_ / "notes of mine.txt";
   std::ofstream(file) << "x";
   EXPECT_GT(mail->GotoURL(file), 32);
-  EXPECT_EQ(Opened(), file + "|");
+  EXPECT_EQ(xdg_.Opened(), file + "|");
 }
 
 TEST_F(LinkAndComboTest, WhatCannotBeOpenedIsToldAndTheLinkStaysUnvisited) {
   CHyperLink* home = dlg_->Link(kHomeLink);
-  struct Case {
-    std::string target;
-    const char* exitStatus;
-    std::string reason;
-    bool run;
-  };
-  const Case cases[] = {
-      {kHome, "3", "There is no application associated\nwith the given filename extension.", true},
-      {"ftp://example.org/", "0", "There is no application associated\nwith the given filename extension.",
-       false},
-      {dir_ + "/missing.txt", "0", "The specified file was not found.", false},
-  };
-  for (const Case& c : cases) {
-    setenv("QCR_XDG_EXIT", c.exitStatus, 1);
-    home->SetTarget(c.target);
-    EXPECT_EQ(ClickExpectingError(home), "Unable to open hyperlink:\n\n" + c.reason) << c.target;
-    EXPECT_EQ(Opened() == c.target + "|", c.run) << c.target;
-    EXPECT_FALSE(home->GetVisited()) << c.target;
-    EXPECT_EQ(home->GetForegroundColour(), wxColour(0, 0, 238)) << c.target;
+  const std::string noHandler = "There is no application associated\nwith the given filename extension.";
+  const std::tuple<std::string, const char*, std::string, bool> cases[] = {
+      {kHome, "3", noHandler, true},  // the handler itself fails
+      {"ftp://example.org/", "0", noHandler, false},
+      {dir_ / "missing.txt", "0", "The specified file was not found.", false}};
+  for (const auto& [target, exitStatus, reason, run] : cases) {
+    setenv("QCR_XDG_EXIT", exitStatus, 1);
+    home->SetTarget(target);
+    EXPECT_EQ(ClickExpectingError(home), "Unable to open hyperlink:\n\n" + reason) << target;
+    EXPECT_EQ(xdg_.Opened() == target + "|", run) << target;
+    EXPECT_FALSE(home->GetVisited()) << target;
+    EXPECT_EQ(home->GetForegroundColour(), wxColour(0, 0, 238)) << target;
   }
 }
 
@@ -232,6 +196,7 @@ TEST_F(LinkAndComboTest, TypingCompletesAndBackspaceDoesNotCompleteAgain) {
   genre->SetFocus();
   Type(genre, 'R');
   EXPECT_EQ(FieldOf(genre), "Rock 1..4");
+  ASSERT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(dlg_), "link_and_combo_normal"));
   Type(genre, WXK_BACK);  // removes the completed part
   EXPECT_EQ(FieldOf(genre), "R 1..1");
   EXPECT_FALSE(genre->AutoCompleteOn());
@@ -239,27 +204,6 @@ TEST_F(LinkAndComboTest, TypingCompletesAndBackspaceDoesNotCompleteAgain) {
   EXPECT_EQ(FieldOf(genre), "Rap 2..3");
   Type(genre, 'x');  // replaces "p": nothing starts with "Rax"
   EXPECT_EQ(FieldOf(genre), "Rax 3..3");
-}
-
-TEST_F(LinkAndComboTest, EscapeInTheComboBoxDoesNotCloseTheDialog) {
-  dlg_->Hide();
-  auto* modal = new LinkDlg;
-  int closedBy = 0;
-  bool openAfterEscape = false;
-  gui_test::WhenModalShown([&](wxDialog&) {
-    Type(modal->Genre(), WXK_ESCAPE);
-    openAfterEscape = modal->IsModal();
-    gui_test::PressKey(modal, WXK_ESCAPE);  // outside the combo box it closes the dialog
-  });
-  closedBy = modal->DoModal();
-  EXPECT_TRUE(openAfterEscape);
-  EXPECT_EQ(closedBy, IDCANCEL);
-  modal->Destroy();
-}
-
-TEST_F(LinkAndComboTest, Screenshots) {
-  Type(dlg_->Genre(), 'R');
-  ASSERT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(dlg_), "link_and_combo_normal"));
   dlg_->Link(kHomeLink)->SetVisited(true);
   ASSERT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(dlg_), "link_and_combo_visited"));
   const wxRect client(wxPoint(0, 0), dlg_->GetClientSize());
@@ -267,6 +211,20 @@ TEST_F(LinkAndComboTest, Screenshots) {
     EXPECT_TRUE(client.Contains(dlg_->GetDlgItem(id)->GetRect())) << id;
   }
   EXPECT_FALSE(dlg_->GetDlgItem(kGenre)->GetRect().Intersects(dlg_->GetDlgItem(IDOK)->GetRect()));
+}
+
+TEST_F(LinkAndComboTest, EscapeInTheComboBoxDoesNotCloseTheDialog) {
+  dlg_->Hide();
+  auto* modal = new LinkDlg;
+  bool openAfterEscape = false;
+  gui_test::WhenModalShown([&](wxDialog&) {
+    Type(modal->Genre(), WXK_ESCAPE);
+    openAfterEscape = modal->IsModal();
+    gui_test::PressKey(modal, WXK_ESCAPE);  // outside the combo box it closes the dialog
+  });
+  EXPECT_EQ(modal->DoModal(), IDCANCEL);
+  EXPECT_TRUE(openAfterEscape);
+  modal->Destroy();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 namespace {
 
@@ -18,12 +19,8 @@ TEST(LinkTarget, OnlyWebAndMailAddressesAndExistingFilesAreOpened) {
   std::ofstream(dir + "/-rf") << "x";
   ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
   const std::string web = "http://www.example.org/a b?x=1&y='2';rm";
-  struct Case {
-    std::string target;
-    LinkTargetKind kind;
-    std::string argument;  // opened: what the handler gets; refused: the error code
-  };
-  const Case cases[] = {
+  // Target, kind, and for an opened one what the handler gets, for a refused one the error code.
+  const std::tuple<std::string, LinkTargetKind, std::string> cases[] = {
       {web, LinkTargetKind::WebOrMail, web},
       {"HTTPS://example.org", LinkTargetKind::WebOrMail, "HTTPS://example.org"},
       {"mailto:support@example.org", LinkTargetKind::WebOrMail, "mailto:support@example.org"},
@@ -38,12 +35,12 @@ TEST(LinkTarget, OnlyWebAndMailAddressesAndExistingFilesAreOpened) {
       {"missing.txt", LinkTargetKind::Refused, "2"},
       {"pipe", LinkTargetKind::Refused, "5"},
   };
-  for (const Case& c : cases) {
-    const ui::LinkTarget sorted = ui::ClassifyLinkTarget(c.target, dir);
-    EXPECT_EQ(sorted.kind, c.kind) << c.target;
-    EXPECT_EQ(c.kind == LinkTargetKind::Refused ? std::to_string(sorted.failureCode) : sorted.argument,
-              c.argument)
-        << c.target;
+  for (const auto& [target, kind, argument] : cases) {
+    const ui::LinkTarget sorted = ui::ClassifyLinkTarget(target, dir);
+    EXPECT_EQ(sorted.kind, kind) << target;
+    EXPECT_EQ(kind == LinkTargetKind::Refused ? std::to_string(sorted.failureCode) : sorted.argument,
+              argument)
+        << target;
   }
   std::filesystem::remove_all(dir);
 }

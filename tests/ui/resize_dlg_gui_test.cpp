@@ -31,14 +31,11 @@ class SampleDlg : public Base {
 
 using Sample = SampleDlg<ui::CResizeDlg>;
 
-using CornerBase = ui::CResizeDlg;
-class CornerSample : public CornerBase {
+class CornerSample : public ui::CResizeDlg {
  public:
-  CornerSample() : CornerBase(sample::kCornerDialog, nullptr) {}
-
- protected:
+  CornerSample() : ui::CResizeDlg(sample::kCornerDialog, nullptr) {}
   bool OnInitDialog() override {
-    CornerBase::OnInitDialog();
+    ui::CResizeDlg::OnInitDialog();
     AddControls(sample::kCornerAnchors);
     return true;
   }
@@ -250,18 +247,14 @@ TEST(ResizeDlg, ShrinkingAFilledDialogKeepsEveryControlAtItsMinimum) {
 }
 
 TEST(ResizeDlg, AnAxisThatMayNotChangeKeepsItsInitialSize) {
-  struct Row {
-    bool horizontal;
-    bool vertical;
-  };
-  for (const Row& row : {Row{false, true}, Row{true, false}, Row{false, false}}) {
-    auto dlg = MakeShown<FixedAxisSample>(row.horizontal, row.vertical);
+  for (const auto& [horizontal, vertical] : {std::pair{false, true}, {true, false}, {false, false}}) {
+    auto dlg = MakeShown<FixedAxisSample>(horizontal, vertical);
     const wxSize start = dlg->GetClientSize();
     for (const wxSize& request : {wxSize(start.x / 2, start.y / 2), wxSize(start.x * 2, start.y * 2)}) {
       dlg->SetClientSize(request);
-      const wxSize expected(row.horizontal ? request.x : start.x, row.vertical ? request.y : start.y);
+      const wxSize expected(horizontal ? request.x : start.x, vertical ? request.y : start.y);
       EXPECT_TRUE(gui_test::PumpUntil([&] { return dlg->GetClientSize() == expected; }))
-          << row.horizontal << row.vertical << ": asked " << request.x << "x" << request.y << ", got "
+          << horizontal << vertical << ": asked " << request.x << "x" << request.y << ", got "
           << dlg->GetClientSize().x << "x" << dlg->GetClientSize().y;
     }
   }

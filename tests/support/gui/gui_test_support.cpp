@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
@@ -12,7 +13,9 @@
 #include <wx/toplevel.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace gui_test {
@@ -140,13 +143,17 @@ void Click(wxWindow* control) {
   control->GetEventHandler()->ProcessEvent(event);
 }
 
-void PressKey(wxWindow* topLevel, int keyCode, bool ctrl) {
-  ASSERT_NE(topLevel, nullptr);
+bool PressKey(wxWindow* target, int keyCode, bool ctrl, bool shift) {
+  if (target == nullptr) {
+    ADD_FAILURE() << "no window for the key";
+    return false;
+  }
   wxKeyEvent event(wxEVT_CHAR_HOOK);
   event.m_keyCode = keyCode;
   event.m_controlDown = ctrl;
-  event.SetEventObject(topLevel);
-  topLevel->GetEventHandler()->ProcessEvent(event);
+  event.m_shiftDown = shift;
+  event.SetEventObject(target);
+  return target->GetEventHandler()->ProcessEvent(event);
 }
 
 void MouseDown(wxWindow* window) {
@@ -208,6 +215,42 @@ bool SaveScreenshot(const wxImage& picture, const std::string& name) {
   std::filesystem::create_directories(path.parent_path(), error);
   if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) wxImage::AddHandler(new wxPNGHandler);
   return picture.SaveFile(wxString::FromUTF8(path.string()), wxBITMAP_TYPE_PNG);
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "qcr-gui-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "no temporary folder";
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code error;
+  std::filesystem::remove_all(path_, error);
+}
+
+RecordingXdgOpen::RecordingXdgOpen() {
+  const char* path = std::getenv("PATH");
+  oldPath_ = path != nullptr ? path : "";
+  // Written whole, then renamed: a reader never sees half a record.
+  std::ofstream(dir_ / "xdg-open") << "#!/bin/sh\nprintf '%s|' \"$@\" > '" << (dir_ / "argv.part") << "'\n"
+                                   << "mv '" << (dir_ / "argv.part") << "' '" << (dir_ / "argv") << "'\n"
+                                   << "exit ${QCR_XDG_EXIT:-0}\n";
+  std::filesystem::permissions(dir_ / "xdg-open", std::filesystem::perms::owner_all);
+  setenv("PATH", (dir_.path() + ":" + oldPath_).c_str(), 1);
+}
+
+RecordingXdgOpen::~RecordingXdgOpen() {
+  setenv("PATH", oldPath_.c_str(), 1);
+  unsetenv("QCR_XDG_EXIT");
+}
+
+std::string RecordingXdgOpen::Opened(bool wait) {
+  const std::string record = dir_ / "argv";
+  if (wait) PumpUntil([&] { return std::filesystem::exists(record); });
+  std::string args;
+  std::getline(std::ifstream(record), args);
+  std::filesystem::remove(record);
+  return args;
 }
 
 std::string ReadClipboardText() {

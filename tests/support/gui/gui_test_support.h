@@ -54,8 +54,10 @@ void PumpFrames();
 // A click on a push button, check box (toggles it) or radio button, as the
 // control reports it to its dialog.
 void Click(wxWindow* control);
-// A key press as the dialog's keyboard hook sees it first.
-void PressKey(wxWindow* topLevel, int keyCode, bool ctrl = false);
+// A key press as the keyboard hook of `target` (a dialog, or the control
+// that has the focus) sees it first; true when a handler took it, false when
+// it passes on to the focused control.
+bool PressKey(wxWindow* target, int keyCode, bool ctrl = false, bool shift = false);
 // A left mouse press inside `window` at its centre.
 void MouseDown(wxWindow* window);
 
@@ -70,6 +72,37 @@ bool SaveScreenshot(const wxImage& picture, const std::string& name);
 
 // The text of the system clipboard, or "" when it holds none.
 std::string ReadClipboardText();
+
+// A folder of its own under the temporary folder, removed with all it holds.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// While it lives, an xdg-open placed first on PATH records its argument
+// vector instead of opening anything, and exits with $QCR_XDG_EXIT (0 when
+// unset).
+class RecordingXdgOpen {
+ public:
+  RecordingXdgOpen();
+  ~RecordingXdgOpen();
+  // The arguments of the last run, each followed by '|', or "" when it did
+  // not run; forgets them. With `wait`, first waits for a run started in the
+  // background.
+  std::string Opened(bool wait = false);
+
+ private:
+  TempDir dir_;
+  std::string oldPath_;
+};
 
 // Messages GLib and GTK printed at warning level during the running test
 // (criticals fail the test by themselves).
