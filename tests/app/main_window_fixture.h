@@ -29,7 +29,9 @@
 #include "app/event_log.h"
 #include "app/gui/gui_port.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
+#include "app/gui/ripping_progress_dlg.h"
 #include "app/main_commands.h"
+#include "res/main_dialog.h"
 #include "tests/support/cddb_server.h"
 #include "tests/support/disc_image.h"
 #include "tests/support/gui/gui_test_support.h"
@@ -289,7 +291,33 @@ class MainWindowTest : public testing::Test {
   }
   void Command(int id) {
     wxCommandEvent event(wxEVT_MENU, ui::WxId(id));
+    event.SetEventObject(dialog_);
     dialog_->ProcessWindowEvent(event);
+  }
+  // Runs command `id` with `action` on the window of class D it opens.
+  template <class D>
+  void OnCommandDialog(int id, const std::function<void(D&)>& action) {
+    bool seen = false;
+    gui_test::WhenModalShown([&](wxDialog& d) { seen = true, action(dynamic_cast<D&>(d)); },
+                             [](wxDialog& d) { return dynamic_cast<D*>(&d) != nullptr; });
+    Command(id);
+    EXPECT_TRUE(seen);
+  }
+  // Rip (`start`: the menu command) with the progress window finished once it
+  // says "Finished Copying"; returns its caption by then.
+  std::string RipAndFinish(const std::function<void()>& start = {}) {
+    std::string caption;
+    gui_test::WhenModalShown(
+        [&](wxDialog& d) {
+          auto& progress = dynamic_cast<CRippingProgressDlg&>(d);
+          gui_test::PumpUntil([&] { return progress.GetTitle() == "Finished Copying"; });
+          caption = progress.GetTitle().utf8_string();
+          gui_test::Click(progress.GetDlgItem(IDCANCEL));  // "Finish"
+        },
+        [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
+    if (start) start();
+    else Command(res::ID_OPERATION_RIP);
+    return caption;
   }
 
   // Waits until the disc status pane's tip is "Disc Media State: " + `text`
