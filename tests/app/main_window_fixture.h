@@ -95,6 +95,14 @@ class MessageBoxRecorder {
   std::deque<int> answers_;
 };
 
+// The texts of the event log's entries, in order.
+inline std::vector<std::string> LogTexts() {
+  std::vector<std::string> texts;
+  for (const CLogItem& item : AppEventLog().LogEntries()) texts.push_back(item.Text);
+  return texts;
+}
+inline bool Logged(const std::string& text) { return std::ranges::count(LogTexts(), text) > 0; }
+
 inline std::string FileText(const fs::path& path) {
   std::stringstream text;
   text << std::ifstream(path).rdbuf();
@@ -330,13 +338,6 @@ class MainWindowTest : public testing::Test {
     });
   }
 
-  // The texts of the event log's entries, in order.
-  static std::vector<std::string> LogTexts() {
-    std::vector<std::string> texts;
-    for (const CLogItem& item : AppEventLog().LogEntries()) texts.push_back(item.Text);
-    return texts;
-  }
-  static bool Logged(const std::string& text) { return std::ranges::count(LogTexts(), text) > 0; }
 
   fs::path root_;
   CQuarnoCDRipperDlg* dialog_ = nullptr;
