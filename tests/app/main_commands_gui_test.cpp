@@ -69,7 +69,8 @@ class MainCommandsGui : public MainWindowTest {
   // and recorders in place of the other parts' windows.
   CQuarnoCDRipperDlg& StartRecording(const std::string& settings = "[MISC]\nTip=0\n") {
     WriteSettings(settings + "[FREEDB]\nLoadAlbumInfo=0\n");
-    CQuarnoCDRipperDlg& dlg = Start(WriteDiscImage(root_.string(), {{AudioTrack(5), AudioTrack(7), DataTrack(3)}}));
+    CQuarnoCDRipperDlg& dlg =
+        Start(WriteDiscImage(root_.string(), {{AudioTrack(5), AudioTrack(7), DataTrack(3)}}));
     SoundAvailable = 1;  // whatever the test machine's sound device said
     auto player = std::make_unique<RecordingPlayer>(trace_);
     player_ = player.get();

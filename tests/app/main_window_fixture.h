@@ -17,8 +17,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -148,9 +148,10 @@ class DesktopStandIn {
  public:
   explicit DesktopStandIn(const fs::path& dir) : record_(dir / "opened.log") {
     fs::create_directories(dir / "bin");
-    std::ofstream(dir / "bin" / "xdg-open") << "#!/bin/sh\nline=\"$#\"\nfor a in \"$@\"; do line=\"$line [$a]\"; "
-                                               "done\necho \"$line\" >> '"
-                                            << record_.string() << "'\n";
+    std::ofstream(dir / "bin" / "xdg-open")
+        << "#!/bin/sh\nline=\"$#\"\nfor a in \"$@\"; do line=\"$line [$a]\"; "
+           "done\necho \"$line\" >> '"
+        << record_.string() << "'\n";
     fs::permissions(dir / "bin" / "xdg-open", fs::perms::owner_all);
     path_ = getenv("PATH") != nullptr ? getenv("PATH") : "";
     ::setenv("PATH", ((dir / "bin").string() + ":" + path_).c_str(), 1);
@@ -294,7 +295,8 @@ class MainWindowTest : public testing::Test {
     WriteSettings("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n" + settings);
     CQuarnoCDRipperDlg& dlg = Start(WriteDiscImage(root_.string(), disc));
     const int rows = static_cast<int>(disc.Tracks.size());
-    EXPECT_TRUE(gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == rows && Busy.load() == 0; }));
+    EXPECT_TRUE(
+        gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == rows && Busy.load() == 0; }));
     return dlg;
   }
   void Command(int id) {
@@ -323,8 +325,10 @@ class MainWindowTest : public testing::Test {
           gui_test::Click(progress.GetDlgItem(IDCANCEL));  // "Finish"
         },
         [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
-    if (start) start();
-    else Command(res::ID_OPERATION_RIP);
+    if (start)
+      start();
+    else
+      Command(res::ID_OPERATION_RIP);
     return caption;
   }
 
@@ -337,7 +341,6 @@ class MainWindowTest : public testing::Test {
              dialog_->Worker()->QueuedActions() == 0 && Busy.load() == 0;
     });
   }
-
 
   fs::path root_;
   CQuarnoCDRipperDlg* dialog_ = nullptr;

@@ -12,7 +12,6 @@
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 
-
 #include "app/disc_worker.h"
 #include "app/gui/options_sheet.h"
 #include "app/gui/ripping_progress_dlg.h"
@@ -217,7 +216,8 @@ TEST_F(OptionsSheetGui, RefusedApplyKeepsTheSheetOpen) {
       gui_test::Click(sheet.GetDlgItem(IDCANCEL));
     });
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(boxes_.Texts(), row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
+    EXPECT_EQ(boxes_.Texts(),
+              row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
     EXPECT_EQ(FileStyle, 11);
     EXPECT_EQ(DesDir, "/music/");
     EXPECT_EQ(LocalCDDBDir, "/cache");
@@ -286,8 +286,8 @@ TEST_F(OptionsSheetGui, ScreenshotsOfEachPage) {
 // Destination column follow.
 TEST_F(OptionsSheetGui, OptionsFromTheMainWindowDecideTheNextRip) {
   const std::string out = (root_ / "out").string() + "/";
-  CQuarnoCDRipperDlg& dlg =
-      StartOnDisc({{AudioTrack(1), AudioTrack(1)}}, fmt::sprintf("[OUTPUT]\nDesDir=%s\nOutputFormat=2\n", out));
+  CQuarnoCDRipperDlg& dlg = StartOnDisc({{AudioTrack(1), AudioTrack(1)}},
+                                        fmt::sprintf("[OUTPUT]\nDesDir=%s\nOutputFormat=2\n", out));
   auto options = [&](const std::function<void(CTreePropSheetEx&)>& action) {
     OnCommandDialog(res::ID_OPERATION_OPTIONS, action);
   };

@@ -110,8 +110,8 @@ TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
     // "Open Dir" hands the folder to the file manager as one argument.
     gui_test::Click(dlg.GetDlgItem(IDC_RIP_PAUSE));
     ASSERT_TRUE(desktop_->WaitFor(1));
-    EXPECT_EQ(desktop_->Lines(),
-              std::vector<std::string>{"1 [" + DesDir() + settings.album.Artist + "/" + settings.album.Title + "]"});
+    EXPECT_EQ(desktop_->Lines(), std::vector<std::string>{"1 [" + DesDir() + settings.album.Artist + "/" +
+                                                          settings.album.Title + "]"});
     EXPECT_FALSE(fs::exists("pwned"));
 
     // Wider, the groups, bars and status line stretch; the rest keep their centres.

@@ -235,7 +235,8 @@ TEST_F(SmallDialogsGui, AboutLinksOpenTheHomePageAndTheSupportMailAndTheTipComma
   ASSERT_TRUE(desktop_->WaitFor(2));
   std::vector<std::string> opened = desktop_->Lines();
   std::ranges::sort(opened);
-  EXPECT_EQ(opened, (std::vector<std::string>{"1 [https://www.example.org/quarno/]", "1 [mailto:support@example.org]"}));
+  EXPECT_EQ(opened, (std::vector<std::string>{"1 [https://www.example.org/quarno/]",
+                                              "1 [mailto:support@example.org]"}));
   EXPECT_TRUE(boxes_.Shown().empty());
   // The program's own tips, stepped to a long one to see it wrapped.
   OnCommandDialog<CTipDlg>(res::ID_HELP_TIPOFTHEDAY, [](CTipDlg& dlg) {

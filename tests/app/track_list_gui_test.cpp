@@ -127,7 +127,8 @@ TEST_F(TrackListGui, DoubleClickActsByTheRememberedChoice) {
   // data track refuses, and the choice is kept.
   boxes_.Script({(IDCUSTOM1 + 1) | static_cast<int>(MB_DONOTASKAGAIN)});
   DoubleClick(dlg, 1);
-  EXPECT_EQ(boxes_.Texts(), (std::vector<std::string>{"Which Action Do You Wish to Perform?", "Not an Audio Track!"}));
+  EXPECT_EQ(boxes_.Texts(),
+            (std::vector<std::string>{"Which Action Do You Wish to Perform?", "Not an Audio Track!"}));
   EXPECT_EQ(boxes_.Style(0), 0x21000030u);
   EXPECT_EQ(DbClk, 1);
   DoubleClick(dlg, 1);
@@ -175,13 +176,14 @@ TEST_F(TrackListGui, RipFromTheWindowWritesTheCheckedTracks) {
     dlg.TrackList()->CheckItem(3, false);
     // WAV from the toolbar's Rip button, MP3 from the menu.
     ASSERT_NE(dlg.MainToolBar()->FindById(ui::WxId(res::ID_OPERATION_RIP)), nullptr);
-    EXPECT_EQ(RipAndFinish(format == 2 ? std::function<void()>() : [&] {
-      dlg.MainToolBar()->OnLeftClick(ui::WxId(res::ID_OPERATION_RIP), false);
-    }), "Finished Copying");
+    EXPECT_EQ(
+        RipAndFinish(format == 2
+                         ? std::function<void()>()
+                         : [&] { dlg.MainToolBar()->OnLeftClick(ui::WxId(res::ID_OPERATION_RIP), false); }),
+        "Finished Copying");
 
     const std::string album = "Demo Disc";
-    const std::string folder =
-        desDir + "The Loopback Ensemble/" + album + "/";
+    const std::string folder = desDir + "The Loopback Ensemble/" + album + "/";
     const std::string ext = format == 1 ? ".wav" : ".mp3";
     const std::string names[] = {"01-Morning Tray" + ext, "03-Seventy-Five Frames" + ext};
     EXPECT_EQ(ReadText(folder + album + ".m3u"), names[0] + "\r\n" + names[1] + "\r\n");
