@@ -19,43 +19,6 @@
 
 namespace {
 
-using Trace = std::vector<std::string>;
-
-std::string Join(const Trace& trace) {
-  std::string text;
-  for (const std::string& entry : trace) text += (text.empty() ? "" : ", ") + entry;
-  return text;
-}
-
-// A player that writes down what it is asked to do.
-class RecordingPlayer : public IPlayerCommands {
- public:
-  explicit RecordingPlayer(Trace& trace) : trace_(trace) {}
-  void Play() override { trace_.push_back("Play"); }
-  void PlayCurrent(int row) override { trace_.push_back("PlayCurrent " + std::to_string(row)); }
-  void Pause() override { trace_.push_back("Pause"); }
-  void Previous() override { trace_.push_back("Previous"); }
-  void Next() override { trace_.push_back("Next"); }
-  void First() override { trace_.push_back("First"); }
-  void Last() override { trace_.push_back("Last"); }
-  int Seek(int perMille) override {
-    trace_.push_back("Seek " + std::to_string(perMille));
-    return 1000;
-  }
-  bool SetVolume(int volume) override {
-    trace_.push_back("Volume " + std::to_string(volume));
-    return true;
-  }
-  void StopPlayback() override { trace_.push_back("Stop"); }
-  void RowsChanged() override { trace_.push_back("Rows"); }
-  void SetCurrentItem(int row) override { trace_.push_back("Current " + std::to_string(row)); }
-  bool IsPlaying() const override { return playing; }
-  bool playing = false;
-
- private:
-  Trace& trace_;
-};
-
 class MainCommandsGui : public MainWindowTest {
  public:
   using MainWindowTest::Command;

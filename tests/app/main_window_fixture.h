@@ -176,6 +176,43 @@ class DesktopStandIn {
   std::string path_;
 };
 
+using Trace = std::vector<std::string>;
+
+inline std::string Join(const Trace& trace) {
+  std::string text;
+  for (const std::string& entry : trace) text += (text.empty() ? "" : ", ") + entry;
+  return text;
+}
+
+// A player that writes down what it is asked to do; it plays while `playing` says so.
+class RecordingPlayer : public IPlayerCommands {
+ public:
+  explicit RecordingPlayer(Trace& trace) : trace_(trace) {}
+  void Play() override { trace_.push_back("Play"); }
+  void PlayCurrent(int row) override { trace_.push_back("PlayCurrent " + std::to_string(row)); }
+  void Pause() override { trace_.push_back("Pause"); }
+  void Previous() override { trace_.push_back("Previous"); }
+  void Next() override { trace_.push_back("Next"); }
+  void First() override { trace_.push_back("First"); }
+  void Last() override { trace_.push_back("Last"); }
+  int Seek(int perMille) override {
+    trace_.push_back("Seek " + std::to_string(perMille));
+    return 1000;
+  }
+  bool SetVolume(int volume) override {
+    trace_.push_back("Volume " + std::to_string(volume));
+    return true;
+  }
+  void StopPlayback() override { trace_.push_back("Stop"); }
+  void RowsChanged() override { trace_.push_back("Rows"); }
+  void SetCurrentItem(int row) override { trace_.push_back("Current " + std::to_string(row)); }
+  bool IsPlaying() const override { return playing; }
+  bool playing = false;
+
+ private:
+  Trace& trace_;
+};
+
 // Where a pop-up menu of `window` appears on the screen: the next one it
 // opens is measured once GTK has placed it, then closed. GTK is reached
 // through its C functions, as the program's own toolbar style does.

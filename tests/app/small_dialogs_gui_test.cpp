@@ -83,8 +83,6 @@ const EditRow kEditRows[] = {
      1990},
     {"Band", 1990, "Lost", nullptr, false, nullptr, "2101", End::Enter,
      "Enter an integer between 1 and 2100.", "Old", "Band", "Rock", 1990},
-    {"Band", 1990, "Lost", nullptr, false, nullptr, "0", End::Ok, "Enter an integer between 1 and 2100.",
-     "Old", "Band", "Rock", 1990},
     {"Band", 0, "Undated", nullptr, false, nullptr, nullptr, End::Ok, "", "Undated", "Band", "Rock", 0},
     {"Band", 1990, "Lost", "Lost", true, "Lost", "1234", End::Escape, "", "Old", "Band", "Rock", 1990},
     // The cache folder is made on the way; a file in its place fails the save, not the edit.
