@@ -30,8 +30,8 @@ class PlayerWindowGui : public MainWindowTest {
   // Two long audio tracks and a data track. With `paced`, the window's player
   // plays into an output that takes samples at a sound card's pace (the ALSA
   // devices of the test machine take them at once).
-  CQuarnoCDRipperDlg& StartOn(bool paced, const std::string& settings = "") {
-    CQuarnoCDRipperDlg& dlg = StartOnDisc(disc_, settings);
+  CQuarnoCDRipperDlg& StartOn(bool paced) {
+    CQuarnoCDRipperDlg& dlg = StartOnDisc(disc_);
     if (paced) {
       SoundAvailable = 1;
       auto output = std::make_unique<CapturingOutput>();
@@ -92,7 +92,7 @@ TEST_F(PlayerWindowGui, TheStartUpPlayerPlaysTheCheckedTracksIntoTheSoundDevice)
   EXPECT_TRUE(ErrorTexts().empty()) << ErrorTexts().front();
 }
 
-TEST_F(PlayerWindowGui, TransportCommandsShowTheirStateInTheRowsLabelAndSlider) {
+TEST_F(PlayerWindowGui, TransportCommandsAndADoubleClickShowTheirStateInTheRowsLabelAndSlider) {
   CQuarnoCDRipperDlg& dlg = StartOn(true);
   EXPECT_FALSE(SeekEnabled());
 
@@ -121,10 +121,9 @@ TEST_F(PlayerWindowGui, TransportCommandsShowTheirStateInTheRowsLabelAndSlider) 
   EXPECT_TRUE(gui_test::PumpUntil([&] { return TimeLabel() == "00:00"; }));
   EXPECT_FALSE(SeekEnabled());
   EXPECT_TRUE(ErrorTexts().empty()) << ErrorTexts().front();
-}
 
-TEST_F(PlayerWindowGui, ADoubleClickAnsweredPlayPlaysTheClickedRow) {
-  CQuarnoCDRipperDlg& dlg = StartOn(true, "[MISC]\nDbClk=-1\n");
+  // A double-click answered "Play the Track" plays the clicked row.
+  DbClk = -1;
   dlg.TrackList()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
   dlg.OnTrackListDoubleClick(1);
   ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{"Which Action Do You Wish to Perform?"});
