@@ -16,24 +16,6 @@
 
 namespace {
 
-// A player that is always playing and does nothing.
-class PlayingPlayer : public IPlayerCommands {
- public:
-  void Play() override {}
-  void PlayCurrent(int) override {}
-  void Pause() override {}
-  void Previous() override {}
-  void Next() override {}
-  void First() override {}
-  void Last() override {}
-  int Seek(int perMille) override { return perMille; }
-  bool SetVolume(int) override { return true; }
-  void StopPlayback() override {}
-  void RowsChanged() override {}
-  void SetCurrentItem(int) override {}
-  bool IsPlaying() const override { return true; }
-};
-
 class LogWindowGui : public MainWindowTest {
  protected:
   CQuarnoCDRipperDlg& StartOnDisc() {
@@ -180,7 +162,10 @@ TEST_F(LogWindowGui, FormatButtonMenuAndSeekSliderFollowTheirState) {
   // The seek slider works only while a track plays.
   dlg.UpdateWindowUI(wxUPDATE_UI_RECURSE);
   EXPECT_FALSE(dlg.SeekSlider()->IsEnabled());
-  dlg.SetPlayer(std::make_unique<PlayingPlayer>());
+  Trace trace;
+  auto player = std::make_unique<RecordingPlayer>(trace);
+  player->playing = true;
+  dlg.SetPlayer(std::move(player));
   dlg.UpdateWindowUI(wxUPDATE_UI_RECURSE);
   EXPECT_TRUE(dlg.SeekSlider()->IsEnabled());
   dlg.SetPlayer(nullptr);

@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 #include <wx/menu.h>
 
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "app/gui/log_dlg.h"
@@ -21,67 +19,13 @@
 
 namespace {
 
-using Trace = std::vector<std::string>;
-
-std::string Join(const Trace& trace) {
-  std::string text;
-  for (const std::string& entry : trace) text += (text.empty() ? "" : ", ") + entry;
-  return text;
-}
-
-// A player that writes down what it is asked to do.
-class RecordingPlayer : public IPlayerCommands {
- public:
-  explicit RecordingPlayer(Trace& trace) : trace_(trace) {}
-  void Play() override { trace_.push_back("Play"); }
-  void PlayCurrent(int row) override { trace_.push_back("PlayCurrent " + std::to_string(row)); }
-  void Pause() override { trace_.push_back("Pause"); }
-  void Previous() override { trace_.push_back("Previous"); }
-  void Next() override { trace_.push_back("Next"); }
-  void First() override { trace_.push_back("First"); }
-  void Last() override { trace_.push_back("Last"); }
-  int Seek(int perMille) override {
-    trace_.push_back("Seek " + std::to_string(perMille));
-    return 1000;
-  }
-  bool SetVolume(int volume) override {
-    trace_.push_back("Volume " + std::to_string(volume));
-    return true;
-  }
-  void StopPlayback() override { trace_.push_back("Stop"); }
-  void RowsChanged() override { trace_.push_back("Rows"); }
-  void SetCurrentItem(int row) override { trace_.push_back("Current " + std::to_string(row)); }
-  bool IsPlaying() const override { return playing; }
-  bool playing = false;
-
- private:
-  Trace& trace_;
-};
-
 class MainCommandsGui : public MainWindowTest {
  public:
+  using MainWindowTest::Command;
   void SetUp() override {
     MainWindowTest::SetUp();
     TipPending = 0;  // no tip timer in the way, unless a test asks for it
-    // The desktop's handler: one line per start, its arguments in brackets.
-    fs::create_directories(root_ / "bin");
-    std::ofstream(root_ / "bin" / "xdg-open")
-        << "#!/bin/sh\nline=\"$#\"\nfor a in \"$@\"; do line=\"$line [$a]\"; "
-           "done\necho \"$line\" >> '"
-        << Opened().string() << "'\n";
-    fs::permissions(root_ / "bin" / "xdg-open", fs::perms::owner_all);
-    path_ = getenv("PATH") != nullptr ? getenv("PATH") : "";
-    ::setenv("PATH", ((root_ / "bin").string() + ":" + path_).c_str(), 1);
-  }
-  void TearDown() override {
-    ::setenv("PATH", path_.c_str(), 1);
-    MainWindowTest::TearDown();
-  }
-  fs::path Opened() const { return root_ / "opened.log"; }
-  std::string OpenedText() const {
-    std::stringstream text;
-    text << std::ifstream(Opened()).rdbuf();
-    return text.str();
+    desktop_.emplace(root_);
   }
 
   // Two audio tracks and a data track; the window with a recording player
@@ -110,10 +54,6 @@ class MainCommandsGui : public MainWindowTest {
              dialog_->Worker()->QueuedActions() == 0;
     });
   }
-  void Command(int id) {
-    wxCommandEvent event(wxEVT_MENU, ui::WxId(id));
-    dialog_->ProcessWindowEvent(event);
-  }
   void Select(int row) {
     for (int i = 0; i < dialog_->TrackList()->GetItemCount(); ++i)
       dialog_->TrackList()->SetItemState(i, i == row ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
@@ -132,16 +72,15 @@ class MainCommandsGui : public MainWindowTest {
       return text;
     };
     trace_.clear();
-    fs::remove(Opened());
+    desktop_->Forget();
     const size_t boxes = boxes_.Shown().size();
     const std::string checked = checks();
     const int format = OutputFormat;
     const bool logShown = LogWindow != nullptr && LogWindow->IsShown();
     fire();
     if (waitForOpen) {
-      // A line is written whole, but the file exists a moment before it.
-      EXPECT_TRUE(gui_test::PumpUntil([&] { return OpenedText().ends_with('\n'); }));
-      trace_.push_back("opened " + OpenedText().substr(0, OpenedText().find('\n')));
+      EXPECT_TRUE(desktop_->WaitFor(1));
+      trace_.push_back("opened " + desktop_->Lines().at(0));
     }
     if (!logShown && LogWindow != nullptr && LogWindow->IsShown()) trace_.push_back("log window");
     if (checks() != checked) trace_.push_back("checks " + checks());
@@ -154,7 +93,7 @@ class MainCommandsGui : public MainWindowTest {
 
   Trace trace_;
   RecordingPlayer* player_ = nullptr;
-  std::string path_;
+  std::optional<DesktopStandIn> desktop_;
 };
 
 // One command: what to arrange first, what it does, and how many rows the
@@ -286,7 +225,7 @@ TEST_F(MainCommandsGui, EveryMenuItemAndAcceleratorReachesItsHandler) {
                     true),
                 web + "download]");
       gui_test::PumpFrames();
-      EXPECT_EQ(OpenedText(), "1 [https://www.example.org/quarno/download]\n");
+      EXPECT_EQ(desktop_->Lines(), std::vector<std::string>{"1 [https://www.example.org/quarno/download]"});
       dlg.SetPlayer(std::make_unique<RecordingPlayer>(trace_));
     }
     run(row, ui::WxId(row.id));

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "tests/app/main_window_fixture.h"
-#include "tests/support/disc_image.h"
 
 namespace {
 
@@ -14,10 +13,7 @@ class MainWindowShrink : public MainWindowTest {};
 // the test through the runner. The window stops at its minimum with every
 // control whole, and shows one size grip: the status bar's.
 TEST_F(MainWindowShrink, StopsWithItsControlsWholeAndShowsOneGrip) {
-  const std::string cue = WriteDiscImage(
-      root_.string(), {{AudioTrack(185), AudioTrack(243), AudioTrack(201), DataTrack(30)}}, "demo");
-  CQuarnoCDRipperDlg& dlg = Start(cue);
-  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == 4 && Busy.load() == 0; }));
+  CQuarnoCDRipperDlg& dlg = StartOnDisc({{AudioTrack(185), AudioTrack(243), AudioTrack(201), DataTrack(30)}});
   wxWindow* surface = dlg.Surface();
   for (const wxSize& size : {wxSize(700, 420), wxSize(560, 330), wxSize(480, 300), wxSize(400, 260),
                              wxSize(300, 200), wxSize(1, 1)}) {

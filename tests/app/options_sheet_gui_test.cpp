@@ -12,8 +12,6 @@
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 
-#include <deque>
-
 #include "app/disc_worker.h"
 #include "app/gui/options_sheet.h"
 #include "app/gui/ripping_progress_dlg.h"
@@ -66,13 +64,6 @@ class OptionsSheetGui : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    SetMessageBoxResponder([this](const std::string& text, const std::string&, uint32_t) {
-      shown_.push_back(text);
-      if (answers_.empty()) return IDOK;
-      const int answer = answers_.front();
-      answers_.pop_front();
-      return answer;
-    });
     Busy = AlbumInfoSource = WriteLog = 0;
     LastPage = LoadAlbumInfo = M3U = FillTag = SubFormat = Channel = 1;
     LocalCDDBDir = "/cache";
@@ -96,8 +87,6 @@ class OptionsSheetGui : public MainWindowTest {
     return options.DoModal();
   }
 
-  std::vector<std::string> shown_;
-  std::deque<int> answers_;
   int refreshes_ = 0;
 };
 
@@ -211,7 +200,7 @@ TEST_F(OptionsSheetGui, RefusedApplyKeepsTheSheetOpen) {
         Row{0, kOutputPage, res::IDC_DESTINATION_DIR, kEncoderPage, kEmptyDestinationMessage},
         Row{0, kCDDBPage, res::IDC_LOCAL_CDDB_DIR, kCDDBPage, kEmptyLocalFolderMessage}}) {
     SCOPED_TRACE(row.page);
-    shown_.clear();
+    boxes_.Clear();
     LastPage = static_cast<uint16_t>(row.page);
     const int result = Run([&](CTreePropSheetEx& sheet) {
       if (row.emptied >= 0) static_cast<wxTextCtrl*>(Control(sheet, row.page, row.emptied))->SetValue("  ");
@@ -227,7 +216,8 @@ TEST_F(OptionsSheetGui, RefusedApplyKeepsTheSheetOpen) {
       gui_test::Click(sheet.GetDlgItem(IDCANCEL));
     });
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(shown_, row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
+    EXPECT_EQ(boxes_.Texts(),
+              row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{});
     EXPECT_EQ(FileStyle, 11);
     EXPECT_EQ(DesDir, "/music/");
     EXPECT_EQ(LocalCDDBDir, "/cache");
@@ -242,8 +232,8 @@ TEST_F(OptionsSheetGui, ResetAsksFirstAndRefillsBothPages) {
     OutputFormat = 1;
     Separator = "+";
     FileStyle = 2;
-    shown_.clear();
-    answers_ = {IDNO, IDYES};
+    boxes_.Clear();
+    boxes_.Script({IDNO, IDYES});
     const int result = Run([&](CTreePropSheetEx& sheet) {
       if (encoderShown) ShowPage(sheet, kOutputPage);
       wxWindow* reset = Control(sheet, kOutputPage, res::IDC_RESET_OUTPUT);
@@ -263,7 +253,7 @@ TEST_F(OptionsSheetGui, ResetAsksFirstAndRefillsBothPages) {
       gui_test::Click(sheet.GetDlgItem(IDCANCEL));
     });
     EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(shown_, std::vector<std::string>(2, kResetOutputQuestion));
+    EXPECT_EQ(boxes_.Texts(), std::vector<std::string>(2, kResetOutputQuestion));
     // Cancel does not undo a reset.
     EXPECT_EQ(OutputFormat, 2);
     EXPECT_EQ(FileStyle, 11);
@@ -296,16 +286,10 @@ TEST_F(OptionsSheetGui, ScreenshotsOfEachPage) {
 // Destination column follow.
 TEST_F(OptionsSheetGui, OptionsFromTheMainWindowDecideTheNextRip) {
   const std::string out = (root_ / "out").string() + "/";
-  WriteSettings(
-      fmt::sprintf("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n[OUTPUT]\nDesDir=%s\nOutputFormat=2\n", out));
-  CQuarnoCDRipperDlg& dlg = Start(WriteDiscImage(root_.string(), {{AudioTrack(1), AudioTrack(1)}}));
-  ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == 2 && Busy.load() == 0; }));
+  CQuarnoCDRipperDlg& dlg = StartOnDisc({{AudioTrack(1), AudioTrack(1)}},
+                                        fmt::sprintf("[OUTPUT]\nDesDir=%s\nOutputFormat=2\n", out));
   auto options = [&](const std::function<void(CTreePropSheetEx&)>& action) {
-    gui_test::WhenModalShown([&](wxDialog& d) { action(static_cast<CTreePropSheetEx&>(d)); },
-                             [](wxDialog& d) { return dynamic_cast<CTreePropSheetEx*>(&d) != nullptr; });
-    wxCommandEvent event(wxEVT_MENU, ui::WxId(res::ID_OPERATION_OPTIONS));
-    event.SetEventObject(&dlg);
-    dlg.ProcessWindowEvent(event);
+    OnCommandDialog(res::ID_OPERATION_OPTIONS, action);
   };
   options([&](CTreePropSheetEx& sheet) {
     EXPECT_EQ(sheet.GetTitle(), "Options");
@@ -330,16 +314,7 @@ TEST_F(OptionsSheetGui, OptionsFromTheMainWindowDecideTheNextRip) {
   EXPECT_EQ(OutputFormat, 1);
 
   dlg.TrackList()->CheckItem(1, false);
-  gui_test::WhenModalShown(
-      [&](wxDialog& d) {
-        auto& progress = dynamic_cast<CRippingProgressDlg&>(d);
-        gui_test::PumpUntil([&] { return progress.GetTitle() == "Finished Copying"; });
-        gui_test::Click(progress.GetDlgItem(IDCANCEL));
-      },
-      [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
-  wxCommandEvent rip(wxEVT_MENU, ui::WxId(res::ID_OPERATION_RIP));
-  rip.SetEventObject(&dlg);
-  dlg.ProcessWindowEvent(rip);
+  EXPECT_EQ(RipAndFinish(), "Finished Copying");
   const std::vector<uint8_t> file = ReadBytes(out + "01_Track01.wav");
   ASSERT_GT(file.size(), 44u);
   EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "RIFF");
@@ -347,7 +322,7 @@ TEST_F(OptionsSheetGui, OptionsFromTheMainWindowDecideTheNextRip) {
   EXPECT_EQ(file.size(), 44u + static_cast<size_t>(dlg.TrackModel().Row(0).ItemData) * kImageSectorBytes);
   EXPECT_FALSE(fs::exists(out + "01_Track01.mp3"));
   EXPECT_FALSE(fs::exists(out + "02_Track02.wav"));
-  EXPECT_TRUE(shown_.empty()) << shown_.front();
+  EXPECT_TRUE(boxes_.Shown().empty()) << boxes_.Shown().front().first;
 }
 
 }  // namespace

@@ -22,21 +22,16 @@ class PlayerWindowGui : public MainWindowTest {
   void SetUp() override {
     MainWindowTest::SetUp();
     // Message boxes: the double-click's question is answered "Play the Track".
-    SetMessageBoxResponder([this](const std::string& text, const std::string&, uint32_t) {
-      shown_.push_back(text);
+    boxes_.answerer = [](const std::string& text) {
       return text == "Which Action Do You Wish to Perform?" ? IDCUSTOM1 : IDOK;
-    });
+    };
   }
 
   // Two long audio tracks and a data track. With `paced`, the window's player
   // plays into an output that takes samples at a sound card's pace (the ALSA
   // devices of the test machine take them at once).
-  CQuarnoCDRipperDlg& StartOn(bool paced, const std::string& settings = "") {
-    WriteSettings("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n" + settings);
-    image_ = WriteDiscImage(root_.string(), disc_);
-    CQuarnoCDRipperDlg& dlg = Start(image_);
-    EXPECT_TRUE(
-        gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == 3 && Busy.load() == 0; }));
+  CQuarnoCDRipperDlg& StartOn(bool paced) {
+    CQuarnoCDRipperDlg& dlg = StartOnDisc(disc_);
     if (paced) {
       SoundAvailable = 1;
       auto output = std::make_unique<CapturingOutput>();
@@ -45,10 +40,6 @@ class PlayerWindowGui : public MainWindowTest {
     }
     logMark_ = AppEventLog().LogEntries().size();
     return dlg;
-  }
-  void Command(int id) {
-    wxCommandEvent event(wxEVT_MENU, ui::WxId(id));
-    dialog_->ProcessWindowEvent(event);
   }
   // The Status cells of the list, joined with "|".
   std::string Statuses() const {
@@ -75,8 +66,6 @@ class PlayerWindowGui : public MainWindowTest {
   }
 
   DiscImageSpec disc_{{AudioTrack(30), AudioTrack(30), DataTrack(3)}};
-  std::string image_;
-  std::vector<std::string> shown_;
   size_t logMark_ = 0;
 };
 
@@ -103,7 +92,7 @@ TEST_F(PlayerWindowGui, TheStartUpPlayerPlaysTheCheckedTracksIntoTheSoundDevice)
   EXPECT_TRUE(ErrorTexts().empty()) << ErrorTexts().front();
 }
 
-TEST_F(PlayerWindowGui, TransportCommandsShowTheirStateInTheRowsLabelAndSlider) {
+TEST_F(PlayerWindowGui, TransportCommandsAndADoubleClickShowTheirStateInTheRowsLabelAndSlider) {
   CQuarnoCDRipperDlg& dlg = StartOn(true);
   EXPECT_FALSE(SeekEnabled());
 
@@ -132,13 +121,12 @@ TEST_F(PlayerWindowGui, TransportCommandsShowTheirStateInTheRowsLabelAndSlider) 
   EXPECT_TRUE(gui_test::PumpUntil([&] { return TimeLabel() == "00:00"; }));
   EXPECT_FALSE(SeekEnabled());
   EXPECT_TRUE(ErrorTexts().empty()) << ErrorTexts().front();
-}
 
-TEST_F(PlayerWindowGui, ADoubleClickAnsweredPlayPlaysTheClickedRow) {
-  CQuarnoCDRipperDlg& dlg = StartOn(true, "[MISC]\nDbClk=-1\n");
+  // A double-click answered "Play the Track" plays the clicked row.
+  DbClk = -1;
   dlg.TrackList()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
   dlg.OnTrackListDoubleClick(1);
-  ASSERT_EQ(shown_, std::vector<std::string>{"Which Action Do You Wish to Perform?"});
+  ASSERT_EQ(boxes_.Texts(), std::vector<std::string>{"Which Action Do You Wish to Perform?"});
   EXPECT_TRUE(StatusesBecome("|Playing|"));
   EXPECT_TRUE(dlg.IsPlaying());
   EXPECT_EQ(DbClk, -1);  // not remembered: the box was not ticked

@@ -3,6 +3,7 @@
 // leave resolved to their defaults.
 #include "app/rip_job_snapshot.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
@@ -36,31 +37,17 @@ TEST(RipJobSnapshotTest, TakesSettingsAlbumAndDisc) {
   TOCBuffer[3] = 9;
 
   const RipJobSettings s = MakeRipJobSettings();
-  EXPECT_EQ(s.outputFormat, 2);
-  EXPECT_EQ(s.subFormat, 0);
-  EXPECT_EQ(s.wavChannel, 0);
-  EXPECT_EQ(s.wavRate, 22050u);
-  EXPECT_EQ(s.mp3.outputRate, 8000u);
-  EXPECT_EQ(s.mp3.bitRate, 320u);
-  EXPECT_EQ(s.mp3.channel, 3);
-  EXPECT_EQ(s.mp3.quality, LameQuality);
-  EXPECT_FALSE(s.m3u);
-  EXPECT_TRUE(s.fillTag);
-  EXPECT_EQ(s.maxReadRetries, MaxReadRetries);
-  EXPECT_EQ(s.programFolder, "/opt/qcr");
-  EXPECT_EQ(s.naming.desDir, "/music/");
-  EXPECT_EQ(s.naming.fileStyle, 5);
-  EXPECT_EQ(s.naming.separator, "_");
-  EXPECT_EQ(s.naming.outputFormat, 2);
-  EXPECT_EQ(s.naming.artist, "Artist");
-  EXPECT_EQ(s.naming.album, "Album");
-  EXPECT_EQ(s.naming.year, 1977);
+  EXPECT_EQ(
+      fmt::format("{} {} {} {} | {} {} {} {} | {} {} {} {}", s.outputFormat, s.subFormat, s.wavChannel,
+                  s.wavRate, s.mp3.outputRate, s.mp3.bitRate, s.mp3.channel, s.mp3.quality == LameQuality,
+                  s.m3u, s.fillTag, s.maxReadRetries == MaxReadRetries, s.programFolder),
+      "2 0 0 22050 | 8000 320 3 true | false true true /opt/qcr");
+  EXPECT_EQ(fmt::format("{} {} {} {} | {} {} {} {}", s.naming.desDir, s.naming.fileStyle, s.naming.separator,
+                        s.naming.outputFormat, s.naming.artist, s.naming.album, s.naming.year, s.album.Title),
+            "/music/ 5 _ 2 | Artist Album 1977 Album");
   EXPECT_EQ(s.naming.trackTitles, AlbumRecord.TrackTitles);
-  EXPECT_EQ(s.album.Title, "Album");
-  EXPECT_EQ(s.discId, 0x12345678u);
-  EXPECT_TRUE(s.albumInfoIsDefault);
-  EXPECT_EQ(s.firstTrack, 3);
-  EXPECT_EQ(s.lastTrack, 9);
+  EXPECT_EQ(fmt::format("{:08x} {} {} {}", s.discId, s.albumInfoIsDefault, s.firstTrack, s.lastTrack),
+            "12345678 true 3 9");
 
   // Taken, not shared: later changes do not reach a job made earlier.
   AlbumRecord.Title = "Changed";

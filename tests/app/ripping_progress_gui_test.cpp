@@ -9,9 +9,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 
-#include <deque>
 #include <fstream>
-#include <mutex>
 
 #include "app/event_log.h"
 #include "app/gui/gui_port.h"
@@ -61,20 +59,13 @@ class RippingProgressGui : public RipJobTest {
     RipJobTest::SetUp();
     AppProfile().SetPath(dir / "test.profile");
     AppEventLog().Clear();
-    // A file manager that records its argument vector, one argument a line.
-    fs::create_directories(dir / "bin");
-    const std::string stub = dir / "bin/xdg-open";
-    WriteText(stub, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + OpenedRecord() + ".part'\nmv '" +
-                        OpenedRecord() + ".part' '" + OpenedRecord() + "'\n");
-    fs::permissions(stub, fs::perms::owner_all);
-    path_ = getenv("PATH") ? getenv("PATH") : "";
-    setenv("PATH", (dir / "bin:" + path_).c_str(), 1);
-    AnswerBoxes();
+    desktop_.emplace(dir.Path());
+    boxes_.emplace();
   }
 
   void TearDown() override {
-    SetMessageBoxResponder(nullptr);
-    setenv("PATH", path_.c_str(), 1);
+    boxes_.reset();
+    desktop_.reset();
     AppProfile().SetPath("");
     RipJobTest::TearDown();
   }
@@ -93,50 +84,10 @@ class RippingProgressGui : public RipJobTest {
     return RunRippingProgress(nullptr, Tracks(indices), JobSettings());
   }
 
-  // Message boxes are answered from answers_ (IDOK when it is empty) and
-  // recorded, instead of being shown.
-  void AnswerBoxes() {
-    SetMessageBoxResponder([this](const std::string& text, const std::string&, uint32_t style) {
-      std::lock_guard lock(mutex_);
-      boxes_.push_back({text, style});
-      if (duringBox_) duringBox_();
-      if (answers_.empty()) return IDOK;
-      const int answer = answers_.front();
-      answers_.pop_front();
-      return answer;
-    });
-  }
-
   static constexpr int kActionFailed = -2;
 
-  std::string OpenedRecord() const { return dir / "opened.txt"; }
-  std::vector<std::string> OpenedArguments() const {
-    std::vector<std::string> lines;
-    std::ifstream in(OpenedRecord());
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-
-  struct Box {
-    std::string text;
-    uint32_t style;
-  };
-  std::vector<Box> Boxes() {
-    std::lock_guard lock(mutex_);
-    return boxes_;
-  }
-
-  static bool Logged(const std::string& text) {
-    for (const CLogItem& item : AppEventLog().LogEntries())
-      if (item.Text == text) return true;
-    return false;
-  }
-
-  std::mutex mutex_;
-  std::vector<Box> boxes_;
-  std::deque<int> answers_;
-  std::function<void()> duringBox_;
-  std::string path_;
+  std::optional<DesktopStandIn> desktop_;
+  std::optional<MessageBoxRecorder> boxes_;  // answers every box of the window
 };
 
 TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
@@ -158,9 +109,9 @@ TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
 
     // "Open Dir" hands the folder to the file manager as one argument.
     gui_test::Click(dlg.GetDlgItem(IDC_RIP_PAUSE));
-    ASSERT_TRUE(gui_test::PumpUntil([&] { return fs::exists(OpenedRecord()); }));
-    EXPECT_EQ(OpenedArguments(),
-              (std::vector<std::string>{"1", DesDir() + settings.album.Artist + "/" + settings.album.Title}));
+    ASSERT_TRUE(desktop_->WaitFor(1));
+    EXPECT_EQ(desktop_->Lines(), std::vector<std::string>{"1 [" + DesDir() + settings.album.Artist + "/" +
+                                                          settings.album.Title + "]"});
     EXPECT_FALSE(fs::exists("pwned"));
 
     // Wider, the groups, bars and status line stretch; the rest keep their centres.
@@ -183,7 +134,7 @@ TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
     gui_test::Click(dlg.GetDlgItem(IDCANCEL));  // "Finish": no question once the job is over
   });
   EXPECT_EQ(result, 0);
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(boxes_->Shown().empty());
 
   for (int track : {0, 1}) {
     const auto file = ReadBytes(OutputPath(track == 0 ? "01-First.wav" : "02-Second.wav"));
@@ -237,8 +188,8 @@ TEST_F(RippingProgressGui, PauseResumeAndCancelAnsweredNo) {
       if (pausedBefore) gui_test::Click(dlg.GetDlgItem(IDC_RIP_PAUSE));
       int pausedDuringQuestion = -1;
       if (pausedBefore) {
-        duringBox_ = [&] { pausedDuringQuestion = job.Paused; };
-        answers_ = {IDNO};
+        boxes_->during = [&] { pausedDuringQuestion = job.Paused; };
+        boxes_->Script({IDNO});
       } else {  // the real box, over the window, answered with its No button
         SetMessageBoxResponder(nullptr);
         gui_test::WhenModalShown(
@@ -249,7 +200,7 @@ TEST_F(RippingProgressGui, PauseResumeAndCancelAnsweredNo) {
             [](wxDialog& d) { return d.GetName() == CXMessageDialog::kWindowName; });
       }
       gui_test::Click(dlg.GetDlgItem(IDCANCEL));
-      AnswerBoxes();
+      boxes_->Install();
       EXPECT_EQ(pausedDuringQuestion, 1);
       EXPECT_EQ(job.Paused != 0, pausedBefore);
       EXPECT_EQ(Text(dlg, IDC_RIP_PAUSE), pausedBefore ? "Resume" : "Pause");
@@ -258,14 +209,13 @@ TEST_F(RippingProgressGui, PauseResumeAndCancelAnsweredNo) {
       EXPECT_TRUE(dlg.IsModal());
       if (pausedBefore) gui_test::Click(dlg.GetDlgItem(IDC_RIP_PAUSE));
     }
-    duringBox_ = nullptr;
+    boxes_->during = nullptr;
     ASSERT_TRUE(gui_test::PumpUntil([&] { return Title(dlg) == "Finished Copying"; }));
     gui_test::Click(dlg.GetDlgItem(IDCANCEL));
   });
   EXPECT_EQ(result, 0);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Do You Want to Cancel?");
-  EXPECT_EQ(Boxes()[0].style & 0xF, MB_YESNO);
+  ASSERT_EQ(boxes_->Texts(), std::vector<std::string>{"Do You Want to Cancel?"});
+  EXPECT_EQ(boxes_->Style(0) & 0xF, MB_YESNO);
   const auto file = ReadBytes(OutputPath("01-First.wav"));
   ASSERT_GT(file.size(), 44u);
   EXPECT_EQ(Le32(file, 40), 3000u * 2352);
@@ -284,7 +234,7 @@ TEST_F(RippingProgressGui, CancelAnsweredYesStopsTheJobAndEndsTheWindow) {
   for (const auto& cancel : cancels) {
     ReinsertDisc({{AudioTrackSectors(1500)}});
     drive->SetReadDelay(30);
-    answers_ = {IDYES};
+    boxes_->Script({IDYES});
     const int result = RunWindow({0}, [&](CRippingProgressDlg& dlg) {
       CRippingProgress& job = dlg.Job();
       ASSERT_TRUE(gui_test::PumpUntil([&] { return job.TrackDone.load() > 0; }));
@@ -301,7 +251,7 @@ TEST_F(RippingProgressGui, CancelAnsweredYesStopsTheJobAndEndsTheWindow) {
     EXPECT_EQ(Le32(file, 40), file.size() - 44);
     EXPECT_LT(file.size() - 44, 1500u * 2352);
   }
-  EXPECT_EQ(Boxes().size(), 3u);
+  EXPECT_EQ(boxes_->Shown().size(), 3u);
   EXPECT_FALSE(Logged("Finished copying!"));
 }
 
@@ -321,7 +271,7 @@ TEST_F(RippingProgressGui, FailingDriveShowsItsErrorsAndButtonsSayWhatTheyDo) {
     gui_test::Click(dlg.GetDlgItem(IDCANCEL));
   });
   EXPECT_EQ(result, 0);
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(boxes_->Shown().empty());
   EXPECT_FALSE(Logged("Finished copying!"));
 
   AppEventLog().Clear();
@@ -364,7 +314,7 @@ TEST_F(RippingProgressGui, MissingOrIncompleteEncoderStartsNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.box);
     settings.programFolder = c.folder;
-    const size_t boxesBefore = Boxes().size();
+    const size_t boxesBefore = boxes_->Shown().size();
     const int result = RunWindow({0}, [&](CRippingProgressDlg& dlg) {
       EXPECT_FALSE(dlg.Job().Running);
       for (int id : {IDC_RIP_TRACK_PERCENT, IDC_RIP_OVERALL_PERCENT}) EXPECT_EQ(Text(dlg, id), "0.00%");
@@ -375,14 +325,13 @@ TEST_F(RippingProgressGui, MissingOrIncompleteEncoderStartsNothing) {
       gui_test::Click(dlg.GetDlgItem(IDCANCEL));
     });
     EXPECT_EQ(result, 0);
-    const std::vector<Box> boxes = Boxes();
-    ASSERT_EQ(boxes.size(), boxesBefore + 1);
-    EXPECT_EQ(boxes.back().text, c.box);
-    EXPECT_EQ(boxes.back().style & MB_ICONMASK, c.icon);
+    ASSERT_EQ(boxes_->Shown().size(), boxesBefore + 1);
+    EXPECT_EQ(boxes_->Texts().back(), c.box);
+    EXPECT_EQ(boxes_->Style(boxesBefore) & MB_ICONMASK, c.icon);
     EXPECT_TRUE(Logged(c.line));
   }
   EXPECT_FALSE(fs::exists(DesDir()));
-  EXPECT_FALSE(fs::exists(OpenedRecord()));
+  EXPECT_TRUE(desktop_->Lines().empty());
 }
 
 // Over the main window, as the Rip command runs it: the job takes the

@@ -12,10 +12,9 @@
 
 #include <climits>
 #include <cstdint>
-#include <functional>
-
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <utility>
 #include <vector>
@@ -171,37 +170,30 @@ TEST_F(SettingsTest, ValuesAreCutToTheVariableWidth) {
 
 TEST_F(SettingsTest, OutOfRangeValuesFallBackAndAreLogged) {
   struct Case {
-    const char* ini;
+    const char* ini;  // its last line is the setting under test
     std::function<int()> variable;
     int expected;
-    const char* logLine;  // nullptr: the value is kept without a line
+    const char* logged;  // the value the log line names; nullptr: kept without a line
   };
   const Case cases[] = {
-      {"[WAV]\nFreq=12\n", [] { return Freq; }, 7, "Setting Freq=12 is out of range; using 7."},
-      {"[MP3]\nLameFreq=-1\n", [] { return LameFreq; }, 7, "Setting LameFreq=-1 is out of range; using 7."},
-      {"[MP3]\nLameBits=17\n", [] { return LameBits; }, 11, "Setting LameBits=17 is out of range; using 11."},
-      {"[OUTPUT]\nOutputFormat=0\n", [] { return OutputFormat; }, 2,
-       "Setting OutputFormat=0 is out of range; using 2."},
-      {"[OUTPUT]\nOutputFormat=3\n", [] { return OutputFormat; }, 2,
-       "Setting OutputFormat=3 is out of range; using 2."},
-      {"[FREEDB]\nAlbumInfoSource=77\n", [] { return AlbumInfoSource; }, 0,
-       "Setting AlbumInfoSource=77 is out of range; using 0."},
-      {"[MP3]\nLameChannel=9\n", [] { return LameChannel; }, 2, "Setting LameChannel=9 is out of range; using 2."},
-      {"[WAV]\nChannel=7\n", [] { return Channel; }, 1, "Setting Channel=7 is out of range; using 1."},
-      {"[WAV]\nChannel=-1\n", [] { return Channel; }, 1, "Setting Channel=-1 is out of range; using 1."},
+      {"[WAV]\nFreq=12\n", [] { return Freq; }, 7, "12"},
+      {"[MP3]\nLameFreq=-1\n", [] { return LameFreq; }, 7, "-1"},
+      {"[MP3]\nLameBits=17\n", [] { return LameBits; }, 11, "17"},
+      {"[OUTPUT]\nOutputFormat=0\n", [] { return OutputFormat; }, 2, "0"},
+      {"[OUTPUT]\nOutputFormat=3\n", [] { return OutputFormat; }, 2, "3"},
+      {"[FREEDB]\nAlbumInfoSource=77\n", [] { return AlbumInfoSource; }, 0, "77"},
+      {"[MP3]\nLameChannel=9\n", [] { return LameChannel; }, 2, "9"},
+      {"[WAV]\nChannel=7\n", [] { return Channel; }, 1, "7"},
+      {"[WAV]\nChannel=-1\n", [] { return Channel; }, 1, "-1"},
       // 99999999999 wraps to 1215752191 as on Windows.
-      {"[MISC]\nDbClk=99999999999\n", [] { return DbClk; }, -1,
-       "Setting DbClk=1215752191 is out of range; using -1."},
-      {"[MISC]\nDbClk=-2\n", [] { return DbClk; }, -1, "Setting DbClk=-2 is out of range; using -1."},
-      {"[OUTPUT]\nVolume=4294967295\n", [] { return Volume; }, 100,
-       "Setting Volume=-1 is out of range; using 100."},
-      {"[OUTPUT]\nVolume=101\n", [] { return Volume; }, 100, "Setting Volume=101 is out of range; using 100."},
-      {"[MISC]\nDriveCount=2\nDriveNum=2\n", [] { return DriveNum; }, 0,
-       "Setting DriveNum=2 is out of range; using 0."},
-      {"[MISC]\nDriveNum=1\n", [] { return DriveNum; }, 0, "Setting DriveNum=1 is out of range; using 0."},
-      {"[MISC]\nDriveCount=2\nDriveNum=-1\n", [] { return DriveNum; }, 0,
-       "Setting DriveNum=-1 is out of range; using 0."},
-      {"[MISC]\nLastPage=3\n", [] { return LastPage; }, 1, "Setting LastPage=3 is out of range; using 1."},
+      {"[MISC]\nDbClk=99999999999\n", [] { return DbClk; }, -1, "1215752191"},
+      {"[MISC]\nDbClk=-2\n", [] { return DbClk; }, -1, "-2"},
+      {"[OUTPUT]\nVolume=4294967295\n", [] { return Volume; }, 100, "-1"},
+      {"[OUTPUT]\nVolume=101\n", [] { return Volume; }, 100, "101"},
+      {"[MISC]\nDriveCount=2\nDriveNum=2\n", [] { return DriveNum; }, 0, "2"},
+      {"[MISC]\nDriveNum=1\n", [] { return DriveNum; }, 0, "1"},
+      {"[MISC]\nDriveCount=2\nDriveNum=-1\n", [] { return DriveNum; }, 0, "-1"},
+      {"[MISC]\nLastPage=3\n", [] { return LastPage; }, 1, "3"},
       // The edges of each range are kept.
       {"[WAV]\nFreq=10\n", [] { return Freq; }, 10, nullptr},
       {"[MP3]\nLameFreq=10\n", [] { return LameFreq; }, 10, nullptr},
@@ -221,7 +213,12 @@ TEST_F(SettingsTest, OutOfRangeValuesFallBackAndAreLogged) {
     WriteIni(c.ini);
     ASSERT_EQ(LoadSettings(&log_, showError_), 1) << c.ini;
     EXPECT_EQ(c.variable(), c.expected) << c.ini;
-    EXPECT_EQ(log_.lines, (c.logLine ? Lines{{c.logLine, LogError}} : Lines{})) << c.ini;
+    const std::string ini = c.ini;
+    const std::string key =
+        ini.substr(ini.rfind('\n', ini.size() - 2) + 1, ini.rfind('=') - ini.rfind('\n', ini.size() - 2) - 1);
+    const std::string line =
+        fmt::format("Setting {}={} is out of range; using {}.", key, c.logged ? c.logged : "", c.expected);
+    EXPECT_EQ(log_.lines, (c.logged ? Lines{{line, LogError}} : Lines{})) << c.ini;
     // The repaired value is what goes back to the file.
     ASSERT_EQ(SaveSettings(&log_, showError_), 1);
     ASSERT_EQ(LoadSettings(&log_, showError_), 1);
@@ -239,12 +236,16 @@ TEST_F(SettingsTest, FoldersAreKeptWholeUpToThePathLimit) {
     Lines log;
   };
   const Case cases[] = {
-      {"/" + std::string(299, 'd') + "/", "/" + std::string(299, 'd') + "/", "/" + std::string(299, 'd') + "/", {}},
+      {"/" + std::string(299, 'd') + "/",
+       "/" + std::string(299, 'd') + "/",
+       "/" + std::string(299, 'd') + "/",
+       {}},
       {longest, longest, longest, {}},
       {tooLong,
        music,
        DataFolder + "/Local CDDB",
-       {{"Setting LocalCDDBDir is longer than a path may be (1048578 bytes); using " + DataFolder + "/Local CDDB.",
+       {{"Setting LocalCDDBDir is longer than a path may be (1048578 bytes); using " + DataFolder +
+             "/Local CDDB.",
          LogError},
         {"Setting DesDir is longer than a path may be (1048578 bytes); using " + music + ".", LogError}}},
   };

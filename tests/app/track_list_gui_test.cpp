@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <wx/menu.h>
 
-#include <deque>
 #include <fstream>
 
 #include "app/gui/ripping_progress_dlg.h"
@@ -16,7 +15,6 @@
 #include "res/ripping_progress_dialog.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/rip/rip_test_util.h"
-#include "tests/support/cddb_server.h"
 #include "tests/support/disc_image.h"
 #include "ui/core/control_ids.h"
 #include "ui/core/xmessage_box_model.h"
@@ -37,36 +35,6 @@ class CommandRecorder : public wxEvtHandler {
 
 class TrackListGui : public MainWindowTest {
  protected:
-  void SetUp() override {
-    MainWindowTest::SetUp();
-    // Message boxes answered from a script (IDOK when it is empty), in order.
-    SetMessageBoxResponder([this](const std::string& text, const std::string&, uint32_t style) {
-      shown_.push_back({text, style});
-      if (answers_.empty()) return IDOK;
-      const int answer = answers_.front();
-      answers_.pop_front();
-      return answer;
-    });
-  }
-
-  CQuarnoCDRipperDlg& StartOn(const DiscImageSpec& disc, const std::string& settings = "") {
-    WriteSettings("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n" + settings);
-    CQuarnoCDRipperDlg& dlg = Start(WriteDiscImage(root_.string(), disc));
-    const int rows = static_cast<int>(disc.Tracks.size());
-    EXPECT_TRUE(
-        gui_test::PumpUntil([&] { return dlg.TrackList()->GetItemCount() == rows && Busy.load() == 0; }));
-    return dlg;
-  }
-  std::vector<std::string> ShownTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& box : shown_) texts.push_back(box.first);
-    return texts;
-  }
-  static void Command(wxWindow& target, int id) {
-    wxCommandEvent event(wxEVT_MENU, ui::WxId(id));
-    event.SetEventObject(&target);
-    target.ProcessWindowEvent(event);
-  }
   // A double-click on `row` where the list's item area receives it.
   static void DoubleClick(CQuarnoCDRipperDlg& dlg, int row) {
     wxListCtrl* list = dlg.TrackList();
@@ -87,14 +55,11 @@ class TrackListGui : public MainWindowTest {
     area->ProcessWindowEvent(event);
     gui_test::PumpEvents();
   }
-
-  std::vector<std::pair<std::string, uint32_t>> shown_;
-  std::deque<int> answers_;
 };
 
 TEST_F(TrackListGui, ShowsTheDiscAndRefusesToCheckADataTrack) {
   // The long track before a data track of the same session keeps its length.
-  CQuarnoCDRipperDlg& dlg = StartOn({{AudioTrack(2), AudioTrack(160), DataTrack(3)}});
+  CQuarnoCDRipperDlg& dlg = StartOnDisc({{AudioTrack(2), AudioTrack(160), DataTrack(3)}});
   wxListCtrl* list = dlg.TrackList();
   const TrackListModel& model = dlg.TrackModel();
   EXPECT_EQ(list->GetItemText(1, kTrackColumnDuration).utf8_string(), "02:40.000");
@@ -117,14 +82,14 @@ TEST_F(TrackListGui, ShowsTheDiscAndRefusesToCheckADataTrack) {
   EXPECT_EQ(dlg.CurrentItem, 0);
   EXPECT_EQ(dlg.SelectedTrackRow(), 0);
   // The format follows into the Destination column.
-  Command(dlg, res::ID_FORMAT_WAV);
+  Command(res::ID_FORMAT_WAV);
   EXPECT_EQ(list->GetItemText(0, kTrackColumnDestination).utf8_string(), folder + "01-Track01.wav");
 
   // The user ticks the data track: one warning, one log line, the box stays clear.
   list->CheckItem(2, true);
   EXPECT_FALSE(list->IsItemChecked(2));
   EXPECT_FALSE(model.IsChecked(2));
-  EXPECT_EQ(ShownTexts(), std::vector<std::string>{"Warning: Only Audio Track can be Checked!"});
+  EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Warning: Only Audio Track can be Checked!"});
   ASSERT_FALSE(AppEventLog().LogEntries().empty());
   EXPECT_EQ(AppEventLog().LogEntries().back().Text, "Warning: only audio track can be checked!");
   EXPECT_EQ(AppEventLog().LogEntries().back().Level, LogError);
@@ -132,22 +97,22 @@ TEST_F(TrackListGui, ShowsTheDiscAndRefusesToCheckADataTrack) {
   // The user's own changes reach the model; the program's raise no warning.
   list->CheckItem(0, false);
   EXPECT_FALSE(model.IsChecked(0));
-  Command(dlg, res::ID_EDIT_CHECKALL);
+  Command(res::ID_EDIT_CHECKALL);
   EXPECT_TRUE(list->IsItemChecked(0) && list->IsItemChecked(1) && !list->IsItemChecked(2));
-  Command(dlg, res::ID_EDIT_REVERSECHECK);
+  Command(res::ID_EDIT_REVERSECHECK);
   for (int row = 0; row < 3; ++row) EXPECT_FALSE(list->IsItemChecked(row) || model.IsChecked(row)) << row;
-  EXPECT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(boxes_.Shown().size(), 1u);
 
   // Rip with nothing checked.
   {
     gui_test::NoModalExpected noDialog;
-    Command(dlg, res::ID_OPERATION_RIP);
+    Command(res::ID_OPERATION_RIP);
   }
-  EXPECT_EQ(ShownTexts().back(), "No Audio Tracks Checked!");
+  EXPECT_EQ(boxes_.Texts().back(), "No Audio Tracks Checked!");
 }
 
 TEST_F(TrackListGui, DoubleClickActsByTheRememberedChoice) {
-  CQuarnoCDRipperDlg& dlg = StartOn({{AudioTrack(2), DataTrack(3)}}, "[MISC]\nDbClk=-1\n");
+  CQuarnoCDRipperDlg& dlg = StartOnDisc({{AudioTrack(2), DataTrack(3)}}, "[MISC]\nDbClk=-1\n");
   CommandRecorder commands;
   dlg.PushEventHandler(&commands);
   struct Pop {
@@ -160,44 +125,39 @@ TEST_F(TrackListGui, DoubleClickActsByTheRememberedChoice) {
 
   // Asked; "Rip the Track" with the box ticked: Rip Current on the selected
   // data track refuses, and the choice is kept.
-  answers_ = {(IDCUSTOM1 + 1) | static_cast<int>(MB_DONOTASKAGAIN)};
+  boxes_.Script({(IDCUSTOM1 + 1) | static_cast<int>(MB_DONOTASKAGAIN)});
   DoubleClick(dlg, 1);
-  ASSERT_EQ(shown_.size(), 2u);
-  EXPECT_EQ(shown_[0].first, "Which Action Do You Wish to Perform?");
-  EXPECT_EQ(shown_[0].second, 0x21000030u);
-  EXPECT_EQ(shown_[1].first, "Not an Audio Track!");
+  EXPECT_EQ(boxes_.Texts(),
+            (std::vector<std::string>{"Which Action Do You Wish to Perform?", "Not an Audio Track!"}));
+  EXPECT_EQ(boxes_.Style(0), 0x21000030u);
   EXPECT_EQ(DbClk, 1);
   DoubleClick(dlg, 1);
-  EXPECT_EQ(ShownTexts().back(), "Not an Audio Track!");
-  EXPECT_EQ(shown_.size(), 3u) << "a remembered choice asks no more";
+  EXPECT_EQ(boxes_.Texts().back(), "Not an Audio Track!");
+  EXPECT_EQ(boxes_.Shown().size(), 3u) << "a remembered choice asks no more";
 
   // "Play the Track" without the tick plays (the player's command) and asks again next time.
   DbClk = -1;
-  answers_ = {IDCUSTOM1, IDCANCEL};
+  boxes_.Script({IDCUSTOM1, IDCANCEL});
   DoubleClick(dlg, 0);
   EXPECT_EQ(std::ranges::count(commands.ids, kPlayCurrent), 1);
   EXPECT_EQ(DbClk, -1);
   DoubleClick(dlg, 0);  // Cancel: nothing
   EXPECT_EQ(std::ranges::count(commands.ids, kPlayCurrent), 1);
-  EXPECT_EQ(shown_.size(), 5u);
+  EXPECT_EQ(boxes_.Shown().size(), 5u);
   DbClk = 0;
   DoubleClick(dlg, 0);
   DoubleClick(dlg, -1);  // no row under the mouse: nothing
   EXPECT_EQ(std::ranges::count(commands.ids, kPlayCurrent), 2);
-  EXPECT_EQ(shown_.size(), 5u);
+  EXPECT_EQ(boxes_.Shown().size(), 5u);
 }
 
 // The main job from the window on the demo disc, whose album the loopback
 // CDDB server knows: check tracks, Rip, the progress window runs to
 // "Finished Copying", and the files hold the image's audio, named by the album.
 TEST_F(TrackListGui, RipFromTheWindowWritesTheCheckedTracks) {
-  const std::string tool = (fs::canonical("/proc/self/exe").parent_path() / "qcr-demo-disc").string();
-  const std::string output = RunTool({tool, (root_ / "image").string(), (root_ / "records").string()});
-  const std::string cue = output.substr(0, output.find('\n'));
-  ASSERT_TRUE(fs::exists(cue)) << output;
-  CddbLoopbackServer server((root_ / "records").string());
-  server.Start();
-  ::setenv("QCR_CDDB_SERVER", fmt::format("127.0.0.1:{}", server.Port()).c_str(), 1);
+  DemoServer demo(root_);
+  const std::string cue = demo.cue;
+  ASSERT_TRUE(fs::exists(cue));
   std::ifstream image(cue.substr(0, cue.size() - 3) + "bin", std::ios::binary);
   for (const int format : {1, 2}) {
     SCOPED_TRACE(format == 1 ? "WAV" : "MP3");
@@ -214,27 +174,16 @@ TEST_F(TrackListGui, RipFromTheWindowWritesTheCheckedTracks) {
     }));
     dlg.TrackList()->CheckItem(1, false);  // the user leaves tracks 2 and 4 out
     dlg.TrackList()->CheckItem(3, false);
-    std::string caption;
-    gui_test::WhenModalShown(
-        [&](wxDialog& d) {
-          auto& progress = dynamic_cast<CRippingProgressDlg&>(d);
-          gui_test::PumpUntil([&] { return progress.GetTitle() == "Finished Copying"; });
-          caption = progress.GetTitle().utf8_string();
-          gui_test::Click(progress.GetDlgItem(IDCANCEL));  // "Finish"
-        },
-        [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
     // WAV from the toolbar's Rip button, MP3 from the menu.
-    if (format == 1) {
-      ASSERT_NE(dlg.MainToolBar()->FindById(ui::WxId(res::ID_OPERATION_RIP)), nullptr);
-      dlg.MainToolBar()->OnLeftClick(ui::WxId(res::ID_OPERATION_RIP), false);
-    } else {
-      Command(dlg, res::ID_OPERATION_RIP);
-    }
-    EXPECT_EQ(caption, "Finished Copying");
+    ASSERT_NE(dlg.MainToolBar()->FindById(ui::WxId(res::ID_OPERATION_RIP)), nullptr);
+    EXPECT_EQ(
+        RipAndFinish(format == 2
+                         ? std::function<void()>()
+                         : [&] { dlg.MainToolBar()->OnLeftClick(ui::WxId(res::ID_OPERATION_RIP), false); }),
+        "Finished Copying");
 
     const std::string album = "Demo Disc";
-    const std::string folder =
-        desDir + "The Loopback Ensemble/" + album + "/";
+    const std::string folder = desDir + "The Loopback Ensemble/" + album + "/";
     const std::string ext = format == 1 ? ".wav" : ".mp3";
     const std::string names[] = {"01-Morning Tray" + ext, "03-Seventy-Five Frames" + ext};
     EXPECT_EQ(ReadText(folder + album + ".m3u"), names[0] + "\r\n" + names[1] + "\r\n");
@@ -265,7 +214,7 @@ TEST_F(TrackListGui, RipFromTheWindowWritesTheCheckedTracks) {
     SessionEnding = false;
     ui::RefuseModalDialogs(false);
   }
-  EXPECT_TRUE(shown_.empty()) << shown_.front().first;
+  EXPECT_TRUE(boxes_.Shown().empty()) << boxes_.Shown().front().first;
 }
 
 }  // namespace
