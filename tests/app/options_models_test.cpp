@@ -11,6 +11,7 @@
 #include "app/disc_worker.h"
 #include "app/options_sheet_model.h"
 #include "app/settings.h"
+#include "tests/app/option_settings.h"
 
 namespace {
 
@@ -37,16 +38,7 @@ class OptionsModelsTest : public ::testing::Test {
     Defaults();
     std::filesystem::remove_all(root_);
   }
-  static void Defaults() {
-    Busy = AlbumInfoSource = WriteLog = 0;
-    LastPage = LoadAlbumInfo = M3U = FillTag = SubFormat = Channel = 1;
-    LocalCDDBDir = "/cache";
-    DesDir = "/music/";
-    Separator = "-";
-    OutputFormat = LameChannel = 2;
-    FileStyle = LameBits = 11;
-    Freq = LameFreq = 7;
-  }
+  static void Defaults() { SetOptionTestSettings(); }
   std::string root_;
 };
 

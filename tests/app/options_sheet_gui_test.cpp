@@ -19,6 +19,7 @@
 #include "res/main_dialog.h"
 #include "res/option_pages.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/app/option_settings.h"
 #include "tests/rip/rip_test_util.h"
 #include "tests/support/disc_image.h"
 #include "ui/core/control_ids.h"
@@ -64,14 +65,7 @@ class OptionsSheetGui : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    Busy = AlbumInfoSource = WriteLog = 0;
-    LastPage = LoadAlbumInfo = M3U = FillTag = SubFormat = Channel = 1;
-    LocalCDDBDir = "/cache";
-    DesDir = "/music/";
-    Separator = "-";
-    OutputFormat = LameChannel = 2;
-    FileStyle = LameBits = 11;
-    Freq = LameFreq = 7;
+    SetOptionTestSettings();
   }
   void TearDown() override {
     Busy = 0;
