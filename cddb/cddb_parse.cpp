@@ -86,18 +86,33 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
   text = out;
 }
 
-// Where a disc title "artist / title" splits: at the first " / ", so that
-// an artist like "AC/DC" stays whole, and at the first "/" only when the
-// text holds no " / ". npos when there is no slash; `length` gets the
-// separator's length. Match lists and records split the same way.
-size_t FindArtistSplit(const std::string& text, size_t& length) {
+// The two rules that split a disc title "artist / title", side by side.
+//
+// A record's DTITLE follows the xmcd rule: it splits at its first " / " only,
+// and without one both artist and title get the whole text, so a name like
+// "AC/DC" is never cut.
+void SplitRecordTitle(const std::string& text, std::string& artist, std::string& title) {
+  const size_t at = text.find(" / ");
+  artist = at == std::string::npos ? text : text.substr(0, at);
+  title = at == std::string::npos ? text : text.substr(at + 3);
+}
+
+// A line of a query's match list is written more loosely by servers: it
+// splits at its first " / ", else at its first "/", each side trimmed; without
+// any slash the artist stays empty and the title keeps its blanks.
+void SplitMatchTitle(const std::string& text, std::string& artist, std::string& title) {
   size_t at = text.find(" / ");
-  length = 3;
+  size_t length = 3;
   if (at == std::string::npos) {
     at = text.find('/');
     length = 1;
   }
-  return at;
+  if (at == std::string::npos) {
+    title = text;
+    return;
+  }
+  artist = Trim(text.substr(0, at));
+  title = Trim(text.substr(at + length));
 }
 
 bool IsListStatus(int status) { return status >= 210 && status <= 219; }
@@ -229,15 +244,7 @@ int CCDDB::ParseQueryLine(CCDDBQueryResult& result, const std::string& line) {
   std::string rest = end == std::string::npos ? std::string() : line.substr(end + 1);
   size_t cut = rest.find("\r\n");
   if (cut == std::string::npos) cut = rest.find('\n');
-  std::string title = NarrowToString(rest.substr(0, cut));
-  size_t separator = 0;
-  size_t split = FindArtistSplit(title, separator);
-  if (split != std::string::npos) {
-    result.Artist = Trim(title.substr(0, split));
-    result.Title = Trim(title.substr(split + separator));
-  } else {
-    result.Title = title;
-  }
+  SplitMatchTitle(NarrowToString(rest.substr(0, cut)), result.Artist, result.Title);
   return 1;
 }
 
@@ -368,11 +375,7 @@ int CCDDB::ParseRecordBodyHelper(CCDDBRecord& record, const char* text) {
     return 0;
   }
 
-  std::string title = NarrowToString(scan.title);
-  size_t separator = 0;
-  size_t split = FindArtistSplit(title, separator);
-  record.Artist = split == std::string::npos ? title : title.substr(0, split);
-  record.Title = split == std::string::npos ? title : title.substr(split + separator);
+  SplitRecordTitle(NarrowToString(scan.title), record.Artist, record.Title);
   std::string order = NarrowToString(scan.playOrder);
   std::vector<std::string> pieces;
   std::istringstream in(order);

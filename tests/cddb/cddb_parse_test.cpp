@@ -165,9 +165,10 @@ TEST_F(Parse, FieldEdgeCases) {
   EXPECT_EQ(parsed.DiscLength, 245);
   ASSERT_EQ(ParseRecord(PlainWith("# Disc length: 360 seconds", "# Disc length:")), 1);
   EXPECT_EQ(parsed.DiscLength, 0);
-  // A disc title splits at " / ", at a lone "/" only without one, and stays
-  // whole in both fields without any slash.
-  const std::pair<const char*, const char*> titles[] = {{"Examples/Two", "Examples|Two"},
+  // A record's disc title splits at its first " / " only, and stays whole in
+  // both fields without one, a lone "/" included (match lines split there).
+  const std::pair<const char*, const char*> titles[] = {{"Examples/Two", "Examples/Two|Examples/Two"},
+                                                        {"AC/DC", "AC/DC|AC/DC"},
                                                         {"AC/DC / Back in Black", "AC/DC|Back in Black"},
                                                         {"Left/Right / Up/Down", "Left/Right|Up/Down"},
                                                         {"No Slash", "No Slash|No Slash"}};
