@@ -2,8 +2,6 @@
 // reporting, and reading and writing xmcd text in files. The body parsers
 // are in cddb_parse.cpp.
 #include "cddb/cddb.h"
-#include "platform/regular_file.h"
-#include "platform/text_encoding.h"
 
 #include <fmt/format.h>
 #include <fmt/printf.h>
@@ -24,6 +22,8 @@
 #include <stdexcept>
 
 #include "cddb/cddb_globals.h"
+#include "platform/regular_file.h"
+#include "platform/text_encoding.h"
 
 CCDDB CDDBClient;
 
@@ -107,11 +107,18 @@ CCDDBException::CCDDBException(uint32_t code, std::string text) : Code(code), Te
 CCDDBException::CCDDBException(uint32_t number, uint32_t facility, std::string text)
     : CCDDBException((number & 0xFFFF) | 0x80000000u | (facility << 16), std::move(text)) {}
 
+CCDDBException::CCDDBException(uint32_t code, std::string text, std::string message)
+    : Code(code), Text(std::move(text)), message_(std::move(message)) {
+  std::string shown;
+  GetErrorMessage(shown);
+  what_ = DescribeCode(Code, shown);
+}
+
 int CCDDBException::GetErrorMessage(std::string& message, size_t maxChars, unsigned* helpContext) const {
   if (helpContext) *helpContext = 0;
   message.clear();
-  if (Facility() == kCDDBFacilityClient || maxChars == 0) return 0;
-  std::string text = CDDBSystemMessage(Code & 0xFFFF);
+  if (maxChars == 0 || (message_.empty() && Facility() == kCDDBFacilityClient)) return 0;
+  std::string text = message_.empty() ? CDDBSystemMessage(Code & 0xFFFF) : message_;
   if (text.empty()) return 0;
   message = CutUtf8(text, maxChars - 1);
   return 1;
@@ -137,6 +144,10 @@ void CCDDB::ThrowCDDBSystemError(int number, uint32_t facility, const std::strin
 }
 
 void CCDDB::ThrowCDDBException(uint32_t code, const std::string& text) { Throw(CCDDBException(code, text)); }
+
+void CCDDB::ThrowCDDBException(uint32_t code, const std::string& text, const std::string& message) {
+  Throw(CCDDBException(code, text, message));
+}
 
 // ---------------------------------------------------------------------------
 // Identification
@@ -282,7 +293,8 @@ int CCDDB::ReadResponse(CWSocket& socket, const char* terminator, std::string& r
         // No CDDB reply holds a NUL byte: the reply is damaged, and parsing
         // it as text would lose whatever follows the NUL.
         LastResponse = NarrowToString(response);
-        ThrowCDDBException(mode == ReadModePlain ? kCDDBErrorBadRecord : kCDDBErrorNoReply, LastResponse);
+        if (mode == ReadModePlain) ThrowCDDBException(kCDDBErrorBadRecord, LastResponse);
+        ThrowCDDBException(kCDDBErrorNoReply, LastResponse, kCDDBNoUsableAnswerText);
       }
       if (response.size() > kCDDBMaxReplyBytes) ThrowCDDBSystemError(EMSGSIZE, kCDDBFacilitySystem, "");
       if (mode != ReadModePlain) {
@@ -374,10 +386,11 @@ void CCDDB::Query(const CCDDBSite& site, uint32_t discId, const std::vector<CCDD
     SendRequest(socket, request);
     std::string reply;
     reply.reserve(4096);
-    if (!ReadResponse(socket, kTerminator, reply, ReadModeQuery) ||
-        !ParseQueryBody(GetHTTPBody(reply.c_str()), id, results)) {
+    // Both fail with the same code; only the time-out speaks of time.
+    if (!ReadResponse(socket, kTerminator, reply, ReadModeQuery))
       ThrowCDDBException(kCDDBErrorNoReply, LastResponse);
-    }
+    if (!ParseQueryBody(GetHTTPBody(reply.c_str()), id, results))
+      ThrowCDDBException(kCDDBErrorNoReply, LastResponse, kCDDBNoUsableAnswerText);
   } catch (const CWSocketException& e) {
     ThrowCDDBSystemError(e.Error, kCDDBFacilitySystem, "");
   }

@@ -42,6 +42,11 @@ inline constexpr size_t kCDDBMaxReplyBytes = 16u << 20;
 // A whole reply must arrive within this many time-outs (CCDDB::Timeout).
 inline constexpr int kCDDBReplyTimeouts = 5;
 
+// The message of a kCDDBErrorNoReply for a reply that came in time but held
+// nothing the client could use (no match, a status that answers nothing, a
+// damaged reply). The code's own text is that of the time-out.
+inline constexpr const char* kCDDBNoUsableAnswerText = "The CDDB server gave no usable answer.";
+
 // The message text of a code that is not in the client facility: the
 // platform's text for system and socket error numbers, and fixed texts for
 // 14, 516 and 517. Empty when there is none.
@@ -53,9 +58,12 @@ class CCDDBException : public std::exception {
   CCDDBException(uint32_t code, std::string text);
   // Code = number | 0x80000000 | facility << 16.
   CCDDBException(uint32_t number, uint32_t facility, std::string text);
+  // Stores `code` unchanged, with `message` in place of the code's own text.
+  CCDDBException(uint32_t code, std::string text, std::string message);
 
-  // The message of the code, cut to at most maxChars - 1 bytes: empty for the
-  // client facility; else CDDBSystemMessage of the low 16 bits. Returns 1 when
+  // The message of the code, cut to at most maxChars - 1 bytes: the message
+  // given at construction, if any; else empty for the client facility and
+  // CDDBSystemMessage of the low 16 bits otherwise. Returns 1 when
   // there was a text, else stores an empty string and returns 0. The help
   // context, when asked for, is always 0.
   int GetErrorMessage(std::string& message, size_t maxChars = 4096, unsigned* helpContext = nullptr) const;
@@ -67,6 +75,7 @@ class CCDDBException : public std::exception {
   std::string Text;  // the reply text, or empty
 
  private:
+  std::string message_;
   std::string what_;
 };
 
@@ -172,6 +181,8 @@ class CCDDB {
   // for the current errno.
   [[noreturn]] void ThrowCDDBSystemError(int number, uint32_t facility, const std::string& text);
   [[noreturn]] void ThrowCDDBException(uint32_t code, const std::string& text);
+  // The same with `message` in place of the code's own text.
+  [[noreturn]] void ThrowCDDBException(uint32_t code, const std::string& text, const std::string& message);
 
   int Timeout = 60000;      // ms to wait for the connection and for each piece of a reply
   int ReceiveChunk = 1024;  // receive buffer size; each receive asks for one byte less

@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -154,9 +154,9 @@ TEST_F(Protocol, NoMatchIsLoggedByTheParserThenThrown) {
   EXPECT_EQ(host.LogLines(),
             (std::vector<std::string>{"CCDDB::ParseQueryBody, CDDB server does not contain the "
                                       "specifed album with DISCID:01020304 in its database",
-                                      kThrowing + CDDBSystemMessage(516)}));
+                                      kThrowing + kCDDBNoUsableAnswerText}));
   EXPECT_EQ(host.ClearCount(), 2);
-  EXPECT_EQ(CDDBExceptionText, kThrowing + CDDBSystemMessage(516));
+  EXPECT_EQ(CDDBExceptionText, kThrowing + kCDDBNoUsableAnswerText);  // it came in time
   EXPECT_NE(thrown.Text.find("202 No match for disc ID 01020304."), std::string::npos);
   EXPECT_TRUE(results.empty());
 }
@@ -308,6 +308,7 @@ TEST_F(Protocol, SlowSilentAndDamagedRepliesFail) {
   EXPECT_EQ(Read(), 516u);
   EXPECT_EQ(ReadReply().rfind(thrown.Text, 0), 0u);  // the part that came
   EXPECT_EQ(Query(), 516u);
+  EXPECT_EQ(CDDBExceptionText, kThrowing + "The CDDB server gave no usable reply in time.");
 
   // A NUL byte marks a damaged reply at once, whatever follows it.
   client.Timeout = 10000;
@@ -319,7 +320,9 @@ TEST_F(Protocol, SlowSilentAndDamagedRepliesFail) {
     const std::string& reply;
     bool read;
     uint32_t code;
-  } damaged[] = {{nulRead, true, 517u}, {nulMatch, false, 516u}};
+    std::string message;
+  } damaged[] = {{nulRead, true, 517u, CDDBSystemMessage(517)},
+                 {nulMatch, false, 516u, kCDDBNoUsableAnswerText}};
   for (const auto& c : damaged) {
     CddbServerBehaviour behaviour;
     behaviour.rawReply = c.reply;
@@ -329,6 +332,7 @@ TEST_F(Protocol, SlowSilentAndDamagedRepliesFail) {
     Behave(behaviour);
     record = CCDDBRecord();
     EXPECT_EQ(c.read ? Read() : Query(), c.code) << c.read;
+    EXPECT_EQ(CDDBExceptionText, kThrowing + c.message) << c.read;
     EXPECT_EQ(thrown.Text, c.reply.substr(0, thrown.Text.size())) << c.read;
     EXPECT_TRUE(results.empty());
     EXPECT_EQ(record, CCDDBRecord());
@@ -407,7 +411,9 @@ TEST_F(Protocol, TheServerProgramServesUntilTerminated) {
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const std::string dir = pattern;
   const std::string portFile = dir + "/port";
-  std::string program = "./qcr-cddb-server";
+  // The helper is built beside this test program, wherever that runs from.
+  std::string program =
+      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "qcr-cddb-server").string();
   std::vector<char*> argv = {program.data(), const_cast<char*>(kRecords.c_str()),
                              const_cast<char*>(portFile.c_str()), nullptr};
   posix_spawn_file_actions_t actions;
