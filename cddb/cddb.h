@@ -47,6 +47,11 @@ inline constexpr int kCDDBReplyTimeouts = 5;
 // damaged reply). The code's own text is that of the time-out.
 inline constexpr const char* kCDDBNoUsableAnswerText = "The CDDB server gave no usable answer.";
 
+// The most matches a query reply gives: every match is read with a request of
+// its own before the user picks one, and a chooser of more rows would be of
+// no use. The lines after them are dropped (and logged as dropped).
+inline constexpr size_t kCDDBMaxMatches = 20;
+
 // The message text of a code that is not in the client facility: the
 // platform's text for system and socket error numbers, and fixed texts for
 // 14, 516 and 517. Empty when there is none.
@@ -163,6 +168,7 @@ class CCDDB {
   virtual int ParseSitesLine(CCDDBSite& site, const std::string& line);
   virtual int ParseLinesBody(const char* body, std::vector<std::string>& lines);
   virtual int ParseStatusBody(const char* body, CCDDBStatus& status);
+  // Appends at most kCDDBMaxMatches matches of a list.
   virtual int ParseQueryBody(const char* body, const std::string& discIdText,
                              std::vector<CCDDBQueryResult>& results);
   virtual int ParseQueryLine(CCDDBQueryResult& result, const std::string& line);

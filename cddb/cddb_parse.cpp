@@ -204,7 +204,8 @@ int CCDDB::ParseQueryBody(const char* body, const std::string& discIdText,
                           std::vector<CCDDBQueryResult>& results) {
   const int status = GetStatusCode(body);
   if (IsListStatus(status)) {
-    size_t before = results.size();
+    const size_t before = results.size();
+    size_t dropped = 0;
     const char* cursor = body;
     std::string line;
     GetNextLine(cursor, line);  // the status line
@@ -212,7 +213,18 @@ int CCDDB::ParseQueryBody(const char* body, const std::string& discIdText,
       std::string next;
       GetNextLine(cursor, next);
       CCDDBQueryResult result;
-      if (ParseQueryLine(result, next)) results.push_back(result);
+      if (!ParseQueryLine(result, next)) continue;
+      if (results.size() - before < kCDDBMaxMatches) {
+        results.push_back(result);
+      } else {
+        ++dropped;
+      }
+    }
+    if (dropped > 0) {
+      host_->AddLog(
+          fmt::format("CCDDB::ParseQueryBody, CDDB server returned {} matches, only the first {} are used",
+                      kCDDBMaxMatches + dropped, kCDDBMaxMatches),
+          LogInfo);
     }
     return results.size() > before ? 1 : 0;
   }

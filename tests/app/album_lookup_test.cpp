@@ -42,7 +42,7 @@ class ScriptedChooser : public MatchChooser {
 
 // What a row of the table puts where before the refresh.
 enum Cache { kNoCache, kCache, kDamagedCache, kNoCacheFolder, kCacheFolderIsAFile };
-enum Server { kNoMatch, kOneMatch, kTwoMatches, kTwoMatchesNoChoice, kServerFails };
+enum Server { kNoMatch, kOneMatch, kTwoMatches, kTwoMatchesNoChoice, kServerFails, kHugeList };
 
 class AlbumLookupTest : public ::testing::Test {
  protected:
@@ -123,6 +123,12 @@ class AlbumLookupTest : public ::testing::Test {
     }
     // The chooser takes the second match, or can no longer answer.
     chooser_.answer = server == kTwoMatchesNoChoice ? std::nullopt : std::optional<size_t>(1);
+    if (server == kHugeList) {
+      ServeRecord("rock", "Remote Artist", "Remote Album");
+      CddbServerBehaviour huge;
+      huge.matchCopies = 10000;
+      server_->SetBehaviour(huge);
+    }
     if (server == kServerFails) {
       CddbServerBehaviour broken;
       broken.rawReply = "HTTP/1.0 500 Broken\r\n\r\n";
@@ -171,6 +177,9 @@ const std::vector<std::string> kOneMatchLines = {"{id}, Remote Album  Remote Art
                                                  "FreeDB information available."};
 const std::vector<std::string> kTwoMatchLines = {"Retrieving {id}, Other Album  Other Artist jazz ...",
                                                  "Retrieving {id}, Remote Album  Remote Artist rock ..."};
+// One line per match read from a list of copies of the rock record.
+const std::vector<std::string> kHugeListLines(kCDDBMaxMatches,
+                                              "Retrieving {id}, Remote Album  Remote Artist rock ...");
 const std::vector<std::string> kFailed = {"Error on refresh disc info!", "Refreshing CD..."};
 
 std::vector<std::string> Lines(std::initializer_list<std::vector<std::string>> parts) {
@@ -227,6 +236,9 @@ TEST_F(AlbumLookupTest, SourcesCachesAndServers) {
        Lines({kQuery, kTwoMatchLines, {"Local CDDB file saved."}}), 3, "Remote Artist", "Remote Artist"},
       {"several matches: no choice", 1, kNoCache, kTwoMatchesNoChoice,
        Lines({kQuery, kTwoMatchLines, kFailed}), 3, "", ""},
+      {"ten thousand matches: only the first are read", 1, kNoCache, kHugeList,
+       Lines({kQuery, kHugeListLines, {"Local CDDB file saved."}}), 1 + kCDDBMaxMatches, "Remote Artist",
+       "Remote Artist"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -253,7 +265,10 @@ TEST_F(AlbumLookupTest, SourcesCachesAndServers) {
     }
     // The chooser sees every match read in full, in the server's order.
     const bool several = row.server == kTwoMatches || row.server == kTwoMatchesNoChoice;
-    ASSERT_EQ(chooser_.shown.size(), several ? 1u : 0u);
+    ASSERT_EQ(chooser_.shown.size(), several || row.server == kHugeList ? 1u : 0u);
+    if (row.server == kHugeList) {
+      EXPECT_EQ(chooser_.shown[0].size(), kCDDBMaxMatches);
+    }
     if (several) {
       EXPECT_EQ(chooser_.shown[0].at(0).Artist, "Other Artist");
       EXPECT_EQ(chooser_.shown[0].at(1).TrackTitles,

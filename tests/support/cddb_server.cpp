@@ -192,8 +192,9 @@ void CddbLoopbackServer::HandleConnection(int client) {
     requests_.push_back(request);
     behaviour = behaviour_;
   }
-  std::string reply = behaviour.rawReply.empty() ? Answer(request, behaviour.status, behaviour.terminator)
-                                                 : behaviour.rawReply;
+  std::string reply = behaviour.rawReply.empty()
+                          ? Answer(request, behaviour.status, behaviour.terminator, behaviour.matchCopies)
+                          : behaviour.rawReply;
   SendReply(client, reply, behaviour);
 }
 
@@ -257,11 +258,12 @@ void CddbLoopbackServer::SendReply(int client, const std::string& reply, const C
   }
 }
 
-std::string CddbLoopbackServer::Answer(const std::string& request, int forcedStatus, bool terminator) const {
+std::string CddbLoopbackServer::Answer(const std::string& request, int forcedStatus, bool terminator,
+                                       size_t matchCopies) const {
   std::vector<std::string> words = CommandWords(request);
   std::string body;
   if (words.size() >= 4 && words[0] == "cddb" && words[1] == "query" && IsDiscId(words[2])) {
-    body = QueryBody(words[2], forcedStatus, terminator);
+    body = QueryBody(words[2], forcedStatus, terminator, matchCopies);
   } else if (words.size() == 4 && words[0] == "cddb" && words[1] == "read" && IsSafeWord(words[2]) &&
              IsDiscId(words[3])) {
     body = ReadBody(words[2], words[3], forcedStatus, terminator);
@@ -285,9 +287,10 @@ std::vector<CddbLoopbackServer::Match> CddbLoopbackServer::FindRecords(const std
   return found;
 }
 
-std::string CddbLoopbackServer::QueryBody(const std::string& discId, int status, bool terminator) const {
+std::string CddbLoopbackServer::QueryBody(const std::string& discId, int status, bool terminator,
+                                          size_t copies) const {
   std::vector<Match> found = FindRecords(discId);
-  if (status == 0) status = found.empty() ? 202 : found.size() == 1 ? 200 : 210;
+  if (status == 0) status = found.empty() ? 202 : found.size() * copies == 1 ? 200 : 210;
   switch (status) {
     case 200:
       if (found.empty()) return "200 misc " + discId + " Unknown Artist / Unknown Title\r\n";
@@ -299,8 +302,10 @@ std::string CddbLoopbackServer::QueryBody(const std::string& discId, int status,
       std::string body = status == 210
                              ? "210 Found exact matches, list follows (until terminating `.')\r\n"
                              : "211 Found inexact matches, list follows (until terminating `.')\r\n";
-      for (const Match& match : found)
-        body += match.category + " " + discId + " " + DiscTitle(match.text) + "\r\n";
+      for (size_t copy = 0; copy < copies; ++copy) {
+        for (const Match& match : found)
+          body += match.category + " " + discId + " " + DiscTitle(match.text) + "\r\n";
+      }
       return terminator ? body + kListEnd : body;
     }
     default:

@@ -26,6 +26,7 @@ struct CddbServerBehaviour {
   std::optional<size_t> closeAt;  // send only this many bytes, then close
   std::optional<size_t> stallAt;  // after this many bytes (or all sent), hold the connection open ...
   int stallMs = 0;                // ... this long, or until the client hangs up
+  size_t matchCopies = 1;         // a query lists every match this many times (a huge list)
 };
 
 class CddbLoopbackServer {
@@ -50,7 +51,8 @@ class CddbLoopbackServer {
 
   // The whole reply (headers and body) the server gives to one raw request,
   // without any misbehaviour.
-  std::string Answer(const std::string& request, int forcedStatus = 0, bool terminator = true) const;
+  std::string Answer(const std::string& request, int forcedStatus = 0, bool terminator = true,
+                     size_t matchCopies = 1) const;
 
  private:
   struct Match {
@@ -65,7 +67,7 @@ class CddbLoopbackServer {
   bool Wait(int client, int ms);  // false when the client hung up or the server stops
 
   std::vector<Match> FindRecords(const std::string& discId) const;
-  std::string QueryBody(const std::string& discId, int status, bool terminator) const;
+  std::string QueryBody(const std::string& discId, int status, bool terminator, size_t copies) const;
   std::string ReadBody(const std::string& category, const std::string& discId, int status,
                        bool terminator) const;
 

@@ -3,9 +3,10 @@
 // listens on and, when a file is named, writes the port there too, so a
 // script can start it on a free port and point the program at it. With
 // --trickle it sends every reply one byte at a time, MS milliseconds apart,
-// like a server on a link that barely moves.
+// like a server on a link that barely moves. With --copies it lists every
+// match of a query N times, like a server that answers with a huge list.
 //
-//   qcr-cddb-server FOLDER [PORT-FILE] [--port N] [--trickle MS]
+//   qcr-cddb-server FOLDER [PORT-FILE] [--port N] [--trickle MS] [--copies N]
 #include <signal.h>
 
 #include <cstdio>
@@ -20,7 +21,7 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: qcr-cddb-server FOLDER [PORT-FILE] [--port N] [--trickle MS]\n";
+  std::cerr << "usage: qcr-cddb-server FOLDER [PORT-FILE] [--port N] [--trickle MS] [--copies N]\n";
   return 2;
 }
 
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
   std::string portFile;
   int port = 0;
   int trickleMs = 0;
+  int copies = 1;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--port" && i + 1 < argc) {
@@ -51,6 +53,9 @@ int main(int argc, char** argv) {
     } else if (arg == "--trickle" && i + 1 < argc) {
       trickleMs = std::atoi(argv[++i]);
       if (trickleMs <= 0) return Usage();
+    } else if (arg == "--copies" && i + 1 < argc) {
+      copies = std::atoi(argv[++i]);
+      if (copies <= 0) return Usage();
     } else if (folder.empty()) {
       folder = arg;
     } else if (portFile.empty()) {
@@ -75,6 +80,7 @@ int main(int argc, char** argv) {
   CddbLoopbackServer server(folder);
   CddbServerBehaviour behaviour;
   behaviour.trickleMs = trickleMs;
+  behaviour.matchCopies = static_cast<size_t>(copies);
   server.SetBehaviour(behaviour);
   try {
     server.Start(port);
