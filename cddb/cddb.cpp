@@ -2,6 +2,8 @@
 // reporting, and reading and writing xmcd text in files. The body parsers
 // are in cddb_parse.cpp.
 #include "cddb/cddb.h"
+#include "platform/regular_file.h"
+#include "platform/text_encoding.h"
 
 #include <fmt/format.h>
 #include <fmt/printf.h>
@@ -22,8 +24,6 @@
 #include <stdexcept>
 
 #include "cddb/cddb_globals.h"
-#include "platform/regular_file.h"
-#include "platform/text_encoding.h"
 
 CCDDB CDDBClient;
 

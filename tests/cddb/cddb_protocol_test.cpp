@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
