@@ -261,18 +261,6 @@ TEST_F(Parse, QueryLinesAndBodies) {
   EXPECT_EQ(host.LogLines(), std::vector<std::string>{notice});
   EXPECT_EQ(host.Calls().at(0).level, LogError);
   EXPECT_EQ(host.ClearCount(), 1);
-
-  // A list longer than the client takes gives its first matches; the rest
-  // are only counted.
-  std::string list = "211 Found inexact matches\r\n";
-  for (size_t i = 1; i <= kCDDBMaxMatches + 3; ++i) list += "rock " + std::to_string(i) + " A / T\r\n";
-  results.clear();
-  host.Reset();
-  EXPECT_EQ(client.ParseQueryBody((list + ".\r\n").c_str(), "x", results), 1);
-  ASSERT_EQ(results.size(), kCDDBMaxMatches);
-  EXPECT_EQ(results.back().DiscID, 0x20u);  // match 20
-  EXPECT_EQ(host.LogLines(), std::vector<std::string>{"CCDDB::ParseQueryBody, CDDB server returned 23 "
-                                                      "matches, only the first 20 are used"});
 }
 
 TEST_F(Parse, TextConversionAndEscaping) {
