@@ -2,13 +2,16 @@
 #include "platform/cd_drive_cue_sheet.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 #include <vector>
+
+#include "platform/regular_file.h"
 
 namespace {
 
@@ -158,13 +161,24 @@ class CueSheetChecker {
 }  // namespace
 
 std::optional<CheckedCueSheet> ReadCheckedCueSheet(const std::string& cuePath) {
-  if (!IsRegularFile(cuePath)) return std::nullopt;
-  std::ifstream in(cuePath, std::ios::binary);
+  // Only a regular file: a FIFO in the sheet's place must not block the drive.
+  const int fd = OpenRegularFileForRead(cuePath);
+  if (fd < 0) return std::nullopt;
   std::string text(kMaxCueSheetBytes + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  if (in.bad()) return std::nullopt;
-  text.resize(static_cast<size_t>(in.gcount()));
-  if (text.size() > kMaxCueSheetBytes) return std::nullopt;
+  size_t got = 0;
+  bool failed = false;
+  while (got < text.size()) {
+    const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failed = n < 0;
+      break;
+    }
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  if (failed || got > kMaxCueSheetBytes) return std::nullopt;
+  text.resize(got);
 
   CueSheetChecker checker;
   if (!checker.Check(text)) return std::nullopt;
