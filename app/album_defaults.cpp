@@ -9,6 +9,7 @@
 #include "cddb/cddb_globals.h"
 #include "cddb/disc_id.h"
 #include "platform/cd_drive.h"
+#include "rip/file_naming.h"
 
 std::string OutputSubFolder;
 
@@ -45,7 +46,7 @@ void SetAlbumDefaults() {
     const CCDDBTrackPosition& p = TrackPositions[i];
     album.TrackOffsets.push_back(SecondsOf(p) * 75 + p.Frame);
     album.ExtendedTrackData.emplace_back();
-    album.TrackTitles.push_back(fmt::sprintf("Track%02d", static_cast<int>(i + 1)));
+    album.TrackTitles.push_back(DefaultTrackTitle(static_cast<int>(i)));
   }
   const std::string suffix = fmt::sprintf(" %08x", album.DiscID);
   album.DiscLength = SecondsOf(TrackPositions.back()) - SecondsOf(TrackPositions.front());

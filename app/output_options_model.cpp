@@ -40,6 +40,7 @@ PageApplyResult OutputOptionsModel::Apply(const std::function<void()>& destinati
   while (!folder.empty() && IsBlank(folder.back())) folder.pop_back();
   if (folder.empty()) return PageApplyResult::Refuse(kEmptyDestinationMessage);
   if (folder.back() != kPathSeparator) folder += kPathSeparator;
+  if (folder.size() >= kMaxPathBytes) return PageApplyResult::Refuse(kLongDestinationMessage);
 
   // With nothing selected (a template number the list does not have) the
   // saved template stays rather than becoming "none".

@@ -14,6 +14,7 @@
 inline constexpr const char* kResetOutputQuestion =
     "Reset ALL Output Options(including the Subpages), Are You Sure?";
 inline constexpr const char* kEmptyDestinationMessage = "Please Enter the Destination Directory!";
+inline constexpr const char* kLongDestinationMessage = "The Destination Directory is too long!";
 inline constexpr const char* kBrowseDestinationTitle = "Please select the destination directory";
 
 class OutputOptionsModel {
@@ -47,8 +48,10 @@ class OutputOptionsModel {
   // Writes the page to the settings: FileStyle (kept when nothing is
   // selected), DesDir without trailing white space and with one trailing
   // "/", the three switches and the separator; then calls
-  // `destinationsChanged`. Refused while a disc refresh runs (Busy), and with
-  // kEmptyDestinationMessage when the folder is empty or only blanks.
+  // `destinationsChanged`. Refused while a disc refresh runs (Busy), with
+  // kEmptyDestinationMessage when the folder is empty or only blanks, and
+  // with kLongDestinationMessage when the folder as saved is a path the
+  // settings loader would refuse (kMaxPathBytes or longer).
   PageApplyResult Apply(const std::function<void()>& destinationsChanged);
 
  private:

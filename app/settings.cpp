@@ -45,8 +45,6 @@ namespace {
 
 constexpr int16_t kDefaultRateIndex = 7;      // 44100 Hz
 constexpr int16_t kDefaultBitrateIndex = 11;  // 128 kbps
-// The longest path the system takes, in bytes, with its terminating NUL.
-constexpr size_t kMaxPathBytes = PATH_MAX;
 
 // The rate and bit rate for an index, never reading outside the tables: an
 // index that is not in the table stands for the default.

@@ -8,6 +8,7 @@
 // the option pages refuse to apply during a disc refresh).
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,11 @@
 #include <string_view>
 
 class ILogSink;
+
+// The longest path the system takes, in bytes, with its terminating NUL. A
+// folder setting (DesDir, LocalCDDBDir) must be shorter: the loader refuses a
+// longer one, and the Output page refuses to apply a longer DesDir.
+inline constexpr std::size_t kMaxPathBytes = PATH_MAX;
 
 // [MISC]
 extern int16_t DbClk;       // double-click on a track: -1 ask, 0 play, 1 rip

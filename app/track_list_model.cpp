@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/cd_drive.h"
+#include "rip/file_naming.h"
 
 namespace {
 
@@ -66,10 +67,7 @@ void TrackListModel::Refill(const DiscSnapshot& disc) {
     const TOCDescriptor& next = toc.Descriptors[i + 1];  // the next track, or the lead-out
     TrackRow row;
     row.StartLBA = DescriptorLBA(d);
-    const auto index = static_cast<size_t>(i);
-    row.Title = disc.LookupOnRefresh && index < disc.Album.TrackTitles.size()
-                    ? disc.Album.TrackTitles[index]
-                    : fmt::sprintf("Track%02d", i + 1);
+    row.Title = disc.LookupOnRefresh ? TrackTitleOf(disc.Album.TrackTitles, i) : DefaultTrackTitle(i);
     int64_t n = int64_t{DescriptorLBA(next)} - row.StartLBA;
     // The gap between the audio session and a data session after it is no
     // part of the audio track; a data track in the same session leaves the

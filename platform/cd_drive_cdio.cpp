@@ -4,8 +4,9 @@
 // libcdio traps this code steers around: its image driver reports success for
 // reads past the end (the library bounds reads by the lead-out before they get
 // here), ejecting an image handle frees its internals and a later destroy
-// aborts (image drives never eject; their tray is virtual), and its default
-// log handler writes to stderr (replaced by a quiet one).
+// aborts (image drives never eject; their tray is virtual), its cue reader
+// trusts any sheet (each is checked first), and its default log handler
+// writes to stderr (replaced by a quiet one).
 #include <cdio/cdio.h>
 #include <cdio/logging.h>
 #include <fcntl.h>
@@ -24,9 +25,11 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <set>
 
 #include "platform/cd_drive_backend.h"
+#include "platform/cd_drive_cue_sheet.h"
 
 namespace {
 
@@ -109,67 +112,39 @@ driver_id_t ImageDriver(const std::string& path) {
 }
 
 // libcdio's cue reader takes the disc data from the file named like the cue
-// sheet (x.cue -> x.bin) and ignores the sheet's FILE line, so a sheet whose
-// FILE names another file would read as no disc. Such a sheet is opened
-// through a private folder of two links that carry the names libcdio expects.
-// Only the first FILE of a sheet is used: libcdio reads one data file.
-class CueLinks {
+// sheet (x.cue -> x.bin) and ignores the sheet's FILE line. It also trusts
+// the sheet (see cd_drive_cue_sheet.h). So a sheet is read once and checked,
+// and libcdio opens that checked copy from a private folder, beside a link
+// named like it to the data file the sheet's FILE names: it never reads a
+// sheet that was not checked, nor one changed after its check.
+class CueFolder {
  public:
-  // Null when the sheet's data file is where libcdio looks anyway, or when
-  // the links cannot be made (libcdio then tries the sheet as it is).
-  static std::unique_ptr<CueLinks> For(const std::string& cuePath) {
-    const std::string data = CueDataFile(cuePath);
-    std::error_code error;
-    if (data.empty() || !std::filesystem::is_regular_file(data, error) ||
-        SameFile(data, cuePath.substr(0, cuePath.size() - 3) + "bin"))
-      return nullptr;
+  // Null when the sheet fails its check or the folder cannot be made.
+  static std::unique_ptr<CueFolder> For(const std::string& cuePath) {
+    const std::optional<CheckedCueSheet> sheet = ReadCheckedCueSheet(cuePath);
+    if (!sheet) return nullptr;
     std::string folder = (std::filesystem::temp_directory_path() / "qcr-cue-XXXXXX").string();
     if (::mkdtemp(folder.data()) == nullptr) return nullptr;
-    auto links = std::unique_ptr<CueLinks>(new CueLinks(folder));
-    std::filesystem::create_symlink(std::filesystem::absolute(cuePath, error), links->Cue(), error);
-    if (!error) std::filesystem::create_symlink(std::filesystem::absolute(data, error), folder + "/disc.bin", error);
-    return error ? nullptr : std::move(links);
+    auto made = std::unique_ptr<CueFolder>(new CueFolder(folder));
+    std::ofstream out(made->Cue(), std::ios::binary);
+    out << sheet->text;
+    out.close();
+    if (!out) return nullptr;
+    std::error_code error;
+    std::filesystem::create_symlink(std::filesystem::absolute(sheet->dataFile, error), folder + "/disc.bin",
+                                    error);
+    return error ? nullptr : std::move(made);
   }
-  ~CueLinks() {
+  ~CueFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
   }
-  CueLinks(const CueLinks&) = delete;
-  CueLinks& operator=(const CueLinks&) = delete;
+  CueFolder(const CueFolder&) = delete;
+  CueFolder& operator=(const CueFolder&) = delete;
   std::string Cue() const { return folder_ + "/disc.cue"; }
 
-  // The data file the sheet's first FILE line names, beside the sheet when
-  // the name is relative; empty when there is none.
-  static std::string CueDataFile(const std::string& cuePath) {
-    std::ifstream in(cuePath);
-    std::string line;
-    for (int n = 0; n < 1000 && std::getline(in, line); ++n) {
-      const size_t start = line.find_first_not_of(" \t");
-      if (start == std::string::npos || strncasecmp(line.c_str() + start, "FILE", 4) != 0) continue;
-      size_t pos = line.find_first_not_of(" \t", start + 4);
-      if (pos == std::string::npos) return {};
-      std::string name;
-      if (line[pos] == '"') {
-        const size_t end = line.find('"', pos + 1);
-        if (end == std::string::npos) return {};
-        name = line.substr(pos + 1, end - pos - 1);
-      } else {
-        name = line.substr(pos, line.find_first_of(" \t\r", pos) - pos);
-      }
-      if (name.empty()) return {};
-      const std::filesystem::path file(name);
-      return file.is_absolute() ? name : (std::filesystem::path(cuePath).parent_path() / file).string();
-    }
-    return {};
-  }
-
  private:
-  explicit CueLinks(std::string folder) : folder_(std::move(folder)) {}
-  static bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-  }
+  explicit CueFolder(std::string folder) : folder_(std::move(folder)) {}
   std::string folder_;
 };
 
@@ -259,16 +234,19 @@ class ImageSession : public CDDriveSession {
     synced_ = true;
     generation_ = status.ChangeCount;
     cdio_.reset();
-    links_.reset();
+    cueFolder_.reset();
     if (!status.Present) {
       error_ = kCDErrNoDisc;
       return;
     }
     InitCdio();
     const driver_id_t driver = ImageDriver(drive_->Path());
-    if (driver == DRIVER_BINCUE) links_ = CueLinks::For(drive_->Path());
-    const std::string source = links_ ? links_->Cue() : drive_->Path();
-    CdioPtr p(cdio_open(source.c_str(), driver));
+    if (driver == DRIVER_BINCUE) cueFolder_ = CueFolder::For(drive_->Path());
+    CdioPtr p;
+    if (driver != DRIVER_BINCUE)
+      p.reset(cdio_open(drive_->Path().c_str(), driver));
+    else if (cueFolder_)
+      p.reset(cdio_open(cueFolder_->Cue().c_str(), driver));
     if (!p || !ReadCdioTOC(p.get(), &toc_)) {
       error_ = FileExists(drive_->Path()) ? kCDErrUnreadableDisc : kCDErrNoDisc;
       return;
@@ -277,7 +255,7 @@ class ImageSession : public CDDriveSession {
   }
 
   std::shared_ptr<ImageDrive> drive_;
-  std::unique_ptr<CueLinks> links_;  // outlives cdio_, which reads through it
+  std::unique_ptr<CueFolder> cueFolder_;  // outlives cdio_, which reads through it
   CdioPtr cdio_;
   DiscTOC toc_;
   bool synced_ = false;

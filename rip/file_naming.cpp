@@ -51,12 +51,14 @@ std::string SafeSegment(std::string_view raw, std::size_t maxBytes) {
   return segment;
 }
 
-// The file name: the stem is cut so that the extension survives.
+// A file or playlist name: the stem is cut so that the extension survives,
+// and an empty stem becomes "_", so the name keeps its extension and is
+// neither hidden nor a bare extension ("_.mp3", never ".mp3" or "_mp3").
 std::string SafeFileSegment(const std::string& stem, const std::string& extension) {
   const std::size_t room = extension.size() < kMaxNameBytes ? kMaxNameBytes - extension.size() : 0;
-  std::string name = SafeSegment(stem, room) + extension;
-  UnhideName(name);
-  return name;
+  std::string safeStem = SafeSegment(stem, room);
+  if (safeStem.empty()) safeStem = "_";
+  return safeStem + extension;
 }
 
 // Templates whose file name begins with the artist and album.
@@ -140,10 +142,17 @@ std::string BuildFolderPart(const OutputNaming& n) {
   }
 }
 
+std::string DefaultTrackTitle(int trackIndex) { return fmt::sprintf("Track%02d", trackIndex + 1); }
+
+std::string TrackTitleOf(const std::vector<std::string>& titles, int trackIndex) {
+  if (trackIndex >= 0 && static_cast<std::size_t>(trackIndex) < titles.size())
+    return titles[static_cast<std::size_t>(trackIndex)];
+  return DefaultTrackTitle(trackIndex);
+}
+
 std::string BuildFilePart(const OutputNaming& n, int trackIndex) {
-  if (trackIndex < 0 || static_cast<std::size_t>(trackIndex) >= n.trackTitles.size())
-    throw std::out_of_range(fmt::sprintf("no title for track index %d", trackIndex));
-  const std::string title = SanitizeFileName(n.trackTitles[static_cast<std::size_t>(trackIndex)]);
+  if (trackIndex < 0) throw std::out_of_range(fmt::sprintf("no track index %d", trackIndex));
+  const std::string title = SanitizeFileName(TrackTitleOf(n.trackTitles, trackIndex));
   const std::string number = fmt::sprintf("%02d", trackIndex + 1);
   switch (n.fileStyle) {
     case 0:

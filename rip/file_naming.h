@@ -7,7 +7,8 @@
 // broken UTF-8 becomes U+FFFD, the characters FAT players refuse become "_",
 // control characters become "_", a name longer than the file system allows is
 // cut at a character boundary, and then a "." or ".." folder or file name
-// becomes "_" and a leading "." (a hidden file) becomes "_".
+// becomes "_" and a leading "." (a hidden file) becomes "_". A file name whose
+// stem comes out empty keeps its extension behind a "_" ("_.mp3").
 #pragma once
 
 #include <cstddef>
@@ -50,8 +51,16 @@ std::string CutAtCharBoundary(std::string_view text, std::size_t maxBytes);
 // "Artist/Album/" for template 11, "Artist-Album-" for template 4.
 std::string BuildFolderPart(const OutputNaming& naming);
 
-// The template's file part for a 0-based track index, e.g. "03-Title".
-// Throws std::out_of_range when the album has no title for the track.
+// The title a track has when no album names it: "Track01" for index 0.
+std::string DefaultTrackTitle(int trackIndex);
+
+// The album's title for a 0-based track index; a track the album has no
+// title for (a record with fewer titles than the disc has tracks) gets
+// DefaultTrackTitle.
+std::string TrackTitleOf(const std::vector<std::string>& titles, int trackIndex);
+
+// The template's file part for a 0-based track index, e.g. "03-Title", with
+// TrackTitleOf as the title. Throws std::out_of_range for a negative index.
 std::string BuildFilePart(const OutputNaming& naming, int trackIndex);
 
 // Output folder + folder part. The rip writer calls it once per track.
@@ -81,7 +90,8 @@ std::string BuildOutputFileName(const OutputNaming& naming, int trackIndex);
 // "."), ext the output format's extension.
 std::string MakeUniqueFileName(const std::string& path, int outputFormat);
 
-// The album's playlist in `folder`: folder + "/" + sanitised album + ".m3u".
+// The album's playlist in `folder`: folder + "/" + sanitised album + ".m3u"
+// ("_.m3u" for an album without a usable name).
 std::string BuildPlaylistPath(const std::string& folder, const std::string& album);
 
 // The folder of a path (up to its last "/", empty when there is none) and

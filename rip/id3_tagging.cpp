@@ -9,6 +9,8 @@
 
 #include <iterator>
 
+#include "rip/file_naming.h"
+
 namespace {
 
 constexpr size_t kId3v1FieldLength = 30;
@@ -23,14 +25,6 @@ std::string CleanUtf8(const std::string& text) {
 
 TagLib::String Unicode(const std::string& utf8) {
   return TagLib::String(CleanUtf8(utf8), TagLib::String::UTF8);
-}
-
-// The album's title for track k; a record with fewer titles than the disc has
-// tracks (a damaged or hand-edited cache file) just has no title for it.
-const std::string& TrackTitle(const CCDDBRecord& album, int k) {
-  static const std::string kNone;
-  if (k < 0 || static_cast<size_t>(k) >= album.TrackTitles.size()) return kNone;
-  return album.TrackTitles[static_cast<size_t>(k)];
 }
 
 bool YearIsValid(int year) { return year >= 1 && year <= 9998; }
@@ -94,7 +88,7 @@ void FillID3v1Tag(TagLib::ID3v1::Tag& tag, const CCDDBRecord& album, const Id3Tr
   if (track.AlbumInfoIsDefault) return;
   if (!album.Title.empty()) tag.setAlbum(ToId3v1Text(album.Title));
   if (!album.Artist.empty()) tag.setArtist(ToId3v1Text(album.Artist));
-  const std::string& title = TrackTitle(album, track.TrackIndex);
+  const std::string title = TrackTitleOf(album.TrackTitles, track.TrackIndex);
   if (!title.empty()) tag.setTitle(ToId3v1Text(title));
   if (!album.Genre.empty()) tag.setGenre(ToId3v1Text(album.Genre));
   if (YearIsValid(album.Year)) tag.setYear(static_cast<unsigned>(album.Year));
@@ -109,7 +103,7 @@ void FillID3v2Tag(TagLib::ID3v2::Tag& tag, const CCDDBRecord& album, const Id3Tr
   if (!album.Title.empty()) setTextFrame(tag, "TALB", Unicode(album.Title));
   if (!album.Artist.empty()) setTextFrame(tag, "TPE1", Unicode(album.Artist));
   if (!album.Genre.empty()) setTextFrame(tag, "TCON", Unicode(album.Genre));
-  const std::string& title = TrackTitle(album, track.TrackIndex);
+  const std::string title = TrackTitleOf(album.TrackTitles, track.TrackIndex);
   if (!title.empty()) setTextFrame(tag, "TIT2", Unicode(title));
   if (YearIsValid(album.Year)) setTextFrame(tag, "TDRC", Unicode(fmt::sprintf("%d", album.Year)));
 }

@@ -125,7 +125,9 @@ CTipDlg::CTipDlg(wxWindow* parent, const std::string& tipsPath)
 }
 
 int CTipDlg::DoModal() {
-  if (!model_.reader.HasTips()) return IDOK;
+  // Only a missing file shows nothing; a file without a tip line shows the
+  // reader's text for it.
+  if (!model_.reader.IsOpen()) return IDOK;
   return ui::CDialog::DoModal();
 }
 

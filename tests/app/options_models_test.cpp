@@ -111,18 +111,24 @@ TEST_F(OptionsModelsTest, EncoderSelectionsAndApply) {
 }
 
 TEST_F(OptionsModelsTest, OutputApply) {
+  // The longest folder the settings loader keeps, once the page adds its "/".
+  const std::string longest = "/" + std::string(kMaxPathBytes - 3, 'd');
   const struct {
-    const char* destination;
+    std::string destination;
     const char* separator;
     int style;
     PageApplyResult::Status status;
     std::string settings;
+    const char* message = nullptr;
   } rows[] = {
       {"/rips", "_", 3, PageApplyResult::Applied, "'/rips/' 3 '_' 010"},
       {"/rips/  \t", "/", 0, PageApplyResult::Applied, "'/rips/' 0 '-' 010"},
       {"/my rips ", "", 12, PageApplyResult::Applied, "'/my rips/' 12 '' 010"},
       {"/rips", "a|b?", -1, PageApplyResult::Applied, "'/rips/' 11 'a-b' 010"},  // nothing selected
-      {"  \t", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101"},
+      {"  \t", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101", kEmptyDestinationMessage},
+      {longest, "_", 3, PageApplyResult::Applied, "'" + longest + "/' 3 '_' 010"},
+      {longest + "d", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101", kLongDestinationMessage},
+      {longest + "/", "_", 3, PageApplyResult::Applied, "'" + longest + "/' 3 '_' 010"},
   };
   for (const auto& row : rows) {
     Defaults();
@@ -135,8 +141,8 @@ TEST_F(OptionsModelsTest, OutputApply) {
     page.writeLog = true;
     int refreshed = 0;
     const PageApplyResult result = page.Apply([&] { ++refreshed; });
-    EXPECT_EQ(result.status, row.status) << row.destination;
-    EXPECT_EQ(result.message, row.status == PageApplyResult::Refused ? kEmptyDestinationMessage : "");
+    EXPECT_EQ(result.status, row.status) << row.destination.size();
+    EXPECT_EQ(result.message, row.message ? row.message : "");
     EXPECT_EQ(refreshed, row.status == PageApplyResult::Applied ? 1 : 0);
     EXPECT_EQ(Output(), row.settings);
   }

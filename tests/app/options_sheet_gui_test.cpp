@@ -184,20 +184,24 @@ TEST_F(OptionsSheetGui, OutputListAndPreviewFollowTheSeparatorAndTemplate) {
 TEST_F(OptionsSheetGui, RefusedApplyKeepsTheSheetOpen) {
   struct Row {
     int busy;
-    int page;     // where the field is emptied
-    int emptied;  // -1: nothing
+    int page;     // where a field is changed
+    int emptied;  // the field given `typed`, -1: none
     int showing;  // the page the user is on when pressing OK
     const char* message;
+    std::string typed = "  ";  // what the field gets
   };
   for (const Row& row :
        {Row{1, kOutputPage, -1, kOutputPage, nullptr},
         Row{0, kOutputPage, res::IDC_DESTINATION_DIR, kEncoderPage, kEmptyDestinationMessage},
-        Row{0, kCDDBPage, res::IDC_LOCAL_CDDB_DIR, kCDDBPage, kEmptyLocalFolderMessage}}) {
+        Row{0, kCDDBPage, res::IDC_LOCAL_CDDB_DIR, kCDDBPage, kEmptyLocalFolderMessage},
+        // A folder the next start would refuse is refused now.
+        Row{0, kOutputPage, res::IDC_DESTINATION_DIR, kEncoderPage, kLongDestinationMessage,
+            "/" + std::string(kMaxPathBytes, 'd')}}) {
     SCOPED_TRACE(row.page);
     boxes_.Clear();
     LastPage = static_cast<uint16_t>(row.page);
     const int result = Run([&](CTreePropSheetEx& sheet) {
-      if (row.emptied >= 0) static_cast<wxTextCtrl*>(Control(sheet, row.page, row.emptied))->SetValue("  ");
+      if (row.emptied >= 0) static_cast<wxTextCtrl*>(Control(sheet, row.page, row.emptied))->SetValue(row.typed);
       ShowPage(sheet, kOutputPage);
       Choose(Control(sheet, kOutputPage, res::IDC_FILE_STYLE), 2);
       ShowPage(sheet, row.showing);

@@ -168,7 +168,7 @@ TEST_F(SmallDialogsGui, EditorAppliesOnOkEnterAndSaveToLocalRefusesBadYearsAndEs
 
 constexpr const char* kTips[] = {"First tip.", "Second tip, a little longer.", "Third tip."};
 
-TEST_F(SmallDialogsGui, TipCyclesWithNextTipOnlyOkWritesTipAndNoTipShowsNothing) {
+TEST_F(SmallDialogsGui, TipCyclesWithNextTipOnlyOkWritesTipAndAFileWithoutTipsSaysSo) {
   const fs::path tips = root_ / "Tips.tip";
   std::ofstream(tips) << "; comment\n"
                       << kTips[0] << "\n\n  indented\n"
@@ -207,13 +207,28 @@ TEST_F(SmallDialogsGui, TipCyclesWithNextTipOnlyOkWritesTipAndNoTipShowsNothing)
       EXPECT_NE(Settings().find(std::string(c.written) + "\n"), std::string::npos);
     }
   }
-  // No file, or one without a tip line: nothing is shown, nothing written.
+  // No file: nothing is shown, nothing written. A file without a tip line:
+  // the dialog says so, on every "Next tip" too.
+  const std::string before = Settings();
+  {
+    gui_test::NoModalExpected none;
+    EXPECT_EQ(CTipDlg(dialog_, (root_ / "missing.tip").string()).DoModal(), IDOK);
+  }
   std::ofstream(root_ / "skipped.tip") << "; only comments\n\n  and indented lines\n";
   std::ofstream(root_ / "empty.tip");
-  const std::string before = Settings();
-  for (const char* name : {"missing.tip", "skipped.tip", "empty.tip"}) {
-    gui_test::NoModalExpected none;
-    EXPECT_EQ(CTipDlg(dialog_, (root_ / name).string()).DoModal(), IDOK) << name;
+  for (const char* name : {"skipped.tip", "empty.tip"}) {
+    std::vector<std::string> shown;
+    gui_test::WhenModalShown([&](wxDialog& d) {
+      auto& dlg = dynamic_cast<CTipDlg&>(d);
+      shown.push_back(dlg.ShownTip());
+      gui_test::Click(dlg.GetDlgItem(res::IDC_TIP_NEXT));
+      shown.push_back(dlg.ShownTip());
+      gui_test::PressKey(&dlg, WXK_ESCAPE);
+    });
+    CTipDlg(dialog_, (root_ / name).string()).DoModal();
+    std::ranges::replace(shown.front(), '\n', ' ');
+    std::ranges::replace(shown.back(), '\n', ' ');
+    EXPECT_EQ(shown, std::vector<std::string>(2, kTipsMissingText)) << name;
   }
   EXPECT_EQ(Settings(), before);
 }

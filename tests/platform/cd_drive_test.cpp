@@ -268,6 +268,9 @@ TEST(EmptyDriveTest, FoldersAndDamagedImagesHoldNoReadableDisc) {
     std::ofstream(folder.File(name)) << text;
     return folder.File(name);
   };
+  write("album.bin", std::string(40 * kCDSectorBytes, '\0'));
+  const std::string kFile = "FILE \"album.bin\" BINARY\n";
+  const std::string kTrack1 = "TRACK 01 AUDIO\nINDEX 01 00:00:00\n";
   const std::pair<std::string, int> cases[] = {
       {folder.File("never.cue"), kCDErrNoDisc},
       {folder.Path(), kCDErrNoDisc},
@@ -276,6 +279,18 @@ TEST(EmptyDriveTest, FoldersAndDamagedImagesHoldNoReadableDisc) {
       {write("nobin.cue", "FILE \"absent.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"),
        kCDErrUnreadableDisc},
       {write("notracks.cue", "FILE \"notracks.cue\" BINARY\n"), kCDErrUnreadableDisc},
+      // Sheets the image driver would misread (or read out of bounds) never
+      // reach it, though their data file is there.
+      {write("from99.cue", kFile + "TRACK 99 AUDIO\nINDEX 01 00:00:00\n"), kCDErrUnreadableDisc},
+      {write("from5.cue", kFile + "TRACK 05 AUDIO\nINDEX 01 00:00:00\nTRACK 06 AUDIO\nINDEX 01 00:00:10\n"),
+       kCDErrUnreadableDisc},
+      {write("gap.cue", kFile + kTrack1 + "TRACK 03 AUDIO\nINDEX 01 00:00:10\n"), kCDErrUnreadableDisc},
+      {write("twocatalogs.cue", "CATALOG 1234567890123\nCATALOG 1234567890123\n" + kFile + kTrack1),
+       kCDErrUnreadableDisc},
+      {write("cdtextfile.cue", "CDTEXTFILE \"album.bin\"\n" + kFile + kTrack1), kCDErrUnreadableDisc},
+      {write("longline.cue", kFile + "REM " + std::string(4091, 'x') + "CDTEXTFILE \"album.bin\"\n" + kTrack1),
+       kCDErrUnreadableDisc},
+      {write("noindex.cue", kFile + "TRACK 01 AUDIO\nTRACK 02 AUDIO\nINDEX 01 00:00:10\n"), kCDErrUnreadableDisc},
   };
   for (const auto& [cue, error] : cases) {
     SCOPED_TRACE(cue);
@@ -286,6 +301,15 @@ TEST(EmptyDriveTest, FoldersAndDamagedImagesHoldNoReadableDisc) {
     EXPECT_TRUE(error != kCDErrNoDisc || MediaStatus(0).Present == 0);
     CloseCDHandle(handle);
   }
+  // Every line the check lets through, in a sheet as CD tools write them.
+  DrivesVariable drives(write("full.cue", "REM GENRE Rock\r\nCATALOG 1234567890123\r\nTITLE \"Album\"\r\n" + kFile +
+                                              "  TRACK 01 AUDIO\r\n    TITLE \"One\"\r\n    FLAGS DCP PRE\r\n"
+                                              "    ISRC ABCDE1234567\r\n    INDEX 00 00:00:00\r\n"
+                                              "    INDEX 01 00:00:02\r\n  TRACK 02 MODE1/2352\r\n"
+                                              "    PREGAP 00:00:02\r\n    INDEX 01 00:00:20\r\n"));
+  const int handle = OpenListedDrive(0);
+  EXPECT_EQ(TOCResult(handle), 1);
+  CloseCDHandle(handle);
 }
 
 }  // namespace

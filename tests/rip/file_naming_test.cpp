@@ -75,10 +75,11 @@ TEST(FileNamingTest, TemplatesWithOddTextsAndTheSafetyRules) {
        "/out/Left_Right/Live_ 1991/03-Who_.mp3"},
       {6, 2, 0, [](OutputNaming& n) { n.year = 0; }, "/out/Artist-Album-0-01-One.mp3"},
       {1, 1, 0, nullptr, "/out/Track01.wav"},
-      // A name that would start with "." (hidden on Linux) starts with "_".
-      {13, 2, 0, nullptr, "/out/_mp3"},
-      {-1, 2, 0, nullptr, "/out/_mp3"},
-      {2, 1, 0, [](OutputNaming& n) { n.trackTitles = {" "}; }, "/out/_wav"},
+      // A name that would start with "." (hidden on Linux) starts with "_";
+      // an empty stem becomes "_" and the extension stays.
+      {13, 2, 0, nullptr, "/out/_.mp3"},
+      {-1, 2, 0, nullptr, "/out/_.mp3"},
+      {2, 1, 0, [](OutputNaming& n) { n.trackTitles = {" "}; }, "/out/_.wav"},
       {4, 2, 0, [](OutputNaming& n) { n.artist = ".hidden"; }, "/out/_hidden-Album-One.mp3"},
       {11, 2, 0, [](OutputNaming& n) { n.artist = ".config", n.album = "..x"; }, "/out/_config/_.x/01-One.mp3"},
       // Separator and texts are plain text, never format strings.
@@ -132,12 +133,54 @@ TEST(FileNamingTest, SanitizeReplacesTheNineCharactersAndTrims) {
   EXPECT_EQ(SanitizeFileName("Caf\xC3\xA9 \xE2\x99\xAA"), "Caf\xC3\xA9 \xE2\x99\xAA");
 }
 
-TEST(FileNamingTest, TrackWithoutTitleIsAnError) {
-  EXPECT_THROW(BuildOutputFileName(Album(11), 3), std::out_of_range);
-  EXPECT_THROW(BuildOutputFileName(Album(0), -1), std::out_of_range);
-  OutputNaming none = Album(0);
+// Empty, blank and dot-leading titles and albums under every template: no
+// name is hidden, and every file keeps its extension.
+TEST(FileNamingTest, EveryTemplateWithEmptyAndDotLeadingTexts) {
+  const struct {
+    int style;
+    const char* empty;  // title and album empty or blank
+    const char* dotted;  // title ".x", album ".y"
+  } rows[] = {
+      {0, "/out/01.mp3", "/out/01.mp3"},
+      {1, "/out/Track01.mp3", "/out/Track01.mp3"},
+      {2, "/out/_.mp3", "/out/_x.mp3"},
+      {3, "/out/01-.mp3", "/out/01-_x.mp3"},
+      {4, "/out/Artist--.mp3", "/out/Artist-_y-_x.mp3"},
+      {5, "/out/Artist--01-.mp3", "/out/Artist-_y-01-_x.mp3"},
+      {6, "/out/Artist--1994-01-.mp3", "/out/Artist-_y-1994-01-_x.mp3"},
+      {7, "/out/Artist/01-.mp3", "/out/Artist/01-_x.mp3"},
+      {8, "/out/Artist-/_.mp3", "/out/Artist-_y/_x.mp3"},
+      {9, "/out/Artist//_.mp3", "/out/Artist/_y/_x.mp3"},
+      {10, "/out/Artist-/01-.mp3", "/out/Artist-_y/01-_x.mp3"},
+      {11, "/out/Artist//01-.mp3", "/out/Artist/_y/01-_x.mp3"},
+      {12, "/out/Artist--1994/01-.mp3", "/out/Artist-_y-1994/01-_x.mp3"},
+      {13, "/out/_.mp3", "/out/_.mp3"},
+  };
+  for (const auto& row : rows) {
+    for (const char* blank : {"", " \t "}) {
+      OutputNaming n = Album(row.style);
+      n.album = blank;
+      n.trackTitles = {blank};
+      EXPECT_EQ(BuildOutputFileName(n, 0), row.empty) << row.style << " '" << blank << "'";
+    }
+    OutputNaming n = Album(row.style);
+    n.album = ".y";
+    n.trackTitles = {".x"};
+    EXPECT_EQ(BuildOutputFileName(n, 0), row.dotted) << row.style;
+  }
+}
+
+// A record with fewer titles than the disc has tracks: the tracks past its
+// titles are named as if there were no album; the record's own titles stay.
+TEST(FileNamingTest, TrackWithoutTitleGetsTheDefaultTitle) {
+  EXPECT_EQ(BuildOutputFileName(Album(11), 3), "/out/Artist/Album/04-Track04.mp3");
+  EXPECT_EQ(BuildOutputFileName(Album(11), 2), "/out/Artist/Album/03-Three.mp3");
+  OutputNaming none = Album(2);
   none.trackTitles.clear();
-  EXPECT_THROW(BuildFilePart(none, 0), std::out_of_range);  // even when the template shows no title
+  EXPECT_EQ(BuildOutputFileName(none, 0), "/out/Track01.mp3");
+  EXPECT_EQ(TrackTitleOf({"One", ""}, 1), "");
+  EXPECT_EQ(TrackTitleOf({"One", ""}, 2), "Track03");
+  EXPECT_THROW(BuildOutputFileName(Album(0), -1), std::out_of_range);
 }
 
 TEST(FileNamingTest, OverlongNamesAreCutAtCharacterBoundaries) {
@@ -168,6 +211,7 @@ TEST(FileNamingTest, UniqueNamesCountFromTwoAndStayWithinTheLimit) {
   // The extension is the output format's; a dot in a folder is no extension.
   EXPECT_EQ(MakeUniqueFileName(dir / "a.b.c", 2), dir / "a.b (2).mp3");
   EXPECT_EQ(MakeUniqueFileName(dir / "sub.d/name", 1), dir / "sub.d/name (2).wav");
+  EXPECT_EQ(MakeUniqueFileName(dir / "_.mp3", 2), dir / "_ (2).mp3");
   const std::string unique = MakeUniqueFileName(dir / (std::string(kMaxNameBytes - 4, 'x') + ".wav"), 1);
   EXPECT_EQ(BareFileName(unique).size(), kMaxNameBytes);
   EXPECT_EQ(unique.substr(unique.size() - 8), " (2).wav");
@@ -176,7 +220,8 @@ TEST(FileNamingTest, UniqueNamesCountFromTwoAndStayWithinTheLimit) {
 TEST(FileNamingTest, PlaylistPathIsCleanedAndCut) {
   EXPECT_EQ(BuildPlaylistPath("/out/A", "Live: 1991 "), "/out/A/Live_ 1991.m3u");
   EXPECT_EQ(BuildPlaylistPath("/out", ".."), "/out/_.m3u");
-  EXPECT_EQ(BuildPlaylistPath("/out", ""), "/out/_m3u");
+  EXPECT_EQ(BuildPlaylistPath("/out", ""), "/out/_.m3u");
+  EXPECT_EQ(BuildPlaylistPath("/out", " \t"), "/out/_.m3u");
   EXPECT_EQ(BuildPlaylistPath("/out", ".x"), "/out/_x.m3u");
   EXPECT_EQ(BuildPlaylistPath("/out", std::string(300, 'z')), "/out/" + std::string(251, 'z') + ".m3u");
   EXPECT_EQ(FolderOf("c.wav"), "");
