@@ -91,7 +91,7 @@ TEST(XDialogTemplate, TheLighterLookMovesTheIconAndRightAlignsTheButtons) {
   EXPECT_GE(box.ClientSizeDlu().cy, 35);  // at least 70 px
 }
 
-TEST(XDialogTemplate, LongMessagesWrapWithinTheWidthLimitKeepingLongWordsWhole) {
+TEST(XDialogTemplate, LongMessagesWrapWithinTheWidthLimitBreakingLongWords) {
   XMessageBoxParams p;
   p.options = kXmbNarrow;  // a third of 1280 = 426 px, no icon
   std::string text;
@@ -102,8 +102,11 @@ TEST(XDialogTemplate, LongMessagesWrapWithinTheWidthLimitKeepingLongWordsWhole) 
   EXPECT_LE(message->cx * 2, 426 + 12);
   EXPECT_NE(message->text.find("        indented"), std::string::npos);  // tab to column 8
 
+  const std::string x10(10, 'x');
   EXPECT_EQ(WrapText("a " + std::string(30, 'x') + " b", 70, FakeMetrics()),
-            (std::vector<std::string>{"a", std::string(30, 'x'), "b"}));
+            (std::vector<std::string>{"a", x10, x10, x10, "b"}));
+  EXPECT_EQ(WrapText("Fail to create folder /media/quarno/Music/Albums !!", 140, FakeMetrics()),
+            (std::vector<std::string>{"Fail to create", "folder", "/media/quarno/Music/", "Albums !!"}));
   EXPECT_EQ(WrapText("", 70, FakeMetrics()), (std::vector<std::string>{""}));
   EXPECT_EQ(WrapText("one\r\ntwo", 700, FakeMetrics()), (std::vector<std::string>{"one", "two"}));
 }

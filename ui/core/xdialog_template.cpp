@@ -40,8 +40,18 @@ void WrapParagraph(const std::string& paragraph, int maxWidth, const IXmbMetrics
   size_t pos = 0;
   while (true) {
     const size_t space = paragraph.find(' ', pos);
-    const std::string word =
-        paragraph.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
+    std::string word = paragraph.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
+    if (metrics.TextWidth(word) > maxWidth) {
+      // A word wider than a line starts a line of its own and is broken;
+      // its last piece may take the words that follow.
+      if (lineStarted) lines.push_back(line);
+      std::vector<std::string> pieces = BreakLongWord(
+          word, maxWidth, [&metrics](std::string_view piece) { return metrics.TextWidth(piece); });
+      word = std::move(pieces.back());
+      pieces.pop_back();
+      for (std::string& piece : pieces) lines.push_back(std::move(piece));
+      lineStarted = false;
+    }
     if (!lineStarted) {
       line = word;
       lineStarted = true;
