@@ -92,8 +92,10 @@ TEST(XmbTexts, WordsWiderThanALineBreakAtSeparatorsElseBetweenCharacters) {
       {"abcdefghijklmnopqrstuvwxy", 100, {"abcdefghij", "klmnopqrst", "uvwxy"}},
       // a separator that would leave the line less than half full is passed over
       {"/abcdefghijkl", 100, {"/abcdefghi", "jkl"}},
-      {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 30, {"\xc3\xa9\xc3\xa9\xc3\xa9", "\xc3\xa9\xc3\xa9"}},  // whole characters only
-      {"abc", 5, {"a", "b", "c"}},  // narrower than one character: one each
+      // whole characters only
+      {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 30, {"\xc3\xa9\xc3\xa9\xc3\xa9", "\xc3\xa9\xc3\xa9"}},
+      // narrower than one character: one each
+      {"abc", 5, {"a", "b", "c"}},
   };
   for (const Row& row : rows) EXPECT_EQ(BreakLongWord(row.word, row.maxWidth, width), row.pieces) << row.word;
 }

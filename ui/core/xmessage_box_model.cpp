@@ -171,7 +171,7 @@ std::vector<std::string> BreakLongWord(std::string_view word, int maxWidth,
     // The most characters that fit (at least one), found by halving: each
     // measure is one line, so a very long word stays cheap.
     const std::vector<size_t> ends = CharacterEnds(word);
-    size_t low = 0;  // index into ends: ends[low] fits, or low is 0
+    size_t low = 0;                 // index into ends: ends[low] fits, or low is 0
     size_t high = ends.size() - 1;  // the whole word does not fit
     while (low + 1 < high) {
       const size_t mid = (low + high) / 2;
