@@ -294,6 +294,16 @@ TEST_F(OptionsSheetGui, OptionsFromTheMainWindowDecideTheNextRip) {
     gui_test::Click(sheet.GetDlgItem(IDOK));
   });
   EXPECT_NE(dlg.StatusBar()->GetStatusText(2).utf8_string().find("WAV:"), std::string::npos);
+  // A pane too narrow for its text keeps the file name of a path whole.
+  auto* bar = dynamic_cast<CFittingStatusBar*>(dlg.StatusBar());
+  ASSERT_NE(bar, nullptr);
+  dlg.SetStatusText(kStatusLastEvent, "Writing " + out + std::string(300, 'x') + "/01_Track01.wav");
+  const wxString shown = bar->ShownText(0);
+  wxRect pane;
+  ASSERT_TRUE(bar->GetFieldRect(0, pane));
+  EXPECT_TRUE(shown.EndsWith(wxString::FromUTF8("\u2026/01_Track01.wav"))) << shown;
+  EXPECT_LE(bar->GetTextExtent(shown).x, pane.width);
+  EXPECT_TRUE(bar->GetStatusText(0).EndsWith(out + std::string(300, 'x') + "/01_Track01.wav"));  // kept whole
   EXPECT_EQ(dlg.TrackList()->GetItemText(0, kTrackColumnDestination).utf8_string(), out + "01_Track01.wav");
   for (int expected : {kOutputPage, kEncoderPage}) {
     options([&](CTreePropSheetEx& sheet) {
