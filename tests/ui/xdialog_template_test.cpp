@@ -108,6 +108,15 @@ TEST(XDialogTemplate, LongMessagesWrapWithinTheWidthLimitBreakingLongWords) {
   EXPECT_EQ(WrapText("Fail to create folder /media/quarno/Music/Albums !!", 140, FakeMetrics()),
             (std::vector<std::string>{"Fail to create", "folder", "/media/quarno/Music/", "Albums !!"}));
   EXPECT_EQ(WrapText("", 70, FakeMetrics()), (std::vector<std::string>{""}));
+  // Too many lines for the screen (1024 px high): cut at two thirds of it.
+  std::string many;
+  for (int i = 0; i < 500; ++i) many += "line\n";
+  const CXDialogTemplate tall(many, "T", MB_OK, p, FakeMetrics());
+  const CXDialogItem* shown = Find(tall, kXmbFirstTextId);
+  EXPECT_EQ(std::count(shown->text.begin(), shown->text.end(), '\n'), 1024 * 2 / 3 / 16 - 1);
+  EXPECT_TRUE(shown->text.ends_with("line\u2026"));
+  EXPECT_EQ(tall.Message(), many);  // kept whole for the copy
+  EXPECT_LE(tall.ClientSizeDlu().cy * 2, 1024 - 100);
   EXPECT_EQ(WrapText("one\r\ntwo", 700, FakeMetrics()), (std::vector<std::string>{"one", "two"}));
 }
 

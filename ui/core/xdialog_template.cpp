@@ -179,7 +179,14 @@ void CXDialogTemplate::BuildLayout(const IXmbMetrics& metrics) {
               : lighter                      ? screen.cx / 2 - 10
                                              : screen.cx / 2 + 80;
   if (hasIcon_) limit -= icon.cx + 16;
-  const std::vector<std::string> lines = WrapText(message_, std::max(limit, 1), metrics);
+  std::vector<std::string> lines = WrapText(message_, std::max(limit, 1), metrics);
+  // A message taller than two thirds of the screen is cut there, so the
+  // buttons stay on it; Ctrl+C still copies the whole message.
+  const size_t maxLines = static_cast<size_t>(std::max(1, screen.cy * 2 / 3 / std::max(1, metrics.LineHeight())));
+  if (lines.size() > maxLines) {
+    lines.resize(maxLines);
+    lines.back() += "\u2026";
+  }
   int textWidth = 0;
   std::string wrapped;
   for (const std::string& line : lines) {
