@@ -39,6 +39,10 @@ void SetText(wxWindow* control, const wxString& text) {
     if (edit->GetValue() != text) edit->SetValue(text);
   } else if (auto* combo = dynamic_cast<wxComboBox*>(control)) {
     if (combo->GetValue() != text) combo->SetValue(text);
+  } else if (auto* choice = dynamic_cast<wxChoice*>(control)) {
+    // A pick-only list shows text only as one of its entries.
+    if (choice->GetStringSelection() != text && !choice->SetStringSelection(text))
+      choice->SetSelection(wxNOT_FOUND);
   } else if (control->GetLabel() != text) {
     control->SetLabel(text);
   }
@@ -47,6 +51,7 @@ void SetText(wxWindow* control, const wxString& text) {
 wxString GetText(const wxWindow* control) {
   if (const auto* edit = dynamic_cast<const wxTextCtrl*>(control)) return edit->GetValue();
   if (const auto* combo = dynamic_cast<const wxComboBox*>(control)) return combo->GetValue();
+  if (const auto* choice = dynamic_cast<const wxChoice*>(control)) return choice->GetStringSelection();
   return control->GetLabel();
 }
 

@@ -49,7 +49,7 @@ class CDataExchange {
   wxWindow* lastControl_ = nullptr;
 };
 
-// Text of an edit, combo box or label.
+// Text of an edit, combo box, label, or the picked entry of a drop-down list.
 void DDX_Text(CDataExchange* pDX, int id, std::string& value);
 // A whole number in an edit ("Enter an integer." when it is none).
 void DDX_Text(CDataExchange* pDX, int id, int& value);

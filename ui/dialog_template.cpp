@@ -3,6 +3,7 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/combobox.h>
 #include <wx/gauge.h>
 #include <wx/listctrl.h>
@@ -69,9 +70,14 @@ wxWindow* MakeEdit(wxWindow* parent, const DialogItem& item, int id, const wxRec
 }
 
 wxWindow* MakeCombo(wxWindow* parent, const DialogItem& item, int id, const wxRect& r) {
-  long s = item.kind == ControlKind::ComboDropList ? wxCB_READONLY : wxCB_DROPDOWN;
-  if (item.style & kSorted) s |= wxCB_SORT;
-  return new wxComboBox(parent, id, wxEmptyString, r.GetPosition(), r.GetSize(), 0, nullptr, s);
+  const long sort = (item.style & kSorted) ? wxCB_SORT : 0;
+  // A list the user only picks from is GTK's drop-down button (a wxChoice):
+  // one Tab stop, no caret, the arrow keys pick. A read-only wxComboBox would
+  // keep an entry field beside its button.
+  if (item.kind == ControlKind::ComboDropList)
+    return new wxChoice(parent, id, r.GetPosition(), r.GetSize(), 0, nullptr, sort);
+  return new wxComboBox(parent, id, wxEmptyString, r.GetPosition(), r.GetSize(), 0, nullptr,
+                        wxCB_DROPDOWN | sort);
 }
 
 wxWindow* MakeList(wxWindow* parent, const DialogItem& item, int id, const wxRect& r) {

@@ -14,7 +14,9 @@
 // inside. Every control gets at least the size GTK needs to draw it
 // (ui/control_rect.h). A
 // combo box's template height is that of its open list: the control gets its
-// natural height at the rectangle's top. Check boxes and radio buttons also
+// natural height at the rectangle's top. A list the user only picks from
+// (ComboDropList) is made as a wxChoice, GTK's drop-down button; an editable
+// one (ComboDropDown) as a wxComboBox. Check boxes and radio buttons also
 // get the width their box and label need (GTK cannot squeeze them), growing
 // to the right.
 //

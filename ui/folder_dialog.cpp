@@ -1,6 +1,7 @@
 // The folder chooser on the toolkit's native directory dialog.
 #include "ui/folder_dialog.h"
 
+#include <dlfcn.h>
 #include <wx/dirdlg.h>
 #include <wx/utils.h>
 
@@ -16,6 +17,35 @@ bool IsFolder(const std::string& path) {
   return !path.empty() && std::filesystem::is_directory(path, error);
 }
 
+// `path`, or the nearest of its parents that exists, or "" when none does.
+std::string NearestExistingFolder(const std::string& path) {
+  if (path.empty()) return {};
+  std::filesystem::path folder(path);
+  while (true) {
+    if (IsFolder(folder.string())) return folder.string();
+    if (!folder.has_relative_path()) return {};
+    folder = folder.has_filename() ? folder.parent_path() : folder.parent_path().parent_path();
+  }
+}
+
+// GTK's folder chooser names its accept button "Open", which reads as
+// opening the folder. It is given GTK's own "Select" (in the user's
+// language), the label GTK uses where a folder is picked. GTK is looked up
+// at run time: it is loaded with the toolkit.
+void LabelAcceptButtonSelect(wxDirDialog& chooser) {
+  using ButtonFor = void* (*)(void* dialog, int response);
+  using SetLabel = void (*)(void* button, const char* label);
+  using Translate = const char* (*)(const char* domain, const char* text);
+  auto buttonFor = reinterpret_cast<ButtonFor>(dlsym(RTLD_DEFAULT, "gtk_dialog_get_widget_for_response"));
+  auto setLabel = reinterpret_cast<SetLabel>(dlsym(RTLD_DEFAULT, "gtk_button_set_label"));
+  auto translate = reinterpret_cast<Translate>(dlsym(RTLD_DEFAULT, "g_dgettext"));
+  if (buttonFor == nullptr || setLabel == nullptr || chooser.GetHandle() == nullptr) return;
+  constexpr int kGtkResponseAccept = -3;
+  void* button = buttonFor(chooser.GetHandle(), kGtkResponseAccept);
+  if (button == nullptr) return;
+  setLabel(button, translate != nullptr ? translate("gtk30", "_Select") : "_Select");
+}
+
 }  // namespace
 
 // The native chooser, which asks its owner before it closes with a folder.
@@ -23,6 +53,7 @@ class CFolderDialog::ChooserWindow : public wxDirDialog {
  public:
   ChooserWindow(CFolderDialog& owner, wxWindow* parent, const wxString& title, long style)
       : wxDirDialog(parent, title, wxEmptyString, style), owner_(owner) {
+    LabelAcceptButtonSelect(*this);
     Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
       event.Skip();
       owner_.chooser_ = this;
@@ -82,7 +113,10 @@ void CFolderDialog::SetSelection(const std::string& path) {
 }
 
 void CFolderDialog::OnInitialized() {
-  if (!selected_.empty()) SetSelection(selected_);
+  // A folder that does not exist (yet) opens at its nearest existing parent,
+  // not at the chooser's list of recent files.
+  const std::string start = NearestExistingFolder(selected_);
+  if (!start.empty()) SetSelection(start);
 }
 
 int CFolderDialog::OnValidateFailed(const std::string& /*name*/) {

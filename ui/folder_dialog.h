@@ -6,11 +6,11 @@
 //   dlg.SetSelectedFolder(current);
 //   if (dlg.DoModal() == IDOK) use(dlg.GetFolderPath());
 //
-// The chooser opens at the folder to preselect (when it is an existing
-// folder). Only an existing folder is accepted: when the user confirms
-// anything else (say, a folder removed meanwhile) the dialog asks
-// OnValidateFailed, which by default beeps and keeps the chooser open. Paths
-// have no length limit.
+// The chooser opens at the folder to preselect, or at its nearest existing
+// parent when it does not exist; its accept button says "Select". Only an
+// existing folder is accepted: when the user confirms anything else (say, a
+// folder removed meanwhile) the dialog asks OnValidateFailed, which by
+// default beeps and keeps the chooser open. Paths have no length limit.
 //
 // This platform's chooser cannot be rooted at a folder and reports no
 // selection changes while it is open: a root folder only sets where the
@@ -53,7 +53,8 @@ class CFolderDialog {
   void SetSelection(const std::string& path);
 
  protected:
-  // The chooser is on screen; the default shows the folder to preselect.
+  // The chooser is on screen; the default shows the folder to preselect (or
+  // its nearest existing parent).
   virtual void OnInitialized();
   // The user confirmed `name`, which is not an existing folder. Nonzero keeps
   // the chooser open; zero ends it as cancelled. The default beeps and keeps it.

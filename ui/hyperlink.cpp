@@ -33,6 +33,9 @@ const ui::MapRow<CHyperLink> CHyperLink::kMessageMap[] = {
     ui::OnEvent(wxEVT_MOTION, wxID_ANY, &CHyperLink::OnMouseMove),
     ui::OnWmTimer(&CHyperLink::OnTimer),
     ui::OnEvent(wxEVT_LEFT_DOWN, wxID_ANY, &CHyperLink::OnLeftDown),
+    ui::OnEvent(wxEVT_CHAR_HOOK, wxID_ANY, &CHyperLink::OnKey),
+    ui::OnEvent(wxEVT_SET_FOCUS, wxID_ANY, &CHyperLink::OnFocusChange),
+    ui::OnEvent(wxEVT_KILL_FOCUS, wxID_ANY, &CHyperLink::OnFocusChange),
 };
 
 CHyperLink::CHyperLink() = default;
@@ -71,7 +74,8 @@ void CHyperLink::Attach() {
 }
 
 void CHyperLink::ApplyLook() {
-  const bool underlined = underline_ == kUnderlineAlways || (underline_ == kUnderlineHover && hovering_);
+  const bool underlined =
+      underline_ == kUnderlineAlways || (underline_ == kUnderlineHover && (hovering_ || focused_));
   SetFont(underlined ? underlinedFont_ : plainFont_);
   SetForegroundColour(hovering_ ? hoverColour_ : visited_ ? visitedColour_ : linkColour_);
   Refresh();
@@ -137,7 +141,8 @@ int CHyperLink::GotoURL(const std::string& target) {
 }
 
 void CHyperLink::ReportError(int code) {
-  const std::string caption = wxTheApp != nullptr ? wxTheApp->GetAppName().utf8_string() : std::string();
+  const std::string caption =
+      wxTheApp != nullptr ? wxTheApp->GetAppDisplayName().utf8_string() : std::string();
   XMessageBox(wxGetTopLevelParent(this), ui::HyperLinkErrorText(code), caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -162,6 +167,24 @@ void CHyperLink::OnTimer(unsigned timerId) {
 void CHyperLink::OnLeftDown(wxMouseEvent& event) {
   event.Skip();
   OnClicked();
+}
+
+void CHyperLink::OnKey(wxKeyEvent& event) {
+  switch (event.GetKeyCode()) {
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+    case WXK_SPACE:
+      OnClicked();  // taken: Enter must not also press the dialog's default button
+      return;
+    default:
+      event.Skip();
+  }
+}
+
+void CHyperLink::OnFocusChange(wxFocusEvent& event) {
+  event.Skip();
+  focused_ = event.GetEventType() == wxEVT_SET_FOCUS;
+  ApplyLook();
 }
 
 void CHyperLink::OnClicked() {

@@ -2,7 +2,8 @@
 // the pointer is over it; a hand cursor, a tool tip with the target, and an
 // underline always, never, or (the default) while hovered. A click opens the
 // target with the desktop's handler; a target that cannot be opened beeps and
-// tells why in a message box.
+// tells why in a message box. The link is a Tab stop: while it has the focus
+// it is underlined, and Enter or Space open it as a click does.
 //
 // A dialog makes it in place of a template label (from its CreateControl):
 //
@@ -57,6 +58,10 @@ class CHyperLink : public wxGenericStaticText {
   // Fits the control to its text.
   void PositionWindow();
 
+  // A Tab stop, unlike a plain label.
+  bool AcceptsFocus() const override { return true; }
+  bool AcceptsFocusFromKeyboard() const override { return true; }
+
   wxColour LinkColour() const { return linkColour_; }
   wxColour VisitedColour() const { return visitedColour_; }
   wxColour HoverColour() const { return hoverColour_; }
@@ -72,6 +77,8 @@ class CHyperLink : public wxGenericStaticText {
   void OnMouseMove(wxMouseEvent& event);
   void OnTimer(unsigned timerId);
   void OnLeftDown(wxMouseEvent& event);
+  void OnKey(wxKeyEvent& event);
+  void OnFocusChange(wxFocusEvent& event);
   void OnClicked();
 
   static const ui::MapRow<CHyperLink> kMessageMap[];
@@ -80,6 +87,7 @@ class CHyperLink : public wxGenericStaticText {
   wxColour visitedColour_{85, 26, 139};
   wxColour hoverColour_{255, 0, 0};
   bool hovering_ = false;
+  bool focused_ = false;
   bool visited_ = false;
   int underline_ = kUnderlineHover;
   bool fitToText_ = true;

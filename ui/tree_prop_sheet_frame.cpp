@@ -6,6 +6,7 @@
 #include <wx/settings.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "ui/core/control_ids.h"
 #include "ui/core/page_frame_geometry.h"
@@ -128,6 +129,34 @@ wxRect CPropPageFrameEx::GetCaptionArea() {
   return ToWxRect(ui::CaptionArea(ToRECT(wxRect(GetClientSize())), IsCaptionVisible(), GetCaptionHeight()));
 }
 
+namespace {
+
+// How far apart two colours are: their largest difference in one channel.
+int ColourDistance(const wxColour& a, const wxColour& b) {
+  return std::max(
+      {std::abs(a.Red() - b.Red()), std::abs(a.Green() - b.Green()), std::abs(a.Blue() - b.Blue())});
+}
+
+constexpr int kBandContrast = 40;  // channel levels between the band's start and the page
+
+}  // namespace
+
+wxColour CPropPageFrameEx::CaptionBandColour() {
+  // GTK themes give the inactive caption nearly the page's colour, so the
+  // band would vanish. The theme's selection colour halfway to the page's
+  // keeps the band's meaning (a title) and its text readable on the page's
+  // text colour; a theme whose selection is as plain as its page gets a
+  // shade of the page instead.
+  const wxColour face = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE);
+  const wxColour selection = wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT);
+  const auto half = [](int a, int b) { return static_cast<unsigned char>((a + b) / 2); };
+  const wxColour band(half(selection.Red(), face.Red()), half(selection.Green(), face.Green()),
+                      half(selection.Blue(), face.Blue()));
+  if (ColourDistance(band, face) >= kBandContrast) return band;
+  const bool darkPage = face.GetLuminance() < 0.5;
+  return face.ChangeLightness(darkPage ? 160 : 75);
+}
+
 wxString CPropPageFrameEx::FitCaptionText(const wxDC& dc, const wxString& text, int width) {
   return wxControl::Ellipsize(text, dc, wxELLIPSIZE_END, std::max(0, width), wxELLIPSIZE_FLAGS_NONE);
 }
@@ -140,7 +169,7 @@ void CPropPageFrameEx::DrawCaption(wxDC& dc, const wxRect& rect, const std::stri
   const int sampleX = std::min(rect.GetRight(), client.x - 1);
   const int sampleY = std::clamp(rect.y + 1, 0, std::max(0, client.y - 1));
   if (sampleX >= 0 && client.y > 0) dc.GetPixel(sampleX, sampleY, &right);
-  dc.GradientFillLinear(rect, wxSystemSettings::GetColour(wxSYS_COLOUR_INACTIVECAPTION), right, wxEAST);
+  dc.GradientFillLinear(rect, CaptionBandColour(), right, wxEAST);
 
   SIZE iconSize{0, 0};
   if (captionImages_ != nullptr && captionImages_->GetImageCount() == 1) {
@@ -156,7 +185,7 @@ void CPropPageFrameEx::DrawCaption(wxDC& dc, const wxRect& rect, const std::stri
   const wxFont oldFont = dc.GetFont();
   const wxColour oldColour = dc.GetTextForeground();
   dc.SetFont(wxSystemSettings::GetFont(wxSYS_SYSTEM_FONT));
-  dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_CAPTIONTEXT));
+  dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT));  // the page's, over a page shade
   dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
   const wxRect textRect(layout.textLeft, rect.y, rect.GetRight() + 1 - layout.textLeft, rect.height);
   const wxString shown = FitCaptionText(dc, ToWx(text), textRect.width);

@@ -81,6 +81,10 @@ class CPropPageFrameEx : public wxWindow, public CPropPageFrame {
 
   // The icon drawn in the band: at most one image.
   const wxImageList* CaptionImages() const { return captionImages_.get(); }
+  // The colour the caption band starts with at its left end (it fades into
+  // the page colour at its right end): one that stands apart from the page
+  // on the current theme, light or dark.
+  static wxColour CaptionBandColour();
   // `text` as it fits `width` pixels in `dc`'s font, cut with an ellipsis.
   static wxString FitCaptionText(const wxDC& dc, const wxString& text, int width);
 

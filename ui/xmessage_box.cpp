@@ -94,8 +94,9 @@ int WxXmbMetrics::LineHeight() const {
 
 SIZE WxXmbMetrics::ScreenSize() const {
   const int index = reference_ != nullptr ? wxDisplay::GetFromWindow(reference_) : wxNOT_FOUND;
-  const wxRect geometry = wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetGeometry();
-  return {geometry.width, geometry.height};
+  // The work area, without panels and docks: the box's width is a share of it.
+  const wxRect area = wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetClientArea();
+  return {area.width, area.height};
 }
 
 namespace {

@@ -59,5 +59,7 @@ bool CAboutDlg::OnInitDialog() {
   const std::string_view mail = kSupportMailAddress;
   supportLink_->SetLabel(wxString::FromUTF8(std::string(mail.substr(kMailScheme.size()))));
   supportLink_->PositionWindow();
+  // The links are Tab stops now; the box still opens on its OK button.
+  if (wxWindow* ok = GetDlgItem(IDOK)) ok->SetFocus();
   return true;
 }

@@ -1,7 +1,7 @@
 // The Encoder page's window.
 #include "app/gui/encoder_option.h"
 
-#include <wx/combobox.h>
+#include <wx/choice.h>
 #include <wx/settings.h>
 #include <wx/stattext.h>
 
@@ -29,8 +29,8 @@ CEncoderOption::CEncoderOption(OptionsSheetModel& sheet, std::function<void()> d
 bool CEncoderOption::OnInitDialog() {
   sheet_.ShowPage(kEncoderPage);  // loads the model on the first showing
   option_pages::PaintBackground(*this, hasWhiteBackground);
-  auto* format = GetDlgItemAs<wxComboBox>(res::IDC_AUDIO_FORMAT);
-  auto* rate = GetDlgItemAs<wxComboBox>(res::IDC_SAMPLE_RATE);
+  auto* format = GetDlgItemAs<wxChoice>(res::IDC_AUDIO_FORMAT);
+  auto* rate = GetDlgItemAs<wxChoice>(res::IDC_SAMPLE_RATE);
   option_pages::FillList(format, EncoderOptionsModel::FormatEntries());
   GetDlgItem(res::IDC_SAMPLE_RATE_LABEL)->SetLabel("Sampling Frequency:");
   GetDlgItem(res::IDC_CHANNELS_LABEL)->SetLabel("Channel Mode:");
@@ -51,16 +51,16 @@ void CEncoderOption::DoDataExchange(ui::CDataExchange* pDX) {
 
 void CEncoderOption::FillFormatLists() {
   EncoderOptionsModel& m = sheet_.encoder;
-  const int selected = GetDlgItemAs<wxComboBox>(res::IDC_AUDIO_FORMAT)->GetSelection();
+  const int selected = GetDlgItemAs<wxChoice>(res::IDC_AUDIO_FORMAT)->GetSelection();
   m.SelectFormat(selected == wxNOT_FOUND ? -1 : selected);
   GetDlgItem(res::IDC_MP3_RATE_NOTE)->Show(m.NoteVisible());
   if (m.format == kFormatWav || m.format == kFormatMp3)
     GetDlgItem(res::IDC_QUALITY_LABEL)->SetLabel(m.QualityLabel());
-  auto* quality = GetDlgItemAs<wxComboBox>(res::IDC_QUALITY);
-  auto* channels = GetDlgItemAs<wxComboBox>(res::IDC_CHANNELS);
+  auto* quality = GetDlgItemAs<wxChoice>(res::IDC_QUALITY);
+  auto* channels = GetDlgItemAs<wxChoice>(res::IDC_CHANNELS);
   option_pages::FillList(quality, m.QualityEntries());
   option_pages::FillList(channels, m.ChannelEntries());
-  option_pages::Select(GetDlgItemAs<wxComboBox>(res::IDC_SAMPLE_RATE), m.sampleRate);
+  option_pages::Select(GetDlgItemAs<wxChoice>(res::IDC_SAMPLE_RATE), m.sampleRate);
   option_pages::Select(quality, m.quality);
   option_pages::Select(channels, m.channels);
 }

@@ -1,11 +1,13 @@
 // The main window's port for the core, and the message-box service.
 #include "app/gui/gui_port.h"
 
-#include <wx/app.h>
+#include <wx/dc.h>
+#include <wx/dcclient.h>
 
 #include <mutex>
 
 #include "app/gui/quarno_cd_ripper_dlg.h"
+#include "ui/core/text_fit.h"
 #include "ui/xmessage_box.h"
 
 namespace {
@@ -24,8 +26,7 @@ int ShowMessageBox(wxWindow* owner, const std::string& text, const std::string& 
     std::lock_guard lock(g_responderMutex);
     responder = g_responder;
   }
-  const std::string title =
-      caption.empty() && wxTheApp != nullptr ? wxTheApp->GetAppName().utf8_string() : caption;
+  const std::string title = caption.empty() ? std::string(kProductName) : caption;
   if (responder) return responder(text, title, style);
   const int result = XMessageBox(owner, text, title, style);
   return result < 0 ? result : result & 0xFFFF;  // the button, without the check box's bits
@@ -46,6 +47,29 @@ int ShowCustomMessageBox(wxWindow* owner, const std::string& text, const std::st
 void SetMessageBoxResponder(MessageBoxResponder responder) {
   std::lock_guard lock(g_responderMutex);
   g_responder = std::move(responder);
+}
+
+namespace {
+constexpr int kPaneTextMargin = 2;  // the status bar's own, left and right of a pane's text
+}
+
+wxString CFittingStatusBar::ShownText(int pane) const {
+  const wxString text = GetStatusText(pane);
+  wxRect rect;
+  if (text.empty() || !GetFieldRect(pane, rect)) return text;
+  int room = rect.width - 2 * kPaneTextMargin;
+  if (pane == GetFieldsCount() - 1 && ShowsSizeGrip()) room -= GetSizeGripRect().width;
+  const auto width = [this](std::string_view s) {
+    return GetTextExtent(wxString::FromUTF8(s.data(), s.size())).x;
+  };
+  return wxString::FromUTF8(FitTextToWidth(text.utf8_string(), room, width));
+}
+
+void CFittingStatusBar::DrawFieldText(wxDC& dc, const wxRect& rect, int pane, int textHeight) {
+  const wxString shown = ShownText(pane);
+  if (shown.empty()) return;
+  wxDCClipper clip(dc, rect);
+  dc.DrawText(shown, rect.x + kPaneTextMargin, rect.y + (rect.height - textHeight) / 2);
 }
 
 CGuiPort::CGuiPort(CQuarnoCDRipperDlg& window, std::shared_ptr<ui::Mailbox> mailbox)

@@ -7,6 +7,7 @@
 // road, so the status bar and the log window follow the log from any thread.
 #pragma once
 
+#include <wx/statusbr.h>
 #include <wx/window.h>
 
 #include <atomic>
@@ -26,12 +27,16 @@ struct XMessageBoxParams;
 inline constexpr unsigned WM_MAIN_WINDOW_CALL = WM_USER + 120;
 using MainWindowCall = std::function<void(CQuarnoCDRipperDlg&)>;
 
+// The product's name as a person reads it: the title of message boxes that
+// have none of their own (the program file's name is lower-case with hyphens).
+inline constexpr const char* kProductName = "Quarno CD Ripper";
+
 // Set once the session ends (SIGTERM, SIGHUP): from then on no message box
 // is shown, since nobody is there to answer it; each is answered Cancel.
 extern std::atomic<bool> SessionEnding;
 
 // Shows a modal message box owned by `owner` (the caption defaults to the
-// program's name) and returns the button pressed. GUI thread only.
+// product's name) and returns the button pressed. GUI thread only.
 int ShowMessageBox(wxWindow* owner, const std::string& text, const std::string& caption = "",
                    uint32_t style = MB_OK);
 // The custom message box with its parameter block (custom buttons, the
@@ -44,6 +49,20 @@ int ShowCustomMessageBox(wxWindow* owner, const std::string& text, const std::st
 using MessageBoxResponder =
     std::function<int(const std::string& text, const std::string& caption, uint32_t style)>;
 void SetMessageBoxResponder(MessageBoxResponder responder);
+
+// The main window's status bar: a pane's text that is wider than the pane is
+// shown ellipsised (ui/core/text_fit.h: a path loses its middle and keeps its
+// file name, other texts their end), refitted whenever the pane's width
+// changes. GetStatusText still gives the whole text.
+class CFittingStatusBar : public wxStatusBar {
+ public:
+  using wxStatusBar::wxStatusBar;
+  // What pane `pane` shows at its present width.
+  wxString ShownText(int pane) const;
+
+ protected:
+  void DrawFieldText(wxDC& dc, const wxRect& rect, int pane, int textHeight) override;
+};
 
 class CGuiPort : public MainWindowPort, public ILogListener {
  public:

@@ -154,7 +154,7 @@ bool CQuarnoCDRipperDlg::CreateBars() {
   volumeSlider_ = GetDlgItemAs<wxSlider>(res::IDC_VOLUME_SLIDER);
   timeLabel_ = GetDlgItemAs<wxStaticText>(res::IDC_TIME_LABEL);
   trackList_ = GetDlgItemAs<wxListCtrl>(res::IDC_TRACK_LIST);
-  driveCombo_ = GetDlgItemAs<wxComboBox>(res::IDC_DRIVE_COMBO);
+  driveCombo_ = GetDlgItemAs<wxChoice>(res::IDC_DRIVE_COMBO);
   seekSlider_->SetExtraStyle(seekSlider_->GetExtraStyle() | wxWS_EX_PROCESS_UI_UPDATES);
   if (!CreateStatusBar()) {
     ShowMessageBox(this, "Failed to create status bar!");

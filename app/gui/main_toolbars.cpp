@@ -27,8 +27,8 @@ constexpr int kBandBorder = 2;  // the etched line below the toolbar
 }  // namespace
 
 bool CQuarnoCDRipperDlg::CreateStatusBar() {
-  statusBar_ = new wxStatusBar(Surface(), ui::WxId(res::AFX_IDW_STATUS_BAR),
-                               wxSTB_SIZEGRIP | wxFULL_REPAINT_ON_RESIZE);
+  statusBar_ = new CFittingStatusBar(Surface(), ui::WxId(res::AFX_IDW_STATUS_BAR),
+                                     wxSTB_SIZEGRIP | wxFULL_REPAINT_ON_RESIZE);
   const int widths[3] = {-1, 100, 100};
   statusBar_->SetFieldsCount(3, widths);
   for (int pane = 0; pane < 3; ++pane) {

@@ -1,10 +1,8 @@
 // Helpers shared by the option pages.
 #include "app/gui/option_pages.h"
 
-#include <wx/combobox.h>
+#include <wx/choice.h>
 #include <wx/settings.h>
-
-#include <filesystem>
 
 #include "app/gui/gui_port.h"
 #include "ui/folder_dialog.h"
@@ -12,12 +10,12 @@
 
 namespace option_pages {
 
-void FillList(wxComboBox* list, const std::vector<std::string>& entries) {
+void FillList(wxChoice* list, const std::vector<std::string>& entries) {
   list->Clear();
   for (const std::string& entry : entries) list->Append(wxString::FromUTF8(entry));
 }
 
-void Select(wxComboBox* list, int index) {
+void Select(wxChoice* list, int index) {
   const bool valid = index >= 0 && static_cast<unsigned>(index) < list->GetCount();
   list->SetSelection(valid ? index : wxNOT_FOUND);
 }
@@ -41,8 +39,7 @@ bool BrowseForFolder(ui::CPropertyPage& page, const std::string& title, const st
                      std::string& chosen) {
   CFolderDialog dialog(title, "", page.GetWindow(), BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE);
   dialog.SetRootFolder("");
-  std::error_code error;
-  if (!current.empty() && std::filesystem::is_directory(current, error)) dialog.SetSelectedFolder(current);
+  dialog.SetSelectedFolder(current);  // a folder not made yet opens at its nearest parent
   if (dialog.DoModal() != IDOK) return false;
   chosen = dialog.GetFolderPath();
   return true;

@@ -7,7 +7,7 @@
 
 #include "app/options_page_result.h"
 
-class wxComboBox;
+class wxChoice;
 class wxWindow;
 
 namespace ui {
@@ -17,9 +17,9 @@ class CPropertyPage;
 namespace option_pages {
 
 // Replaces the entries of `list` by `entries` (kept exactly, leading blanks included).
-void FillList(wxComboBox* list, const std::vector<std::string>& entries);
+void FillList(wxChoice* list, const std::vector<std::string>& entries);
 // Selects entry `index`, or nothing when the list has no such entry.
-void Select(wxComboBox* list, int index);
+void Select(wxChoice* list, int index);
 // Gives the page the window colour when the sheet draws pages on white.
 void PaintBackground(ui::CPropertyPage& page, bool white);
 // The page's answer to the sheet for `result`: true when applied. A refusal

@@ -2,7 +2,7 @@
 #include "app/gui/output_options.h"
 
 #include <wx/checkbox.h>
-#include <wx/combobox.h>
+#include <wx/choice.h>
 #include <wx/textctrl.h>
 
 #include <utility>
@@ -72,7 +72,7 @@ void COutputOptions::DoDataExchange(ui::CDataExchange* pDX) {
 void COutputOptions::RebuildTemplateList() {
   OutputOptionsModel& m = sheet_.output;
   m.SetSeparatorText(TextOf(GetDlgItem(res::IDC_SEPARATOR)));
-  auto* list = GetDlgItemAs<wxComboBox>(res::IDC_FILE_STYLE);
+  auto* list = GetDlgItemAs<wxChoice>(res::IDC_FILE_STYLE);
   option_pages::FillList(list, m.TemplateEntries());
   option_pages::Select(list, m.fileStyle);
 }
@@ -84,7 +84,7 @@ void COutputOptions::UpdatePreview() {
 void COutputOptions::ReadControls() {
   OutputOptionsModel& m = sheet_.output;
   m.destination = TextOf(GetDlgItem(res::IDC_DESTINATION_DIR));
-  const int selected = GetDlgItemAs<wxComboBox>(res::IDC_FILE_STYLE)->GetSelection();
+  const int selected = GetDlgItemAs<wxChoice>(res::IDC_FILE_STYLE)->GetSelection();
   m.fileStyle = selected == wxNOT_FOUND ? -1 : selected;
   m.writeMetadata = Checked(GetDlgItem(res::IDC_FILL_TAG));
   m.writeLog = Checked(GetDlgItem(res::IDC_WRITE_LOG));
@@ -98,7 +98,7 @@ void COutputOptions::OnPageModified() {
 void COutputOptions::OnTemplateChange() {
   if (filling_) return;
   SetModified(true);
-  const int selected = GetDlgItemAs<wxComboBox>(res::IDC_FILE_STYLE)->GetSelection();
+  const int selected = GetDlgItemAs<wxChoice>(res::IDC_FILE_STYLE)->GetSelection();
   sheet_.output.fileStyle = selected == wxNOT_FOUND ? -1 : selected;
   UpdatePreview();
 }

@@ -21,9 +21,14 @@
 #include "app/gui/single_instance.h"
 #include "app/settings.h"
 #include "platform/folders.h"
+#include "ui/modal_tooltips.h"
 
 bool CQuarnoCDRipperApp::OnInit() {
   // No command-line parsing: the program reads no options.
+  // Boxes and windows name the product as a person reads it; the lock, the
+  // profile and the data folder keep the program file's name.
+  SetAppDisplayName(kProductName);
+  ui::HideToolTipsUnderModalDialogs();
   return true;
 }
 

@@ -10,7 +10,7 @@
 // thread.
 #pragma once
 
-#include <wx/combobox.h>
+#include <wx/choice.h>
 #include <wx/listctrl.h>
 #include <wx/slider.h>
 #include <wx/stattext.h>
@@ -176,7 +176,7 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   wxToolBar* MainToolBar() const { return mainToolBar_; }
   wxWindow* ToolBarBand() const { return toolBarBand_; }
   wxToolBar* PlayerToolBar() const { return playerToolBar_; }
-  wxComboBox* DriveCombo() const { return driveCombo_; }
+  wxChoice* DriveCombo() const { return driveCombo_; }
   wxListCtrl* TrackList() const { return trackList_; }
   wxStaticText* TimeLabel() const { return timeLabel_; }
   wxSlider* SeekSlider() const { return seekSlider_; }
@@ -287,7 +287,7 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   // Set while the program changes check boxes itself: the list reports those
   // changes like a user's click.
   bool updatingChecks_ = false;
-  wxComboBox* driveCombo_ = nullptr;
+  wxChoice* driveCombo_ = nullptr;
   std::array<std::string, 3> statusTips_;
   wxTimer tipTimer_{this, kTipTimer};
   wxTimer signalTimer_{this, kSignalTimer};

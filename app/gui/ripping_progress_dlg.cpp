@@ -14,6 +14,7 @@
 #include "app/gui/toolbar_art.h"
 #include "platform/desktop_open.h"
 #include "res/ripping_progress_dialog.h"
+#include "ui/core/text_fit.h"
 
 namespace {
 
@@ -26,6 +27,15 @@ ui::WPARAM WParamOf(const RipMessage& m) {
   return m.id == WM_RIP_STATUS ? static_cast<ui::WPARAM>(m.target) : 0;
 }
 ui::LPARAM LParamOf(const RipMessage& m) { return m.id == WM_RIP_LOG ? m.level : 0; }
+
+// `text` as it fits `label`'s width: a long destination loses the middle of
+// its path and keeps the file name.
+std::string FitToLabel(const wxWindow* label, const std::string& text) {
+  if (label == nullptr) return text;
+  return FitTextToWidth(text, label->GetClientSize().x, [label](std::string_view s) {
+    return label->GetTextExtent(wxString::FromUTF8(s.data(), s.size())).x;
+  });
+}
 
 }  // namespace
 
@@ -165,7 +175,7 @@ ui::LRESULT CRippingProgressDlg::OnRipStatus(ui::UiMessageEvent& event) {
   const RipMessage* m = event.Payload<RipMessage>();
   if (m == nullptr) return 0;
   if (m->target == kRipStatusLine) {
-    SetItemText(res::IDC_RIP_STATUS, m->text);
+    SetItemText(res::IDC_RIP_STATUS, FitToLabel(GetDlgItem(res::IDC_RIP_STATUS), m->text));
   } else if (m->target == kRipStatusCaption) {
     SetTitle(wxString::FromUTF8(m->text));
   }

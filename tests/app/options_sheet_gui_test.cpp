@@ -7,7 +7,7 @@
 #include <fmt/printf.h>
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
-#include <wx/combobox.h>
+#include <wx/choice.h>
 #include <wx/radiobut.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
@@ -31,22 +31,21 @@ using TreePropSheet::CTreePropSheetEx;
 
 std::string Text(wxWindow* control) {
   if (auto* edit = dynamic_cast<wxTextCtrl*>(control)) return edit->GetValue().utf8_string();
-  if (auto* combo = dynamic_cast<wxComboBox*>(control)) return combo->GetValue().utf8_string();
+  if (auto* list = dynamic_cast<wxChoice*>(control)) return list->GetStringSelection().utf8_string();
   return control->GetLabel().utf8_string();
 }
 
 std::vector<std::string> Entries(wxWindow* control) {
   std::vector<std::string> entries;
-  for (const wxString& s : static_cast<wxComboBox*>(control)->GetStrings())
-    entries.push_back(s.utf8_string());
+  for (const wxString& s : static_cast<wxChoice*>(control)->GetStrings()) entries.push_back(s.utf8_string());
   return entries;
 }
 
 // The user picks entry `index` of a list.
 void Choose(wxWindow* control, int index) {
-  auto* combo = static_cast<wxComboBox*>(control);
+  auto* combo = static_cast<wxChoice*>(control);
   combo->SetSelection(index);
-  wxCommandEvent event(wxEVT_COMBOBOX, combo->GetId());
+  wxCommandEvent event(wxEVT_CHOICE, combo->GetId());
   event.SetInt(index);
   event.SetEventObject(combo);
   combo->ProcessWindowEvent(event);
@@ -240,8 +239,7 @@ TEST_F(OptionsSheetGui, ResetAsksFirstAndRefillsBothPages) {
       EXPECT_EQ(Text(Control(sheet, kOutputPage, res::IDC_SEPARATOR)), "+");
       gui_test::Click(reset);  // Yes
       EXPECT_EQ(Text(Control(sheet, kOutputPage, res::IDC_SEPARATOR)), "-");
-      EXPECT_EQ(static_cast<wxComboBox*>(Control(sheet, kOutputPage, res::IDC_FILE_STYLE))->GetSelection(),
-                11);
+      EXPECT_EQ(static_cast<wxChoice*>(Control(sheet, kOutputPage, res::IDC_FILE_STYLE))->GetSelection(), 11);
       EXPECT_EQ(Text(Control(sheet, kOutputPage, res::IDC_DESTINATION_DIR)), DesDir);
       EXPECT_EQ(sheet.GetPage(kEncoderPage)->IsPageCreated(), encoderShown);
       if (encoderShown) {
@@ -300,6 +298,16 @@ TEST_F(OptionsSheetGui, OptionsFromTheMainWindowDecideTheNextRip) {
     gui_test::Click(sheet.GetDlgItem(IDOK));
   });
   EXPECT_NE(dlg.StatusBar()->GetStatusText(2).utf8_string().find("WAV:"), std::string::npos);
+  // A pane too narrow for its text keeps the file name of a path whole.
+  auto* bar = dynamic_cast<CFittingStatusBar*>(dlg.StatusBar());
+  ASSERT_NE(bar, nullptr);
+  dlg.SetStatusText(kStatusLastEvent, "Writing " + out + std::string(300, 'x') + "/01_Track01.wav");
+  const wxString shown = bar->ShownText(0);
+  wxRect pane;
+  ASSERT_TRUE(bar->GetFieldRect(0, pane));
+  EXPECT_TRUE(shown.EndsWith(wxString::FromUTF8("\u2026/01_Track01.wav"))) << shown;
+  EXPECT_LE(bar->GetTextExtent(shown).x, pane.width);
+  EXPECT_TRUE(bar->GetStatusText(0).EndsWith(out + std::string(300, 'x') + "/01_Track01.wav"));  // kept whole
   EXPECT_EQ(dlg.TrackList()->GetItemText(0, kTrackColumnDestination).utf8_string(), out + "01_Track01.wav");
   for (int expected : {kOutputPage, kEncoderPage}) {
     options([&](CTreePropSheetEx& sheet) {

@@ -2,6 +2,7 @@
 // window's commands on a disc image: OK, Enter, Escape and "Save to Local"
 // on the album, the tip cycle and the Tip setting, the About box's links
 // (through a recording xdg-open), and an edited album in a ripped MP3's tags.
+#include <dlfcn.h>
 #include <fmt/format.h>
 #include <fmt/printf.h>
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@
 #include "ui/combo_box_ext.h"
 #include "ui/core/control_ids.h"
 #include "ui/hyperlink.h"
+#include "ui/modal_tooltips.h"
 
 namespace {
 
@@ -141,6 +143,9 @@ TEST_F(SmallDialogsGui, EditorAppliesOnOkEnterAndSaveToLocalRefusesBadYearsAndEs
     EXPECT_EQ(stayedOpen, row.end != End::Escape && !closesOnOk);
     EXPECT_EQ(result, closesOnOk ? IDOK : IDCANCEL);
     EXPECT_EQ(LastBox(boxes), row.box);
+    if (*row.box != '\0') {
+      EXPECT_EQ(boxes_.Shown().back().second, "Quarno CD Ripper");  // the product's name as a title
+    }
     EXPECT_EQ(AlbumRecord.Title, row.titleAfter);
     EXPECT_EQ(AlbumRecord.Artist, row.artistAfter);
     EXPECT_EQ(AlbumRecord.Genre, row.genreAfter);
@@ -234,7 +239,13 @@ TEST_F(SmallDialogsGui, TipCyclesWithNextTipOnlyOkWritesTipAndAFileWithoutTipsSa
 }
 
 TEST_F(SmallDialogsGui, AboutLinksOpenTheHomePageAndTheSupportMailAndTheTipCommandShowsATip) {
+  ui::HideToolTipsUnderModalDialogs();  // as the program's start does
+  const auto hasTip = reinterpret_cast<int (*)(void*)>(dlsym(RTLD_DEFAULT, "gtk_widget_get_has_tooltip"));
+  void* volume = dialog_->GetDlgItem(res::IDC_VOLUME_SLIDER)->GetHandle();
+  ASSERT_TRUE(hasTip(volume));
   OnCommandDialog<CAboutDlg>(res::ID_HELP_ABOUT, [&](CAboutDlg& dlg) {
+    EXPECT_FALSE(hasTip(volume));  // the blocked window shows no tip over the box
+    EXPECT_TRUE(hasTip(dlg.HomeLink()->GetHandle()));
     EXPECT_EQ(dlg.GetTitle(), "About Quarno CD Ripper Free");
     EXPECT_EQ(dlg.GetDlgItem(res::IDC_ABOUT_VERSION)->GetLabel(), "Version 6.7.1");
     EXPECT_EQ(dlg.HomeLink()->GetLabelText(), "https://www.example.org/quarno/");
@@ -244,6 +255,7 @@ TEST_F(SmallDialogsGui, AboutLinksOpenTheHomePageAndTheSupportMailAndTheTipComma
     gui_test::MouseDown(dlg.SupportLink());
     gui_test::Click(dlg.GetDlgItem(IDOK));
   });
+  EXPECT_TRUE(hasTip(volume));
   // The handler runs on its own; both starts are recorded once it has.
   ASSERT_TRUE(desktop_->WaitFor(2));
   std::vector<std::string> opened = desktop_->Lines();

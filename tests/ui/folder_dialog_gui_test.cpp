@@ -101,6 +101,20 @@ TEST_F(FolderDialogTest, OpensAtThePreselectedFolderAndReturnsItWholeOrNothingOn
     EXPECT_EQ(dlg.GetFolderPath(), response == kAccept ? deep : "");
     EXPECT_TRUE(dlg.refused.empty());
   }
+  // A folder not made yet opens at its nearest existing parent, never at the
+  // list of recent files; the accept button picks, it does not open.
+  for (const std::string& missing : {deep + "/not yet/made/", deep + "/not yet"}) {
+    std::string accept;
+    NotingFolderDialog dlg(missing, [&accept](wxDialog& chooser) {
+      void* button =
+          Gtk<void* (*)(void*, int)>("gtk_dialog_get_widget_for_response")(chooser.GetHandle(), kAccept);
+      accept = Gtk<const char* (*)(void*)>("gtk_button_get_label")(button);
+      Respond(chooser, kCancel);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(dlg.shown, deep) << missing;
+    EXPECT_EQ(accept, Gtk<const char* (*)(const char*, const char*)>("g_dgettext")("gtk30", "_Select"));
+  }
 }
 
 // A folder that is gone by the time the user confirms it is refused: the

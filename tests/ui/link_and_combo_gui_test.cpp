@@ -1,6 +1,8 @@
 // The link label and the completing combo box on a small dialog. Links are
 // opened through a recording xdg-open; error boxes are answered from the test.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <wx/choice.h>
 #include <wx/stattext.h>
 
 #include <fstream>
@@ -16,13 +18,20 @@ namespace {
 constexpr int kHomeLink = 1141;
 constexpr int kMailLink = 1142;
 constexpr int kGenre = 1258;
+constexpr int kFormat = 1056;
 constexpr ui::DialogItem kItems[] = {
     {ui::ControlKind::Static, kHomeLink, "Visit our home page", 7, 7, 150, 10},
     {ui::ControlKind::Static, kMailLink, "", 7, 21, 150, 10},
     {ui::ControlKind::ComboDropDown, kGenre, "", 7, 38, 100, 80},
     {ui::ControlKind::DefButton, IDOK, "OK", 113, 38, 44, 14},
+    {ui::ControlKind::ComboDropList, kFormat, "", 7, 58, 100, 60},
 };
-constexpr ui::DialogTemplate kLinkDialog{9001, "Links", 164, 58, ui::kDialogDefault, kItems};
+constexpr ui::DialogTemplate kLinkDialog{9001, "Links", 164, 78, ui::kDialogDefault, kItems};
+
+template <class F>
+F Gtk(const char* name) {
+  return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
+}
 
 const std::string kHome = "https://www.example.org/quarno?a=1&b='2';x";
 const std::string kMail = "mailto:support@example.org";
@@ -49,10 +58,19 @@ class LinkDlg : public ui::CDialog {
     }
     return nullptr;
   }
+
+ public:
+  std::vector<int> picked;  // what the drop-down list reported, in order
+
+ protected:
   bool OnInitDialog() override {
     Link(kHomeLink)->SetTarget(kHome);
     Genre()->Append("Rock");
     Genre()->Append("Rap");
+    for (const char* format : {" WAV    (Waveform Audio)", " MP3    (MPEG-1 Audio Layer 3)"})
+      GetDlgItemAs<wxChoice>(kFormat)->Append(format);
+    GetDlgItemAs<wxChoice>(kFormat)->SetSelection(0);
+    Bind(wxEVT_CHOICE, [this](wxCommandEvent& e) { picked.push_back(e.GetSelection()); });
     return true;
   }
 };
@@ -174,6 +192,8 @@ TEST_F(LinkAndComboTest, HoveringColoursAndUnderlinesByMode) {
     move.SetEventObject(home);
     home->GetEventHandler()->ProcessEvent(move);
   };
+  dlg_->GetDlgItem(IDOK)->SetFocus();  // the link's focus would underline it too
+  gui_test::PumpEvents();
   hover();
   EXPECT_TRUE(home->IsHovering());
   EXPECT_TRUE(Underlined(home));
@@ -211,6 +231,41 @@ TEST_F(LinkAndComboTest, TypingCompletesAndBackspaceDoesNotCompleteAgain) {
     EXPECT_TRUE(client.Contains(dlg_->GetDlgItem(id)->GetRect())) << id;
   }
   EXPECT_FALSE(dlg_->GetDlgItem(kGenre)->GetRect().Intersects(dlg_->GetDlgItem(IDOK)->GetRect()));
+}
+
+TEST_F(LinkAndComboTest, LinksAreTabStopsThatEnterAndSpaceOpen) {
+  gui_test::NoModalExpected noBox;
+  CHyperLink* home = dlg_->Link(kHomeLink);
+  CHyperLink* mail = dlg_->Link(kMailLink);
+  for (CHyperLink* link : {home, mail}) {
+    EXPECT_TRUE(link->AcceptsFocusFromKeyboard());
+    EXPECT_TRUE(Gtk<int (*)(void*)>("gtk_widget_get_can_focus")(link->GetHandle()));
+  }
+  EXPECT_TRUE(gui_test::PressKey(home, WXK_RETURN));  // taken: the dialog's OK is not pressed
+  EXPECT_EQ(xdg_.Opened(), kHome + "|");
+  EXPECT_TRUE(gui_test::PressKey(mail, WXK_SPACE));
+  EXPECT_EQ(xdg_.Opened(), kMail + "|");
+}
+
+TEST_F(LinkAndComboTest, APickOnlyListIsADropDownButtonWithoutAFieldAndArrowKeysPick) {
+  auto* format = dlg_->GetDlgItemAs<wxChoice>(kFormat);
+  ASSERT_NE(format, nullptr);
+  const auto hasEntry = Gtk<int (*)(void*)>("gtk_combo_box_get_has_entry");
+  EXPECT_FALSE(hasEntry(format->GetHandle()));        // no caret, no second Tab stop
+  EXPECT_TRUE(hasEntry(dlg_->Genre()->GetHandle()));  // the completing box stays editable
+  // The keys GTK binds on the list, as the focused list receives them.
+  const auto press = [&](unsigned key) {
+    Gtk<int (*)(void*, unsigned, unsigned)>("gtk_bindings_activate")(format->GetHandle(), key, 0);
+    gui_test::PumpEvents();
+  };
+  constexpr unsigned kDown = 0xff54;
+  constexpr unsigned kUp = 0xff52;
+  press(kDown);
+  EXPECT_EQ(format->GetSelection(), 1);
+  press(kDown);  // at the end: stays
+  press(kUp);
+  EXPECT_EQ(format->GetSelection(), 0);
+  EXPECT_EQ(dlg_->picked, (std::vector<int>{1, 0}));
 }
 
 TEST_F(LinkAndComboTest, EscapeInTheComboBoxDoesNotCloseTheDialog) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
-#include <wx/combobox.h>
+#include <wx/choice.h>
 #include <wx/frame.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
@@ -52,7 +52,7 @@ class FieldsDlg : public ui::CDialog {
 
  protected:
   bool OnInitDialog() override {
-    GetDlgItemAs<wxComboBox>(IDC_LIST)->Append(
+    GetDlgItemAs<wxChoice>(IDC_LIST)->Append(
         wxArrayString(3, std::array<const char*, 3>{"a", "b", "c"}.data()));
     return ui::CDialog::OnInitDialog();
   }
@@ -137,7 +137,7 @@ TEST_F(PropertySheetGui, DataExchangeFillsReadsAndChecksEveryKindOfField) {
     EXPECT_TRUE(dlg.GetDlgItemAs<wxCheckBox>(IDC_ALL)->GetValue());
     EXPECT_TRUE(dlg.GetDlgItemAs<wxRadioButton>(IDC_SECOND)->GetValue());
     EXPECT_FALSE(dlg.GetDlgItemAs<wxRadioButton>(IDC_FIRST)->GetValue());
-    EXPECT_EQ(dlg.GetDlgItemAs<wxComboBox>(IDC_LIST)->GetSelection(), 1);
+    EXPECT_EQ(dlg.GetDlgItemAs<wxChoice>(IDC_LIST)->GetSelection(), 1);
     EXPECT_EQ(ui::FindTemplateItem(dlg.GetDlgItem(IDC_LIST))->kind, ui::ControlKind::ComboDropList);
     wxWindow* label = dlg.ControlOfItem(2);  // a label is found again by its row
     ASSERT_NE(label, nullptr);
@@ -175,7 +175,7 @@ TEST_F(PropertySheetGui, DataExchangeFillsReadsAndChecksEveryKindOfField) {
 
     gui_test::Click(dlg.GetDlgItem(IDC_ALL));
     gui_test::Click(dlg.GetDlgItem(IDC_FIRST));
-    dlg.GetDlgItemAs<wxComboBox>(IDC_LIST)->SetSelection(wxNOT_FOUND);
+    dlg.GetDlgItemAs<wxChoice>(IDC_LIST)->SetSelection(wxNOT_FOUND);
     gui_test::Click(dlg.GetDlgItem(IDOK));
   });
   EXPECT_EQ(dlg.DoModal(), IDOK);

@@ -91,7 +91,7 @@ TEST(XDialogTemplate, TheLighterLookMovesTheIconAndRightAlignsTheButtons) {
   EXPECT_GE(box.ClientSizeDlu().cy, 35);  // at least 70 px
 }
 
-TEST(XDialogTemplate, LongMessagesWrapWithinTheWidthLimitKeepingLongWordsWhole) {
+TEST(XDialogTemplate, LongMessagesWrapWithinTheWidthLimitBreakingLongWords) {
   XMessageBoxParams p;
   p.options = kXmbNarrow;  // a third of 1280 = 426 px, no icon
   std::string text;
@@ -102,9 +102,21 @@ TEST(XDialogTemplate, LongMessagesWrapWithinTheWidthLimitKeepingLongWordsWhole) 
   EXPECT_LE(message->cx * 2, 426 + 12);
   EXPECT_NE(message->text.find("        indented"), std::string::npos);  // tab to column 8
 
+  const std::string x10(10, 'x');
   EXPECT_EQ(WrapText("a " + std::string(30, 'x') + " b", 70, FakeMetrics()),
-            (std::vector<std::string>{"a", std::string(30, 'x'), "b"}));
+            (std::vector<std::string>{"a", x10, x10, x10, "b"}));
+  EXPECT_EQ(WrapText("Fail to create folder /media/quarno/Music/Albums !!", 140, FakeMetrics()),
+            (std::vector<std::string>{"Fail to create", "folder", "/media/quarno/Music/", "Albums !!"}));
   EXPECT_EQ(WrapText("", 70, FakeMetrics()), (std::vector<std::string>{""}));
+  // Too many lines for the screen (1024 px high): cut at two thirds of it.
+  std::string many;
+  for (int i = 0; i < 500; ++i) many += "line\n";
+  const CXDialogTemplate tall(many, "T", MB_OK, p, FakeMetrics());
+  const CXDialogItem* shown = Find(tall, kXmbFirstTextId);
+  EXPECT_EQ(std::count(shown->text.begin(), shown->text.end(), '\n'), 1024 * 2 / 3 / 16 - 1);
+  EXPECT_TRUE(shown->text.ends_with("line\u2026"));
+  EXPECT_EQ(tall.Message(), many);  // kept whole for the copy
+  EXPECT_LE(tall.ClientSizeDlu().cy * 2, 1024 - 100);
   EXPECT_EQ(WrapText("one\r\ntwo", 700, FakeMetrics()), (std::vector<std::string>{"one", "two"}));
 }
 

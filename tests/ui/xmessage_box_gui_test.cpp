@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/display.h>
 #include <wx/filename.h>
 #include <wx/stattext.h>
 #include <wx/stdpaths.h>
@@ -103,6 +104,26 @@ TEST_F(XMessageBoxTest, EscapeGivesOkInAnOkBoxAndNothingInAYesNoBox) {
   OnBox([](CXMessageDialog& box) { gui_test::PressKey(&box, WXK_ESCAPE); });
   const XMessageBoxParams params = ChooserParams();
   EXPECT_EQ(XMessageBox(nullptr, kChooserText, kChooserCaption, kChooserType, &params), IDOK);
+}
+
+TEST_F(XMessageBoxTest, ABoxWithALongPathStaysOnTheScreenWithItsButton) {
+  std::string path;
+  while (path.size() < 260) path += "/Quarno_CD_Ripper_Free/Local_CDDB_of_a_long_name";
+  const std::string text = "Fail to create folder " + path + " !!";
+  OnBox([](CXMessageDialog& box) {
+    const wxRect area = wxDisplay(&box).GetClientArea();
+    const wxRect boxRect = box.GetScreenRect();
+    EXPECT_TRUE(area.Contains(boxRect)) << boxRect.x << "," << boxRect.y << " " << boxRect.width;
+    EXPECT_LE(boxRect.width, 1366 * 3 / 4);
+    EXPECT_LE(boxRect.height, 768 * 3 / 4);
+    const wxRect ok = box.GetDlgItem(IDOK)->GetScreenRect();
+    EXPECT_TRUE(boxRect.Contains(ok));
+    const wxWindow* message = box.GetDlgItem(kXmbFirstTextId);
+    EXPECT_TRUE(wxRect(wxPoint(0, 0), box.GetClientSize()).Contains(message->GetRect()));
+    EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&box), "xmessage_box_long_path"));
+    gui_test::Click(box.GetDlgItem(IDOK));
+  });
+  EXPECT_EQ(XMessageBox(nullptr, text, "", MB_OK | MB_ICONEXCLAMATION | MB_NOSOUND), IDOK);
 }
 
 TEST_F(XMessageBoxTest, ATimeOutCountsDownOnTheDefaultCustomButtonAndPressesIt) {

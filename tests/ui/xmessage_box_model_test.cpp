@@ -73,6 +73,33 @@ TEST(XmbTexts, LabelsComeFromReplacementsOrStringsUnlessTold) {
   EXPECT_EQ(ResolveLabels(MB_NORESOURCE, params)[kLabelNo], "&No");
 }
 
+TEST(XmbTexts, WordsWiderThanALineBreakAtSeparatorsElseBetweenCharacters) {
+  // Ten pixels a character, counted in characters, not bytes.
+  const auto width = [](std::string_view text) {
+    int chars = 0;
+    for (char c : text) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return 10 * chars;
+  };
+  struct Row {
+    std::string word;
+    int maxWidth;
+    std::vector<std::string> pieces;
+  };
+  const Row rows[] = {
+      {"/home/quarno/Music", 180, {"/home/quarno/Music"}},  // fits: whole
+      {"/home/quarno/Music/Album", 150, {"/home/quarno/", "Music/Album"}},
+      {"C:\\Users\\quarno\\Music", 120, {"C:\\Users\\", "quarno\\Music"}},
+      {"abcdefghijklmnopqrstuvwxy", 100, {"abcdefghij", "klmnopqrst", "uvwxy"}},
+      // a separator that would leave the line less than half full is passed over
+      {"/abcdefghijkl", 100, {"/abcdefghi", "jkl"}},
+      // whole characters only
+      {"\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", 30, {"\xc3\xa9\xc3\xa9\xc3\xa9", "\xc3\xa9\xc3\xa9"}},
+      // narrower than one character: one each
+      {"abc", 5, {"a", "b", "c"}},
+  };
+  for (const Row& row : rows) EXPECT_EQ(BreakLongWord(row.word, row.maxWidth, width), row.pieces) << row.word;
+}
+
 TEST(XmbRemembered, KeyAndValueNamesAreEncodedPerUtf16Unit) {
   const std::pair<const char*, const char*> names[] = {
       {"", ""},

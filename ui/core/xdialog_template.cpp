@@ -40,8 +40,18 @@ void WrapParagraph(const std::string& paragraph, int maxWidth, const IXmbMetrics
   size_t pos = 0;
   while (true) {
     const size_t space = paragraph.find(' ', pos);
-    const std::string word =
-        paragraph.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
+    std::string word = paragraph.substr(pos, space == std::string::npos ? std::string::npos : space - pos);
+    if (metrics.TextWidth(word) > maxWidth) {
+      // A word wider than a line starts a line of its own and is broken;
+      // its last piece may take the words that follow.
+      if (lineStarted) lines.push_back(line);
+      std::vector<std::string> pieces = BreakLongWord(
+          word, maxWidth, [&metrics](std::string_view piece) { return metrics.TextWidth(piece); });
+      word = std::move(pieces.back());
+      pieces.pop_back();
+      for (std::string& piece : pieces) lines.push_back(std::move(piece));
+      lineStarted = false;
+    }
     if (!lineStarted) {
       line = word;
       lineStarted = true;
@@ -169,7 +179,14 @@ void CXDialogTemplate::BuildLayout(const IXmbMetrics& metrics) {
               : lighter                      ? screen.cx / 2 - 10
                                              : screen.cx / 2 + 80;
   if (hasIcon_) limit -= icon.cx + 16;
-  const std::vector<std::string> lines = WrapText(message_, std::max(limit, 1), metrics);
+  std::vector<std::string> lines = WrapText(message_, std::max(limit, 1), metrics);
+  // A message taller than two thirds of the screen is cut there, so the
+  // buttons stay on it; Ctrl+C still copies the whole message.
+  const size_t maxLines = static_cast<size_t>(std::max(1, screen.cy * 2 / 3 / std::max(1, metrics.LineHeight())));
+  if (lines.size() > maxLines) {
+    lines.resize(maxLines);
+    lines.back() += "\u2026";
+  }
   int textWidth = 0;
   std::string wrapped;
   for (const std::string& line : lines) {

@@ -34,7 +34,7 @@ class IXmbMetrics {
 };
 
 // Word-wraps `text` at `maxWidth` pixels: breaks at line breaks and between
-// words; a word longer than the width stays whole on its own line. Tabs
+// words; a word wider than a line is broken (BreakLongWord). Tabs
 // become spaces up to the next multiple of eight characters.
 std::vector<std::string> WrapText(std::string_view text, int maxWidth, const IXmbMetrics& metrics);
 

@@ -29,6 +29,15 @@ std::string LimitUtf16(std::string_view text, size_t maxUnits) {
   return utf8::utf16to8(units);
 }
 
+// Byte offsets where the characters of `text` end (UTF-8 lead bytes start one).
+std::vector<size_t> CharacterEnds(std::string_view text) {
+  std::vector<size_t> ends;
+  for (size_t i = 1; i <= text.size(); ++i) {
+    if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ends.push_back(i);
+  }
+  return ends;
+}
+
 }  // namespace
 
 const std::array<XmbLabelInfo, kLabelCount>& XmbLabels() {
@@ -149,6 +158,39 @@ std::string CountdownLabel(std::string_view label, int seconds) {
 
 std::string DisabledCaption(std::string_view caption, int seconds) {
   return fmt::sprintf("%s %d", std::string(caption), seconds);
+}
+
+std::vector<std::string> BreakLongWord(std::string_view word, int maxWidth,
+                                       const std::function<int(std::string_view)>& textWidth) {
+  std::vector<std::string> pieces;
+  while (!word.empty()) {
+    if (textWidth(word) <= maxWidth) {
+      pieces.emplace_back(word);
+      break;
+    }
+    // The most characters that fit (at least one), found by halving: each
+    // measure is one line, so a very long word stays cheap.
+    const std::vector<size_t> ends = CharacterEnds(word);
+    size_t low = 0;                 // index into ends: ends[low] fits, or low is 0
+    size_t high = ends.size() - 1;  // the whole word does not fit
+    while (low + 1 < high) {
+      const size_t mid = (low + high) / 2;
+      if (textWidth(word.substr(0, ends[mid])) <= maxWidth) {
+        low = mid;
+      } else {
+        high = mid;
+      }
+    }
+    size_t cut = ends[low];
+    const size_t separator = word.substr(0, cut).find_last_of("/\\");
+    if (separator != std::string_view::npos && separator + 1 < cut &&
+        2 * textWidth(word.substr(0, separator + 1)) >= maxWidth) {
+      cut = separator + 1;
+    }
+    pieces.emplace_back(word.substr(0, cut));
+    word.remove_prefix(cut);
+  }
+  return pieces;
 }
 
 std::string BuildClipboardText(std::string_view caption, std::string_view message, bool hasMessage,

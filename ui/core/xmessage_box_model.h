@@ -135,6 +135,14 @@ std::string StripMnemonics(std::string_view label);
 std::string CountdownLabel(std::string_view label, int seconds);
 // The caption while the buttons are disabled.
 std::string DisabledCaption(std::string_view caption, int seconds);
+// Splits a word wider than a line of `maxWidth` pixels (as `textWidth`
+// measures one line) into pieces that fit, so a long path cannot make the box
+// wider than the screen. A piece ends after the last path separator ('/' or
+// '\\') that still fits, unless that would leave the line less than half
+// full; else after the last whole character that fits. Every piece holds at
+// least one character. A word that fits comes back whole.
+std::vector<std::string> BreakLongWord(std::string_view word, int maxWidth,
+                                       const std::function<int(std::string_view)>& textWidth);
 // The box as text for the clipboard.
 std::string BuildClipboardText(std::string_view caption, std::string_view message, bool hasMessage,
                                const std::vector<std::string>& buttonTexts);
