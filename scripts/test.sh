@@ -100,9 +100,51 @@ for source in tests/*/*_gui_test.cpp; do
   fi
 done
 
+echo "== Window test programs under AddressSanitizer and UndefinedBehaviorSanitizer"
+# Every window test program, built with both sanitizers and run whole (the
+# main-window programs walk start, lookup, WAV and MP3 rips, playback,
+# options, editor, about and exit); a report in our code stops the program.
+# wx and GTK are not instrumented: tests/lsan.supp names the few system
+# libraries that keep memory until the end, and the accessibility bridge,
+# which does the same, stays off. The programs run in parallel, each group
+# on a display of its own.
+cmake -S . -B build/asan-gui -DCMAKE_BUILD_TYPE=Debug -DQCR_WERROR=ON -DQCR_SANITIZE=ON \
+  -DQCR_BUILD_GUI=ON -DQCR_BUILD_BENCH=OFF
+asan_gui_programs=()
+for source in tests/*/*_gui_test.cpp; do
+  asan_gui_programs+=("$(basename "$(dirname "$source")")_$(basename "$source" .cpp)")
+done
+asan_gui_tools=()
+for source in tests/support/*_main.cpp; do
+  name=$(basename "$source" _main.cpp)
+  asan_gui_tools+=("qcr-${name//_/-}")
+done
+cmake --build build/asan-gui -j "$jobs" --target "${asan_gui_programs[@]}" "${asan_gui_tools[@]}" \
+  quarno-cd-ripper lame_enc lame_enc_incomplete lame_enc_no_info_tag
+asan_gui_groups=$((jobs < 4 ? jobs : 4))
+for group in $(seq 0 $((asan_gui_groups - 1))); do
+  (
+    for i in "${!asan_gui_programs[@]}"; do
+      [ $((i % asan_gui_groups)) -eq "$group" ] || continue
+      program=${asan_gui_programs[$i]}
+      if (cd build/asan-gui/bin && NO_AT_BRIDGE=1 timeout 600 \
+        xvfb-run -a -n $((120 + 10 * group)) -s "-screen 0 1280x1024x24" "./$program") \
+        >"$logdir/asan-gui-$program.log" 2>&1; then
+        echo "passed: $program"
+      else
+        echo "FAILED: $program (see $logdir/asan-gui-$program.log)"
+      fi
+    done
+  ) >"$logdir/asan-gui-group-$group.log" &
+done
+wait
+cat "$logdir"/asan-gui-group-*.log | sort -k2 | tee "$logdir/asan-gui.log"
+asan_gui_passed=$(grep -c '^passed:' "$logdir/asan-gui.log" || true)
+asan_gui_failed=$(grep -c '^FAILED:' "$logdir/asan-gui.log" || true)
+
 # One closing line for the whole run.
-passed=$((whole_passed + tsan_passed + valgrind_passed))
-failed=$((whole_failed + tsan_failed + valgrind_failed))
+passed=$((whole_passed + tsan_passed + valgrind_passed + asan_gui_passed))
+failed=$((whole_failed + tsan_failed + valgrind_failed + asan_gui_failed))
 for log in "$logdir"/unit.log "$logdir"/asan.log "$logdir"/gui.log; do
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
   [ -n "$line" ] || continue

@@ -61,7 +61,7 @@ wxSize ControlMinSize(const wxWindow* control) {
   // for the height of every wrapped line: for a long path that is more room
   // than the window has. GTK clips a smaller label without complaint, so a
   // label has no floor here (the builder still sizes it for its first text).
-  if (wxDynamicCast(control, wxStaticText) != nullptr) return {0, 0};
+  if (dynamic_cast<const wxStaticText*>(control) != nullptr) return {0, 0};
   return WidgetMinSize(control);
 }
 

@@ -24,16 +24,22 @@ RECT ToRECT(const wxRect& r) { return {r.x, r.y, r.x + r.width, r.y + r.height};
 
 wxRect ToWxRect(const RECT& r) { return {r.left, r.top, std::max(0, r.Width()), std::max(0, r.Height())}; }
 
+// Whether `child` is a T. Not wxDynamicCast: that converts the pointer to T
+// before it asks, which is undefined when the child is something else.
+template <class T>
+bool Is(const wxWindow* child) {
+  return dynamic_cast<const T*>(child) != nullptr;
+}
+
 }  // namespace
 
 ChildTraits CResizableLayout::TraitsOf(const wxWindow* child) {
   if (child == nullptr) return {};
-  if (wxDynamicCast(child, wxStaticBox)) return {"Button", BS_GROUPBOX};
-  if (wxDynamicCast(child, wxCheckBox)) return {"Button", BS_AUTOCHECKBOX};
-  if (wxDynamicCast(child, wxRadioButton)) return {"Button", BS_AUTORADIOBUTTON};
-  if (wxDynamicCast(child, wxButton) || wxDynamicCast(child, wxToggleButton))
-    return {"Button", BS_PUSHBUTTON};
-  if (wxDynamicCast(child, wxStaticText)) {
+  if (Is<wxStaticBox>(child)) return {"Button", BS_GROUPBOX};
+  if (Is<wxCheckBox>(child)) return {"Button", BS_AUTOCHECKBOX};
+  if (Is<wxRadioButton>(child)) return {"Button", BS_AUTORADIOBUTTON};
+  if (Is<wxButton>(child) || Is<wxToggleButton>(child)) return {"Button", BS_PUSHBUTTON};
+  if (Is<wxStaticText>(child)) {
     const long style = child->GetWindowStyleFlag();
     uint32_t type = SS_LEFT;
     if (style & wxALIGN_CENTRE_HORIZONTAL) type = SS_CENTER;
@@ -43,11 +49,11 @@ ChildTraits CResizableLayout::TraitsOf(const wxWindow* child) {
     if (style & wxST_ELLIPSIZE_START) type |= SS_WORDELLIPSIS;
     return {"Static", type};
   }
-  if (wxDynamicCast(child, wxStaticBitmap)) return {"Static", SS_BITMAP};
-  if (const auto* line = wxDynamicCast(child, wxStaticLine))
+  if (Is<wxStaticBitmap>(child)) return {"Static", SS_BITMAP};
+  if (const auto* line = dynamic_cast<const wxStaticLine*>(child))
     return {"Static", line->IsVertical() ? SS_ETCHEDVERT : SS_ETCHEDHORZ};
-  if (wxDynamicCast(child, wxListBox)) return {"ListBox", 0};
-  if (wxDynamicCast(child, wxToolBar)) return {"ToolbarWindow32", 0};
+  if (Is<wxListBox>(child)) return {"ListBox", 0};
+  if (Is<wxToolBar>(child)) return {"ToolbarWindow32", 0};
   return {wxString(child->GetClassInfo()->GetClassName()).ToStdString(), 0};
 }
 

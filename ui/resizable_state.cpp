@@ -11,7 +11,7 @@
 namespace {
 
 wxTopLevelWindow* TopLevelOf(wxWindow* window) {
-  return window != nullptr ? wxDynamicCast(wxGetTopLevelParent(window), wxTopLevelWindow) : nullptr;
+  return window != nullptr ? dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(window)) : nullptr;
 }
 
 }  // namespace
@@ -22,7 +22,7 @@ WxPlacementWindow* CResizableState::Adapter() {
   wxTopLevelWindow* top = TopLevelOf(GetLayoutWindow());
   if (top == nullptr) return nullptr;
   if (adapter_ == nullptr || adapterFor_ != top) {
-    const auto* dialog = wxDynamicCast(top, wxDialog);
+    const auto* dialog = dynamic_cast<const wxDialog*>(top);
     adapter_ = std::make_shared<WxPlacementWindow>(top, dialog != nullptr && dialog->IsModal());
     adapterFor_ = top;
   }

@@ -33,7 +33,9 @@ CTreePropSheetTreeCtrl::CTreePropSheetTreeCtrl() {
   ui::BindMessageMap(this, kMessageMap);
 }
 
-CTreePropSheetTreeCtrl::~CTreePropSheetTreeCtrl() = default;
+// The base destructor empties the tree too, but each deleted item calls
+// OnDeleteItem, which must not run once this part of the object is gone.
+CTreePropSheetTreeCtrl::~CTreePropSheetTreeCtrl() { DeleteAllItems(); }
 
 void CTreePropSheetTreeCtrl::DeleteAllItems() {
   wxTreeCtrl::DeleteAllItems();
@@ -73,7 +75,14 @@ int CTreePropSheetTreeCtrl::PageOf(const wxTreeItemId& item) const {
 }
 
 void CTreePropSheetTreeCtrl::SetPage(const wxTreeItemId& item, int page) {
-  if (item.IsOk()) SetItemData(item, new PageData(page));
+  if (!item.IsOk()) return;
+  // The tree does not free data it replaces: an item keeps its one record.
+  if (auto* data = dynamic_cast<PageData*>(GetItemData(item))) {
+    data->page = page;
+    return;
+  }
+  delete GetItemData(item);
+  SetItemData(item, new PageData(page));
 }
 
 wxTreeItemId CTreePropSheetTreeCtrl::ItemOf(ui::PageTree::Item item) {

@@ -2,8 +2,16 @@
 // the background fill, the grip's show requests, size limits and the stored
 // placement.
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/dcmemory.h>
+#include <wx/listbox.h>
 #include <wx/listctrl.h>
+#include <wx/panel.h>
+#include <wx/radiobut.h>
+#include <wx/statbox.h>
+#include <wx/statline.h>
+#include <wx/stattext.h>
+#include <wx/tglbtn.h>
 
 #include <functional>
 #include <map>
@@ -254,6 +262,29 @@ TEST_F(ResizableLayoutTest, TheFillSkipsChildrenThatPaintThemselvesButNotGroupBo
   EXPECT_EQ(fill(inList), background);
   dlg_->ClearAnchors();
   EXPECT_EQ(dlg_->BuildEraseRegion().GetBox(), wxRect(client));
+}
+
+// Each kind of control as the rules see it. Asking must not convert a
+// control to a class it is not (the sanitized run aborts on that).
+TEST_F(ResizableLayoutTest, EachControlIsSeenAsItsKind) {
+  wxWindow* p = dlg_;
+  const std::pair<wxWindow*, ChildTraits> rows[] = {
+      {new wxStaticBox(p, wxID_ANY, "g"), {"Button", BS_GROUPBOX}},
+      {new wxCheckBox(p, wxID_ANY, "c"), {"Button", BS_AUTOCHECKBOX}},
+      {new wxRadioButton(p, wxID_ANY, "r"), {"Button", BS_AUTORADIOBUTTON}},
+      {new wxToggleButton(p, wxID_ANY, "t"), {"Button", BS_PUSHBUTTON}},
+      {new wxStaticText(p, wxID_ANY, "s", {}, {}, wxALIGN_RIGHT | wxST_ELLIPSIZE_END),
+       {"Static", SS_RIGHT | SS_ENDELLIPSIS}},
+      {new wxStaticLine(p, wxID_ANY, {}, {}, wxLI_VERTICAL), {"Static", SS_ETCHEDVERT}},
+      {new wxListBox(p, wxID_ANY), {"ListBox", 0}},
+      {new wxPanel(p), {"wxPanel", 0}},
+  };
+  for (const auto& [control, traits] : rows) {
+    const ChildTraits seen = CResizableLayout::TraitsOf(control);
+    EXPECT_EQ(seen.className, traits.className) << traits.className;
+    EXPECT_EQ(seen.style, traits.style) << traits.className;
+    control->Destroy();
+  }
 }
 
 TEST_F(ResizableLayoutTest, TheGripFollowsTheCornerAndItsShowRequests) {
