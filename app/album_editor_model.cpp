@@ -8,8 +8,8 @@
 #include "app/album_lookup.h"
 #include "app/settings.h"
 #include "cddb/cddb_globals.h"
-#include "platform/event_log.h"
 #include "platform/folders.h"
+#include "platform/log_sink.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/event_log.h"
+#include "platform/log_sink.h"
 
 // One entry of the log.
 class CLogItem {

@@ -23,7 +23,7 @@
 
 #include "cddb/cddb_record.h"
 #include "platform/cd_drive.h"
-#include "platform/event_log.h"
+#include "platform/log_sink.h"
 #include "ui/core/win_types.h"
 
 // What SetStatusText writes: the kind number names the status-bar pane (pane

@@ -10,7 +10,7 @@
 #include "app/disc_worker.h"
 #include "app/settings.h"
 #include "platform/cd_drive.h"
-#include "platform/event_log.h"
+#include "platform/log_sink.h"
 #include "ui/core/win_types.h"
 
 namespace {

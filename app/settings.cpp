@@ -11,7 +11,7 @@
 #include <limits>
 #include <string_view>
 
-#include "platform/event_log.h"
+#include "platform/log_sink.h"
 #include "platform/folders.h"
 #include "platform/ini_file.h"
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/event_log.h"
+#include "platform/log_sink.h"
 
 // Message numbers, in the window-message user range (0x400 up) the progress
 // window listens on.

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "cddb/cddb_record.h"
-#include "platform/event_log.h"
+#include "platform/log_sink.h"
 #include "rip/file_naming.h"
 #include "rip/progress_math.h"
 #include "rip/rip_job_settings.h"

@@ -16,7 +16,7 @@
 
 #include "app/settings.h"
 #include "cddb/cddb_globals.h"
-#include "platform/event_log.h"
+#include "platform/log_sink.h"
 
 namespace fs = std::filesystem;
 

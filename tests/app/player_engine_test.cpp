@@ -12,7 +12,7 @@
 
 #include "app/disc_worker.h"
 #include "app/settings.h"
-#include "platform/event_log.h"
+#include "platform/log_sink.h"
 #include "tests/app/player_test_util.h"
 #include "ui/core/win_types.h"
 

@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/event_log.h"
 #include "platform/ini_file.h"
+#include "platform/log_sink.h"
 
 namespace fs = std::filesystem;
 

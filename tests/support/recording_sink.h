@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/event_log.h"
+#include "platform/log_sink.h"
 #include "rip/rip_messages.h"
 
 struct RecordedRipMessage {
