@@ -11,9 +11,9 @@
 #include <limits>
 #include <string_view>
 
-#include "platform/log_sink.h"
 #include "platform/folders.h"
 #include "platform/ini_file.h"
+#include "platform/log_sink.h"
 
 int16_t DbClk = -1;
 int16_t DriveCount = 0;
