@@ -6,7 +6,9 @@
 #include <wx/frame.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "app/gui/log_dlg.h"
 #include "tests/support/gui/gui_test_support.h"
@@ -119,109 +121,71 @@ TEST_F(PlacementGuiTest, AnAdapterWhoseWindowIsGoneFails) {
 
 // ---- windows that restore their placement while they initialise
 
-// The main window's shape: a resizable frame with a minimum size, loading its
-// placement at the end of its initialisation and saving it on request.
+// The main window's shape: a resizable frame with a minimum size that loads
+// its placement at the end of its initialisation.
 class MainLikeFrame : public ui::CResizeFrameDlg {
  public:
   MainLikeFrame() : ui::CResizeFrameDlg(sample::kFrameDialog, nullptr) {}
-  void SavePlacement() { store_.Save(*adapter_, kMainWindowPlacementEntry); }
+  WindowPlacementStore store;
+  std::unique_ptr<WxPlacementWindow> adapter;
 
  protected:
   bool OnInitDialog() override {
     ui::CResizeFrameDlg::OnInitDialog();
     AddControls(sample::kResizeAnchors);
     SetMinTrackSize({300, 200});
-    adapter_ = std::make_unique<WxPlacementWindow>(this, false);
-    store_.Load(*adapter_, kMainWindowPlacementEntry);
+    adapter = std::make_unique<WxPlacementWindow>(this, false);
+    store.Load(*adapter, kMainWindowPlacementEntry);
     return true;
   }
-
- private:
-  WindowPlacementStore store_;
-  std::unique_ptr<WxPlacementWindow> adapter_;
-};
-
-// A plain frame through the same store.
-class PlainFrame {
- public:
-  PlainFrame() : frame_(new wxFrame(nullptr, wxID_ANY, "plain")), adapter_(frame_, false) {
-    store_.Load(adapter_, kEditCDPlacementEntry);
-    frame_->Show();
-  }
-  wxTopLevelWindow* Window() const { return frame_; }
-  void Close() {
-    store_.Save(adapter_, kEditCDPlacementEntry);
-    frame_->Destroy();
-  }
-
- private:
-  wxFrame* frame_;
-  WxPlacementWindow adapter_;
-  WindowPlacementStore store_;
 };
 
 enum class Kind { kMain, kLog, kPlain };
+const char* const kEntries[] = {kMainWindowPlacementEntry, kLogDlgPlacementEntry, kEditCDPlacementEntry};
 
-const char* EntryOf(Kind kind) {
-  switch (kind) {
-    case Kind::kMain:
-      return kMainWindowPlacementEntry;
-    case Kind::kLog:
-      return kLogDlgPlacementEntry;
-    case Kind::kPlain:
-      return kEditCDPlacementEntry;
-  }
-  return "";
-}
-
-// One window of `kind` opened as the program opens it, closed as it closes it
-// (which saves its placement).
+// A window of `kind` opened as the program opens it (the real log window, or
+// a plain frame through the store), closed as the program closes it, which
+// saves its placement.
 class OpenWindow {
  public:
-  explicit OpenWindow(Kind kind) : kind_(kind) {
-    switch (kind) {
-      case Kind::kMain: {
-        main_ = new MainLikeFrame;
-        EXPECT_TRUE(main_->Create());
-        main_->Show();
-        window_ = main_;
-        break;
-      }
-      case Kind::kLog: {
-        log_ = new CLogDlg(nullptr);
-        EXPECT_TRUE(log_->Create());
-        log_->Show();
-        window_ = log_;
-        break;
-      }
-      case Kind::kPlain:
-        plain_ = std::make_unique<PlainFrame>();
-        window_ = plain_->Window();
-        break;
+  explicit OpenWindow(Kind kind) {
+    if (kind == Kind::kMain) {
+      auto* main = new MainLikeFrame;
+      EXPECT_TRUE(main->Create());
+      window_ = main;
+      close_ = [main] {
+        main->store.Save(*main->adapter, kMainWindowPlacementEntry);
+        main->DestroyWindow();
+      };
+    } else if (kind == Kind::kLog) {
+      auto* log = new CLogDlg(nullptr);
+      EXPECT_TRUE(log->Create());
+      window_ = log;
+      close_ = [log] { log->DestroyWindow(); };
+    } else {
+      auto* frame = new wxFrame(nullptr, wxID_ANY, "plain");
+      auto adapter = std::make_shared<WxPlacementWindow>(frame, false);
+      auto store = std::make_shared<WindowPlacementStore>();
+      store->Load(*adapter, kEditCDPlacementEntry);
+      window_ = frame;
+      close_ = [frame, adapter, store] {
+        store->Save(*adapter, kEditCDPlacementEntry);
+        frame->Destroy();
+      };
     }
+    window_->Show();
   }
   ~OpenWindow() { Close(); }
   wxTopLevelWindow* operator->() const { return window_; }
   void Close() {
-    if (window_ == nullptr) return;
-    if (main_ != nullptr) {
-      main_->SavePlacement();
-      main_->DestroyWindow();
-    } else if (log_ != nullptr) {
-      log_->DestroyWindow();
-    } else {
-      plain_->Close();
-    }
-    window_ = nullptr;
+    if (!close_) return;
+    std::exchange(close_, nullptr)();
     gui_test::PumpEvents();
   }
 
  private:
-  Kind kind_;
-  MainLikeFrame* main_ = nullptr;
-  CLogDlg* log_ = nullptr;
-  std::unique_ptr<PlainFrame> plain_;
   wxTopLevelWindow* window_ = nullptr;
+  std::function<void()> close_;
 };
 
 class PlacementUnderWindowManager : public ::testing::Test {
@@ -236,12 +200,12 @@ class PlacementUnderWindowManager : public ::testing::Test {
     p.minPosition = {-1, -1};
     p.maxPosition = {-1, -1};
     p.normalPosition = kSaved;
-    ASSERT_TRUE(AppProfile().WriteProfileBinary(kPlacementSection, EntryOf(kind), EncodePlacement(p)));
+    ASSERT_TRUE(AppProfile().WriteProfileBinary(kPlacementSection, kEntries[static_cast<int>(kind)], EncodePlacement(p)));
     ASSERT_TRUE(AppProfile().WriteProfileInt(kPlacementSection, "", showOverride));
   }
   static std::vector<std::uint8_t> SavedBytes(Kind kind) {
     std::vector<std::uint8_t> bytes;
-    EXPECT_TRUE(AppProfile().GetProfileBinary(kPlacementSection, EntryOf(kind), bytes));
+    EXPECT_TRUE(AppProfile().GetProfileBinary(kPlacementSection, kEntries[static_cast<int>(kind)], bytes));
     return bytes;
   }
   static bool At(const OpenWindow& window, const PlacementRect& r) {
