@@ -14,7 +14,7 @@ packages=(
   libmp3lame-dev
   libfmt-dev libutfcpp-dev
   libgtest-dev libgmock-dev
-  xvfb xauth xdg-user-dirs xdg-utils fonts-dejavu-core
+  xvfb xauth xdg-user-dirs xdg-utils fonts-dejavu-core openbox
   sox mpg123
   valgrind
 )

@@ -3,7 +3,6 @@
 #include "ui/dialog.h"
 
 #include <wx/button.h>
-#include <wx/display.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
 #include <wx/textctrl.h>
@@ -11,6 +10,7 @@
 #include <type_traits>
 
 #include "ui/data_exchange.h"
+#include "ui/window_placement_store.h"
 
 namespace ui {
 
@@ -25,15 +25,6 @@ long HostStyle(uint32_t style) {
   if (style & kDialogMaxBox) s |= wxMAXIMIZE_BOX;
   if (style & kDialogStayOnTop) s |= wxSTAY_ON_TOP;
   return s;
-}
-
-// Keeps a window that the template makes larger than the screen on it.
-wxSize ClampToDisplay(const wxWindow* window, wxSize size) {
-  const int index = wxDisplay::GetFromWindow(window);
-  const wxRect area = wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetClientArea();
-  size.x = std::min(size.x, area.width);
-  size.y = std::min(size.y, area.height);
-  return size;
 }
 
 }  // namespace
@@ -178,6 +169,12 @@ bool CTopLevelDialogT<Host>::Create() {
 }
 
 template <class Host>
+bool CTopLevelDialogT<Host>::Show(bool show) {
+  if (show && !this->IsShown()) WxPlacementWindow::KeepOnWorkArea(this);
+  return Host::Show(show);
+}
+
+template <class Host>
 void CTopLevelDialogT<Host>::EndDialog(int result) {
   result_ = result;
   ended_ = true;
@@ -264,7 +261,10 @@ bool CDialogT<Host>::CreateWindowAndChildren() {
   wxWindow* surface = this;
   if constexpr (!std::is_base_of_v<wxDialog, Host>) surface = new wxPanel(this, wxID_ANY);
   AttachSurface(surface);
-  const wxSize client = ClampToDisplay(this, DialogClientSize(DialogBaseUnits(surface), tmpl));
+  // The template's size, even where it is larger than the screen: the
+  // controls are laid out for it, and Show brings the window onto the
+  // screen through the dialog's own layout.
+  const wxSize client = DialogClientSize(DialogBaseUnits(surface), tmpl);
   this->SetClientSize(client);
   if (surface != this) surface->SetSize(this->GetClientSize());
   BuildControls(surface);

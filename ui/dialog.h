@@ -149,6 +149,10 @@ class CTopLevelDialogT : public Host {
   virtual int DoModal();
   // Makes the window and runs OnInitDialog without showing it.
   bool Create();
+  // Shows the window whole inside the work area of its screen (size, minimum
+  // size and position brought onto it first: dialog units can make a
+  // template larger than a small screen), or hides it.
+  bool Show(bool show = true) override;
   // Ends a modal dialog with `result` (also when called from OnInitDialog).
   void EndDialog(int result);
   // Announces the end and destroys a dialog made by Create; the object is

@@ -3,6 +3,10 @@
 
 #include <wx/display.h>
 
+#ifdef __WXGTK__
+#include <dlfcn.h>
+#endif
+
 #include <algorithm>
 
 namespace {
@@ -19,29 +23,174 @@ wxRect ToWxRect(const PlacementRect& r) {
   return {r.left, r.top, w, h};
 }
 
+bool LeavesMaximised(std::uint32_t showCmd) { return showCmd == WP::SW_SHOWMAXIMIZED; }
+
+// Maximises or minimises a window as `showCmd` says (nothing for normal).
+void ApplyShowState(wxTopLevelWindow* window, std::uint32_t showCmd) {
+  if (LeavesMaximised(showCmd)) {
+    window->Maximize(true);
+  } else if (IsMinimisedShowCmd(showCmd)) {
+    window->Iconize(true);
+  }
+}
+
+}  // namespace
+
+struct WxPlacementWindow::Tracking {
+  // How often a window that reports another rectangle than the one it was
+  // given is given it again before the window manager's word is taken.
+  static constexpr int kMaxCorrections = 3;
+
+  wxRect normal;  // the rectangle the window has, or goes back to, when neither maximised nor minimised
+  bool haveNormal = false;
+  // A placement set before the window was shown, finished once it is on the screen.
+  bool pending = false;
+  std::uint32_t showCmd = WP::SW_SHOWNORMAL;
+  // The window is on its way to the state and rectangle a placement gave it:
+  // what it reports meanwhile is the toolkit's or the window manager's
+  // doing, not the user's.
+  bool settling = false;
+  int corrections = 0;
+  // Inside our own SetSize: the size event it sends tells nothing new.
+  bool applying = false;
+  // The window was last seen maximised (it goes back to `normal` when it leaves that state).
+  bool wasMaximised = false;
+
+  // Gives the window `normal` and waits for it to arrive (a window on the
+  // screen takes a new size only when the window manager has agreed).
+  void Place(wxTopLevelWindow* window) {
+    applying = true;
+    window->SetSize(normal);
+    applying = false;
+  }
+
+  // Places the window and enters the state `showCmd` says.
+  void Apply(wxTopLevelWindow* window) {
+    Place(window);
+    ApplyShowState(window, showCmd);
+    settling = true;
+    corrections = 0;
+  }
+
+  // Puts a window placed before it was shown where the placement says.
+  void Finish(wxTopLevelWindow* window) {
+    if (!pending) return;
+    pending = false;
+    Apply(window);
+  }
+
+  // Whether the window has reached what it was given; gives it the
+  // rectangle again when it reports another one.
+  bool Settled(wxTopLevelWindow* window, bool maximised, bool iconised) {
+    if (LeavesMaximised(showCmd)) return maximised;
+    if (IsMinimisedShowCmd(showCmd)) return iconised;
+    if (maximised || iconised) return false;
+    if (window->GetRect() == normal || corrections >= kMaxCorrections) return true;
+    ++corrections;
+    Place(window);
+    return false;
+  }
+
+  // Follows the window's size and position as it changes.
+  void Follow(wxTopLevelWindow* window) {
+    if (applying) return;
+    if (pending) {
+      // Moved by the program before it is shown (placed beside another
+      // window, say): that is where it goes. Once shown, the sizes reported
+      // until it is on the screen are the toolkit's own.
+      if (!window->IsShown()) normal = window->GetRect();
+      return;
+    }
+    const bool maximised = window->IsMaximized();
+    const bool iconised = window->IsIconized();
+    if (settling) {
+      if (!Settled(window, maximised, iconised)) return;
+      settling = false;
+    }
+    if (iconised) return;
+    if (maximised) {
+      wasMaximised = true;
+      return;
+    }
+    if (wasMaximised) {
+      wasMaximised = false;
+      // The window manager may offer any size here (a window that started
+      // maximised gets its minimum): the placement's rectangle wins.
+      if (haveNormal && window->GetRect() != normal) {
+        showCmd = WP::SW_SHOWNORMAL;
+        Apply(window);
+        return;
+      }
+    }
+    normal = window->GetRect();
+    haveNormal = true;
+  }
+};
+
+namespace {
+
+#ifdef __WXGTK__
+// The window's first appearance on the screen, heard from GTK ("map-event"):
+// wx reports a top-level window shown before the window manager has placed
+// it, and a position set earlier is lost on the way.
+struct MapHook {
+  std::weak_ptr<WxPlacementWindow::Tracking> tracking;
+  wxWeakRef<wxTopLevelWindow> window;
+};
+
+int OnMapped(void* /*widget*/, void* /*event*/, void* data) {
+  auto* hook = static_cast<MapHook*>(data);
+  auto tracking = hook->tracking.lock();
+  if (tracking && hook->window) tracking->Finish(hook->window);
+  return 0;  // let GTK and wx handle the event too
+}
+
+void DeleteMapHook(void* data, void* /*closure*/) { delete static_cast<MapHook*>(data); }
+
+// Calls Finish when the window reaches the screen; false when GTK cannot be asked.
+bool HookMapEvent(wxTopLevelWindow* window, const std::shared_ptr<WxPlacementWindow::Tracking>& tracking) {
+  using Connect = unsigned long (*)(void*, const char*, void*, void*, void*, int);
+  auto connect = reinterpret_cast<Connect>(dlsym(RTLD_DEFAULT, "g_signal_connect_data"));
+  void* widget = window->GetHandle();
+  if (connect == nullptr || widget == nullptr) return false;
+  constexpr int kConnectAfter = 1;  // G_CONNECT_AFTER: once wx has seen the window mapped
+  return connect(widget, "map-event", reinterpret_cast<void*>(&OnMapped), new MapHook{tracking, window},
+                 reinterpret_cast<void*>(&DeleteMapHook), kConnectAfter) != 0;
+}
+#else
+bool HookMapEvent(wxTopLevelWindow*, const std::shared_ptr<WxPlacementWindow::Tracking>&) { return false; }
+#endif
+
 }  // namespace
 
 WxPlacementWindow::WxPlacementWindow(wxTopLevelWindow* window, bool modal)
     : window_(window), tracking_(std::make_shared<Tracking>()), modal_(modal) {
   if (!window) return;
   NoteRestoredRect();
-  // Follow the rectangle the window has while it is neither maximised nor
-  // minimised; the handlers hold the tracking state, not this object.
+  // The handlers hold the tracking state, not this object.
   std::weak_ptr<Tracking> weak = tracking_;
   wxWeakRef<wxTopLevelWindow> ref(window);
   auto follow = [weak, ref](wxEvent& event) {
     event.Skip();
     auto tracking = weak.lock();
-    if (!tracking || !ref || ref->IsMaximized() || ref->IsIconized()) return;
-    tracking->normal = ref->GetRect();
-    tracking->haveNormal = true;
+    if (tracking && ref) tracking->Follow(ref);
   };
   window->Bind(wxEVT_SIZE, [follow](wxSizeEvent& e) { follow(e); });
   window->Bind(wxEVT_MOVE, [follow](wxMoveEvent& e) { follow(e); });
+  window->Bind(wxEVT_MAXIMIZE, [follow](wxMaximizeEvent& e) { follow(e); });
+  if (!HookMapEvent(window, tracking_)) {
+    window->Bind(wxEVT_SHOW, [weak, ref](wxShowEvent& e) {
+      e.Skip();
+      auto tracking = weak.lock();
+      if (tracking && ref && e.IsShown()) tracking->Finish(ref);
+    });
+  }
 }
 
 void WxPlacementWindow::NoteRestoredRect() {
-  if (!window_ || window_->IsMaximized() || window_->IsIconized()) return;
+  if (!window_ || tracking_->pending || tracking_->settling || window_->IsMaximized() || window_->IsIconized()) {
+    return;
+  }
   tracking_->normal = window_->GetRect();
   tracking_->haveNormal = true;
 }
@@ -49,30 +198,48 @@ void WxPlacementWindow::NoteRestoredRect() {
 bool WxPlacementWindow::GetWindowPlacement(WindowPlacement& placement) {
   if (!window_) return false;
   NoteRestoredRect();
-  const bool iconized = window_->IsIconized();
-  const bool maximized = window_->IsMaximized();
+  const Tracking& t = *tracking_;
+  std::uint32_t showCmd = WP::SW_SHOWNORMAL;
+  bool maximised = window_->IsMaximized();
+  if (t.pending || (t.settling && t.showCmd != WP::SW_SHOWNORMAL && !window_->IsIconized() &&
+                    !window_->IsMaximized())) {
+    // Not there yet: the state the window is on its way to.
+    showCmd = t.showCmd;
+    maximised = LeavesMaximised(showCmd);
+  } else if (window_->IsIconized()) {
+    showCmd = WP::SW_SHOWMINIMIZED;
+    maximised = maximised || t.wasMaximised;
+  } else if (maximised) {
+    showCmd = WP::SW_SHOWMAXIMIZED;
+  }
   placement.length = kWindowPlacementSize;
-  placement.flags = iconized && maximized ? WP::WPF_RESTORETOMAXIMIZED : 0;
-  placement.showCmd = iconized ? WP::SW_SHOWMINIMIZED : maximized ? WP::SW_SHOWMAXIMIZED : WP::SW_SHOWNORMAL;
+  placement.flags = IsMinimisedShowCmd(showCmd) && maximised ? WP::WPF_RESTORETOMAXIMIZED : 0;
+  placement.showCmd = showCmd;
   placement.minPosition = {-1, -1};
   placement.maxPosition = {-1, -1};
-  placement.normalPosition = ToPlacementRect(tracking_->haveNormal ? tracking_->normal : window_->GetRect());
+  placement.normalPosition = ToPlacementRect(t.haveNormal ? t.normal : window_->GetRect());
   return true;
 }
 
 bool WxPlacementWindow::SetWindowPlacement(const WindowPlacement& placement) {
   if (!window_) return false;
+  Tracking& t = *tracking_;
+  t.normal = ToWxRect(placement.normalPosition);
+  t.haveNormal = true;
+  t.wasMaximised = false;
+  t.showCmd = LeavesMaximised(placement.showCmd) || IsMinimisedShowCmd(placement.showCmd) ? placement.showCmd
+                                                                                           : WP::SW_SHOWNORMAL;
+  t.settling = false;
+  if (!window_->IsShown()) {
+    // The size now, so the dialog lays itself out for it; the rest once it is shown.
+    t.pending = true;
+    t.Place(window_);
+    return true;
+  }
+  t.pending = false;
   if (window_->IsIconized()) window_->Iconize(false);
   if (window_->IsMaximized()) window_->Maximize(false);
-  const wxRect rect = ToWxRect(placement.normalPosition);
-  window_->SetSize(rect);
-  tracking_->normal = rect;
-  tracking_->haveNormal = true;
-  if (placement.showCmd == WP::SW_SHOWMAXIMIZED) {
-    window_->Maximize(true);
-  } else if (IsMinimisedShowCmd(placement.showCmd)) {
-    window_->Iconize(true);
-  }
+  t.Apply(window_);
   return true;
 }
 
@@ -83,7 +250,7 @@ std::vector<PlacementRect> WxPlacementWindow::DisplayScreens() {
   const unsigned count = wxDisplay::GetCount();
   for (unsigned i = 0; i < count; ++i) {
     const wxDisplay display(i);
-    const PlacementRect area = ToPlacementRect(display.GetGeometry());
+    const PlacementRect area = ToPlacementRect(display.GetClientArea());
     if (display.IsPrimary()) {
       screens.insert(screens.begin(), area);
     } else {
@@ -91,4 +258,25 @@ std::vector<PlacementRect> WxPlacementWindow::DisplayScreens() {
     }
   }
   return screens;
+}
+
+std::optional<PlacementRect> WxPlacementWindow::WorkAreaOf(const wxWindow* window) {
+  const std::vector<PlacementRect> screens = DisplayScreens();
+  if (screens.empty()) return std::nullopt;
+  const wxWindow* top = window != nullptr ? wxGetTopLevelParent(const_cast<wxWindow*>(window)) : nullptr;
+  if (top == nullptr) return screens.front();
+  return ScreenHolding(ToPlacementRect(top->GetRect()), screens);
+}
+
+void WxPlacementWindow::KeepOnWorkArea(wxTopLevelWindow* window) {
+  if (window == nullptr || window->IsMaximized() || window->IsIconized()) return;
+  const std::optional<PlacementRect> area = WorkAreaOf(window);
+  if (!area) return;
+  const wxSize min = window->GetMinSize();
+  const wxSize fittedMin(static_cast<int>(std::min<std::int64_t>(min.x, area->Width())),
+                         static_cast<int>(std::min<std::int64_t>(min.y, area->Height())));
+  if (fittedMin != min) window->SetMinSize(fittedMin);
+  const PlacementRect rect = ToPlacementRect(window->GetRect());
+  const PlacementRect fitted = FitRectInto(rect, *area);
+  if (fitted != rect) window->SetSize(ToWxRect(fitted));
 }

@@ -9,6 +9,14 @@
 // the one the window goes back to. The adapter may outlive its window; it
 // then reports failure.
 //
+// A placement applied before the window is first shown takes its size at
+// once (the dialog lays itself out for it) and its position and show state
+// once the window is on the screen: a window manager places a new window by
+// its own rules and keeps no useful restored size for a window that starts
+// maximised. For the same reason the adapter puts a window that leaves the
+// maximised state back at its restored rectangle itself, whatever size the
+// window manager offers.
+//
 // A stored show command that would hide the window is applied as normal: no
 // saved value may leave a dialog invisible.
 #pragma once
@@ -17,6 +25,7 @@
 #include <wx/weakref.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,15 +40,21 @@ class WxPlacementWindow : public IPlacementWindow {
   std::vector<PlacementRect> GetScreens() override;
   bool IsModalWindow() const override { return modal_; }
 
-  // The screens of the display, primary first (each display's full area).
+  // The work areas of the display's screens, primary first.
   static std::vector<PlacementRect> DisplayScreens();
+  // The work area of the screen holding the largest part of `window`'s
+  // top-level window (the primary screen's when it is on none); nullopt when
+  // the display lists no screen.
+  static std::optional<PlacementRect> WorkAreaOf(const wxWindow* window);
+  // Brings a top-level window whole into the work area of its screen: its
+  // minimum size and its size no larger than the area, and moved onto it.
+  // Leaves a maximised or minimised window alone.
+  static void KeepOnWorkArea(wxTopLevelWindow* window);
+
+  // Shared with the window's event handlers, which may outlive this object.
+  struct Tracking;
 
  private:
-  // Shared with the window's event handlers, which may outlive this object.
-  struct Tracking {
-    wxRect normal;
-    bool haveNormal = false;
-  };
   void NoteRestoredRect();
 
   wxWeakRef<wxTopLevelWindow> window_;

@@ -1,16 +1,27 @@
 #include <gtest/gtest.h>
 #include <wx/dcmemory.h>
+#include <wx/display.h>
 #include <wx/listctrl.h>
 
 #include <iterator>
 
+#include "app/gui/edit_cd.h"
+#include "app/gui/freedb_choice.h"
+#include "res/main_dialog.h"
+#include "res/small_dialogs.h"
 #include "tests/support/gui/gui_test_support.h"
 #include "tests/support/gui/sample_dialogs.h"
 #include "ui/control_rect.h"
 #include "ui/core/control_ids.h"
+#include "ui/core/profile_store.h"
 #include "ui/resize_dlg.h"
+#include "ui/window_placement_store.h"
 
 namespace {
+
+// A display of this program's own, with a window manager; ctest runs the
+// screen-fit test once more on a 1024x768 screen (QCR_TEST_SCREEN).
+const gui_test::OwnDisplay kDisplay("1366x768x24", gui_test::OwnDisplay::kWindowManager);
 
 // The sample dialog with its anchors; "maximised" is set by the test, since
 // there is no window manager on the test display to maximise for real.
@@ -309,6 +320,98 @@ void ExpectGripDrawing(bool cornerCovered, const std::string& screenshot) {
 TEST(ResizeDlg, TheGripLiesUnderTheControlsAndDrawsOnlyItsTriangle) {
   ExpectGripDrawing<CornerSample>(true, "corner_button_dialog");
   ExpectGripDrawing<Sample>(false, "resizable_sample_dialog");
+}
+
+// ---- windows larger than a small screen
+
+// What of `window` (its frame, and the controls `ids` within its client area)
+// lies outside the work area of its screen; "" when nothing does.
+std::string PartsOffTheWorkArea(const wxTopLevelWindow& window, const ui::CTemplateHost& host,
+                                std::initializer_list<int> ids) {
+  const int index = wxDisplay::GetFromWindow(&window);
+  const wxRect area = wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetClientArea();
+  const wxRect frame = window.GetRect();
+  const auto text = [](const wxRect& r) {
+    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+           std::to_string(r.height);
+  };
+  if (!area.Contains(frame)) return "window " + text(frame) + " outside " + text(area);
+  const wxRect client(window.ClientToScreen(wxPoint(0, 0)), window.GetClientSize());
+  for (int id : ids) {
+    const wxWindow* control = host.GetDlgItem(id);
+    if (control == nullptr) return "no control " + std::to_string(id);
+    const wxRect r = control->GetScreenRect();
+    if (!area.Contains(r) || !client.Contains(r)) return "control " + std::to_string(id) + " at " + text(r);
+  }
+  return "";
+}
+
+// Runs a modal dialog of type D and returns what of it lay off the work area
+// once it was on the screen.
+template <class D>
+std::string ModalPartsOff(D& dialog, std::initializer_list<int> ids) {
+  std::string problem = "never shown";
+  gui_test::WhenModalShown(
+      [&](wxDialog& d) {
+        gui_test::PumpUntil([&] {
+          problem = PartsOffTheWorkArea(d, dialog, ids);
+          return problem.empty();
+        });
+        dialog.EndDialog(IDCANCEL);
+      },
+      [](wxDialog& d) { return dynamic_cast<D*>(&d) != nullptr; });
+  dialog.DoModal();
+  return problem;
+}
+
+// Dialog units here are larger than the ones the templates were drawn for:
+// every large window must still open whole on the screen, its buttons
+// reachable, from 1024x768 up, and so must a placement saved on a larger one.
+TEST(ScreenFit, LargeWindowsOpenWholeInsideTheWorkArea) {
+  gui_test::TempDir dir;
+  AppProfile().SetPath(dir / "test.profile");
+  std::vector<CCDDBRecord> matches(2);
+  for (CCDDBRecord& m : matches) {
+    m.Artist = "Artist";
+    m.Title = "Title";
+    m.TrackTitles = {"One", "Two", "Three"};
+    m.TrackOffsets = {150, 20000, 40000};
+  }
+  {
+    CFreeDBChoice chooser(nullptr, matches);
+    EXPECT_EQ(ModalPartsOff(chooser, {IDOK, IDCANCEL}), "") << "the match chooser";
+  }
+  {
+    CEditCD editor(nullptr);
+    EXPECT_EQ(ModalPartsOff(editor, {res::IDC_EDIT_CD_OK, res::IDC_EDIT_CD_SAVE_LOCAL}), "") << "the album editor";
+  }
+  {
+    // Saved on a larger screen.
+    WindowPlacement large;
+    large.length = kWindowPlacementSize;
+    large.showCmd = WindowPlacement::SW_SHOWNORMAL;
+    large.normalPosition = {100, 60, 1700, 1260};
+    ASSERT_TRUE(AppProfile().WriteProfileBinary(kPlacementSection, kFreeDBChoicePlacementEntry,
+                                                EncodePlacement(large)));
+    CFreeDBChoice chooser(nullptr, matches);
+    EXPECT_EQ(ModalPartsOff(chooser, {IDOK, IDCANCEL}), "") << "the chooser saved on a larger screen";
+  }
+  {
+    // The main window's template on a frame, its minimum size included.
+    std::unique_ptr<ui::CResizeFrameDlg, Destroyer> main(new ui::CResizeFrameDlg(res::kMainDialog, nullptr));
+    ASSERT_TRUE(main->Create());
+    main->SetMinTrackSize({main->GetSize().x, main->GetSize().y});
+    main->Show();
+    std::string problem;
+    EXPECT_TRUE(gui_test::PumpUntil([&] {
+      problem = PartsOffTheWorkArea(*main, *main, {});
+      return problem.empty();
+    })) << "the main window: " << problem;
+    const wxRect area = wxDisplay(0u).GetClientArea();
+    EXPECT_LE(main->GetMinSize().x, area.width);
+    EXPECT_LE(main->GetMinSize().y, area.height);
+  }
+  AppProfile().SetPath("");
 }
 
 }  // namespace

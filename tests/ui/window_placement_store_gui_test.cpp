@@ -1,17 +1,25 @@
-// The placement store on real windows. The virtual display has no window
-// manager, so only what the X server itself honours is checked: position and
-// size, the screen list, and a placement moved back onto the screen.
+// The placement store on real windows, under a real window manager (openbox
+// on a display of the program's own): what a user sees when a window comes
+// back, and the bytes it leaves when it goes.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <wx/frame.h>
 
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <utility>
 
+#include "app/gui/log_dlg.h"
 #include "tests/support/gui/gui_test_support.h"
+#include "tests/support/gui/sample_dialogs.h"
 #include "ui/core/profile_store.h"
+#include "ui/resize_dlg.h"
 #include "ui/window_placement_store.h"
 
 namespace {
+
+const gui_test::OwnDisplay kDisplay("1366x768x24", gui_test::OwnDisplay::kWindowManager);
 
 namespace fs = std::filesystem;
 
@@ -109,6 +117,178 @@ TEST_F(PlacementGuiTest, AnAdapterWhoseWindowIsGoneFails) {
   WindowPlacement placement;
   EXPECT_FALSE(window.GetWindowPlacement(placement));
   EXPECT_FALSE(window.SetWindowPlacement(placement));
+}
+
+// ---- windows that restore their placement while they initialise
+
+// The main window's shape: a resizable frame with a minimum size that loads
+// its placement at the end of its initialisation.
+class MainLikeFrame : public ui::CResizeFrameDlg {
+ public:
+  MainLikeFrame() : ui::CResizeFrameDlg(sample::kFrameDialog, nullptr) {}
+  WindowPlacementStore store;
+  std::unique_ptr<WxPlacementWindow> adapter;
+
+ protected:
+  bool OnInitDialog() override {
+    ui::CResizeFrameDlg::OnInitDialog();
+    AddControls(sample::kResizeAnchors);
+    SetMinTrackSize({300, 200});
+    adapter = std::make_unique<WxPlacementWindow>(this, false);
+    store.Load(*adapter, kMainWindowPlacementEntry);
+    return true;
+  }
+};
+
+enum class Kind { kMain, kLog, kPlain };
+const char* const kEntries[] = {kMainWindowPlacementEntry, kLogDlgPlacementEntry, kEditCDPlacementEntry};
+
+// A window of `kind` opened as the program opens it (the real log window, or
+// a plain frame through the store), closed as the program closes it, which
+// saves its placement.
+class OpenWindow {
+ public:
+  explicit OpenWindow(Kind kind) {
+    if (kind == Kind::kMain) {
+      auto* main = new MainLikeFrame;
+      EXPECT_TRUE(main->Create());
+      window_ = main;
+      close_ = [main] {
+        main->store.Save(*main->adapter, kMainWindowPlacementEntry);
+        main->DestroyWindow();
+      };
+    } else if (kind == Kind::kLog) {
+      auto* log = new CLogDlg(nullptr);
+      EXPECT_TRUE(log->Create());
+      window_ = log;
+      close_ = [log] { log->DestroyWindow(); };
+    } else {
+      auto* frame = new wxFrame(nullptr, wxID_ANY, "plain");
+      auto adapter = std::make_shared<WxPlacementWindow>(frame, false);
+      auto store = std::make_shared<WindowPlacementStore>();
+      store->Load(*adapter, kEditCDPlacementEntry);
+      window_ = frame;
+      close_ = [frame, adapter, store] {
+        store->Save(*adapter, kEditCDPlacementEntry);
+        frame->Destroy();
+      };
+    }
+    window_->Show();
+  }
+  ~OpenWindow() { Close(); }
+  wxTopLevelWindow* operator->() const { return window_; }
+  void Close() {
+    if (!close_) return;
+    std::exchange(close_, nullptr)();
+    gui_test::PumpEvents();
+  }
+
+ private:
+  wxTopLevelWindow* window_ = nullptr;
+  std::function<void()> close_;
+};
+
+class PlacementUnderWindowManager : public ::testing::Test {
+ protected:
+  void SetUp() override { AppProfile().SetPath(dir_ / "test.profile"); }
+  void TearDown() override { AppProfile().SetPath(""); }
+
+  static void StoreEarlierRun(Kind kind, std::uint32_t showCmd, int showOverride) {
+    WindowPlacement p;
+    p.length = kWindowPlacementSize;
+    p.showCmd = showCmd;
+    p.minPosition = {-1, -1};
+    p.maxPosition = {-1, -1};
+    p.normalPosition = kSaved;
+    ASSERT_TRUE(AppProfile().WriteProfileBinary(kPlacementSection, kEntries[static_cast<int>(kind)], EncodePlacement(p)));
+    ASSERT_TRUE(AppProfile().WriteProfileInt(kPlacementSection, "", showOverride));
+  }
+  static std::vector<std::uint8_t> SavedBytes(Kind kind) {
+    std::vector<std::uint8_t> bytes;
+    EXPECT_TRUE(AppProfile().GetProfileBinary(kPlacementSection, kEntries[static_cast<int>(kind)], bytes));
+    return bytes;
+  }
+  static bool At(const OpenWindow& window, const PlacementRect& r) {
+    const wxRect got = window->GetRect();
+    return !window->IsMaximized() && !window->IsIconized() && got.GetLeft() == r.left && got.GetTop() == r.top &&
+           got.GetWidth() == r.Width() && got.GetHeight() == r.Height();
+  }
+  static std::string Describe(const OpenWindow& window) {
+    const wxRect r = window->GetRect();
+    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+           std::to_string(r.height) + (window->IsMaximized() ? " maximised" : "") +
+           (window->IsIconized() ? " minimised" : "");
+  }
+
+  // Where every window saved here must come back (position and outer size).
+  static constexpr PlacementRect kSaved{250, 120, 950, 570};
+  gui_test::TempDir dir_;
+};
+
+// Saved maximised, normal or minimised, a window comes back in that state at
+// the saved rectangle, and goes back to the rectangle when it leaves the state.
+TEST_F(PlacementUnderWindowManager, RestoredWindowsOpenAtTheirRectangleAndReturnToIt) {
+  using WP = WindowPlacement;
+  struct Case {
+    Kind kind;
+    std::uint32_t saved;
+    int showOverride;  // 1 keeps a saved minimised state
+  };
+  const Case cases[] = {
+      {Kind::kMain, WP::SW_SHOWMAXIMIZED, 0}, {Kind::kMain, WP::SW_SHOWNORMAL, 0},
+      {Kind::kMain, WP::SW_SHOWMINIMIZED, 1}, {Kind::kMain, WP::SW_SHOWMINIMIZED, 0},
+      {Kind::kPlain, WP::SW_SHOWMAXIMIZED, 0}, {Kind::kPlain, WP::SW_SHOWNORMAL, 0},
+      {Kind::kLog, WP::SW_SHOWNORMAL, 0},     {Kind::kLog, WP::SW_SHOWMINIMIZED, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("window " + std::to_string(static_cast<int>(c.kind)) + " saved " + std::to_string(c.saved) +
+                 " override " + std::to_string(c.showOverride));
+    StoreEarlierRun(c.kind, c.saved, c.showOverride);
+    OpenWindow window(c.kind);
+    if (c.saved == WP::SW_SHOWMAXIMIZED) {
+      ASSERT_TRUE(gui_test::PumpUntil([&] { return window->IsMaximized(); })) << Describe(window);
+      window->Maximize(false);
+    } else if (c.saved == WP::SW_SHOWMINIMIZED && c.showOverride == 1) {
+      ASSERT_TRUE(gui_test::PumpUntil([&] { return window->IsIconized(); })) << Describe(window);
+      window->Iconize(false);
+    }
+    EXPECT_TRUE(gui_test::PumpUntil([&] { return At(window, kSaved); })) << Describe(window);
+  }
+}
+
+// What a window saves is what it was given: three runs in a row leave the
+// same bytes, in each show state.
+TEST_F(PlacementUnderWindowManager, SaveRestoreSaveKeepsTheBytes) {
+  using WP = WindowPlacement;
+  const std::pair<Kind, std::uint32_t> cases[] = {
+      {Kind::kMain, WP::SW_SHOWNORMAL}, {Kind::kMain, WP::SW_SHOWMAXIMIZED}, {Kind::kLog, WP::SW_SHOWNORMAL},
+      {Kind::kPlain, WP::SW_SHOWNORMAL}, {Kind::kPlain, WP::SW_SHOWMAXIMIZED}};
+  for (const auto& [kind, showCmd] : cases) {
+    SCOPED_TRACE("window " + std::to_string(static_cast<int>(kind)) + " saved " + std::to_string(showCmd));
+    StoreEarlierRun(kind, showCmd, 0);
+    const std::vector<std::uint8_t> first = SavedBytes(kind);
+    for (int run = 0; run < 3; ++run) {
+      OpenWindow window(kind);
+      ASSERT_TRUE(gui_test::PumpUntil([&] {
+        return showCmd == WP::SW_SHOWMAXIMIZED ? window->IsMaximized() : At(window, kSaved);
+      })) << Describe(window);
+      gui_test::PumpFrames();
+      window.Close();
+      EXPECT_EQ(SavedBytes(kind), first) << "run " << run;
+    }
+  }
+  // Closed while minimised: the rectangle it goes back to, and the state.
+  StoreEarlierRun(Kind::kMain, WP::SW_SHOWNORMAL, 0);
+  {
+    OpenWindow window(Kind::kMain);
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return At(window, kSaved); })) << Describe(window);
+    window->Iconize(true);
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return window->IsIconized(); }));
+  }
+  const std::optional<WindowPlacement> minimised = DecodePlacement(SavedBytes(Kind::kMain));
+  ASSERT_TRUE(minimised);
+  EXPECT_EQ(minimised->showCmd, WP::SW_SHOWMINIMIZED);
+  EXPECT_EQ(minimised->normalPosition, kSaved);
 }
 
 }  // namespace

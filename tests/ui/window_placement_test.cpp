@@ -129,6 +129,34 @@ TEST(PlacementRecordTest, CentresAndMovesRectanglesOffEveryScreenBack) {
   EXPECT_EQ(fine, (PlacementRect{100, 100, 500, 400}));
 }
 
+// A window opens whole on the work area of the screen holding most of it,
+// down to the smallest screen the program supports.
+TEST(PlacementRecordTest, RectanglesAreFittedWholeOntoTheirScreen) {
+  const PlacementRect small{0, 0, 1024, 740};  // 1024x768 less a 28-pixel panel
+  const PlacementRect right{1366, 0, 3286, 1080};
+  struct Case {
+    PlacementRect rect, expected;
+  };
+  const Case cases[] = {
+      {{100, 50, 600, 450}, {100, 50, 600, 450}},       // inside: untouched
+      {{0, 0, 1024, 740}, {0, 0, 1024, 740}},           // exactly the area
+      {{200, 100, 1058, 959}, {166, 0, 1024, 740}},     // the chooser, taller than the area
+      {{-40, 300, 460, 600}, {0, 300, 500, 600}},       // off the left edge: moved, not shrunk
+      {{900, 700, 1300, 1000}, {624, 440, 1024, 740}},  // off the lower right corner
+      {{-50, -50, 1400, 900}, {0, 0, 1024, 740}},       // larger on both axes
+      {{10, 10, 10, 10}, {10, 10, 10, 10}},             // empty
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FitRectInto(c.rect, small), c.expected) << c.rect.left << "," << c.rect.top;
+  }
+  const std::vector<PlacementRect> screens = {small, right};
+  // Mostly on the right screen: fitted there, not onto the primary.
+  EXPECT_EQ(FitOntoScreens({1300, 500, 1900, 1200}, screens), (PlacementRect{1366, 380, 1966, 1080}));
+  EXPECT_EQ(&ScreenHolding({1300, 500, 1900, 1200}, screens), &screens[1]);
+  EXPECT_EQ(&ScreenHolding({9000, 9000, 9100, 9100}, screens), &screens[0]);  // on none: the first
+  EXPECT_EQ(FitOntoScreens({1300, 500, 1900, 1200}, {}), (PlacementRect{1300, 500, 1900, 1200}));
+}
+
 TEST_F(WindowPlacementTest, FirstRunKeepsThePositionAndSavesBothValues) {
   FakeWindow window;
   WindowPlacementStore store(profile_);
@@ -180,6 +208,11 @@ TEST_F(WindowPlacementTest, SavedStatesComeBackUnderTheShowOverride) {
   // A placement on a screen now gone is moved onto the primary.
   StoreEarlierRun(MakePlacement(WP::SW_SHOWNORMAL, 0, {2500, 100, 3300, 700}));
   EXPECT_EQ(Reopen().normalPosition, (PlacementRect{560, 240, 1360, 840}));
+  // One saved on a larger screen comes back no larger than this one.
+  StoreEarlierRun(MakePlacement(WP::SW_SHOWMAXIMIZED, 0, {250, 120, 2250, 1320}));
+  const WindowPlacement large = Reopen();
+  EXPECT_EQ(large.normalPosition, kScreen);
+  EXPECT_EQ(large.showCmd, WP::SW_SHOWMAXIMIZED);
 }
 
 TEST_F(WindowPlacementTest, StoredValuesOfTheWrongShapeCountAsMissing) {

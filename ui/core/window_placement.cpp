@@ -107,6 +107,35 @@ bool MoveOntoScreen(PlacementRect& rect, const std::vector<PlacementRect>& scree
   return true;
 }
 
+PlacementRect FitRectInto(const PlacementRect& rect, const PlacementRect& area) {
+  const std::int64_t w = std::clamp<std::int64_t>(rect.Width(), 0, std::max<std::int64_t>(area.Width(), 0));
+  const std::int64_t h = std::clamp<std::int64_t>(rect.Height(), 0, std::max<std::int64_t>(area.Height(), 0));
+  // The far edge first, then the near one: a rectangle as large as the area
+  // ends at the area's left and top edges.
+  const std::int64_t left = std::max<std::int64_t>(std::min<std::int64_t>(rect.left, area.right - w), area.left);
+  const std::int64_t top = std::max<std::int64_t>(std::min<std::int64_t>(rect.top, area.bottom - h), area.top);
+  return {ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + w), ClampToInt32(top + h)};
+}
+
+const PlacementRect& ScreenHolding(const PlacementRect& rect, const std::vector<PlacementRect>& screens) {
+  const PlacementRect* best = &screens.front();
+  std::int64_t bestArea = 0;
+  for (const PlacementRect& s : screens) {
+    const std::int64_t w = std::int64_t{std::min(rect.right, s.right)} - std::max(rect.left, s.left);
+    const std::int64_t h = std::int64_t{std::min(rect.bottom, s.bottom)} - std::max(rect.top, s.top);
+    if (w > 0 && h > 0 && w * h > bestArea) {
+      bestArea = w * h;
+      best = &s;
+    }
+  }
+  return *best;
+}
+
+PlacementRect FitOntoScreens(const PlacementRect& rect, const std::vector<PlacementRect>& screens) {
+  if (screens.empty()) return rect;
+  return FitRectInto(rect, ScreenHolding(rect, screens));
+}
+
 WindowPlacementStore::WindowPlacementStore() : WindowPlacementStore(AppProfile()) {}
 
 WindowPlacementStore::WindowPlacementStore(ProfileStore& profile) : profile_(profile) {}
@@ -163,7 +192,10 @@ int WindowPlacementStore::Load(IPlacementWindow& window, const std::string& entr
   current_ = *saved;
   MapShowState(current_.showCmd, current_.flags, window.IsModalWindow());
   const std::vector<PlacementRect> screens = window.GetScreens();
-  if (!screens.empty()) MoveOntoScreen(current_.normalPosition, screens, screens.front());
+  if (!screens.empty()) {
+    MoveOntoScreen(current_.normalPosition, screens, screens.front());
+    current_.normalPosition = FitOntoScreens(current_.normalPosition, screens);
+  }
   return window.SetWindowPlacement(current_) ? 1 : 0;
 }
 

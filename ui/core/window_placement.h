@@ -14,8 +14,11 @@
 // A stored value is trusted only when it is exactly 44 bytes long, its length
 // field says 44 and its normal rectangle is not inverted; anything else counts
 // as no saved placement. A restored rectangle that lies off every screen is
-// moved onto the primary one, and a modal dialog is never restored minimised
-// (it would look like a hung program behind an invisible box).
+// moved onto the primary one, and any restored rectangle is then brought whole
+// onto the screen it lies on (no larger than its work area), so that the
+// buttons of a dialog saved on a larger screen stay reachable. A modal dialog
+// is never restored minimised (it would look like a hung program behind an
+// invisible box).
 #pragma once
 
 #include <cstdint>
@@ -83,6 +86,19 @@ bool IsRectOnScreens(const PlacementRect& rect, const std::vector<PlacementRect>
 bool MoveOntoScreen(PlacementRect& rect, const std::vector<PlacementRect>& screens,
                     const PlacementRect& primary);
 
+// `rect` no larger than `area` on either axis, moved the least distance that
+// puts it whole inside `area` (a rectangle already inside comes back as it is).
+PlacementRect FitRectInto(const PlacementRect& rect, const PlacementRect& area);
+
+// The screen holding the largest part of `rect`; the first screen when none
+// holds any of it. `screens` must not be empty.
+const PlacementRect& ScreenHolding(const PlacementRect& rect, const std::vector<PlacementRect>& screens);
+
+// `rect` fitted into the screen that holds the largest part of it, so that a
+// window opened there lies whole on that screen. Unchanged when `screens` is
+// empty.
+PlacementRect FitOntoScreens(const PlacementRect& rect, const std::vector<PlacementRect>& screens);
+
 // What the store needs from a window.
 class IPlacementWindow {
  public:
@@ -92,7 +108,8 @@ class IPlacementWindow {
   virtual bool GetWindowPlacement(WindowPlacement& placement) = 0;
   // Moves, sizes and shows the window as described; false on failure.
   virtual bool SetWindowPlacement(const WindowPlacement& placement) = 0;
-  // The screens' rectangles, the primary screen first. May be empty.
+  // The screens' work areas (the part windows may cover), the primary screen
+  // first. May be empty.
   virtual std::vector<PlacementRect> GetScreens() = 0;
   // Whether the window is a modal dialog.
   virtual bool IsModalWindow() const = 0;

@@ -4,17 +4,28 @@
 // then runs the tests.
 //
 // Listing the tests (--gtest_list_tests, used by ctest's discovery) needs no
-// display, so wx is not started for it.
+// display, so wx is not started for it. A program that asks for a display of
+// its own (gui_test::OwnDisplay) gets it before wx starts.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/init.h>
 #include <wx/log.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/support/gui/gui_test_support.h"
 
@@ -100,16 +111,133 @@ class WarningReset : public testing::EmptyTestEventListener {
   }
 };
 
+// ---- a display of the program's own
+
+struct DisplayRequest {
+  bool wanted = false;
+  std::string screen;
+  bool windowManager = false;
+};
+
+DisplayRequest& Request() {
+  static DisplayRequest request;
+  return request;
+}
+
+// Starts `args` with its output discarded; it ends with this process.
+// `keepFd` stays open in it. Returns its process id, or -1.
+pid_t Spawn(std::vector<std::string> args, int keepFd = -1) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  const int null = open("/dev/null", O_RDWR);
+  if (null >= 0) {
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    if (null != keepFd) close(null);
+  }
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  execvp(argv[0], argv.data());
+  _exit(127);
+}
+
+void Stop(pid_t& pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+  pid = -1;
+}
+
+// The X server and window manager started for this program.
+class OwnDisplayProcesses {
+ public:
+  ~OwnDisplayProcesses() { StopAll(); }
+
+  bool Start(const DisplayRequest& request) {
+    if (const char* screen = getenv("QCR_TEST_SCREEN"); screen != nullptr && *screen != '\0') {
+      screen_ = screen;
+    } else {
+      screen_ = request.screen;
+    }
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    // Xvfb picks a free display number and writes it to the pipe once it
+    // takes connections.
+    server_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen_, "-nolisten", "tcp",
+                     "-noreset"},
+                    fds[1]);
+    close(fds[1]);
+    std::string number;
+    char c = 0;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (server_ < 0 || number.empty()) {
+      std::fprintf(stderr, "cannot start Xvfb with screen %s\n", screen_.c_str());
+      return false;
+    }
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    if (request.windowManager && !StartWindowManager()) {
+      std::fprintf(stderr, "cannot start openbox on display :%s\n", number.c_str());
+      return false;
+    }
+    return true;
+  }
+
+  void StopAll() {
+    Stop(windowManager_);
+    Stop(server_);
+  }
+
+ private:
+  // Starts openbox and waits (within a generous bound) until it has taken
+  // the screen: it runs its start-up command only then.
+  bool StartWindowManager() {
+    namespace fs = std::filesystem;
+    std::string dir = (fs::temp_directory_path() / "qcr-wm-XXXXXX").string();
+    if (mkdtemp(dir.data()) == nullptr) return false;
+    const std::string marker = dir + "/running";
+    windowManager_ = Spawn({"openbox", "--sm-disable", "--startup", "touch " + marker});
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool running = false;
+    while (windowManager_ > 0 && std::chrono::steady_clock::now() < deadline) {
+      if (fs::exists(marker)) {
+        running = true;
+        break;
+      }
+      if (waitpid(windowManager_, nullptr, WNOHANG) == windowManager_) {
+        windowManager_ = -1;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+    return running;
+  }
+
+  std::string screen_;
+  pid_t server_ = -1;
+  pid_t windowManager_ = -1;
+};
+
 }  // namespace
 
 namespace gui_test {
 const std::string& GtkWarnings() { return g_warnings; }
+
+OwnDisplay::OwnDisplay(const char* screen, WindowManager windowManager) {
+  Request() = {true, screen, windowManager == kWindowManager};
+}
 }  // namespace gui_test
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
 
+  OwnDisplayProcesses ownDisplay;
+  if (Request().wanted && !ownDisplay.Start(Request())) return 1;
   InstallGLogWriter();
   wxApp::SetInstance(new GuiTestApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {

@@ -108,4 +108,20 @@ class RecordingXdgOpen {
 // (criticals fail the test by themselves).
 const std::string& GtkWarnings();
 
+// A test program whose windows need a display of their own (a window manager,
+// or a screen of a given size) declares it once, at namespace scope:
+//
+//   const gui_test::OwnDisplay kDisplay("1366x768x24", gui_test::OwnDisplay::kWindowManager);
+//
+// Before wx starts, the runner then starts an X server with that screen on a
+// free display number and, when asked, the openbox window manager on it, and
+// ends both after the tests. The environment variable QCR_TEST_SCREEN
+// replaces the screen ("1024x768x24"). Such a program shares its display with
+// no other test, so it runs beside them under `xvfb-run -a ctest -j`.
+class OwnDisplay {
+ public:
+  enum WindowManager { kNoWindowManager, kWindowManager };
+  OwnDisplay(const char* screen, WindowManager windowManager);
+};
+
 }  // namespace gui_test

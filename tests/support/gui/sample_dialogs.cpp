@@ -52,6 +52,10 @@ const ui::DialogTemplate kResizeDialog{IDD_SAMPLE_RESIZE,
                                        kResizeItems};
 const std::span<const ResizeAnchor> kResizeAnchors{kResizeRows};
 
+const ui::DialogTemplate kFrameDialog{
+    IDD_SAMPLE_FRAME, "Resizable Frame", 200, 124,
+    ui::kDialogDefault | ui::kDialogResizable | ui::kDialogMinBox | ui::kDialogMaxBox, kResizeItems};
+
 const ui::DialogTemplate kCornerDialog{IDD_SAMPLE_CORNER, "Corner", 120, 80,
                                        ui::kDialogDefault | ui::kDialogResizable, kCornerItems};
 const std::span<const ResizeAnchor> kCornerAnchors{kCornerRows};

@@ -21,6 +21,11 @@ inline constexpr int IDC_SAMPLE_OPTION = 1004;  // follows the bottom edge
 extern const ui::DialogTemplate kResizeDialog;
 extern const std::span<const ResizeAnchor> kResizeAnchors;
 
+// The same controls on a frame with minimise and maximise boxes, as the
+// program's main window has.
+inline constexpr int IDD_SAMPLE_FRAME = 9102;
+extern const ui::DialogTemplate kFrameDialog;
+
 // A dialog whose only button fills its lower-right corner, flush with both
 // edges, under the size grip.
 inline constexpr int IDD_SAMPLE_CORNER = 9101;
