@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 #include <wx/toolbar.h>
+#include <wx/window.h>
 
 #include <cstring>
 
@@ -90,4 +91,14 @@ wxRect ToolBarToolRect(const wxToolBar* toolbar, int toolId) {
   if (!measured.IsEmpty()) return measured;
   const int width = toolbar->GetBestSize().x / count;
   return {index * width, 0, width, toolbar->GetClientSize().y};
+}
+
+void RealizeBeforeShowing(wxWindow* window) {
+#ifdef __WXGTK__
+  using Realize = void (*)(void*);
+  auto realize = Lookup<Realize>("gtk_widget_realize");
+  if (realize != nullptr && window != nullptr && window->GetHandle() != nullptr) realize(window->GetHandle());
+#else
+  (void)window;
+#endif
 }
