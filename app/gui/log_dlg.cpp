@@ -191,7 +191,12 @@ void CLogDlg::PlaceBeside(wxTopLevelWindow& modal) {
   const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
   wxRect modalRect = modal.GetRect();
   const wxPoint modalAt = modalRect.GetPosition();
-  const wxRect placed = PlaceBesideWindow(modalRect, area, GetSize(), GetMinSize());
+  // Without a minimum of its own the window may shrink to half its size,
+  // which still shows a few rows and its buttons.
+  const wxSize wanted = GetSize();
+  wxSize minimum = GetMinSize();
+  if (minimum.x <= 0 || minimum.y <= 0) minimum = wanted / 2;
+  const wxRect placed = PlaceBesideWindow(modalRect, area, wanted, minimum);
   if (modalRect.GetPosition() != modalAt) modal.SetPosition(modalRect.GetPosition());
   SetSize(placed);
 }
