@@ -98,7 +98,19 @@ void CQuarnoCDRipperDlg::PlacePlayerToolBar() {
   playerToolBar_->SetSize(x, y, best.x, best.y);
 }
 
+void CQuarnoCDRipperDlg::SetMinClientArea(const wxSize& client) {
+  minClientArea_ = client;
+  const wxSize frame = GetSize() - GetClientSize();
+  const SIZE minimum{client.x + frame.x, client.y + frame.y};
+  const SIZE current = Layout().minTrackSize;
+  if (current.cx != minimum.cx || current.cy != minimum.cy) SetMinTrackSize(minimum);
+}
+
 void CQuarnoCDRipperDlg::LayoutBars(int width, int height) {
+  // A window manager tells the frame it puts around the window only after
+  // the window is shown: the minimum, kept as a size of the whole window,
+  // has to grow by that frame.
+  if (minClientArea_.x > 0) SetMinClientArea(minClientArea_);
   if (statusBar_ != nullptr) {
     statusBar_->SetSize(0, height - res::kStatusBarHeight, width, res::kStatusBarHeight);
     // Pane edges at 35 % and 65 % of the bar's width, in whole pixels.
