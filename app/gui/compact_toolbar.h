@@ -29,5 +29,5 @@ wxRect ToolBarToolRect(const wxToolBar* toolbar, int toolId);
 // that wx shows it at once instead of deferring the showing until the window
 // manager has told the frame's extents (a deferred showing lays the window's
 // contents out at a width of two pixels first). Nothing where the toolkit
-// is not GTK.
+// is not GTK or no window manager answers that request.
 void RealizeBeforeShowing(wxWindow* window);

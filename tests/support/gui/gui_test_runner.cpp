@@ -83,8 +83,12 @@ int OnGLog(int level, const GLogFieldView* fields, size_t count, void* data) {
       std::lock_guard lock(g_warningsMutex);
       g_warnings += text + "\n";
     }
-    // A toolkit warning is a window laid out or used wrongly.
-    if (domain == "Gtk" || domain == "Gdk" || domain == "GLib-GObject") Fail("warning: " + text);
+    // A toolkit warning is a window laid out or used wrongly. (Menus the
+    // tests open themselves have no click or key behind them, which GTK
+    // notes; that one says nothing about the program.)
+    const bool toolkit = domain == "Gtk" || domain == "Gdk" || domain == "GLib-GObject";
+    if (toolkit && text.find("no trigger event for menu popup") == std::string::npos)
+      Fail("warning: " + text);
   }
   return g_defaultWriter != nullptr ? g_defaultWriter(level, fields, count, data) : kGLogWriterHandled;
 }
