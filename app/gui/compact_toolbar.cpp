@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 #include <wx/toolbar.h>
+#include <wx/window.h>
 
 #include <cstring>
 
@@ -90,4 +91,26 @@ wxRect ToolBarToolRect(const wxToolBar* toolbar, int toolId) {
   if (!measured.IsEmpty()) return measured;
   const int width = toolbar->GetBestSize().x / count;
   return {index * width, 0, width, toolbar->GetClientSize().y};
+}
+
+void RealizeBeforeShowing(wxWindow* window) {
+#ifdef __WXGTK__
+  using Realize = void (*)(void*);
+  using GetScreen = void* (*)(void*);
+  using Intern = void* (*)(const char*, int);
+  using Supports = int (*)(void*, void*);
+  auto realize = Lookup<Realize>("gtk_widget_realize");
+  auto screenOf = Lookup<GetScreen>("gtk_widget_get_screen");
+  auto intern = Lookup<Intern>("gdk_atom_intern");
+  auto supports = Lookup<Supports>("gdk_x11_screen_supports_net_wm_hint");
+  if (!realize || !screenOf || !intern || !supports || window == nullptr || window->GetHandle() == nullptr)
+    return;
+  // wx defers the showing only where a window manager answers the request
+  // for the frame's extents; elsewhere the window is left to wx as it is.
+  void* screen = screenOf(window->GetHandle());
+  if (screen == nullptr || !supports(screen, intern("_NET_REQUEST_FRAME_EXTENTS", 0))) return;
+  realize(window->GetHandle());
+#else
+  (void)window;
+#endif
 }

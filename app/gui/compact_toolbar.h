@@ -13,6 +13,7 @@
 #include <wx/gdicmn.h>
 
 class wxToolBar;
+class wxWindow;
 
 // Marks `toolbar` for the compact style (installed once per process). Does
 // nothing where the toolkit is not GTK or its style functions are missing.
@@ -23,3 +24,10 @@ void MakeToolBarCompact(wxToolBar* toolbar);
 // Where the toolkit cannot be asked, the tools are taken to be alike and
 // packed from the left, and the rectangle follows from the tool's index.
 wxRect ToolBarToolRect(const wxToolBar* toolbar, int toolId);
+
+// Makes the top-level `window`'s native window before it is first shown, so
+// that wx shows it at once instead of deferring the showing until the window
+// manager has told the frame's extents (a deferred showing lays the window's
+// contents out at a width of two pixels first). Nothing where the toolkit
+// is not GTK or no window manager answers that request.
+void RealizeBeforeShowing(wxWindow* window);

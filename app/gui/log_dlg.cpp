@@ -1,6 +1,12 @@
 // The log window.
 #include "app/gui/log_dlg.h"
 
+#include <dlfcn.h>
+#include <wx/display.h>
+
+#include <algorithm>
+#include <array>
+
 #include "app/gui/font_scale.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
 #include "app/gui/toolbar_art.h"
@@ -23,7 +29,57 @@ constexpr LevelColours kLevelColours[] = {
 
 enum LogColumn : long { kColumnHidden = 0, kColumnNumber = 1, kColumnTime = 2, kColumnText = 3 };
 
+// Space left between the log window and the modal window beside it.
+constexpr int kBesideGap = 4;
+
+// The window at `room`'s size, as large as `wanted` allows, at `room`'s
+// corner nearest to `near`; empty when `room` cannot hold `minimum`.
+wxRect FitInto(const wxRect& room, const wxSize& wanted, const wxSize& minimum, const wxPoint& near) {
+  if (room.width < minimum.x || room.height < minimum.y) return {};
+  const wxSize size(std::min(std::max(wanted.x, minimum.x), room.width),
+                    std::min(std::max(wanted.y, minimum.y), room.height));
+  const int x = std::clamp(near.x, room.x, room.GetRight() + 1 - size.x);
+  const int y = std::clamp(near.y, room.y, room.GetBottom() + 1 - size.y);
+  return {wxPoint(x, y), size};
+}
+
+wxRect BestBeside(const wxRect& modal, const wxRect& area, const wxSize& wanted, const wxSize& minimum) {
+  const int right = modal.GetRight() + 1 + kBesideGap;
+  const int below = modal.GetBottom() + 1 + kBesideGap;
+  // In order of preference: a tie keeps the earlier side.
+  const std::array<std::pair<wxRect, wxPoint>, 4> sides = {{
+      {wxRect(right, area.y, area.GetRight() + 1 - right, area.height), wxPoint(right, modal.y)},
+      {wxRect(area.x, area.y, modal.x - kBesideGap - area.x, area.height),
+       wxPoint(modal.x - kBesideGap - wanted.x, modal.y)},
+      {wxRect(area.x, below, area.width, area.GetBottom() + 1 - below), wxPoint(modal.x, below)},
+      {wxRect(area.x, area.y, area.width, modal.y - kBesideGap - area.y),
+       wxPoint(modal.x, modal.y - kBesideGap - wanted.y)},
+  }};
+  wxRect best;
+  for (const auto& [room, near] : sides) {
+    const wxRect fit = FitInto(room, wanted, minimum, near);
+    if (fit.IsEmpty()) continue;
+    if (best.IsEmpty() || fit.width * fit.height > best.width * best.height) best = fit;
+  }
+  return best;
+}
+
 }  // namespace
+
+wxRect PlaceBesideWindow(wxRect& modal, const wxRect& area, const wxSize& wanted, const wxSize& minimum) {
+  wxRect placed = BestBeside(modal, area, wanted, minimum);
+  if (!placed.IsEmpty()) return placed;
+  // No side has room: the modal window goes up to the top, which leaves the
+  // most room below it.
+  modal.y = area.y;
+  placed = BestBeside(modal, area, wanted, minimum);
+  if (!placed.IsEmpty()) return placed;
+  // A display too small for both: the window at its minimum at the bottom,
+  // which keeps as much of the modal window in sight as can be.
+  const wxSize size(std::min(minimum.x, area.width), std::min(minimum.y, area.height));
+  return {wxPoint(std::clamp(modal.x, area.x, area.GetRight() + 1 - size.x), area.GetBottom() + 1 - size.y),
+          size};
+}
 
 bool LogLevelColours(int level, wxColour& text, wxColour& background) {
   if (level < LogInfo || level > LogFatal) return false;
@@ -102,7 +158,47 @@ bool CLogDlg::OnInitDialog() {
   AddControls(res::kLogDialogAnchors);
   placementWindow_ = std::make_unique<WxPlacementWindow>(this, false);
   placement_.Load(*placementWindow_, kLogDlgPlacementEntry, kPlacementSection);
+  LeaveModalGrabs();
   return true;
+}
+
+void CLogDlg::LeaveModalGrabs() {
+  // A modal window grabs the input of every window of its window group: the
+  // other windows get no clicks, and their keys go to the modal window. A
+  // group of its own keeps this window out of every such grab. (A window
+  // first shown while a modal window runs is put back into the common group
+  // by wx, with a grab of its own that locks the modal window out instead:
+  // moving it to its own group again also drops that grab.) GTK is reached
+  // through its C functions, as the toolbar style does.
+#ifdef __WXGTK__
+  using NewGroup = void* (*)();
+  using AddWindow = void (*)(void*, void*);
+  using Unref = void (*)(void*);
+  auto newGroup = reinterpret_cast<NewGroup>(dlsym(RTLD_DEFAULT, "gtk_window_group_new"));
+  auto add = reinterpret_cast<AddWindow>(dlsym(RTLD_DEFAULT, "gtk_window_group_add_window"));
+  auto unref = reinterpret_cast<Unref>(dlsym(RTLD_DEFAULT, "g_object_unref"));
+  if (newGroup == nullptr || add == nullptr || unref == nullptr || GetHandle() == nullptr) return;
+  void* group = newGroup();
+  add(group, GetHandle());
+  unref(group);  // the window holds the group now
+#endif
+}
+
+void CLogDlg::PlaceBeside(wxTopLevelWindow& modal) {
+  if (!IsWindowCreated()) return;
+  LeaveModalGrabs();
+  const int display = wxDisplay::GetFromWindow(&modal);
+  const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+  wxRect modalRect = modal.GetRect();
+  const wxPoint modalAt = modalRect.GetPosition();
+  // Without a minimum of its own the window may shrink to half its size,
+  // which still shows a few rows and its buttons.
+  const wxSize wanted = GetSize();
+  wxSize minimum = GetMinSize();
+  if (minimum.x <= 0 || minimum.y <= 0) minimum = wanted / 2;
+  const wxRect placed = PlaceBesideWindow(modalRect, area, wanted, minimum);
+  if (modalRect.GetPosition() != modalAt) modal.SetPosition(modalRect.GetPosition());
+  SetSize(placed);
 }
 
 void CLogDlg::AppendLastEntry() {

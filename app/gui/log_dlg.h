@@ -3,10 +3,16 @@
 // OK, Escape and the close box only hide it; Clear empties the log (numbering
 // goes on). The window is made on first use and destroyed with the main
 // window; its placement is kept from one run to the next.
+//
+// The window stays usable while a modal window runs (a rip's progress window
+// opens it with its Log button): the modal window's input grab and the
+// disabling of the other windows leave it out, and it is placed beside the
+// modal window rather than over it.
 #pragma once
 
 #include <wx/colour.h>
 #include <wx/listctrl.h>
+#include <wx/toplevel.h>
 
 #include <memory>
 
@@ -19,6 +25,14 @@ class CQuarnoCDRipperDlg;
 // Text and background colours of a row of level `level`; false (default
 // colours) for a level outside LogInfo..LogFatal.
 bool LogLevelColours(int level, wxColour& text, wxColour& background);
+
+// Where a window that would like the size `wanted` (and needs at least
+// `minimum`) goes beside the window at `modal`, inside the display's work
+// area `area`, covering none of it: on its right, left, below or above it,
+// on the side where the most of it fits, sized down to the room there. When
+// no side has room for the minimum, `modal` moves to the top of the area
+// (it is updated) and the window goes below it.
+wxRect PlaceBesideWindow(wxRect& modal, const wxRect& area, const wxSize& wanted, const wxSize& minimum);
 
 // The list of the log window: a virtual list whose rows are the log's
 // entries, read when drawn.
@@ -45,6 +59,10 @@ class CLogDlg : public ui::CResizeDlg {
   // not exist yet: OnInitDialog lists every entry).
   void AppendLastEntry();
 
+  // Places the window beside the modal window `modal` so that it covers
+  // none of it (the modal window moves up when nothing else makes room).
+  void PlaceBeside(wxTopLevelWindow& modal);
+
   CLogListCtrl* List() const { return list_; }
   void OnOkButton();
   void OnClear();
@@ -64,6 +82,9 @@ class CLogDlg : public ui::CResizeDlg {
 
  private:
   void OnDestroy();
+  // Keeps the window out of the input grab of modal windows, so that it
+  // takes its own clicks and keys while one runs.
+  void LeaveModalGrabs();
 
   static const ui::MapRow<CLogDlg> kMessageMap[];
 

@@ -57,9 +57,8 @@ constexpr Column kTrackColumns[] = {
     {"Destination", wxLIST_FORMAT_LEFT, 350},
 };
 
-// The list keeps at least this much height (dialog units) when the window
-// shrinks: its header and a few rows.
-constexpr int kMinTrackListHeightDlu = 40;
+// The rows the list keeps in sight when the window shrinks.
+constexpr int kMinTrackListRows = 4;
 
 // The smallest client area of the main window: the fixed controls (the
 // drive and player groups) whole, with the list's left margin on their right
@@ -137,11 +136,9 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   const wxSize client = Surface()->GetClientSize();
   LayoutBars(client.x, client.y);
   // Shrinking stops where the groups would be cut or the list would lose its rows.
-  const int listHeight = std::max(ui::MapDialogRect(BaseUnits(), 0, 0, 0, kMinTrackListHeightDlu).height,
-                                  ui::ControlMinSize(trackList_).y);
-  const wxSize minClient = MainMinClientSize(Surface(), trackList_, listHeight, {statusBar_, toolBarBand_});
-  const wxSize frame = GetSize() - GetClientSize();
-  SetMinTrackSize({minClient.x + frame.x, minClient.y + frame.y});
+  const int listHeight =
+      std::max(TrackListHeightForRows(kMinTrackListRows), ui::ControlMinSize(trackList_).y);
+  SetMinClientArea(MainMinClientSize(Surface(), trackList_, listHeight, {statusBar_, toolBarBand_}));
   UpdateFormatButton();
   CreateRipRings();
   mainPlacement_.Load(*placementWindow_, kMainWindowPlacementEntry, kPlacementSection);

@@ -7,7 +7,6 @@
 #include <wx/settings.h>
 
 #include <algorithm>
-
 #include <cmath>
 #include <memory>
 
@@ -50,8 +49,8 @@ bool CQuarnoCDRipperDlg::CreateMainToolBar() {
     dc.SetPen(wxPen(wxSystemSettings::GetColour(wxSYS_COLOUR_3DHIGHLIGHT)));
     dc.DrawLine(0, size.y - 1, size.x, size.y - 1);
   });
-  mainToolBar_ =
-      new wxToolBar(toolBarBand_, ui::WxId(res::AFX_IDW_TOOLBAR), wxPoint(0, 0), wxDefaultSize, kToolBarStyle);
+  mainToolBar_ = new wxToolBar(toolBarBand_, ui::WxId(res::AFX_IDW_TOOLBAR), wxPoint(0, 0), wxDefaultSize,
+                               kToolBarStyle);
   const int size = res::kMainToolImageSize;
   mainToolBar_->SetToolBitmapSize(wxSize(size, size));
   for (const res::ToolButton& button : res::kMainToolButtons) {
@@ -77,6 +76,10 @@ bool CQuarnoCDRipperDlg::CreatePlayerToolBar() {
   }
   if (!playerToolBar_->Realize()) return false;
   PlacePlayerToolBar();
+  // Made real now, at its size, so that showing it takes wx's plain way: its
+  // deferred first showing under a window manager lays the window out at a
+  // width of two pixels first, where the menu bar and the bars cannot fit.
+  RealizeBeforeShowing(this);
   return true;
 }
 
@@ -95,7 +98,19 @@ void CQuarnoCDRipperDlg::PlacePlayerToolBar() {
   playerToolBar_->SetSize(x, y, best.x, best.y);
 }
 
+void CQuarnoCDRipperDlg::SetMinClientArea(const wxSize& client) {
+  minClientArea_ = client;
+  const wxSize frame = GetSize() - GetClientSize();
+  const SIZE minimum{client.x + frame.x, client.y + frame.y};
+  const SIZE current = Layout().minTrackSize;
+  if (current.cx != minimum.cx || current.cy != minimum.cy) SetMinTrackSize(minimum);
+}
+
 void CQuarnoCDRipperDlg::LayoutBars(int width, int height) {
+  // A window manager tells the frame it puts around the window only after
+  // the window is shown: the minimum, kept as a size of the whole window,
+  // has to grow by that frame.
+  if (minClientArea_.x > 0) SetMinClientArea(minClientArea_);
   if (statusBar_ != nullptr) {
     statusBar_->SetSize(0, height - res::kStatusBarHeight, width, res::kStatusBarHeight);
     // Pane edges at 35 % and 65 % of the bar's width, in whole pixels.
@@ -106,8 +121,13 @@ void CQuarnoCDRipperDlg::LayoutBars(int width, int height) {
     statusBar_->SetStatusWidths(3, widths);
   }
   if (toolBarBand_ != nullptr) {
-    toolBarBand_->SetSize(0, 0, width, toolBarBand_->GetSize().y);
-    mainToolBar_->SetSize(0, 0, width, mainToolBar_->GetBestSize().y);
+    // Never narrower than its buttons: GTK cannot lay a toolbar out in less
+    // (the window passes through tiny sizes while a window manager maps it);
+    // a window narrower than that cuts the band off at its edge instead.
+    const wxSize best = mainToolBar_->GetBestSize();
+    const int bandWidth = std::max(width, best.x);
+    toolBarBand_->SetSize(0, 0, bandWidth, toolBarBand_->GetSize().y);
+    mainToolBar_->SetSize(0, 0, bandWidth, best.y);
   }
 }
 

@@ -4,7 +4,9 @@
 // the check commands and the two rip commands.
 #include <fmt/printf.h>
 #include <wx/menu.h>
+#include <wx/settings.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/event_log.h"
@@ -266,3 +268,20 @@ RipCommandContext CQuarnoCDRipperDlg::RipContext() {
 void CQuarnoCDRipperDlg::OnRip() { ::OnRip(RipContext()); }
 
 void CQuarnoCDRipperDlg::OnRipCurrent() { ::OnRipCurrent(RipContext(), SelectedTrackRow()); }
+
+int CQuarnoCDRipperDlg::TrackListHeightForRows(int rows) {
+  if (trackList_ == nullptr) return 0;
+  // A row of the list as it draws one (check box and font), measured on a
+  // row made for the purpose when the list has none yet.
+  const bool probe = trackList_->GetItemCount() == 0;
+  if (probe) trackList_->InsertItem(0, wxString());
+  wxRect row;
+  const bool measured = trackList_->GetItemRect(0, row);
+  if (probe) trackList_->DeleteItem(0);
+  if (!measured) return 0;
+  // Row 0 starts below the header; the frame and the horizontal scroll bar
+  // (the columns are wider than a small window) come on top.
+  const int frame = trackList_->GetSize().y - trackList_->GetClientSize().y;
+  return std::max(row.y, 0) + rows * row.height + wxSystemSettings::GetMetric(wxSYS_HSCROLL_Y, trackList_) +
+         frame;
+}

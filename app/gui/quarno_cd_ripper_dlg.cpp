@@ -342,7 +342,13 @@ void CQuarnoCDRipperDlg::OnTimer(unsigned timerId) {
     return;
   }
   // One shot: the tip of the day, once per run, unless the settings say no.
+  // It waits while another modal window is open (a message box, the match
+  // chooser), which it would otherwise cover.
   tipTimer_.Stop();
+  if (!ui::OpenModalDialogs().empty()) {
+    tipTimer_.StartOnce(kTipDelayMs);
+    return;
+  }
   if (TipOfTheDayDue(SettingsFilePath())) OnTipOfTheDay();
 }
 

@@ -214,6 +214,12 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void SetUpTrackList();
   void SelectStartDrive(int drivesFound);
   void FitTrackListToWindow();
+  // The height the track list needs to show its header and `rows` rows whole
+  // (with its frame and the horizontal scroll bar), measured on the list.
+  int TrackListHeightForRows(int rows);
+  // The window's minimum from its smallest client area, taken again when the
+  // window manager's frame around it becomes known (main_toolbars.cpp).
+  void SetMinClientArea(const wxSize& client);
   // Bars (main_toolbars.cpp).
   bool CreateStatusBar();
   bool CreateMainToolBar();
@@ -292,6 +298,7 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   wxTimer tipTimer_{this, kTipTimer};
   wxTimer signalTimer_{this, kSignalTimer};
   int formatButtonImage_ = -1;
+  wxSize minClientArea_;  // the smallest client area; empty: none set
   int exitCode_ = -1;
   int driveCount_ = 0;
 };

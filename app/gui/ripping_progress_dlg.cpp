@@ -10,6 +10,7 @@
 
 #include "app/event_log.h"
 #include "app/gui/gui_port.h"
+#include "app/gui/log_dlg.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
 #include "app/gui/toolbar_art.h"
 #include "platform/desktop_open.h"
@@ -260,7 +261,10 @@ void CRippingProgressDlg::OnCancel() {
 }
 
 void CRippingProgressDlg::OnLogButton() {
-  if (MainDialog != nullptr) MainDialog->OnViewLog();
+  if (MainDialog == nullptr) return;
+  MainDialog->OnViewLog();
+  // Beside this window, not over its buttons; usable while the rip runs.
+  if (LogWindow != nullptr && LogWindow->IsShown()) LogWindow->PlaceBeside(*this);
 }
 
 void CRippingProgressDlg::OnDestroy() {

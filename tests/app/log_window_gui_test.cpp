@@ -1,7 +1,9 @@
 // The log window and the status bar: rows and colours of the entries from any
-// thread, Clear, hiding, the window's placement; the Format button and its
-// menu items; the seek slider.
+// thread, Clear, hiding, the window's placement, its use beside a running
+// rip; the Format button and its menu items; the seek slider.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <wx/display.h>
 #include <wx/menu.h>
 
 #include <functional>
@@ -10,6 +12,7 @@
 #include "app/gui/log_dlg.h"
 #include "app/settings.h"
 #include "res/main_dialog.h"
+#include "res/ripping_progress_dialog.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/disc_image.h"
 #include "ui/core/control_ids.h"
@@ -132,6 +135,100 @@ TEST_F(LogWindowGui, ExitDestroysTheWindowWhichKeepsItsPlacement) {
     }
   }
   EXPECT_NE(profile.find("{DC005E05-56BF-4ED7-BFED-F658CE8B1B16}="), std::string::npos) << profile;
+}
+
+// The GTK widget whose input grab takes `window`'s clicks and keys (a modal
+// window of its window group); null when none does.
+void* InputGrabOver(wxWindow* window) {
+  using Group = void* (*)(void*);
+  auto group = reinterpret_cast<Group>(dlsym(RTLD_DEFAULT, "gtk_window_get_group"));
+  auto grab = reinterpret_cast<Group>(dlsym(RTLD_DEFAULT, "gtk_window_group_get_current_grab"));
+  if (group == nullptr || grab == nullptr) {
+    ADD_FAILURE() << "GTK functions missing";
+    return nullptr;
+  }
+  return grab(group(window->GetHandle()));
+}
+
+// The log window opened from a running rip's progress window, with the log
+// window made before the rip or not: it takes its own input beside the
+// modal window, and hiding it leaves the rip as it was.
+TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
+  WriteSettings("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n[OUTPUT]\nDesDir=" + (root_ / "out").string() +
+                "/\n");
+  CQuarnoCDRipperDlg& main = Start(WriteDiscImage(root_.string(), {{AudioTrackSectors(6000)}}, "disc"));
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return main.TrackList()->GetItemCount() == 1 && Busy.load() == 0; }));
+  for (const bool openBefore : {false, true}) {
+    SCOPED_TRACE(openBefore ? "log window open before the rip" : "log window made by the rip's Log");
+    if (openBefore) main.OnViewLog();
+    gui_test::WhenModalShown(
+        [&](wxDialog& d) {
+          auto& rip = dynamic_cast<CRippingProgressDlg&>(d);
+          gui_test::Click(rip.GetDlgItem(res::IDC_RIP_PAUSE));
+          ASSERT_TRUE(rip.Job().Running);
+          gui_test::Click(rip.GetDlgItem(res::IDC_RIP_LOG));
+          ASSERT_NE(LogWindow, nullptr);
+          gui_test::PumpFrames();
+          EXPECT_TRUE(LogWindow->IsShown());
+          EXPECT_TRUE(LogWindow->IsEnabled());
+          // The rip's window holds the grab of its group, which does not
+          // reach the log window.
+          EXPECT_NE(InputGrabOver(&rip), nullptr);
+          EXPECT_EQ(InputGrabOver(LogWindow), nullptr);
+          // Beside the rip's window, whole on the display.
+          EXPECT_FALSE(LogWindow->GetRect().Intersects(rip.GetRect()))
+              << "log " << LogWindow->GetRect().x << "," << LogWindow->GetRect().y << " rip "
+              << rip.GetRect().x << "," << rip.GetRect().y;
+          EXPECT_TRUE(wxDisplay(0u).GetClientArea().Contains(LogWindow->GetRect()));
+
+          gui_test::Click(LogWindow->GetDlgItem(res::IDC_LOG_CLEAR));
+          EXPECT_EQ(LogWindow->List()->GetItemCount(), 0);
+          gui_test::PressKey(LogWindow, WXK_ESCAPE);
+          EXPECT_FALSE(LogWindow->IsShown());
+          // The rip is as it was: paused, running, nothing asked.
+          EXPECT_TRUE(rip.IsModal());
+          EXPECT_TRUE(rip.Job().Running);
+          EXPECT_TRUE(rip.Job().Paused);
+          EXPECT_TRUE(boxes_.Shown().empty());
+          gui_test::Click(rip.GetDlgItem(res::IDC_RIP_PAUSE));
+          gui_test::PumpUntil([&] { return rip.GetTitle() == "Finished Copying"; });
+          gui_test::Click(rip.GetDlgItem(IDCANCEL));
+        },
+        [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
+    Command(res::ID_OPERATION_RIP);
+    EXPECT_TRUE(Logged("Finished copying!"));
+    AppEventLog().Clear();
+  }
+}
+
+// Where the log window goes beside a modal window: the side with the most
+// room, sized down to it; the modal window moves up only when no side has
+// room for the minimum.
+TEST_F(LogWindowGui, BesideAModalWindowTakesTheRoomiestSideOrMovesItUp) {
+  const wxSize minimum(400, 200);
+  struct Row {
+    wxRect modal, area;
+    wxSize wanted;
+    wxRect placed;
+    int modalY;
+  };
+  const Row rows[] = {
+      // Room on the right for the whole window, level with the modal one.
+      {{100, 100, 500, 300}, {0, 0, 1600, 1000}, {800, 400}, {604, 100, 800, 400}, 100},
+      // More room below than on either side: below, as wide as wanted.
+      {{300, 50, 740, 310}, {0, 0, 1366, 768}, {600, 380}, {300, 364, 600, 380}, 50},
+      // Too little room anywhere: the modal window goes to the top, the log below it.
+      {{313, 134, 740, 500}, {0, 0, 1366, 768}, {830, 430}, {313, 504, 830, 264}, 0},
+  };
+  for (const Row& row : rows) {
+    wxRect modal = row.modal;
+    const wxRect placed = PlaceBesideWindow(modal, row.area, row.wanted, minimum);
+    EXPECT_EQ(placed, row.placed) << placed.x << "," << placed.y << " " << placed.width << "x"
+                                  << placed.height;
+    EXPECT_EQ(modal.y, row.modalY);
+    EXPECT_FALSE(placed.Intersects(modal));
+    EXPECT_TRUE(row.area.Contains(placed));
+  }
 }
 
 TEST_F(LogWindowGui, FormatButtonMenuAndSeekSliderFollowTheirState) {

@@ -14,7 +14,9 @@
 #include <sstream>
 
 #include "app/drives.h"
+#include "app/gui/about_dlg.h"
 #include "app/gui/exit_signals.h"
+#include "app/gui/tip_dlg.h"
 #include "app/main_commands.h"
 #include "app/settings.h"
 #include "cddb/disc_id.h"
@@ -321,6 +323,34 @@ TEST_F(MainWindowGui, SavedDriveIsSelectedWhenTheDriveCountIsUnchanged) {
   EXPECT_TRUE(dlg.DrivesMenu()->FindItemByPosition(1)->IsChecked());
   EXPECT_FALSE(dlg.DrivesMenu()->FindItemByPosition(0)->IsChecked());
   EXPECT_EQ(DriveNum, 1);
+}
+
+// The start-up tip that comes due while another modal window is open (a
+// message box, the match chooser) waits, and opens once that window is gone.
+TEST_F(MainWindowGui, StartUpTipWaitsForAnOpenModalWindow) {
+  WriteSettings("[MISC]\nTip=1\n[FREEDB]\nLoadAlbumInfo=0\n");
+  CQuarnoCDRipperDlg& dlg = Start(MakeImage(MixedDisc()));
+  ASSERT_TRUE(WaitForDiscStatus(RecognizedText(layout_)));
+  bool tipShown = false;
+  OnCommandDialog<CAboutDlg>(res::ID_HELP_ABOUT, [&](CAboutDlg& about) {
+    TipPending = 1;
+    {
+      gui_test::NoModalExpected none;
+      wxTimer timer(&dlg, CQuarnoCDRipperDlg::kTipTimer);
+      wxTimerEvent due(timer);
+      dlg.ProcessWindowEvent(due);
+    }
+    EXPECT_EQ(TipPending.load(), 1);
+    gui_test::WhenModalShown(
+        [&](wxDialog& tip) {
+          tipShown = true;
+          dynamic_cast<CTipDlg&>(tip).EndDialog(IDCANCEL);
+        },
+        [](wxDialog& d) { return dynamic_cast<CTipDlg*>(&d) != nullptr; });
+    about.EndDialog(IDOK);
+  });
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return tipShown; }));
+  EXPECT_EQ(TipPending.load(), 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The main window shrunk by its user with a disc listed.
 #include <gtest/gtest.h>
+#include <wx/settings.h>
 
 #include <cstring>
 
@@ -11,7 +12,8 @@ class MainWindowShrink : public MainWindowTest {};
 
 // Every size is a row; GTK's criticals (a list's scroll bars squeezed) fail
 // the test through the runner. The window stops at its minimum with every
-// control whole, and shows one size grip: the status bar's.
+// control whole and four rows of the list in sight, and shows one size grip:
+// the status bar's.
 TEST_F(MainWindowShrink, StopsWithItsControlsWholeAndShowsOneGrip) {
   CQuarnoCDRipperDlg& dlg = StartOnDisc({{AudioTrack(185), AudioTrack(243), AudioTrack(201), DataTrack(30)}});
   wxWindow* surface = dlg.Surface();
@@ -28,6 +30,11 @@ TEST_F(MainWindowShrink, StopsWithItsControlsWholeAndShowsOneGrip) {
     EXPECT_TRUE(client.Contains(child->GetRect())) << child->GetName() << " cut";
   }
   EXPECT_LE(dlg.TrackList()->GetRect().GetBottom(), dlg.StatusBar()->GetRect().GetTop());
+  // Four rows stay in sight whole, above the horizontal scroll bar.
+  wxRect fourth;
+  ASSERT_TRUE(dlg.TrackList()->GetItemRect(3, fourth));
+  EXPECT_LE(fourth.GetBottom(),
+            dlg.TrackList()->GetClientSize().y - wxSystemSettings::GetMetric(wxSYS_HSCROLL_Y, dlg.TrackList()));
 
   // The dialog's own grip lies under the status bar, which has its grip.
   EXPECT_TRUE(dlg.StatusBar()->HasFlag(wxSTB_SIZEGRIP));

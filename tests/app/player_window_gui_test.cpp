@@ -2,6 +2,7 @@
 // start-up makes plays into the default sound device, and the transport
 // commands, the double-click and a media change show their effects in the
 // Status cells, the time label and the seek slider.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -16,6 +17,21 @@
 #include "ui/core/xmessage_box_model.h"
 
 namespace {
+
+// Where GTK draws the knob of `slider`: the pixel its knob starts at along
+// the track (-1 when GTK cannot be asked).
+int KnobAt(wxSlider* slider) {
+  using SliderRange = void (*)(void*, int*, int*);
+  using TypeGetter = unsigned long (*)();
+  using IsA = int (*)(void*, unsigned long);
+  auto range = reinterpret_cast<SliderRange>(dlsym(RTLD_DEFAULT, "gtk_range_get_slider_range"));
+  auto rangeType = reinterpret_cast<TypeGetter>(dlsym(RTLD_DEFAULT, "gtk_range_get_type"));
+  auto isA = reinterpret_cast<IsA>(dlsym(RTLD_DEFAULT, "g_type_check_instance_is_a"));
+  if (!range || !rangeType || !isA || !isA(slider->GetHandle(), rangeType())) return -1;
+  int start = -1, end = -1;
+  range(slider->GetHandle(), &start, &end);
+  return start;
+}
 
 class PlayerWindowGui : public MainWindowTest {
  protected:
@@ -149,6 +165,44 @@ TEST_F(PlayerWindowGui, AMediaChangeWhilePlayingStopsPlaybackBeforeTheRefresh) {
   EXPECT_EQ(TimeLabel(), "00:00");
   // The player never read from a drive the refresh had closed.
   EXPECT_TRUE(ErrorTexts().empty()) << ErrorTexts().front();
+}
+
+// GTK warnings fail the test through the runner: over the start-up, a
+// shrink to the minimum and back, and a playback, whose position and volume
+// the sliders show as GTK draws them.
+TEST_F(PlayerWindowGui, SlidersShowPositionAndVolumeAfterTheWindowWasAtItsMinimum) {
+  CQuarnoCDRipperDlg& dlg = StartOn(true);
+  const wxSize normal = dlg.GetClientSize();
+  dlg.SetClientSize(1, 1);
+  gui_test::PumpFrames();
+  dlg.SetClientSize(normal);
+  gui_test::PumpFrames();
+  const int seekAtStart = KnobAt(dlg.SeekSlider());
+  ASSERT_GE(seekAtStart, 0);
+
+  Command(res::ID_PLAY_PLAY);
+  ASSERT_TRUE(gui_test::PumpUntil([&] { return TimeLabel() == "00:03"; }));
+  // The slider holds the player's position (per mille of the 30 s track)...
+  EXPECT_NEAR(dlg.SeekSlider()->GetValue(), 3 * 1000 / 30, 1000 / 30);
+  // ...and GTK draws its knob there.
+  EXPECT_TRUE(gui_test::PumpUntil([&] {
+    gui_test::PumpFrames();
+    return KnobAt(dlg.SeekSlider()) > seekAtStart;
+  }));
+
+  const int volumeBefore = KnobAt(dlg.VolumeSlider());
+  const int volume = dlg.VolumeSlider()->GetValue() > 50 ? 10 : 90;
+  dlg.VolumeSlider()->SetValue(volume);
+  wxCommandEvent moved(wxEVT_SLIDER, dlg.VolumeSlider()->GetId());
+  moved.SetEventObject(dlg.VolumeSlider());
+  dlg.VolumeSlider()->ProcessWindowEvent(moved);
+  EXPECT_EQ(Volume, volume);
+  EXPECT_TRUE(gui_test::PumpUntil([&] {
+    gui_test::PumpFrames();
+    const int knob = KnobAt(dlg.VolumeSlider());
+    return volume < 50 ? knob < volumeBefore : knob > volumeBefore;
+  }));
+  dlg.StopPlayback();
 }
 
 }  // namespace
