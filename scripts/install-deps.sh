@@ -16,6 +16,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth xdg-user-dirs xdg-utils fonts-dejavu-core
   sox mpg123
+  xdotool
 )
 
 missing=()

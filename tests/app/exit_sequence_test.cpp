@@ -17,7 +17,9 @@
 #include "app/settings.h"
 #include "cddb/cddb_globals.h"
 #include "cddb/freedb_server.h"
+#include "rip/ripping_progress.h"
 #include "tests/platform/cd_drive_test_util.h"
+#include "tests/support/recording_sink.h"
 #include "tests/support/recording_port.h"
 #include "ui/core/win_types.h"
 
@@ -226,6 +228,59 @@ TEST_F(ExitSequenceTest, SessionEndSavesEvenWhileARefreshRunsButWritesNoCache) {
   EXPECT_EQ(Busy.load(), 0);
   EXPECT_FALSE(fs::exists(LocalCDDBDir + "/" + CacheFileName(DiscID)));
   EXPECT_EQ(CDHandle.load(), 0);
+}
+
+// A rip still running when the program ends stops as its Cancel stops it,
+// before the drive closes: the job is cancelled, every thread of it has
+// ended (the rings can go), and the track being written is a whole WAV file
+// whose header counts exactly the samples it holds.
+TEST_F(ExitSequenceTest, ARipStillRunningStopsBeforeTheDriveAndTheRingsGo) {
+  const DiscImageSpec spec{{AudioTrack(90.0), AudioTrack(90.0)}};
+  DrivesVariable drives(WriteDiscImage(scratch_.Path(), spec));
+  ASSERT_TRUE(EnumerateDrives(port_).Found);
+  CDHandle = OpenListedDrive(0);
+  ASSERT_NE(CDHandle.load(), 0);
+  NoDisc = 0;
+  RipJobSettings settings;
+  settings.naming.desDir = scratch_.File("out") + "/";
+  settings.naming.fileStyle = 11;
+  settings.naming.separator = "-";
+  settings.naming.artist = "The Artist";
+  settings.naming.album = "The Album";
+  settings.naming.trackTitles = {"One", "Two"};
+  settings.outputFormat = 1;
+  settings.subFormat = 1;
+  settings.wavRate = 44100;
+  settings.wavChannel = 1;
+  RecordingRipSink sink;
+  CRippingProgress job(sink, settings);
+  const DiscImageLayout layout = LayoutOf(spec);
+  for (int i = 0; i < 2; ++i)
+    job.TrackList.push_back({static_cast<uint16_t>(i), layout.Tracks[static_cast<size_t>(i)].StartLBA, layout.TOCLength(i),
+                             layout.TOCLength(0) + (i == 1 ? layout.TOCLength(1) : 0)});
+  ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
+  for (int i = 0; i < 6000 && job.TotalDone.load() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_GT(job.TotalDone.load(), 0u) << ::testing::PrintToString(sink.LogLines());
+
+  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
+  EXPECT_EQ(job.Cancelled.load(), 1);
+  EXPECT_EQ(job.Running.load(), 0);
+  EXPECT_EQ(CDHandle.load(), 0);
+  RipReadRing.reset();
+  RipConvertRing.reset();
+
+  const std::string written = job.LastOutputPath();
+  const std::string bytes = ReadBytes(written);
+  ASSERT_GE(bytes.size(), 44u) << written;
+  const auto le32 = [&](size_t at) {
+    uint32_t v = 0;
+    for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<uint8_t>(bytes[at + static_cast<size_t>(k)]);
+    return v;
+  };
+  EXPECT_EQ(le32(4), bytes.size() - 8);
+  EXPECT_EQ(le32(40), bytes.size() - 44);
+  EXPECT_LT(bytes.size() - 44, size_t{90} * 176400) << "the track was cut short";
 }
 
 }  // namespace
