@@ -19,8 +19,8 @@
 #include "cddb/freedb_server.h"
 #include "rip/ripping_progress.h"
 #include "tests/platform/cd_drive_test_util.h"
-#include "tests/support/recording_sink.h"
 #include "tests/support/recording_port.h"
+#include "tests/support/recording_sink.h"
 #include "ui/core/win_types.h"
 
 namespace {
@@ -250,7 +250,8 @@ TEST_F(ExitSequenceTest, ARipStillRunningStopsBeforeTheDriveAndTheRingsGo) {
   const int32_t sectors = LayoutOf(spec).TOCLength(0);
   job.TrackList = {{0, 0, sectors, sectors}};
   ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
-  for (int i = 0; i < 6000 && job.TotalDone.load() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  for (int i = 0; i < 6000 && job.TotalDone.load() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_GT(job.TotalDone.load(), 0u) << ::testing::PrintToString(sink.LogLines());
 
   ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);

@@ -214,8 +214,8 @@ const DiscImageSpec kLongDisc{{AudioTrack(40), AudioTrack(40), AudioTrack(150)}}
 // resampled to 48000 Hz, which runs the conversion stage between reader and
 // writer and keeps the rip of a disc image slow enough to be met midway.
 std::string RipSettings(const fs::path& desDir, int outputFormat) {
-  return "[OUTPUT]\nWriteLog=1\nDesDir=" + desDir.string() + "/\nOutputFormat=" + std::to_string(outputFormat) +
-         "\n[WAV]\nFreq=8\n";
+  return "[OUTPUT]\nWriteLog=1\nDesDir=" + desDir.string() +
+         "/\nOutputFormat=" + std::to_string(outputFormat) + "\n[WAV]\nFreq=8\n";
 }
 
 // Whether `log` (the log file's text) ends with the five empty lines of the exit.
@@ -265,8 +265,8 @@ class PrivateDisplay {
     int fds[2];
     if (::pipe(fds) != 0) return;
     const std::string fd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                          nullptr};
+    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
+                          "1280x1024x24", "-nolisten",  "tcp",      nullptr};
     if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
     ::close(fds[1]);
     char number[16] = {};
@@ -293,8 +293,8 @@ class SessionEndDuringRip : public ProgramGui, public testing::WithParamInterfac
 TEST_P(SessionEndDuringRip, CancelsTheRipThenEndsWithEverythingSaved) {
   const RipEndRow row = GetParam();
   ::setenv("QCR_DRIVES", WriteDiscImage(root_.string(), kLongDisc, "long").c_str(), 1);
-  std::ofstream(DataFolder() / "Quarno CD Ripper.ini")
-      << "[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n" << RipSettings(root_ / "out", row.outputFormat);
+  std::ofstream(DataFolder() / "Quarno CD Ripper.ini") << "[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n"
+                                                       << RipSettings(root_ / "out", row.outputFormat);
   PrivateDisplay display;
   ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
   const char* shared = std::getenv("DISPLAY");
@@ -312,7 +312,8 @@ TEST_P(SessionEndDuringRip, CancelsTheRipThenEndsWithEverythingSaved) {
              "--sync", "key", "ctrl+F3"},
             &code);
     ASSERT_EQ(code, 0) << "xdotool could not type";
-    for (int i = 0; i < 50 && Count(ReadLog(LogFile()), "Rip track(s) to") == 0; ++i) std::this_thread::sleep_for(20ms);
+    for (int i = 0; i < 50 && Count(ReadLog(LogFile()), "Rip track(s) to") == 0; ++i)
+      std::this_thread::sleep_for(20ms);
   }
   ::setenv("DISPLAY", sharedDisplay.c_str(), 1);
 
@@ -365,7 +366,8 @@ TEST_F(MainWindowTest, SessionEndDuringAMatchChoiceLogsNothingAfterTheExitLines)
 TEST_F(MainWindowTest, SessionEndDuringARipCancelsItThenRunsTheExitSequence) {
   InstallExitSignalHandlers();
   for (const RipEndRow& row : kRipEndRows) {
-    SCOPED_TRACE(testing::Message() << "format " << row.outputFormat << ", moment " << static_cast<int>(row.moment));
+    SCOPED_TRACE(testing::Message() << "format " << row.outputFormat << ", moment "
+                                    << static_cast<int>(row.moment));
     if (dialog_ != nullptr) TearDown(), SetUp();
     const fs::path desDir = root_ / "out";
     CQuarnoCDRipperDlg& dlg = StartOnDisc(kLongDisc, RipSettings(desDir, row.outputFormat));
