@@ -133,7 +133,7 @@ void EventLog::Store(const Pending& p) {
     number = entryCount_ + 1;
   }
   CLogItem item(number, FormatLogTime(p.when), p.text, static_cast<std::int16_t>(p.level));
-  if (WriteLog) AppendToFile(LogFileLine(item));
+  if (WriteLog) AppendToFile(LogFileLine(item), FileWrite::Entry);
   {
     std::lock_guard lock(mutex_);
     entries_.push_back(item);
@@ -143,10 +143,13 @@ void EventLog::Store(const Pending& p) {
   if (listener_) listener_->OnLogEntryAdded(item);
 }
 
-bool EventLog::AppendToFile(const std::string& text) {
+bool EventLog::AppendToFile(const std::string& text, FileWrite write) {
+  std::lock_guard lock(fileMutex_);
+  if (write == FileWrite::Entry && fileClosed_) return false;
+  if (write != FileWrite::Entry) fileClosed_ = write == FileWrite::Closing;
+  if (write != FileWrite::Entry && !WriteLog) return true;
   const std::string path = LogFilePath();
   if (path.empty()) return false;
-  std::lock_guard lock(fileMutex_);
   CStdioFileEx file;
   if (!file.Open(path, kLogOpenFlags)) return false;
   bool ok = file.SeekToEnd() >= 0;
@@ -160,14 +163,10 @@ void EventLog::AddLaunchEntry(std::time_t startTime) {
 }
 
 bool EventLog::WriteBanner(std::time_t startTime) {
-  if (!WriteLog) return true;
-  return AppendToFile(LogBannerText(startTime));
+  return AppendToFile(LogBannerText(startTime), FileWrite::Opening);
 }
 
-bool EventLog::WriteExitLines() {
-  if (!WriteLog) return true;
-  return AppendToFile("\r\n\r\n\r\n\r\n\r\n");
-}
+bool EventLog::WriteExitLines() { return AppendToFile("\r\n\r\n\r\n\r\n\r\n", FileWrite::Closing); }
 
 void EventLog::Clear() {
   std::lock_guard lock(mutex_);

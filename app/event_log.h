@@ -94,6 +94,9 @@ class EventLog : public ILogSink {
   void AddLaunchEntry(std::time_t startTime);
   // When WriteLog is set: the banner at start-up, and five empty lines at exit.
   // Both return whether the lines reached the file (true when WriteLog is off).
+  // The five empty lines close the run's part of the file: entries added
+  // after them are kept in memory but never written, so nothing that a late
+  // thread or dialog logs lands below them. The banner opens it again.
   bool WriteBanner(std::time_t startTime);
   bool WriteExitLines();
 
@@ -121,9 +124,15 @@ class EventLog : public ILogSink {
     std::time_t when;
   };
 
+  // What a write to the file is: an entry's line, or the banner or the exit
+  // lines, which open and close the run's part of the file.
+  enum class FileWrite { Entry, Opening, Closing };
+
   void Drain();
   void Store(const Pending& p);
-  bool AppendToFile(const std::string& text);
+  // Appends `text` when `write` allows it now (false when not, or when it
+  // failed); `write` only opens or closes while WriteLog is off.
+  bool AppendToFile(const std::string& text, FileWrite write);
 
   Clock clock_;
   mutable std::mutex mutex_;  // entries_, pending_, draining_, entryCount_
@@ -131,7 +140,8 @@ class EventLog : public ILogSink {
   std::deque<Pending> pending_;
   bool draining_ = false;
   std::int32_t entryCount_ = 0;
-  std::mutex fileMutex_;                // one writer of the log file at a time
+  std::mutex fileMutex_;                // one writer of the log file at a time; fileClosed_
+  bool fileClosed_ = false;             // the exit lines were written
   std::recursive_mutex listenerMutex_;  // listener_ and calls to it
   ILogListener* listener_ = nullptr;
 };

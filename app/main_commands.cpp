@@ -13,6 +13,7 @@
 #include "platform/cd_drive.h"
 #include "platform/folders.h"
 #include "platform/ini_file.h"
+#include "rip/ripping_progress.h"
 #include "ui/core/win_types.h"
 
 std::atomic<int> ExitInProgress{0};
@@ -110,6 +111,15 @@ ExitResult ExitSequence(const ExitContext& context, bool sessionEnd) {
   MainWindowPort& port = *context.port;
   EventLog& log = context.log ? *context.log : AppEventLog();
 
+  // A rip still running stops as its Cancel stops it; every thread of the
+  // rip has ended before the drive, the rings or the sound library go.
+  if (CRippingProgress* job = CurrentRipDialog.load()) {
+    if (job->Running) {
+      job->Cancel();
+    } else {
+      job->WaitForThreads();
+    }
+  }
   if (context.stopPlayer) context.stopPlayer();
   if (context.poller) context.poller->Stop();
   if (context.worker) context.worker->Stop();

@@ -92,6 +92,7 @@ enum class ExitResult {
 };
 
 // The exit sequence: refuses while Busy or once begun; else marks the exit,
+// cancels a rip that still runs (CurrentRipDialog; its threads are joined),
 // stops the player, the media poller and the disc worker, writes the five empty
 // lines to the log file, saves the settings ("Error on saving settings!" is
 // logged and shown on failure), empties the event log, writes the album of an

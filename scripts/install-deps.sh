@@ -16,7 +16,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth xdg-user-dirs xdg-utils fonts-dejavu-core openbox
   sox mpg123
-  valgrind
+  valgrind xdotool
 )
 
 missing=()

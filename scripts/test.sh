@@ -57,7 +57,7 @@ echo "== Threaded core tests under ThreadSanitizer"
 # program counts as one test.
 tsan_programs=(app_player_engine_test rip_rip_job_wav_test rip_rip_job_mp3_test
   rip_rip_job_failure_test app_disc_worker_test app_album_lookup_test
-  app_media_poller_test app_event_log_test)
+  app_media_poller_test app_event_log_test app_exit_sequence_test)
 cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCR_WERROR=ON -DQCR_SANITIZE_THREAD=ON \
   -DQCR_BUILD_GUI=OFF -DQCR_BUILD_BENCH=OFF
 cmake --build build/tsan -j "$jobs" --target "${tsan_programs[@]}" lame_enc lame_enc_incomplete lame_enc_no_info_tag
@@ -73,6 +73,25 @@ for program in "${tsan_programs[@]}"; do
     echo "FAILED: $program (see $logdir/tsan-$program.log)"
   fi
 done
+
+echo "== Ending the session during a rip, under ThreadSanitizer"
+# A signal ends the real program, and the main window in the test process, in
+# the middle of WAV and MP3 rips: every rip thread must have ended before the
+# exit sequence frees the rings and closes the drive. Only what these tests
+# need is built, windows included. The desktop libraries are not
+# instrumented: their own calls are not checked (ignore_noninstrumented_modules).
+cmake -S . -B build/tsan-gui -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCR_WERROR=ON -DQCR_SANITIZE_THREAD=ON \
+  -DQCR_BUILD_BENCH=OFF
+cmake --build build/tsan-gui -j "$jobs" --target quarno-cd-ripper app_program_gui_test qcr-demo-disc lame_enc
+if (cd build/tsan-gui/bin && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ignore_noninstrumented_modules=1 \
+suppressions=$root/tests/tsan_gui.supp" timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ./app_program_gui_test --gtest_filter='*SessionEndDuring*') >"$logdir/tsan-session-end.log" 2>&1; then
+  tsan_passed=$((tsan_passed + 1))
+  echo "passed: session end during a rip"
+else
+  tsan_failed=$((tsan_failed + 1))
+  echo "FAILED: session end during a rip (see $logdir/tsan-session-end.log)"
+fi
 
 echo "== Window tests"
 # Each window test gets a quiet sound setup and its own home folder.

@@ -27,6 +27,9 @@ void InstallExitSignalHandlers() {
   action.sa_flags = SA_RESTART;
   ::sigaction(SIGTERM, &action, nullptr);
   ::sigaction(SIGHUP, &action, nullptr);
+  ::sigaction(SIGINT, &action, nullptr);
 }
+
+void RequestSessionEnd() { g_pending = 1; }
 
 bool TakeExitSignal() { return g_pending.exchange(0) != 0; }

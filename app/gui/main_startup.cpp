@@ -95,9 +95,9 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
   if (!CreateBars()) return false;
   StartFolders();
   StartSettingsAndLog();
-  // A session that ended while a start-up message box was open has already
-  // run the exit sequence: the rest of the start-up must not run after it.
-  if (ExitInProgress.load() != 0) return true;
+  // A session that ended while a start-up message box was open ends the
+  // program once the box has returned: the rest of the start-up must not run.
+  if (ExitInProgress.load() != 0 || SessionEnding.load()) return true;
   MainDialog = this;
   std::string notice;
   ServerList.push_back(DefaultFreeDBServer(&notice));
@@ -113,7 +113,7 @@ bool CQuarnoCDRipperDlg::OnInitDialog() {
     PlayerSectorBuffer = AllocSectorBuffer(kPlayerSectors);
     if (PlayerSectorBuffer == nullptr) return false;
     CheckSoundDevice();
-    if (ExitInProgress.load() != 0) return true;
+    if (ExitInProgress.load() != 0 || SessionEnding.load()) return true;
     SetPlayer(MakeEnginePlayer(std::make_unique<PortAudioOutput>()));
     SetUpTrackList();
     volumeSlider_->SetToolTip(fmt::sprintf("Volume: %d", static_cast<int>(Volume)));

@@ -49,6 +49,9 @@ int CQuarnoCDRipperApp::InitInstance() {
   // A CDDB server that drops the connection must not end the program.
   ::signal(SIGPIPE, SIG_IGN);
   InstallExitSignalHandlers();
+  // A desktop with a session manager says so at log-out; the window then
+  // ends the program as for a signal (the query before it is always agreed to).
+  Bind(wxEVT_END_SESSION, [](wxCloseEvent&) { RequestSessionEnd(); });
 
   auto* dialog = new CQuarnoCDRipperDlg(nullptr);
   SetTopWindow(dialog);

@@ -12,6 +12,7 @@
 #include "app/gui/freedb_choice.h"
 #include "app/gui/log_dlg.h"
 #include "app/gui/main_menus.h"
+#include "app/gui/ripping_progress_dlg.h"
 #include "app/main_commands.h"
 #include "app/settings.h"
 #include "platform/desktop_open.h"
@@ -338,7 +339,12 @@ ui::LRESULT CQuarnoCDRipperDlg::OnMainWindowCall(ui::UiMessageEvent& event) {
 
 void CQuarnoCDRipperDlg::OnTimer(unsigned timerId) {
   if (timerId == kSignalTimer) {
-    if (TakeExitSignal()) OnSessionEnd();
+    if (TakeExitSignal()) {
+      OnSessionEnd();
+    } else if (sessionEndWait_ > 0 && (ui::OpenModalDialogs().empty() || --sessionEndWait_ == 0)) {
+      sessionEndWait_ = 0;
+      RunExitSequence(true);
+    }
     return;
   }
   // One shot: the tip of the day, once per run, unless the settings say no.
@@ -362,7 +368,25 @@ void CQuarnoCDRipperDlg::OnSessionEnd() {
   // still open (any kind, nested or not) are answered Cancel, so that their
   // callers, and with them the program, can end.
   ui::RefuseModalDialogs(true);
-  RunExitSequence(true);
+  // A rip stops first, as its Cancel's Yes stops it: its threads are joined
+  // and the file being written is closed whole, shorter.
+  for (wxDialog* dialog : ui::OpenModalDialogs())
+    if (auto* rip = dynamic_cast<CRippingProgressDlg*>(dialog)) rip->CancelForSessionEnd();
+  // So do the other threads, before their dialogs end: a refresh waiting
+  // for the match chooser is cut short rather than handed a choice nobody
+  // made, and takes no album.
+  StopPlayback();
+  if (poller_) poller_->Stop();
+  if (worker_) worker_->Stop();
+  if (ui::OpenModalDialogs().empty()) {
+    RunExitSequence(true);
+    return;
+  }
+  // The dialogs end first, so that their callers have finished (a rip window
+  // saved its placement, a lookup wrote its lines) before the exit sequence
+  // runs; the signal timer starts it once the last one has returned, or
+  // after a bound if one will not end.
+  sessionEndWait_ = kSessionEndWaitTicks;
   ui::EndOpenModalDialogs();
 }
 

@@ -164,8 +164,9 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void OnFormatMp3();
   void OnDriveSelChange();
   void OnDriveMenu(unsigned command);
-  // The session ends (SIGTERM, SIGHUP): the exit sequence even while a
-  // refresh runs.
+  // The session ends (SIGTERM, SIGINT, SIGHUP, the desktop's log-out): a rip
+  // is cancelled, every open dialog is ended as cancelled, then the exit
+  // sequence runs, even while a refresh runs.
   void OnSessionEnd();
 
   // 0 after the exit sequence, 1 after the no-drive end; -1 while running.
@@ -197,6 +198,8 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   static constexpr int kSignalTimer = 2;
   static constexpr int kTipDelayMs = 1000;
   static constexpr int kSignalPollMs = 200;
+  // Signal-timer ticks the exit sequence waits for the open dialogs to end.
+  static constexpr int kSessionEndWaitTicks = 10;
 
  protected:
   bool OnInitDialog() override;
@@ -300,5 +303,6 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   int formatButtonImage_ = -1;
   wxSize minClientArea_;  // the smallest client area; empty: none set
   int exitCode_ = -1;
+  int sessionEndWait_ = 0;  // ticks left while the session end waits for dialogs
   int driveCount_ = 0;
 };

@@ -250,14 +250,22 @@ void CRippingProgressDlg::OnCancel() {
       job_->Paused = wasPaused;
       return;
     }
-    // The taskbar's indeterminate state has no counterpart here.
-    if (auto* pause = GetDlgItem(res::IDC_RIP_PAUSE)) pause->Disable();
-    if (auto* cancel = GetDlgItem(IDCANCEL)) cancel->Disable();
-    SetTitle("Aborting, Please Wait...");
-    stateTimer_.Stop();
-    job_->Cancel();
+    StopJob();
   }
   EndDialog(0);
+}
+
+void CRippingProgressDlg::StopJob() {
+  // The taskbar's indeterminate state has no counterpart here.
+  if (auto* pause = GetDlgItem(res::IDC_RIP_PAUSE)) pause->Disable();
+  if (auto* cancel = GetDlgItem(IDCANCEL)) cancel->Disable();
+  SetTitle("Aborting, Please Wait...");
+  stateTimer_.Stop();
+  job_->Cancel();
+}
+
+void CRippingProgressDlg::CancelForSessionEnd() {
+  if (job_->Running) StopJob();
 }
 
 void CRippingProgressDlg::OnLogButton() {

@@ -34,6 +34,10 @@ class CRippingProgressDlg : public ui::CResizeDlg {
   // made absolute; empty when the path names no folder.
   static std::string OutputFolderOf(const std::string& path);
 
+  // The session ends: a running job stops as Cancel's Yes stops it, without
+  // the question. The window itself is ended with the other open dialogs.
+  void CancelForSessionEnd();
+
  protected:
   bool OnInitDialog() override;
   // Enter must not end a rip behind the user's back.
@@ -45,6 +49,8 @@ class CRippingProgressDlg : public ui::CResizeDlg {
  private:
   class MailboxSink;
 
+  // Cancel's Yes: the buttons off, "Aborting, Please Wait...", the job stopped.
+  void StopJob();
   void OnPauseButton();
   void OnLogButton();
   ui::LRESULT OnRipLog(ui::UiMessageEvent& event);

@@ -115,6 +115,7 @@ TEST_F(EventLogTest, LogFileBytesOfOneRun) {
   log_.AddLog("Initializing main dialog...", LogInfo);
   log_.AddLog("Grüße", LogError);
   log_.WriteExitLines();
+  log_.AddLog("too late", LogInfo);  // nothing may follow the exit lines
 
   const std::string stars(60, '*');
   const std::string expected = "\xFF\xFE" + Wide(stars + "\r\n" + stars + "\r\n") +

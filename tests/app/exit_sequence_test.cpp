@@ -17,8 +17,10 @@
 #include "app/settings.h"
 #include "cddb/cddb_globals.h"
 #include "cddb/freedb_server.h"
+#include "rip/ripping_progress.h"
 #include "tests/platform/cd_drive_test_util.h"
 #include "tests/support/recording_port.h"
+#include "tests/support/recording_sink.h"
 #include "ui/core/win_types.h"
 
 namespace {
@@ -226,6 +228,43 @@ TEST_F(ExitSequenceTest, SessionEndSavesEvenWhileARefreshRunsButWritesNoCache) {
   EXPECT_EQ(Busy.load(), 0);
   EXPECT_FALSE(fs::exists(LocalCDDBDir + "/" + CacheFileName(DiscID)));
   EXPECT_EQ(CDHandle.load(), 0);
+}
+
+// A rip still running when the program ends stops as its Cancel stops it,
+// before the drive closes: every thread of it has ended (the rings can go),
+// and the track being written is a whole WAV file, cut short.
+TEST_F(ExitSequenceTest, ARipStillRunningStopsBeforeTheDriveAndTheRingsGo) {
+  const DiscImageSpec spec{{AudioTrack(90.0)}};
+  DrivesVariable drives(WriteDiscImage(scratch_.Path(), spec));
+  ASSERT_TRUE(EnumerateDrives(port_).Found);
+  CDHandle = OpenListedDrive(0);
+  NoDisc = 0;
+  RipJobSettings settings;
+  settings.naming.desDir = scratch_.File("out") + "/";
+  settings.naming.trackTitles = {"One"};
+  settings.outputFormat = 1;
+  settings.wavRate = 44100;
+  settings.wavChannel = 1;
+  RecordingRipSink sink;
+  CRippingProgress job(sink, settings);
+  const int32_t sectors = LayoutOf(spec).TOCLength(0);
+  job.TrackList = {{0, 0, sectors, sectors}};
+  ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
+  for (int i = 0; i < 6000 && job.TotalDone.load() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_GT(job.TotalDone.load(), 0u) << ::testing::PrintToString(sink.LogLines());
+
+  ASSERT_EQ(ExitSequence(context_), ExitResult::Finished);
+  EXPECT_EQ(job.Cancelled.load(), 1);
+  EXPECT_EQ(job.Running.load(), 0);
+  RipReadRing.reset();
+  RipConvertRing.reset();
+  const std::string bytes = ReadBytes(job.LastOutputPath());
+  ASSERT_GE(bytes.size(), 44u);
+  uint32_t dataSize = 0;  // the header's little-endian data size
+  for (size_t k = 44; k-- > 40;) dataSize = dataSize << 8 | static_cast<uint8_t>(bytes[k]);
+  EXPECT_EQ(dataSize, bytes.size() - 44);
+  EXPECT_LT(dataSize, 90u * 176400u) << "the track was cut short";
 }
 
 }  // namespace

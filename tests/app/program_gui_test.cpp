@@ -1,7 +1,8 @@
 // The program as a process: it ends with code 0 and its settings saved when
-// the session ends (SIGTERM, SIGHUP), and a second copy hands over to the
-// first one and ends silently. The program file is the one built beside this
-// test; each test gives it a home folder of its own.
+// the session ends (SIGTERM, SIGINT, SIGHUP), also in the middle of a rip,
+// and a second copy hands over to the first one and ends silently. The
+// program file is the one built beside this test; each test gives it a home
+// folder of its own. The rip is also ended through the window fixture.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -25,15 +26,18 @@
 #include <thread>
 #include <vector>
 
+#include "app/gui/exit_signals.h"
+#include "app/gui/freedb_choice.h"
 #include "app/gui/single_instance.h"
 #include "platform/folders.h"
+#include "tests/app/main_window_fixture.h"
+#include "tests/rip/rip_test_util.h"
 #include "tests/support/disc_image.h"
 
 extern char** environ;
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 constexpr auto kBound = 60s;  // generous: the program starts a GUI under a virtual display
@@ -187,7 +191,207 @@ TEST_P(SessionEndSignal, EndsWithCodeZeroAndSavesSettingsAndPlacement) {
   EXPECT_EQ(log.substr(log.size() - 12), "\r\n\r\n\r\n\r\n\r\n\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(TermAndHangUp, SessionEndSignal, testing::Values(SIGTERM, SIGHUP));
+INSTANTIATE_TEST_SUITE_P(TermAndHangUp, SessionEndSignal, testing::Values(SIGTERM, SIGHUP, SIGINT));
+
+// The session ends in the middle of a rip: in the first track, as the second
+// begins, or in the last one.
+enum class RipMoment { FirstTrack, BetweenTracks, LastTrack };
+
+struct RipEndRow {
+  int outputFormat;  // 1 WAV, 2 MP3
+  RipMoment moment;
+};
+
+const RipEndRow kRipEndRows[] = {
+    {1, RipMoment::FirstTrack}, {1, RipMoment::BetweenTracks}, {1, RipMoment::LastTrack},
+    {2, RipMoment::FirstTrack}, {2, RipMoment::BetweenTracks}, {2, RipMoment::LastTrack},
+};
+
+// The disc of these rips: long enough that every moment comes well before the end.
+const DiscImageSpec kLongDisc{{AudioTrack(40), AudioTrack(40), AudioTrack(150)}};
+
+// The output settings of the rips: to `desDir`, with a log file. WAV is
+// resampled to 48000 Hz, which runs the conversion stage between reader and
+// writer and keeps the rip of a disc image slow enough to be met midway.
+std::string RipSettings(const fs::path& desDir, int outputFormat) {
+  return "[OUTPUT]\nWriteLog=1\nDesDir=" + desDir.string() +
+         "/\nOutputFormat=" + std::to_string(outputFormat) + "\n[WAV]\nFreq=8\n";
+}
+
+// Whether `log` (the log file's text) ends with the five empty lines of the exit.
+bool EndsWithExitLines(const std::string& log) {
+  return log.size() >= 12 && log.substr(log.size() - 12) == "\r\n\r\n\r\n\r\n\r\n\r\n";
+}
+
+// What a session end in the middle of a rip leaves: the rip did not finish,
+// the log file ends with the five empty lines, the settings and the main
+// window's placement are saved, and every file in `desDir` is whole: a WAV
+// whose header counts exactly the data that follows it, an MP3 that mpg123
+// decodes, or a playlist.
+void ExpectRipEndedAndEverythingSaved(const fs::path& dataFolder, const fs::path& desDir) {
+  const std::string log = ReadLog(dataFolder / "Quarno CD Ripper.log");
+  EXPECT_EQ(log.find("Finished copying!"), std::string::npos) << "the rip ended before the signal";
+  EXPECT_TRUE(EndsWithExitLines(log)) << log.substr(log.size() > 300 ? log.size() - 300 : 0);
+  EXPECT_NE(ReadFile(dataFolder / "Quarno CD Ripper.ini").find("DriveCount=1"), std::string::npos);
+  std::string profile;  // named after the program: the test program in the window fixture
+  for (const auto& entry : fs::directory_iterator(dataFolder))
+    if (entry.path().extension() == ".profile") profile = ReadFile(entry.path());
+  EXPECT_NE(profile.find("{F2E2C5E4-3803-4791-813A-DED9CD2E2815}="), std::string::npos) << profile;
+  int audio = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(desDir)) {
+    const std::string path = entry.path().string(), extension = entry.path().extension().string();
+    if (extension == ".wav") {
+      const std::vector<uint8_t> bytes = ReadBytes(path);
+      ASSERT_GE(bytes.size(), 44u) << path;
+      EXPECT_EQ(Le32(bytes, 4), bytes.size() - 8) << path;
+      EXPECT_EQ(Le32(bytes, 40), bytes.size() - 44) << path;
+    } else if (extension == ".mp3") {
+      DecodeMp3(path);  // fails the test when mpg123 cannot decode it
+    } else {
+      EXPECT_TRUE(extension == ".m3u" || entry.is_directory()) << path;
+      continue;
+    }
+    ++audio;
+  }
+  EXPECT_GE(audio, 1);
+}
+
+// A display of the test's own, with a keyboard: the program's accelerators
+// need the keyboard focus, which the display the window tests share cannot
+// promise. The program is started on it and keys are typed with xdotool.
+class PrivateDisplay {
+ public:
+  PrivateDisplay() {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    const std::string fd = std::to_string(fds[1]);
+    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
+                          "1280x1024x24", "-nolisten",  "tcp",      nullptr};
+    if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
+    ::close(fds[1]);
+    char number[16] = {};
+    const ssize_t n = pid_ > 0 ? ::read(fds[0], number, sizeof number - 1) : -1;
+    ::close(fds[0]);
+    if (n > 0) name_ = ":" + std::string(number, std::strcspn(number, "\n"));
+  }
+  ~PrivateDisplay() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  PrivateDisplay(const PrivateDisplay&) = delete;
+  PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+  const std::string& Name() const { return name_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string name_;
+};
+
+class SessionEndDuringRip : public ProgramGui, public testing::WithParamInterface<RipEndRow> {};
+
+TEST_P(SessionEndDuringRip, CancelsTheRipThenEndsWithEverythingSaved) {
+  const RipEndRow row = GetParam();
+  ::setenv("QCR_DRIVES", WriteDiscImage(root_.string(), kLongDisc, "long").c_str(), 1);
+  std::ofstream(DataFolder() / "Quarno CD Ripper.ini") << "[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n"
+                                                       << RipSettings(root_ / "out", row.outputFormat);
+  PrivateDisplay display;
+  ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
+  const char* shared = std::getenv("DISPLAY");
+  const std::string sharedDisplay = shared != nullptr ? shared : "";
+  ::setenv("DISPLAY", display.Name().c_str(), 1);
+  Program program;
+  const bool started = StartProgram(program);
+  ASSERT_TRUE(started);
+  ASSERT_TRUE(WaitForLog("Refreshing track list view...")) << ReadFile(root_ / "output.txt");
+  // Rip (Ctrl+F3) in the main window, which is given the focus first; the
+  // keys are typed again while the refresh at start-up still refuses it.
+  for (int tries = 0; tries < 20 && Count(ReadLog(LogFile()), "Rip track(s) to") == 0; ++tries) {
+    int code = -1;
+    RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^Quarno CD Ripper", "windowfocus",
+             "--sync", "key", "ctrl+F3"},
+            &code);
+    ASSERT_EQ(code, 0) << "xdotool could not type";
+    for (int i = 0; i < 50 && Count(ReadLog(LogFile()), "Rip track(s) to") == 0; ++i)
+      std::this_thread::sleep_for(20ms);
+  }
+  ::setenv("DISPLAY", sharedDisplay.c_str(), 1);
+
+  // The signal follows the first, second or third track's first log line;
+  // the program takes it at its next look, a moment into that track.
+  ASSERT_TRUE(WaitForLog("Rip track(s) to", static_cast<size_t>(row.moment) + 1)) << ReadLog(LogFile());
+  program.Signal(SIGTERM);
+  const std::optional<int> status = program.Wait(3s);
+  ASSERT_TRUE(status) << "the program did not end within 3 s";
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << ReadFile(root_ / "output.txt");
+  ExpectRipEndedAndEverythingSaved(DataFolder(), root_ / "out");
+}
+
+INSTANTIATE_TEST_SUITE_P(WavAndMp3, SessionEndDuringRip, testing::ValuesIn(kRipEndRows));
+
+// The session ends while a lookup asks which of several matches to take, at
+// the box that says so or in the chooser: no log line may follow the five
+// empty lines of the exit, and the refresh takes no album.
+TEST_F(MainWindowTest, SessionEndDuringAMatchChoiceLogsNothingAfterTheExitLines) {
+  InstallExitSignalHandlers();
+  for (const bool atTheBox : {true, false}) {
+    SCOPED_TRACE(atTheBox ? "at the box" : "in the chooser");
+    if (dialog_ != nullptr) TearDown(), SetUp();
+    DemoServer demo(root_, 1);
+    ASSERT_FALSE(demo.cue.empty());
+    if (atTheBox) {
+      boxes_.during = [this] {
+        boxes_.during = nullptr;
+        dialog_->OnSessionEnd();
+      };
+    } else {
+      gui_test::WhenModalShown([](wxDialog&) { ::raise(SIGTERM); },
+                               [](wxDialog& d) { return dynamic_cast<CFreeDBChoice*>(&d) != nullptr; });
+    }
+    WriteSettings("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=1\n[OUTPUT]\nWriteLog=1\n");
+    CQuarnoCDRipperDlg& dlg = Start(demo.cue);
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.ProcessExitCode() == 0; }));
+    const std::string log = ReadLog(DataFolder() / "Quarno CD Ripper.log");
+    // The chooser has returned before the exit; the box's answer comes after it.
+    if (!atTheBox) {
+      EXPECT_NE(log.find("FreeDB server returned multiple results."), std::string::npos) << log;
+    }
+    EXPECT_TRUE(EndsWithExitLines(log)) << log;
+    EXPECT_EQ(NoDisc.load(), 1);
+  }
+}
+
+// The same ends through the window fixture: the signal arrives while the
+// ripping window runs its loop inside the main window's Rip command.
+TEST_F(MainWindowTest, SessionEndDuringARipCancelsItThenRunsTheExitSequence) {
+  InstallExitSignalHandlers();
+  for (const RipEndRow& row : kRipEndRows) {
+    SCOPED_TRACE(testing::Message() << "format " << row.outputFormat << ", moment "
+                                    << static_cast<int>(row.moment));
+    if (dialog_ != nullptr) TearDown(), SetUp();
+    const fs::path desDir = root_ / "out";
+    CQuarnoCDRipperDlg& dlg = StartOnDisc(kLongDisc, RipSettings(desDir, row.outputFormat));
+    bool ended = false;
+    gui_test::WhenModalShown(
+        [&](wxDialog& d) {
+          auto& progress = dynamic_cast<CRippingProgressDlg&>(d);
+          CRippingProgress& job = progress.Job();
+          // A moment into the first or last track; the second just begun.
+          ASSERT_TRUE(gui_test::PumpUntil([&] {
+            return job.CurrentTrack.load() == static_cast<int>(row.moment) &&
+                   (row.moment == RipMoment::BetweenTracks || job.TrackDone.load() > 64 * 1024);
+          }));
+          ::raise(SIGTERM);
+          ASSERT_TRUE(gui_test::PumpUntil([&] { return job.Cancelled.load() != 0 && !progress.IsModal(); }));
+          ended = true;
+        },
+        [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });
+    Command(res::ID_OPERATION_RIP);
+    ASSERT_TRUE(ended);
+    ASSERT_TRUE(gui_test::PumpUntil([&] { return dlg.ProcessExitCode() == 0; }));
+    ExpectRipEndedAndEverythingSaved(DataFolder(), desDir);
+  }
+}
 
 // Without a sound device the start-up stops at a warning box; a session that
 // ends there must still end the program, with its settings saved, and not run
