@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit
 # tests, the same tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the threaded core tests under ThreadSanitizer,
-# then the window tests under a virtual X server, one by one and then each
-# window test program whole.
+# UndefinedBehaviorSanitizer, the saved cue sheets under valgrind, the
+# threaded core tests and the session-end rip tests under ThreadSanitizer,
+# then the window tests under a virtual X server, one by one, then each
+# window test program whole, and each window test program again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
