@@ -234,8 +234,8 @@ TEST_F(ExitSequenceTest, SessionEndSavesEvenWhileARefreshRunsButWritesNoCache) {
 // before the drive closes: every thread of it has ended (the rings can go),
 // and the track being written is a whole WAV file, cut short.
 TEST_F(ExitSequenceTest, ARipStillRunningStopsBeforeTheDriveAndTheRingsGo) {
-  const DiscImageSpec spec{{AudioTrack(90.0)}};
-  DrivesVariable drives(WriteDiscImage(scratch_.Path(), spec));
+  const DiscImageSpec image{{AudioTrack(90.0)}};
+  DrivesVariable drives(WriteDiscImage(scratch_.Path(), image));
   ASSERT_TRUE(EnumerateDrives(port_).Found);
   CDHandle = OpenListedDrive(0);
   NoDisc = 0;
@@ -247,7 +247,7 @@ TEST_F(ExitSequenceTest, ARipStillRunningStopsBeforeTheDriveAndTheRingsGo) {
   settings.wavChannel = 1;
   RecordingRipSink sink;
   CRippingProgress job(sink, settings);
-  const int32_t sectors = LayoutOf(spec).TOCLength(0);
+  const int32_t sectors = LayoutOf(image).TOCLength(0);
   job.TrackList = {{0, 0, sectors, sectors}};
   ASSERT_EQ(job.Start(), CRippingProgress::StartResult::Started);
   for (int i = 0; i < 6000 && job.TotalDone.load() == 0; ++i)
