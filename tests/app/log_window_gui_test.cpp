@@ -201,7 +201,6 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
 // room, sized down to it; the modal window moves up only when no side has
 // room for the minimum.
 TEST_F(LogWindowGui, BesideAModalWindowTakesTheRoomiestSideOrMovesItUp) {
-  const wxSize minimum(400, 200);
   struct Row {
     wxRect modal, area;
     wxSize wanted;
@@ -218,7 +217,7 @@ TEST_F(LogWindowGui, BesideAModalWindowTakesTheRoomiestSideOrMovesItUp) {
   };
   for (const Row& row : rows) {
     wxRect modal = row.modal;
-    const wxRect placed = PlaceBesideWindow(modal, row.area, row.wanted, minimum);
+    const wxRect placed = PlaceBesideWindow(modal, row.area, row.wanted, {400, 200});
     EXPECT_EQ(placed, row.placed) << gui_test::RectText(placed);
     EXPECT_EQ(modal.y, row.modalY);
     EXPECT_FALSE(placed.Intersects(modal));

@@ -123,8 +123,7 @@ class WarningReset : public testing::EmptyTestEventListener {
 // ---- a display of the program's own
 
 struct DisplayRequest {
-  bool wanted = false;
-  std::string screen;
+  std::string screen;  // none: the display the program was started on
   bool windowManager = false;
 };
 
@@ -214,7 +213,7 @@ namespace gui_test {
 const std::string& GtkWarnings() { return g_warnings; }
 
 OwnDisplay::OwnDisplay(const char* screen, WindowManager windowManager) {
-  Request() = {true, screen, windowManager == kWindowManager};
+  Request() = {screen, windowManager == kWindowManager};
 }
 }  // namespace gui_test
 
@@ -223,7 +222,7 @@ int main(int argc, char** argv) {
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
 
   OwnDisplayProcesses ownDisplay;
-  if (Request().wanted && !ownDisplay.Start(Request())) return 1;
+  if (!Request().screen.empty() && !ownDisplay.Start(Request())) return 1;
   InstallGLogWriter();
   wxApp::SetInstance(new GuiTestApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
