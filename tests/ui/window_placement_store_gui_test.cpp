@@ -210,9 +210,8 @@ class PlacementUnderWindowManager : public ::testing::Test {
     return bytes;
   }
   static bool At(const OpenWindow& window, const PlacementRect& r) {
-    const wxRect got = window->GetRect();
-    return !window->IsMaximized() && !window->IsIconized() && got.GetLeft() == r.left && got.GetTop() == r.top &&
-           got.GetWidth() == r.Width() && got.GetHeight() == r.Height();
+    return !window->IsMaximized() && !window->IsIconized() &&
+           window->GetRect() == wxRect(r.left, r.top, r.Width(), r.Height());
   }
   static std::string Describe(const OpenWindow& window) {
     return gui_test::RectText(window->GetRect()) + (window->IsMaximized() ? " maximised" : "") +
