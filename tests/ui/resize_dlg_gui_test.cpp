@@ -339,7 +339,8 @@ std::string PartsOffTheWorkArea(const wxTopLevelWindow& window, const ui::CTempl
     const wxWindow* control = host.GetDlgItem(id);
     if (control == nullptr) return "no control " + std::to_string(id);
     const wxRect r = control->GetScreenRect();
-    if (!area.Contains(r) || !client.Contains(r)) return "control " + std::to_string(id) + " at " + RectText(r);
+    if (!area.Contains(r) || !client.Contains(r))
+      return "control " + std::to_string(id) + " at " + RectText(r);
   }
   return "";
 }
@@ -382,8 +383,8 @@ TEST(ScreenFit, LargeWindowsOpenWholeInsideTheWorkArea) {
   large.length = kWindowPlacementSize;
   large.showCmd = WindowPlacement::SW_SHOWNORMAL;
   large.normalPosition = {100, 60, 1700, 1260};
-  ASSERT_TRUE(
-      AppProfile().WriteProfileBinary(kPlacementSection, kFreeDBChoicePlacementEntry, EncodePlacement(large)));
+  ASSERT_TRUE(AppProfile().WriteProfileBinary(kPlacementSection, kFreeDBChoicePlacementEntry,
+                                              EncodePlacement(large)));
   EXPECT_EQ(ModalPartsOff(CFreeDBChoice(nullptr, matches), {IDOK, IDCANCEL}), "")
       << "the chooser saved on a larger screen";
   {
@@ -396,7 +397,8 @@ TEST(ScreenFit, LargeWindowsOpenWholeInsideTheWorkArea) {
     EXPECT_TRUE(gui_test::PumpUntil([&] {
       problem = PartsOffTheWorkArea(*main, *main, {});
       return problem.empty();
-    })) << "the main window: " << problem;
+    })) << "the main window: "
+        << problem;
     const wxRect area = wxDisplay(0u).GetClientArea();
     EXPECT_LE(main->GetMinSize().x, area.width);
     EXPECT_LE(main->GetMinSize().y, area.height);
