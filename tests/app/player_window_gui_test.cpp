@@ -179,17 +179,13 @@ TEST_F(PlayerWindowGui, SlidersShowPositionAndVolumeAfterTheWindowWasAtItsMinimu
   gui_test::PumpFrames();
   const int seekAtStart = KnobAt(dlg.SeekSlider());
   ASSERT_GE(seekAtStart, 0);
-
   Command(res::ID_PLAY_PLAY);
   ASSERT_TRUE(gui_test::PumpUntil([&] { return TimeLabel() == "00:03"; }));
-  // The slider holds the player's position (per mille of the 30 s track)...
-  EXPECT_NEAR(dlg.SeekSlider()->GetValue(), 3 * 1000 / 30, 1000 / 30);
-  // ...and GTK draws its knob there.
+  EXPECT_NEAR(dlg.SeekSlider()->GetValue(), 3 * 1000 / 30, 1000 / 30);  // per mille of the 30 s track
   EXPECT_TRUE(gui_test::PumpUntil([&] {
     gui_test::PumpFrames();
     return KnobAt(dlg.SeekSlider()) > seekAtStart;
   }));
-
   const int volumeBefore = KnobAt(dlg.VolumeSlider());
   const int volume = dlg.VolumeSlider()->GetValue() > 50 ? 10 : 90;
   dlg.VolumeSlider()->SetValue(volume);

@@ -38,6 +38,11 @@ extern char** environ;
 
 namespace {
 
+// A display of this program's own: the program's accelerators, typed with
+// xdotool, need the keyboard focus, which a display shared with other tests
+// cannot promise.
+const gui_test::OwnDisplay kDisplay("1280x1024x24", gui_test::OwnDisplay::kNoWindowManager);
+
 using namespace std::chrono_literals;
 
 constexpr auto kBound = 60s;  // generous: the program starts a GUI under a virtual display
@@ -201,7 +206,6 @@ struct RipEndRow {
   int outputFormat;  // 1 WAV, 2 MP3
   RipMoment moment;
 };
-
 const RipEndRow kRipEndRows[] = {
     {1, RipMoment::FirstTrack}, {1, RipMoment::BetweenTracks}, {1, RipMoment::LastTrack},
     {2, RipMoment::FirstTrack}, {2, RipMoment::BetweenTracks}, {2, RipMoment::LastTrack},
@@ -256,38 +260,6 @@ void ExpectRipEndedAndEverythingSaved(const fs::path& dataFolder, const fs::path
   EXPECT_GE(audio, 1);
 }
 
-// A display of the test's own, with a keyboard: the program's accelerators
-// need the keyboard focus, which the display the window tests share cannot
-// promise. The program is started on it and keys are typed with xdotool.
-class PrivateDisplay {
- public:
-  PrivateDisplay() {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    const std::string fd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
-                          "1280x1024x24", "-nolisten",  "tcp",      nullptr};
-    if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
-    ::close(fds[1]);
-    char number[16] = {};
-    const ssize_t n = pid_ > 0 ? ::read(fds[0], number, sizeof number - 1) : -1;
-    ::close(fds[0]);
-    if (n > 0) name_ = ":" + std::string(number, std::strcspn(number, "\n"));
-  }
-  ~PrivateDisplay() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  PrivateDisplay(const PrivateDisplay&) = delete;
-  PrivateDisplay& operator=(const PrivateDisplay&) = delete;
-  const std::string& Name() const { return name_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-};
-
 class SessionEndDuringRip : public ProgramGui, public testing::WithParamInterface<RipEndRow> {};
 
 TEST_P(SessionEndDuringRip, CancelsTheRipThenEndsWithEverythingSaved) {
@@ -295,14 +267,8 @@ TEST_P(SessionEndDuringRip, CancelsTheRipThenEndsWithEverythingSaved) {
   ::setenv("QCR_DRIVES", WriteDiscImage(root_.string(), kLongDisc, "long").c_str(), 1);
   std::ofstream(DataFolder() / "Quarno CD Ripper.ini") << "[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n"
                                                        << RipSettings(root_ / "out", row.outputFormat);
-  PrivateDisplay display;
-  ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
-  const char* shared = std::getenv("DISPLAY");
-  const std::string sharedDisplay = shared != nullptr ? shared : "";
-  ::setenv("DISPLAY", display.Name().c_str(), 1);
   Program program;
-  const bool started = StartProgram(program);
-  ASSERT_TRUE(started);
+  ASSERT_TRUE(StartProgram(program));
   ASSERT_TRUE(WaitForLog("Refreshing track list view...")) << ReadFile(root_ / "output.txt");
   // Rip (Ctrl+F3) in the main window, which is given the focus first; the
   // keys are typed again while the refresh at start-up still refuses it.
@@ -315,8 +281,6 @@ TEST_P(SessionEndDuringRip, CancelsTheRipThenEndsWithEverythingSaved) {
     for (int i = 0; i < 50 && Count(ReadLog(LogFile()), "Rip track(s) to") == 0; ++i)
       std::this_thread::sleep_for(20ms);
   }
-  ::setenv("DISPLAY", sharedDisplay.c_str(), 1);
-
   // The signal follows the first, second or third track's first log line;
   // the program takes it at its next look, a moment into that track.
   ASSERT_TRUE(WaitForLog("Rip track(s) to", static_cast<size_t>(row.moment) + 1)) << ReadLog(LogFile());

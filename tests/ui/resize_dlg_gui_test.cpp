@@ -4,6 +4,7 @@
 #include <wx/listctrl.h>
 
 #include <iterator>
+#include <type_traits>
 
 #include "app/gui/edit_cd.h"
 #include "app/gui/freedb_choice.h"
@@ -331,25 +332,23 @@ std::string PartsOffTheWorkArea(const wxTopLevelWindow& window, const ui::CTempl
   const int index = wxDisplay::GetFromWindow(&window);
   const wxRect area = wxDisplay(index == wxNOT_FOUND ? 0u : static_cast<unsigned>(index)).GetClientArea();
   const wxRect frame = window.GetRect();
-  const auto text = [](const wxRect& r) {
-    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
-           std::to_string(r.height);
-  };
-  if (!area.Contains(frame)) return "window " + text(frame) + " outside " + text(area);
+  using gui_test::RectText;
+  if (!area.Contains(frame)) return "window " + RectText(frame) + " outside " + RectText(area);
   const wxRect client(window.ClientToScreen(wxPoint(0, 0)), window.GetClientSize());
   for (int id : ids) {
     const wxWindow* control = host.GetDlgItem(id);
     if (control == nullptr) return "no control " + std::to_string(id);
     const wxRect r = control->GetScreenRect();
-    if (!area.Contains(r) || !client.Contains(r)) return "control " + std::to_string(id) + " at " + text(r);
+    if (!area.Contains(r) || !client.Contains(r))
+      return "control " + std::to_string(id) + " at " + RectText(r);
   }
   return "";
 }
 
-// Runs a modal dialog of type D and returns what of it lay off the work area
-// once it was on the screen.
+// Runs a modal dialog and returns what of it lay off the work area once it
+// was on the screen.
 template <class D>
-std::string ModalPartsOff(D& dialog, std::initializer_list<int> ids) {
+std::string ModalPartsOff(D&& dialog, std::initializer_list<int> ids) {
   std::string problem = "never shown";
   gui_test::WhenModalShown(
       [&](wxDialog& d) {
@@ -359,7 +358,7 @@ std::string ModalPartsOff(D& dialog, std::initializer_list<int> ids) {
         });
         dialog.EndDialog(IDCANCEL);
       },
-      [](wxDialog& d) { return dynamic_cast<D*>(&d) != nullptr; });
+      [](wxDialog& d) { return dynamic_cast<std::remove_reference_t<D>*>(&d) != nullptr; });
   dialog.DoModal();
   return problem;
 }
@@ -377,25 +376,17 @@ TEST(ScreenFit, LargeWindowsOpenWholeInsideTheWorkArea) {
     m.TrackTitles = {"One", "Two", "Three"};
     m.TrackOffsets = {150, 20000, 40000};
   }
-  {
-    CFreeDBChoice chooser(nullptr, matches);
-    EXPECT_EQ(ModalPartsOff(chooser, {IDOK, IDCANCEL}), "") << "the match chooser";
-  }
-  {
-    CEditCD editor(nullptr);
-    EXPECT_EQ(ModalPartsOff(editor, {res::IDC_EDIT_CD_OK, res::IDC_EDIT_CD_SAVE_LOCAL}), "") << "the album editor";
-  }
-  {
-    // Saved on a larger screen.
-    WindowPlacement large;
-    large.length = kWindowPlacementSize;
-    large.showCmd = WindowPlacement::SW_SHOWNORMAL;
-    large.normalPosition = {100, 60, 1700, 1260};
-    ASSERT_TRUE(AppProfile().WriteProfileBinary(kPlacementSection, kFreeDBChoicePlacementEntry,
-                                                EncodePlacement(large)));
-    CFreeDBChoice chooser(nullptr, matches);
-    EXPECT_EQ(ModalPartsOff(chooser, {IDOK, IDCANCEL}), "") << "the chooser saved on a larger screen";
-  }
+  EXPECT_EQ(ModalPartsOff(CFreeDBChoice(nullptr, matches), {IDOK, IDCANCEL}), "") << "the match chooser";
+  EXPECT_EQ(ModalPartsOff(CEditCD(nullptr), {res::IDC_EDIT_CD_OK, res::IDC_EDIT_CD_SAVE_LOCAL}), "")
+      << "the album editor";
+  WindowPlacement large;  // saved on a larger screen
+  large.length = kWindowPlacementSize;
+  large.showCmd = WindowPlacement::SW_SHOWNORMAL;
+  large.normalPosition = {100, 60, 1700, 1260};
+  ASSERT_TRUE(AppProfile().WriteProfileBinary(kPlacementSection, kFreeDBChoicePlacementEntry,
+                                              EncodePlacement(large)));
+  EXPECT_EQ(ModalPartsOff(CFreeDBChoice(nullptr, matches), {IDOK, IDCANCEL}), "")
+      << "the chooser saved on a larger screen";
   {
     // The main window's template on a frame, its minimum size included.
     std::unique_ptr<ui::CResizeFrameDlg, Destroyer> main(new ui::CResizeFrameDlg(res::kMainDialog, nullptr));
@@ -406,7 +397,8 @@ TEST(ScreenFit, LargeWindowsOpenWholeInsideTheWorkArea) {
     EXPECT_TRUE(gui_test::PumpUntil([&] {
       problem = PartsOffTheWorkArea(*main, *main, {});
       return problem.empty();
-    })) << "the main window: " << problem;
+    })) << "the main window: "
+        << problem;
     const wxRect area = wxDisplay(0u).GetClientArea();
     EXPECT_LE(main->GetMinSize().x, area.width);
     EXPECT_LE(main->GetMinSize().y, area.height);

@@ -141,6 +141,7 @@ class MainLikeFrame : public ui::CResizeFrameDlg {
 };
 
 enum class Kind { kMain, kLog, kPlain };
+using WP = WindowPlacement;
 const char* const kEntries[] = {kMainWindowPlacementEntry, kLogDlgPlacementEntry, kEditCDPlacementEntry};
 
 // A window of `kind` opened as the program opens it (the real log window, or
@@ -194,7 +195,7 @@ class PlacementUnderWindowManager : public ::testing::Test {
   void TearDown() override { AppProfile().SetPath(""); }
 
   static void StoreEarlierRun(Kind kind, std::uint32_t showCmd, int showOverride) {
-    WindowPlacement p;
+    WP p;
     p.length = kWindowPlacementSize;
     p.showCmd = showCmd;
     p.minPosition = {-1, -1};
@@ -209,14 +210,11 @@ class PlacementUnderWindowManager : public ::testing::Test {
     return bytes;
   }
   static bool At(const OpenWindow& window, const PlacementRect& r) {
-    const wxRect got = window->GetRect();
-    return !window->IsMaximized() && !window->IsIconized() && got.GetLeft() == r.left && got.GetTop() == r.top &&
-           got.GetWidth() == r.Width() && got.GetHeight() == r.Height();
+    return !window->IsMaximized() && !window->IsIconized() &&
+           window->GetRect() == wxRect(r.left, r.top, r.Width(), r.Height());
   }
   static std::string Describe(const OpenWindow& window) {
-    const wxRect r = window->GetRect();
-    return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
-           std::to_string(r.height) + (window->IsMaximized() ? " maximised" : "") +
+    return gui_test::RectText(window->GetRect()) + (window->IsMaximized() ? " maximised" : "") +
            (window->IsIconized() ? " minimised" : "");
   }
 
@@ -228,7 +226,6 @@ class PlacementUnderWindowManager : public ::testing::Test {
 // Saved maximised, normal or minimised, a window comes back in that state at
 // the saved rectangle, and goes back to the rectangle when it leaves the state.
 TEST_F(PlacementUnderWindowManager, RestoredWindowsOpenAtTheirRectangleAndReturnToIt) {
-  using WP = WindowPlacement;
   struct Case {
     Kind kind;
     std::uint32_t saved;
@@ -259,7 +256,6 @@ TEST_F(PlacementUnderWindowManager, RestoredWindowsOpenAtTheirRectangleAndReturn
 // What a window saves is what it was given: three runs in a row leave the
 // same bytes, in each show state.
 TEST_F(PlacementUnderWindowManager, SaveRestoreSaveKeepsTheBytes) {
-  using WP = WindowPlacement;
   const std::pair<Kind, std::uint32_t> cases[] = {
       {Kind::kMain, WP::SW_SHOWNORMAL}, {Kind::kMain, WP::SW_SHOWMAXIMIZED}, {Kind::kLog, WP::SW_SHOWNORMAL},
       {Kind::kPlain, WP::SW_SHOWNORMAL}, {Kind::kPlain, WP::SW_SHOWMAXIMIZED}};

@@ -123,12 +123,11 @@ class WarningReset : public testing::EmptyTestEventListener {
 // ---- a display of the program's own
 
 struct DisplayRequest {
-  bool wanted = false;
-  std::string screen;
+  std::string screen;  // none: the display the program was started on
   bool windowManager = false;
 };
 
-DisplayRequest& Request() {
+DisplayRequest& Request() {  // a function's static: set while other files' statics start
   static DisplayRequest request;
   return request;
 }
@@ -140,11 +139,9 @@ pid_t Spawn(std::vector<std::string> args, int keepFd = -1) {
   if (pid != 0) return pid;
   prctl(PR_SET_PDEATHSIG, SIGTERM);
   const int null = open("/dev/null", O_RDWR);
-  if (null >= 0) {
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    if (null != keepFd) close(null);
-  }
+  dup2(null, STDOUT_FILENO);
+  dup2(null, STDERR_FILENO);
+  if (null != keepFd) close(null);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -152,38 +149,34 @@ pid_t Spawn(std::vector<std::string> args, int keepFd = -1) {
   _exit(127);
 }
 
-void Stop(pid_t& pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-  pid = -1;
-}
-
 // The X server and window manager started for this program.
-class OwnDisplayProcesses {
- public:
-  ~OwnDisplayProcesses() { StopAll(); }
+struct OwnDisplayProcesses {
+  pid_t server = -1, windowManager = -1;
+
+  ~OwnDisplayProcesses() {
+    for (const pid_t pid : {windowManager, server})
+      if (pid > 0) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+      }
+  }
 
   bool Start(const DisplayRequest& request) {
-    if (const char* screen = getenv("QCR_TEST_SCREEN"); screen != nullptr && *screen != '\0') {
-      screen_ = screen;
-    } else {
-      screen_ = request.screen;
-    }
+    const char* env = getenv("QCR_TEST_SCREEN");
+    const std::string screen = env != nullptr && *env != '\0' ? env : request.screen;
     int fds[2];
     if (pipe(fds) != 0) return false;
     // Xvfb picks a free display number and writes it to the pipe once it
     // takes connections.
-    server_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen_, "-nolisten", "tcp",
-                     "-noreset"},
-                    fds[1]);
+    server = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp",
+                    "-noreset"},
+                   fds[1]);
     close(fds[1]);
     std::string number;
-    char c = 0;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    for (char c = 0; read(fds[0], &c, 1) == 1 && c != '\n';) number += c;
     close(fds[0]);
-    if (server_ < 0 || number.empty()) {
-      std::fprintf(stderr, "cannot start Xvfb with screen %s\n", screen_.c_str());
+    if (server < 0 || number.empty()) {
+      std::fprintf(stderr, "cannot start Xvfb with screen %s\n", screen.c_str());
       return false;
     }
     setenv("DISPLAY", (":" + number).c_str(), 1);
@@ -194,12 +187,6 @@ class OwnDisplayProcesses {
     return true;
   }
 
-  void StopAll() {
-    Stop(windowManager_);
-    Stop(server_);
-  }
-
- private:
   // Starts openbox and waits (within a generous bound) until it has taken
   // the screen: it runs its start-up command only then.
   bool StartWindowManager() {
@@ -207,28 +194,17 @@ class OwnDisplayProcesses {
     std::string dir = (fs::temp_directory_path() / "qcr-wm-XXXXXX").string();
     if (mkdtemp(dir.data()) == nullptr) return false;
     const std::string marker = dir + "/running";
-    windowManager_ = Spawn({"openbox", "--sm-disable", "--startup", "touch " + marker});
+    windowManager = Spawn({"openbox", "--sm-disable", "--startup", "touch " + marker});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     bool running = false;
-    while (windowManager_ > 0 && std::chrono::steady_clock::now() < deadline) {
-      if (fs::exists(marker)) {
-        running = true;
-        break;
-      }
-      if (waitpid(windowManager_, nullptr, WNOHANG) == windowManager_) {
-        windowManager_ = -1;
-        break;
-      }
+    while (windowManager > 0 && !(running = fs::exists(marker)) && std::chrono::steady_clock::now() < deadline) {
+      if (waitpid(windowManager, nullptr, WNOHANG) == windowManager) windowManager = -1;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     std::error_code ignored;
     fs::remove_all(dir, ignored);
     return running;
   }
-
-  std::string screen_;
-  pid_t server_ = -1;
-  pid_t windowManager_ = -1;
 };
 
 }  // namespace
@@ -237,7 +213,7 @@ namespace gui_test {
 const std::string& GtkWarnings() { return g_warnings; }
 
 OwnDisplay::OwnDisplay(const char* screen, WindowManager windowManager) {
-  Request() = {true, screen, windowManager == kWindowManager};
+  Request() = {screen, windowManager == kWindowManager};
 }
 }  // namespace gui_test
 
@@ -246,7 +222,7 @@ int main(int argc, char** argv) {
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
 
   OwnDisplayProcesses ownDisplay;
-  if (Request().wanted && !ownDisplay.Start(Request())) return 1;
+  if (!Request().screen.empty() && !ownDisplay.Start(Request())) return 1;
   InstallGLogWriter();
   wxApp::SetInstance(new GuiTestApp);
   if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {

@@ -70,6 +70,12 @@ wxImage DrawWindow(wxWindow* window);
 // look at.
 bool SaveScreenshot(const wxImage& picture, const std::string& name);
 
+// "x,y wxh", for failure messages.
+inline std::string RectText(const wxRect& r) {
+  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+         std::to_string(r.height);
+}
+
 // The text of the system clipboard, or "" when it holds none.
 std::string ReadClipboardText();
 
