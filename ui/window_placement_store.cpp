@@ -3,11 +3,9 @@
 
 #include <wx/display.h>
 
-#ifdef __WXGTK__
-#include <dlfcn.h>
-#endif
-
 #include <algorithm>
+
+#include "ui/gtk_function.h"
 
 namespace {
 
@@ -150,7 +148,7 @@ void DeleteMapHook(void* data, void* /*closure*/) { delete static_cast<MapHook*>
 // Calls Finish when the window reaches the screen; false when GTK cannot be asked.
 bool HookMapEvent(wxTopLevelWindow* window, const std::shared_ptr<WxPlacementWindow::Tracking>& tracking) {
   using Connect = unsigned long (*)(void*, const char*, void*, void*, void*, int);
-  auto connect = reinterpret_cast<Connect>(dlsym(RTLD_DEFAULT, "g_signal_connect_data"));
+  auto connect = ui::GtkFunction<Connect>("g_signal_connect_data");
   void* widget = window->GetHandle();
   if (connect == nullptr || widget == nullptr) return false;
   constexpr int kConnectAfter = 1;  // G_CONNECT_AFTER: once wx has seen the window mapped

@@ -2,11 +2,12 @@
 // already loaded library, so no GTK development files are needed.
 #include "app/gui/compact_toolbar.h"
 
-#include <dlfcn.h>
 #include <wx/toolbar.h>
 #include <wx/window.h>
 
 #include <cstring>
+
+#include "ui/gtk_function.h"
 
 namespace {
 
@@ -16,20 +17,15 @@ constexpr const char* kStyle =
     "#qcr-compact-toolbar button { padding: 2px; min-height: 0px; min-width: 0px; }\n";
 constexpr unsigned kApplicationPriority = 600;  // GTK_STYLE_PROVIDER_PRIORITY_APPLICATION
 
-template <class F>
-F Lookup(const char* name) {
-  return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
-}
-
 bool InstallStyle() {
   using NewProvider = void* (*)();
   using LoadData = int (*)(void*, const char*, long, void**);
   using DefaultScreen = void* (*)();
   using AddForScreen = void (*)(void*, void*, unsigned);
-  auto newProvider = Lookup<NewProvider>("gtk_css_provider_new");
-  auto load = Lookup<LoadData>("gtk_css_provider_load_from_data");
-  auto screen = Lookup<DefaultScreen>("gdk_screen_get_default");
-  auto add = Lookup<AddForScreen>("gtk_style_context_add_provider_for_screen");
+  auto newProvider = ui::GtkFunction<NewProvider>("gtk_css_provider_new");
+  auto load = ui::GtkFunction<LoadData>("gtk_css_provider_load_from_data");
+  auto screen = ui::GtkFunction<DefaultScreen>("gdk_screen_get_default");
+  auto add = ui::GtkFunction<AddForScreen>("gtk_style_context_add_provider_for_screen");
   if (!newProvider || !load || !screen || !add || screen() == nullptr) return false;
   void* provider = newProvider();
   if (provider == nullptr || !load(provider, kStyle, static_cast<long>(std::strlen(kStyle)), nullptr))
@@ -44,7 +40,7 @@ void MakeToolBarCompact(wxToolBar* toolbar) {
 #ifdef __WXGTK__
   static const bool installed = InstallStyle();
   using SetName = void (*)(void*, const char*);
-  auto setName = Lookup<SetName>("gtk_widget_set_name");
+  auto setName = ui::GtkFunction<SetName>("gtk_widget_set_name");
   if (!installed || setName == nullptr || toolbar == nullptr || toolbar->GetHandle() == nullptr) return;
   setName(toolbar->GetHandle(), kWidgetName);
   toolbar->InvalidateBestSize();
@@ -62,10 +58,10 @@ wxRect GtkToolRect(const wxToolBar* toolbar, int index) {
   using NthItem = void* (*)(void*, int);
   using Translate = int (*)(void*, void*, int, int, int*, int*);
   using Extent = int (*)(void*);
-  auto nthItem = Lookup<NthItem>("gtk_toolbar_get_nth_item");
-  auto translate = Lookup<Translate>("gtk_widget_translate_coordinates");
-  auto width = Lookup<Extent>("gtk_widget_get_allocated_width");
-  auto height = Lookup<Extent>("gtk_widget_get_allocated_height");
+  auto nthItem = ui::GtkFunction<NthItem>("gtk_toolbar_get_nth_item");
+  auto translate = ui::GtkFunction<Translate>("gtk_widget_translate_coordinates");
+  auto width = ui::GtkFunction<Extent>("gtk_widget_get_allocated_width");
+  auto height = ui::GtkFunction<Extent>("gtk_widget_get_allocated_height");
   if (!nthItem || !translate || !width || !height || toolbar->GTKGetToolbar() == nullptr) return {};
   void* item = nthItem(toolbar->GTKGetToolbar(), index);
   wxRect rect;
@@ -99,10 +95,10 @@ void RealizeBeforeShowing(wxWindow* window) {
   using GetScreen = void* (*)(void*);
   using Intern = void* (*)(const char*, int);
   using Supports = int (*)(void*, void*);
-  auto realize = Lookup<Realize>("gtk_widget_realize");
-  auto screenOf = Lookup<GetScreen>("gtk_widget_get_screen");
-  auto intern = Lookup<Intern>("gdk_atom_intern");
-  auto supports = Lookup<Supports>("gdk_x11_screen_supports_net_wm_hint");
+  auto realize = ui::GtkFunction<Realize>("gtk_widget_realize");
+  auto screenOf = ui::GtkFunction<GetScreen>("gtk_widget_get_screen");
+  auto intern = ui::GtkFunction<Intern>("gdk_atom_intern");
+  auto supports = ui::GtkFunction<Supports>("gdk_x11_screen_supports_net_wm_hint");
   if (!realize || !screenOf || !intern || !supports || window == nullptr || window->GetHandle() == nullptr)
     return;
   // wx defers the showing only where a window manager answers the request

@@ -1,7 +1,6 @@
 // The log window.
 #include "app/gui/log_dlg.h"
 
-#include <dlfcn.h>
 #include <wx/display.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include "app/gui/quarno_cd_ripper_dlg.h"
 #include "app/gui/toolbar_art.h"
 #include "res/main_dialog.h"
+#include "ui/gtk_function.h"
 
 CLogDlg* LogWindow = nullptr;
 
@@ -174,9 +174,9 @@ void CLogDlg::LeaveModalGrabs() {
   using NewGroup = void* (*)();
   using AddWindow = void (*)(void*, void*);
   using Unref = void (*)(void*);
-  auto newGroup = reinterpret_cast<NewGroup>(dlsym(RTLD_DEFAULT, "gtk_window_group_new"));
-  auto add = reinterpret_cast<AddWindow>(dlsym(RTLD_DEFAULT, "gtk_window_group_add_window"));
-  auto unref = reinterpret_cast<Unref>(dlsym(RTLD_DEFAULT, "g_object_unref"));
+  auto newGroup = ui::GtkFunction<NewGroup>("gtk_window_group_new");
+  auto add = ui::GtkFunction<AddWindow>("gtk_window_group_add_window");
+  auto unref = ui::GtkFunction<Unref>("g_object_unref");
   if (newGroup == nullptr || add == nullptr || unref == nullptr || GetHandle() == nullptr) return;
   void* group = newGroup();
   add(group, GetHandle());
