@@ -2,9 +2,12 @@
 // toolkit's id fold.
 #include "app/gui/main_menus.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "app/gui/gui_port.h"
 #include "ui/core/control_ids.h"
+#include "ui/gtk_function.h"
 
 namespace mainmenu {
 
@@ -34,6 +37,22 @@ void AppendItems(wxMenu* menu, std::span<const res::MenuItem> items) {
   }
 }
 
+// The pop-up menus open now, the innermost last. Each runs a loop of its own
+// in the toolkit until it closes, which keeps its caller, and everything
+// below it on the stack, from returning.
+std::vector<wxMenu*> g_openPopups;
+
+// Closes `menu` as Escape would: the toolkit's loop for it then ends.
+void CancelMenu(wxMenu& menu) {
+#ifdef __WXGTK__
+  using Cancel = void (*)(void*);
+  static const auto cancel = ui::GtkFunction<Cancel>("gtk_menu_shell_cancel");
+  if (cancel != nullptr && menu.m_menu != nullptr) cancel(menu.m_menu);
+#else
+  (void)menu;
+#endif
+}
+
 int KeyCode(int key) {
   return key >= res::kKeyF1 && key < res::kKeyF1 + 24 ? WXK_F1 + (key - res::kKeyF1) : key;
 }
@@ -54,6 +73,21 @@ wxMenu* BuildPopupMenu(const res::MenuTable& table) {
   auto* menu = new wxMenu;
   if (!table.items.empty()) AppendItems(menu, table.items.front().children);
   return menu;
+}
+
+void ShowPopupMenu(wxWindow& owner, wxMenu& menu, const wxPoint& at) {
+  if (SessionEnding.load()) return;
+  // The menu hears its picks before the window does.
+  menu.Bind(wxEVT_MENU, [](wxCommandEvent& event) { event.Skip(!SessionEnding.load()); });
+  g_openPopups.push_back(&menu);
+  owner.PopupMenu(&menu, at);
+  g_openPopups.erase(std::find(g_openPopups.begin(), g_openPopups.end(), &menu));
+}
+
+bool PopupMenuOpen() { return !g_openPopups.empty(); }
+
+void ClosePopupMenus() {
+  for (auto at = g_openPopups.rbegin(); at != g_openPopups.rend(); ++at) CancelMenu(**at);
 }
 
 wxAcceleratorTable BuildAccelerators() {

@@ -149,5 +149,6 @@ void CQuarnoCDRipperDlg::OnFormatButton() {
   // Below the Format button, from its left edge.
   const wxRect button = ToolBarToolRect(mainToolBar_, ui::WxId(res::ID_FORMAT_BUTTON));
   if (button.IsEmpty()) return;
-  PopupMenu(menu.get(), ScreenToClient(mainToolBar_->ClientToScreen(button.GetBottomLeft() + wxPoint(0, 1))));
+  mainmenu::ShowPopupMenu(
+      *this, *menu, ScreenToClient(mainToolBar_->ClientToScreen(button.GetBottomLeft() + wxPoint(0, 1))));
 }

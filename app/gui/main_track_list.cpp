@@ -237,7 +237,7 @@ void CQuarnoCDRipperDlg::OnTrackListRClick(wxListEvent& event) {
   if (table == nullptr) return;
   // The default item (bold) that follows DbClk has no counterpart in GTK menus.
   std::unique_ptr<wxMenu> menu(mainmenu::BuildPopupMenu(*table));
-  PopupMenu(menu.get());
+  mainmenu::ShowPopupMenu(*this, *menu);
 }
 
 void CQuarnoCDRipperDlg::RunCommand(int command) {

@@ -341,7 +341,7 @@ void CQuarnoCDRipperDlg::OnTimer(unsigned timerId) {
   if (timerId == kSignalTimer) {
     if (TakeExitSignal()) {
       OnSessionEnd();
-    } else if (sessionEndWait_ > 0 && (ui::OpenModalDialogs().empty() || --sessionEndWait_ == 0)) {
+    } else if (sessionEndWait_ > 0 && (NothingOpenToEnd() || --sessionEndWait_ == 0)) {
       sessionEndWait_ = 0;
       RunExitSequence(true);
     }
@@ -358,12 +358,19 @@ void CQuarnoCDRipperDlg::OnTimer(unsigned timerId) {
   if (TipOfTheDayDue(SettingsFilePath())) OnTipOfTheDay();
 }
 
+bool CQuarnoCDRipperDlg::NothingOpenToEnd() {
+  return ui::OpenModalDialogs().empty() && !mainmenu::PopupMenuOpen();
+}
+
 void CQuarnoCDRipperDlg::OnClose() { OnExit(); }
 
 void CQuarnoCDRipperDlg::OnExit() { RunExitSequence(false); }
 
 void CQuarnoCDRipperDlg::OnSessionEnd() {
   SessionEnding = true;
+  // An open pop-up menu's loop keeps the window's loop from ending: the menu
+  // closes, and what is picked as it closes starts nothing.
+  mainmenu::ClosePopupMenus();
   // Nobody is left to answer a dialog: none opens from here on, and those
   // still open (any kind, nested or not) are answered Cancel, so that their
   // callers, and with them the program, can end.
@@ -378,14 +385,14 @@ void CQuarnoCDRipperDlg::OnSessionEnd() {
   StopPlayback();
   if (poller_) poller_->Stop();
   if (worker_) worker_->Stop();
-  if (ui::OpenModalDialogs().empty()) {
+  if (NothingOpenToEnd()) {
     RunExitSequence(true);
     return;
   }
-  // The dialogs end first, so that their callers have finished (a rip window
-  // saved its placement, a lookup wrote its lines) before the exit sequence
-  // runs; the signal timer starts it once the last one has returned, or
-  // after a bound if one will not end.
+  // The dialogs and menus end first, so that their callers have finished (a
+  // rip window saved its placement, a lookup wrote its lines) before the exit
+  // sequence runs; the signal timer starts it once the last one has returned,
+  // or after a bound if one will not end.
   sessionEndWait_ = kSessionEndWaitTicks;
   ui::EndOpenModalDialogs();
 }

@@ -164,9 +164,9 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void OnFormatMp3();
   void OnDriveSelChange();
   void OnDriveMenu(unsigned command);
-  // The session ends (SIGTERM, SIGINT, SIGHUP, the desktop's log-out): a rip
-  // is cancelled, every open dialog is ended as cancelled, then the exit
-  // sequence runs, even while a refresh runs.
+  // The session ends (SIGTERM, SIGINT, SIGHUP, the desktop's log-out): an
+  // open pop-up menu closes, a rip is cancelled, every open dialog is ended
+  // as cancelled, then the exit sequence runs, even while a refresh runs.
   void OnSessionEnd();
 
   // 0 after the exit sequence, 1 after the no-drive end; -1 while running.
@@ -267,6 +267,8 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   void RunRipDialog(std::vector<TrackData> tracks);
   void OnColumnDrag(wxListEvent& event);
   void RunExitSequence(bool sessionEnd);
+  // Whether no modal dialog and no pop-up menu is open (a session end waits for them).
+  static bool NothingOpenToEnd();
   void FinishExit();
   void CheckDriveItem(int index);
   // A drive change ends playback and starts again from the first row.

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +25,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/gui/exit_signals.h"
@@ -166,6 +168,19 @@ class ProgramGui : public testing::Test {
     return true;
   }
 
+  // What every end of a session leaves: the settings and the main window's
+  // placement saved, the log file ending with the five empty lines of the exit.
+  void ExpectSettingsPlacementAndLogSaved() {
+    const std::string ini = ReadFile(DataFolder() / "Quarno CD Ripper.ini");
+    EXPECT_NE(ini.find("DriveCount=1"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("Volume=55"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("Tip=0"), std::string::npos) << ini;  // kept: the exit does not write it
+    const std::string profile = ReadFile(DataFolder() / "quarno-cd-ripper.profile");
+    EXPECT_NE(profile.find("{F2E2C5E4-3803-4791-813A-DED9CD2E2815}="), std::string::npos) << profile;
+    const std::string log = ReadLog(LogFile());
+    EXPECT_EQ(log.substr(log.size() - 12), "\r\n\r\n\r\n\r\n\r\n\r\n");
+  }
+
   // Whether `program` ended by itself with code 0 within the bound.
   static bool EndsWithCodeZero(Program& program) {
     const std::optional<int> status = program.Wait();
@@ -185,18 +200,66 @@ TEST_P(SessionEndSignal, EndsWithCodeZeroAndSavesSettingsAndPlacement) {
 
   program.Signal(GetParam());
   EXPECT_TRUE(EndsWithCodeZero(program));
-
-  const std::string ini = ReadFile(DataFolder() / "Quarno CD Ripper.ini");
-  EXPECT_NE(ini.find("DriveCount=1"), std::string::npos) << ini;
-  EXPECT_NE(ini.find("Volume=55"), std::string::npos) << ini;
-  EXPECT_NE(ini.find("Tip=0"), std::string::npos) << ini;  // kept: the exit does not write it
-  const std::string profile = ReadFile(DataFolder() / "quarno-cd-ripper.profile");
-  EXPECT_NE(profile.find("{F2E2C5E4-3803-4791-813A-DED9CD2E2815}="), std::string::npos) << profile;
-  const std::string log = ReadLog(LogFile());
-  EXPECT_EQ(log.substr(log.size() - 12), "\r\n\r\n\r\n\r\n\r\n\r\n");
+  ExpectSettingsPlacementAndLogSaved();
 }
 
 INSTANTIATE_TEST_SUITE_P(TermAndHangUp, SessionEndSignal, testing::Values(SIGTERM, SIGHUP, SIGINT));
+
+// The top-left corners of the visible windows whose names match `pattern`.
+std::vector<std::pair<int, int>> WindowCorners(const std::string& pattern) {
+  std::istringstream lines(RunTool(
+      {"xdotool", "search", "--onlyvisible", "--name", pattern, "getwindowgeometry", "--shell", "%@"}));
+  std::vector<std::pair<int, int>> corners;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("X=", 0) == 0) corners.emplace_back(std::stoi(line.substr(2)), 0);
+    if (line.rfind("Y=", 0) == 0 && !corners.empty()) corners.back().second = std::stoi(line.substr(2));
+  }
+  return corners;
+}
+
+// The session ends while a pop-up menu is open: the track list's context
+// menu (a right-click on the second track's row) or the Format button's menu
+// on the toolbar, each clicked at its place in the main window.
+struct PopupMenuRow {
+  int button;  // 3: right
+  int x, y;    // from the main window's top-left corner
+  int signal;
+};
+const PopupMenuRow kPopupMenuRows[] = {{3, 100, 266, SIGTERM}, {1, 216, 57, SIGINT}, {3, 100, 266, SIGHUP}};
+
+class SessionEndDuringAPopupMenu : public ProgramGui, public testing::WithParamInterface<PopupMenuRow> {};
+
+TEST_P(SessionEndDuringAPopupMenu, ClosesItAndEndsWithinASecondWithEverythingSaved) {
+  const PopupMenuRow row = GetParam();
+  Program program;
+  ASSERT_TRUE(StartProgram(program));
+  ASSERT_TRUE(WaitForLog("Initialization finished.") && WaitForLog("Refreshing track list view..."))
+      << ReadFile(root_ / "output.txt");
+  const auto main = WindowCorners("^Quarno CD Ripper");
+  ASSERT_EQ(main.size(), 1u);
+  const int x = main[0].first + row.x, y = main[0].second + row.y;
+  // The menu, a window named after the program file, opens just below the
+  // click; the click is repeated while the rows are still being filled.
+  bool open = false;
+  for (int tries = 0; tries < 10 && !open; ++tries) {
+    RunTool(
+        {"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(row.button)});
+    for (int i = 0; i < 50 && !open; ++i, std::this_thread::sleep_for(20ms)) {
+      for (const auto& [left, top] : WindowCorners("^quarno-cd-ripper$"))
+        open = open || (std::abs(left - x) <= 48 && top >= y && top - y <= 48);
+    }
+  }
+  ASSERT_TRUE(open) << "the menu did not open";
+
+  program.Signal(row.signal);
+  const std::optional<int> status = program.Wait(1s);
+  ASSERT_TRUE(status) << "the program did not end within 1 s";
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << ReadFile(root_ / "output.txt");
+  ExpectSettingsPlacementAndLogSaved();
+}
+
+INSTANTIATE_TEST_SUITE_P(ContextAndFormatMenus, SessionEndDuringAPopupMenu,
+                         testing::ValuesIn(kPopupMenuRows));
 
 // The session ends in the middle of a rip: in the first track, as the second
 // begins, or in the last one.
