@@ -198,7 +198,7 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   static constexpr int kSignalTimer = 2;
   static constexpr int kTipDelayMs = 1000;
   static constexpr int kSignalPollMs = 200;
-  // Signal-timer ticks the exit sequence waits for the open dialogs to end.
+  // Signal-timer ticks the exit sequence waits for the open dialogs and menus to end.
   static constexpr int kSessionEndWaitTicks = 10;
 
  protected:
