@@ -15,7 +15,6 @@
 #include <thread>
 
 #include "app/album_defaults.h"
-#include "app/album_editor_model.h"
 #include "app/drives.h"
 #include "app/main_commands.h"
 #include "app/media_poller.h"
@@ -342,14 +341,13 @@ TEST_F(DiscWorkerTest, MediaChangeDuringARefreshWaitsForIt) {
   EXPECT_EQ(lookupFlags, (std::vector<int>{1, 1}));
 }
 
-// The window reads the album (the track list's names, the editor's texts)
-// while refreshes replace it with placeholders or a looked-up album: each read
-// sees one whole album, never one half written.
+// The window builds the track list's names from the album while refreshes
+// replace it with placeholders or a looked-up album: each read sees one whole
+// album, never one half written.
 TEST_F(DiscWorkerTest, WindowReadsWholeAlbumsWhileRefreshesWriteThem) {
   UseDisc({{AudioTrack(1.0), AudioTrack(1.0)}});
   CCDDBRecord found;
   found.Artist = "Found Artist";
-  found.Year = 1999;
   found.TrackTitles = {"One", "Two"};
   DiscWorker worker(port_);
   int refreshes = 0;
@@ -367,10 +365,6 @@ TEST_F(DiscWorkerTest, WindowReadsWholeAlbumsWhileRefreshesWriteThem) {
       const size_t titles = naming.artist.empty() ? 0 : 2;
       if (naming.trackTitles.size() != titles ||
           (naming.trackTitles.size() == 2 && (naming.trackTitles[0] == "One") == placeholder))
-        ++torn;
-      AlbumEditorModel editor;
-      editor.Load();
-      if (editor.year != (editor.artist.empty() ? "0" : editor.artist == found.Artist ? "1999" : "2000"))
         ++torn;
     }
   });
