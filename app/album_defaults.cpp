@@ -21,17 +21,8 @@ constexpr int kPlaceholderYear = 2000;
 
 int SecondsOf(const CCDDBTrackPosition& p) { return p.Minute * 60 + p.Second; }
 
-}  // namespace
-
-void ClearCDDBResults() {
-  QueryResults.clear();
-  MatchRecords.clear();
-  OutputSubFolder.clear();
-}
-
-void SetAlbumDefaults() {
-  AlbumInfoIsDefault = 1;
-  CCDDBRecord& album = AlbumRecord;
+// The placeholder album of SetAlbumDefaults, made in `album`.
+void MakePlaceholders(CCDDBRecord& album) {
   album.TrackOffsets.clear();
   album.ExtendedTrackData.clear();
   album.PlayOrder.clear();
@@ -59,4 +50,17 @@ void SetAlbumDefaults() {
   album.SubmittedViaComment.clear();
   album.Genre = "Unknown Genre" + suffix;
   album.Title = "Unknown Album" + suffix;
+}
+
+}  // namespace
+
+void ClearCDDBResults() {
+  QueryResults.clear();
+  MatchRecords.clear();
+  OutputSubFolder.clear();
+}
+
+void SetAlbumDefaults() {
+  AlbumInfoIsDefault = 1;
+  ChangeAlbumRecord(MakePlaceholders);
 }

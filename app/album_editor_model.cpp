@@ -42,12 +42,13 @@ std::optional<long long> ParseWholeNumber(const std::string& text) {
 }  // namespace
 
 void AlbumEditorModel::Load() {
-  album = AlbumRecord.Title;
-  artist = AlbumRecord.Artist;
+  const CCDDBRecord record = CopyAlbumRecord();
+  album = record.Title;
+  artist = record.Artist;
   variousArtists = artist == kVariousArtists;
-  genre = AlbumRecord.Genre;
-  loadedYear_ = AlbumRecord.Year;
-  year = std::to_string(AlbumRecord.Year);
+  genre = record.Genre;
+  loadedYear_ = record.Year;
+  year = std::to_string(record.Year);
 }
 
 void AlbumEditorModel::SetVariousArtists(bool checked) {
@@ -64,12 +65,14 @@ AlbumEditResult AlbumEditorModel::Apply(const std::function<void()>& destination
   if (!keepsUnknownYear && (*value < kMinAlbumYear || *value > kMaxAlbumYear))
     return {false, kEnterYearRangeMessage};
 
-  AlbumRecord.Title = album;
-  AlbumRecord.Artist = variousArtists ? std::string(kVariousArtists) : artist;
-  AlbumRecord.Genre = genre;
-  AlbumRecord.Year = static_cast<int>(*value);
-  CutTrailingBlanks(AlbumRecord.Artist);
-  CutTrailingBlanks(AlbumRecord.Title);
+  ChangeAlbumRecord([&](CCDDBRecord& record) {
+    record.Title = album;
+    record.Artist = variousArtists ? std::string(kVariousArtists) : artist;
+    record.Genre = genre;
+    record.Year = static_cast<int>(*value);
+    CutTrailingBlanks(record.Artist);
+    CutTrailingBlanks(record.Title);
+  });
   if (destinationsChanged) destinationsChanged();
   AlbumInfoIsDefault = 0;
   return {true, {}};
@@ -83,7 +86,7 @@ AlbumEditResult AlbumEditorModel::SaveToLocal(const std::function<void()>& desti
   bool saved = false;
   if (LocalCDDBDir.find_first_not_of(kBlanks) != std::string::npos) {
     if (!PathFileExists(LocalCDDBDir)) CreateFolderPath(LocalCDDBDir);
-    saved = static_cast<bool>(SaveAlbumRecord(LocalAlbumPath(), AlbumRecord));
+    saved = static_cast<bool>(SaveAlbumRecord(LocalAlbumPath(), CopyAlbumRecord()));
   }
   if (saved) {
     result.message = kLocalCacheSavedMessage;

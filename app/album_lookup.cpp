@@ -19,7 +19,7 @@ namespace {
 
 void SaveLocalAlbumInfo(MainWindowPort& port) {
   if (!PathFileExists(LocalCDDBDir)) CreateFolderPath(LocalCDDBDir);
-  if (SaveAlbumRecord(LocalAlbumPath(), AlbumRecord)) {
+  if (SaveAlbumRecord(LocalAlbumPath(), CopyAlbumRecord())) {
     port.AddLog("Local CDDB file saved.", LogInfo);
   } else {
     port.AddLog("Fail to save local CDDB file!", LogError);
@@ -65,9 +65,12 @@ int LoadLocalAlbumInfo(MainWindowPort& port) {
     port.AddLog("Local CDDB file " + path + " not found", LogError);
     return 0;
   }
-  const CacheFileResult result = LoadAlbumRecord(path, AlbumRecord);
+  CCDDBRecord loaded;
+  const CacheFileResult result = LoadAlbumRecord(path, loaded);
   if (result.status == CacheFileStatus::Damaged) throw std::runtime_error(result.error);
-  return result ? 1 : 0;
+  if (!result) return 0;
+  SetAlbumRecord(std::move(loaded));
+  return 1;
 }
 
 void LookupRemoteAlbumInfo(MainWindowPort& port, MatchChooser& chooser, std::stop_token stop) {
@@ -100,14 +103,14 @@ void LookupRemoteAlbumInfo(MainWindowPort& port, MatchChooser& chooser, std::sto
     }
     const std::optional<size_t> choice = chooser.ChooseMatch(MatchRecords, stop);
     if (!choice) throw std::runtime_error("no match was chosen");
-    AlbumRecord = MatchRecords.at(*choice);
+    SetAlbumRecord(MatchRecords.at(*choice));
   } else {
     const CCDDBQueryResult& r = results.front();
     port.AddLog(fmt::sprintf("%08x, %s  %s %s", r.DiscID, r.Title, r.Artist, r.Category), LogInfo);
     port.AddLog("FreeDB information available.", LogInfo);
     CCDDBRecord record;
     CDDBClient.Read(CDDBSite, r.DiscID, r.Category, record);
-    AlbumRecord = std::move(record);
+    SetAlbumRecord(std::move(record));
   }
 
   if (SaveAlbumInfo) SaveLocalAlbumInfo(port);

@@ -77,7 +77,7 @@ DiscSnapshot CurrentDiscSnapshot() {
   disc.DiscID = DiscID;
   std::memcpy(disc.TOC.data(), TOCBuffer, disc.TOC.size());
   disc.TrackPositions = TrackPositions;
-  disc.Album = AlbumRecord;
+  disc.Album = CopyAlbumRecord();
   disc.AlbumInfoIsDefault = AlbumInfoIsDefault.load();
   disc.LookupOnRefresh = LookupOnRefresh.load();
   disc.LastSessionLBA = LastSessionLBA.load();

@@ -100,7 +100,7 @@ bool SaveAlbumAtExit(MainWindowPort& port) {
   if (NoDisc || !IsAudioDisc || !SaveAlbumInfo || AlbumInfoIsDefault) return true;
   if (!PathFileExists(LocalCDDBDir)) CreateFolderPath(LocalCDDBDir);
   const std::string path = LocalCDDBDir + kPathSeparator + CacheFileName(DiscID);
-  if (SaveAlbumRecord(path, AlbumRecord)) return true;
+  if (SaveAlbumRecord(path, CopyAlbumRecord())) return true;
   port.ShowMessage("Fail to Save Local CDDB File!", "File Error", MB_ICONERROR);
   return false;
 }

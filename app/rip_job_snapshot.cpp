@@ -9,30 +9,34 @@
 
 namespace {
 
-constexpr int kDefaultRateIndex = 7;  // 44100 Hz
+constexpr int kDefaultRateIndex = 7;   // 44100 Hz
 constexpr int kDefaultBitsIndex = 11;  // 128 kbps
 
 template <typename T, std::size_t N>
 T Pick(const T (&table)[N], std::size_t count, int index, int fallback) {
   static_assert(N > 0);
-  if (index < 0 || static_cast<std::size_t>(index) >= count || static_cast<std::size_t>(index) >= N) index = fallback;
+  if (index < 0 || static_cast<std::size_t>(index) >= count || static_cast<std::size_t>(index) >= N)
+    index = fallback;
   return table[index];
 }
 
-}  // namespace
-
-OutputNaming CurrentOutputNaming() {
+// The naming rules over the current settings and `album`.
+OutputNaming NamingOf(const CCDDBRecord& album) {
   OutputNaming n;
   n.desDir = DesDir;
   n.fileStyle = FileStyle;
   n.separator = Separator;
   n.outputFormat = OutputFormat;
-  n.artist = AlbumRecord.Artist;
-  n.album = AlbumRecord.Title;
-  n.year = AlbumRecord.Year;
-  n.trackTitles = AlbumRecord.TrackTitles;
+  n.artist = album.Artist;
+  n.album = album.Title;
+  n.year = album.Year;
+  n.trackTitles = album.TrackTitles;
   return n;
 }
+
+}  // namespace
+
+OutputNaming CurrentOutputNaming() { return NamingOf(CopyAlbumRecord()); }
 
 RipJobSettings MakeRipJobSettings() {
   RipJobSettings s;
@@ -48,8 +52,9 @@ RipJobSettings MakeRipJobSettings() {
   s.fillTag = FillTag != 0;
   s.maxReadRetries = MaxReadRetries;
   s.programFolder = ProgramFolder;
-  s.naming = CurrentOutputNaming();
-  s.album = AlbumRecord;
+  // One copy, so the names and the tags come from the same album.
+  s.album = CopyAlbumRecord();
+  s.naming = NamingOf(s.album);
   s.discId = DiscID;
   s.albumInfoIsDefault = AlbumInfoIsDefault.load() != 0;
   s.firstTrack = TOCBuffer[2];

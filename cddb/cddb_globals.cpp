@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <mutex>
 #include <new>
 #include <utility>
 
@@ -25,9 +26,26 @@ std::string CDDBExceptionText;
 
 namespace {
 
+std::mutex AlbumRecordMutex;
+
 CacheFileResult Failure(CacheFileStatus status, std::string error) { return {status, std::move(error)}; }
 
 }  // namespace
+
+CCDDBRecord CopyAlbumRecord() {
+  std::lock_guard lock(AlbumRecordMutex);
+  return AlbumRecord;
+}
+
+void SetAlbumRecord(CCDDBRecord record) {
+  std::lock_guard lock(AlbumRecordMutex);
+  AlbumRecord = std::move(record);
+}
+
+void ChangeAlbumRecord(const std::function<void(CCDDBRecord&)>& change) {
+  std::lock_guard lock(AlbumRecordMutex);
+  change(AlbumRecord);
+}
 
 std::string CacheFileName(uint32_t disc_id) { return fmt::format("{:08x}.cddb", disc_id); }
 

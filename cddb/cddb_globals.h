@@ -5,13 +5,23 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "cddb/cddb_record.h"
 
-// The album of the disc in the drive.
+// The album of the disc in the drive. The disc worker writes it while the
+// window reads it, so once the worker runs every read and write goes through
+// the three calls below, which hold one lock for each whole read or change.
 extern CCDDBRecord AlbumRecord;
+// A copy of AlbumRecord taken in one piece.
+CCDDBRecord CopyAlbumRecord();
+// Replaces AlbumRecord in one piece.
+void SetAlbumRecord(CCDDBRecord record);
+// Runs `change` on AlbumRecord under its lock, which is not re-entrant:
+// `change` must not call these three itself.
+void ChangeAlbumRecord(const std::function<void(CCDDBRecord&)>& change);
 // 1 while AlbumRecord holds placeholders rather than looked-up data.
 extern std::atomic<int> AlbumInfoIsDefault;
 // Disc id of the disc in the drive.

@@ -2,10 +2,10 @@
 # Installs what is missing, builds everything and runs every test: the unit
 # tests, the same tests again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the saved cue sheets under valgrind, the
-# threaded core tests and the session-end rip tests under ThreadSanitizer,
-# then the window tests under a virtual X server, one by one, then each
-# window test program whole, and each window test program again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# threaded core tests and the main window (start-up, refresh, lookup, session
+# end during a rip) under ThreadSanitizer, then the window tests under a
+# virtual X server, one by one, then each window test program whole, and each
+# window test program again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -76,24 +76,35 @@ for program in "${tsan_programs[@]}"; do
   fi
 done
 
-echo "== Ending the session during a rip, under ThreadSanitizer"
-# A signal ends the real program, and the main window in the test process, in
-# the middle of WAV and MP3 rips: every rip thread must have ended before the
-# exit sequence frees the rings and closes the drive. Only what these tests
-# need is built, windows included. The desktop libraries are not
-# instrumented: their own calls are not checked (ignore_noninstrumented_modules).
+echo "== The main window under ThreadSanitizer"
+# Start-up, refresh (the command, drive changes, the tray), album lookup (the
+# demo server with one match and with several, the chooser), and a signal that
+# ends the real program, and the main window in the test process, in the
+# middle of WAV and MP3 rips: the window reads the album while the disc worker
+# writes it, and every rip thread must have ended before the exit sequence
+# frees the rings and closes the drive. Only what these tests need is built,
+# windows included. The desktop libraries are not instrumented: their own
+# calls are not checked (ignore_noninstrumented_modules).
+tsan_gui_runs=(
+  "app_main_window_gui_test:MainWindowGui.StartUp*:MainWindowGui.ImageRefresh*:MainWindowGui.VirtualTray*:MainWindowGui.CommandsWait*"
+  "app_album_lookup_gui_test:AlbumLookupGui.*"
+  "app_track_list_gui_test:TrackListGui.RipFromTheWindowWritesTheCheckedTracks"
+  "app_program_gui_test:*SessionEndDuring*")
 cmake -S . -B build/tsan-gui -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCR_WERROR=ON -DQCR_SANITIZE_THREAD=ON \
   -DQCR_BUILD_BENCH=OFF
-cmake --build build/tsan-gui -j "$jobs" --target quarno-cd-ripper app_program_gui_test qcr-demo-disc lame_enc
-if (cd build/tsan-gui/bin && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ignore_noninstrumented_modules=1 \
-suppressions=$root/tests/tsan_gui.supp" timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" \
-  ./app_program_gui_test --gtest_filter='*SessionEndDuring*') >"$logdir/tsan-session-end.log" 2>&1; then
-  tsan_passed=$((tsan_passed + 1))
-  echo "passed: session end during a rip"
-else
-  tsan_failed=$((tsan_failed + 1))
-  echo "FAILED: session end during a rip (see $logdir/tsan-session-end.log)"
-fi
+cmake --build build/tsan-gui -j "$jobs" --target quarno-cd-ripper qcr-demo-disc lame_enc "${tsan_gui_runs[@]%%:*}"
+for run in "${tsan_gui_runs[@]}"; do
+  program=${run%%:*}
+  if (cd build/tsan-gui/bin && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ignore_noninstrumented_modules=1" \
+    timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" "./$program" --gtest_filter="${run#*:}") \
+    >"$logdir/tsan-$program.log" 2>&1; then
+    tsan_passed=$((tsan_passed + 1))
+    echo "passed: $program under ThreadSanitizer"
+  else
+    tsan_failed=$((tsan_failed + 1))
+    echo "FAILED: $program under ThreadSanitizer (see $logdir/tsan-$program.log)"
+  fi
+done
 
 echo "== Window tests"
 # Each window test gets a quiet sound setup and its own home folder.

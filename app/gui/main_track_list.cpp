@@ -91,11 +91,10 @@ void CQuarnoCDRipperDlg::ShowTrackRows() {
 }
 
 void CQuarnoCDRipperDlg::RefreshDestinations() {
-  // A refresh may be writing the album right now; the next refresh ends here again.
-  if (Busy.load() == 0) {
-    TrimTrailingBlanks(AlbumRecord.Artist);
-    TrimTrailingBlanks(AlbumRecord.Title);
-  }
+  ChangeAlbumRecord([](CCDDBRecord& album) {
+    TrimTrailingBlanks(album.Artist);
+    TrimTrailingBlanks(album.Title);
+  });
   const OutputNaming naming = CurrentOutputNaming();
   trackModel_.RefreshDestinations([&naming](int track) { return BuildOutputFileName(naming, track); });
   ShowDestinations();

@@ -11,10 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <thread>
 
 #include "app/disc_worker.h"
 #include "app/drives.h"
 #include "app/main_commands.h"
+#include "app/rip_job_snapshot.h"
 #include "app/settings.h"
 #include "cddb/cddb.h"
 #include "cddb/cddb_globals.h"
@@ -78,8 +80,9 @@ class AlbumLookupTest : public ::testing::Test {
     LookupFollowsSetting = 1;
     SaveAlbumInfo = 1;
     LocalCDDBDir = cacheDir_;
-    AlbumRecord = CCDDBRecord();
-    AlbumRecord.Artist = "Previous Disc";
+    CCDDBRecord previous;
+    previous.Artist = "Previous Disc";
+    SetAlbumRecord(previous);  // the window may be reading it
   }
   void TearDown() override {
     if (const int handle = CDHandle.exchange(0)) CloseCDHandle(handle);
@@ -240,6 +243,10 @@ TEST_F(AlbumLookupTest, SourcesCachesAndServers) {
        Lines({kQuery, kHugeListLines, {"Local CDDB file saved."}}), 1 + kCDDBMaxMatches, "Remote Artist",
        "Remote Artist"},
   };
+  // The window builds its track names from the album while each lookup writes it.
+  const std::jthread window([](std::stop_token stop) {
+    while (!stop.stop_requested()) CurrentOutputNaming();
+  });
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Reset();

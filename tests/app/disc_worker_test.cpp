@@ -6,15 +6,19 @@
 #include <fmt/printf.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
+#include "app/album_defaults.h"
 #include "app/drives.h"
 #include "app/main_commands.h"
 #include "app/media_poller.h"
+#include "app/rip_job_snapshot.h"
 #include "app/settings.h"
 #include "cddb/cddb_globals.h"
 #include "cddb/disc_id.h"
@@ -335,6 +339,40 @@ TEST_F(DiscWorkerTest, MediaChangeDuringARefreshWaitsForIt) {
   EXPECT_EQ(idle, (std::vector<int>{0, 1, 0, 1}));
   EXPECT_EQ(lookups, 2);
   EXPECT_EQ(lookupFlags, (std::vector<int>{1, 1}));
+}
+
+// The window builds the track list's names from the album while refreshes
+// replace it with placeholders or a looked-up album: each read sees one whole
+// album, never one half written.
+TEST_F(DiscWorkerTest, WindowReadsWholeAlbumsWhileRefreshesWriteThem) {
+  UseDisc({{AudioTrack(1.0), AudioTrack(1.0)}});
+  CCDDBRecord found;
+  found.Artist = "Found Artist";
+  found.TrackTitles = {"One", "Two"};
+  DiscWorker worker(port_);
+  int refreshes = 0;
+  worker.SetAlbumLookup([&](MainWindowPort&, std::stop_token) {
+    if (++refreshes % 2 == 0)
+      SetAlbumRecord(found);
+    else
+      SetAlbumDefaults();
+  });
+  std::atomic<int> torn = 0;
+  std::jthread window([&](std::stop_token stop) {
+    while (!stop.stop_requested()) {
+      const OutputNaming naming = CurrentOutputNaming();
+      const bool placeholder = naming.artist.starts_with("Unknown Artist");
+      const size_t titles = naming.artist.empty() ? 0 : 2;
+      if (naming.trackTitles.size() != titles ||
+          (naming.trackTitles.size() == 2 && (naming.trackTitles[0] == "One") == placeholder))
+        ++torn;
+    }
+  });
+  for (int i = 0; i < 40; ++i) RefreshAndWait(worker);
+  window.request_stop();
+  window.join();
+  EXPECT_EQ(refreshes, 40);
+  EXPECT_EQ(torn.load(), 0);
 }
 
 TEST_F(DiscWorkerTest, CommandsDoNothingWhileARefreshRuns) {
