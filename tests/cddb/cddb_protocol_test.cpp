@@ -415,8 +415,10 @@ TEST_F(Protocol, TheServerProgramServesUntilTerminated) {
   // run from a folder without it, so a look-up in the working folder fails.
   const std::filesystem::path startFolder = std::filesystem::current_path();
   std::filesystem::current_path(dir);
-  const std::shared_ptr<void> backToStart(nullptr,
-                                          [&](void*) { std::filesystem::current_path(startFolder); });
+  const std::shared_ptr<void> backToStart(nullptr, [&](void*) {
+    std::error_code ignored;
+    std::filesystem::current_path(startFolder, ignored);
+  });
   std::string program =
       (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "qcr-cddb-server").string();
   std::vector<char*> argv = {program.data(), const_cast<char*>(kRecords.c_str()),
