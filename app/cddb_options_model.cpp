@@ -16,6 +16,7 @@ PageApplyResult CDDBOptionsModel::Apply() {
   // An empty folder would put the cache files at the root of the file system.
   if (localFolder.find_first_not_of(" \t\r\n\v\f") == std::string::npos)
     return PageApplyResult::Refuse(kEmptyLocalFolderMessage);
+  if (localFolder.size() >= kMaxPathBytes) return PageApplyResult::Refuse(kLongLocalFolderMessage);
   if (source >= 0 && source <= 2) AlbumInfoSource = static_cast<int16_t>(source);
   LoadAlbumInfo = loadOnInsert ? 1 : 0;
   SaveAlbumInfo = saveRemote ? 1 : 0;

@@ -8,6 +8,7 @@
 #include "app/options_page_result.h"
 
 inline constexpr const char* kEmptyLocalFolderMessage = "Please Enter the Local FreeDB Path!";
+inline constexpr const char* kLongLocalFolderMessage = "The Local FreeDB Path is too long!";
 inline constexpr const char* kBrowseLocalFolderTitle = "Please select the local FreeDB folder";
 
 class CDDBOptionsModel {
@@ -26,7 +27,9 @@ class CDDBOptionsModel {
   bool SourceEnabled() const { return loadOnInsert; }
 
   // Writes AlbumInfoSource (kept when no radio is checked), LoadAlbumInfo,
-  // SaveAlbumInfo and LocalCDDBDir. Refused while a disc refresh runs, and
-  // with kEmptyLocalFolderMessage when the folder is empty or only blanks.
+  // SaveAlbumInfo and LocalCDDBDir. Refused while a disc refresh runs, with
+  // kEmptyLocalFolderMessage when the folder is empty or only blanks, and
+  // with kLongLocalFolderMessage when it is a path the settings loader would
+  // refuse (kMaxPathBytes or longer).
   PageApplyResult Apply();
 };

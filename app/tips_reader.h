@@ -32,8 +32,6 @@ class TipsReader {
   explicit TipsReader(const std::string& path, MessageFn showMessage = {});
 
   bool IsOpen() const { return file_ != nullptr; }
-  // Whether there is a tip to show; the dialog is not shown otherwise.
-  bool HasTips() const { return hasTips_; }
   // The tip on display, without its line end.
   const std::string& Tip() const { return tip_; }
 
@@ -57,6 +55,7 @@ class TipsReader {
   std::unique_ptr<std::FILE, FileCloser> file_;
   MessageFn showMessage_;
   std::string tip_ = kTipsMissingText;
+  // A tip line was found: the tip shown stays when a later search finds none.
   bool hasTips_ = false;
   bool atTop_ = false;  // nothing read since the last rewind
 };

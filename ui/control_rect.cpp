@@ -1,13 +1,11 @@
 // Minimum sizes of controls and the floored placement.
 #include "ui/control_rect.h"
 
-#ifdef __WXGTK__
-#include <dlfcn.h>
-#endif
-
 #include <wx/stattext.h>
 
 #include <algorithm>
+
+#include "ui/gtk_function.h"
 
 namespace ui {
 
@@ -17,8 +15,6 @@ namespace {
 // cannot be asked.
 wxSize WidgetMinSize(const wxWindow* control) {
 #ifdef __WXGTK__
-  // GTK is loaded with wx; its function is looked up at run time so the
-  // build needs no GTK development files.
   struct Requisition {
     int width;
     int height;
@@ -26,12 +22,9 @@ wxSize WidgetMinSize(const wxWindow* control) {
   using PreferredSize = void (*)(void* widget, Requisition* minimum, Requisition* natural);
   using GetSizeRequest = void (*)(void* widget, int* width, int* height);
   using SetSizeRequest = void (*)(void* widget, int width, int height);
-  static const auto preferred =
-      reinterpret_cast<PreferredSize>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_size"));
-  static const auto getRequest =
-      reinterpret_cast<GetSizeRequest>(dlsym(RTLD_DEFAULT, "gtk_widget_get_size_request"));
-  static const auto setRequest =
-      reinterpret_cast<SetSizeRequest>(dlsym(RTLD_DEFAULT, "gtk_widget_set_size_request"));
+  static const auto preferred = GtkFunction<PreferredSize>("gtk_widget_get_preferred_size");
+  static const auto getRequest = GtkFunction<GetSizeRequest>("gtk_widget_get_size_request");
+  static const auto setRequest = GtkFunction<SetSizeRequest>("gtk_widget_set_size_request");
   void* widget = control->GetHandle();
   if (preferred == nullptr || getRequest == nullptr || setRequest == nullptr || widget == nullptr)
     return {0, 0};

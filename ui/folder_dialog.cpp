@@ -1,7 +1,6 @@
 // The folder chooser on the toolkit's native directory dialog.
 #include "ui/folder_dialog.h"
 
-#include <dlfcn.h>
 #include <wx/dirdlg.h>
 #include <wx/utils.h>
 
@@ -9,6 +8,7 @@
 #include <system_error>
 
 #include "ui/core/win_types.h"
+#include "ui/gtk_function.h"
 
 namespace {
 
@@ -36,9 +36,9 @@ void LabelAcceptButtonSelect(wxDirDialog& chooser) {
   using ButtonFor = void* (*)(void* dialog, int response);
   using SetLabel = void (*)(void* button, const char* label);
   using Translate = const char* (*)(const char* domain, const char* text);
-  auto buttonFor = reinterpret_cast<ButtonFor>(dlsym(RTLD_DEFAULT, "gtk_dialog_get_widget_for_response"));
-  auto setLabel = reinterpret_cast<SetLabel>(dlsym(RTLD_DEFAULT, "gtk_button_set_label"));
-  auto translate = reinterpret_cast<Translate>(dlsym(RTLD_DEFAULT, "g_dgettext"));
+  auto buttonFor = ui::GtkFunction<ButtonFor>("gtk_dialog_get_widget_for_response");
+  auto setLabel = ui::GtkFunction<SetLabel>("gtk_button_set_label");
+  auto translate = ui::GtkFunction<Translate>("g_dgettext");
   if (buttonFor == nullptr || setLabel == nullptr || chooser.GetHandle() == nullptr) return;
   constexpr int kGtkResponseAccept = -3;
   void* button = buttonFor(chooser.GetHandle(), kGtkResponseAccept);

@@ -1,8 +1,8 @@
 // The windows reach a few GTK functions that wx does not wrap (window
-// groups, signals, style providers). They are looked up by name in the
-// running program, where wx has already loaded GTK, so the build needs no
-// GTK headers of its own; a function that is missing gives a null pointer
-// and the caller goes without.
+// groups, signals, style providers, tool tips, native dialogs, size
+// requests). They are looked up by name in the running program, where wx
+// has already loaded GTK, so the build needs no GTK headers of its own; a
+// function that is missing gives a null pointer and the caller goes without.
 #pragma once
 
 #include <dlfcn.h>

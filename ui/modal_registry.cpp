@@ -2,7 +2,6 @@
 // modal dialog passes on its way in and out, native ones included.
 #include "ui/modal_registry.h"
 
-#include <dlfcn.h>
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
 
@@ -10,6 +9,7 @@
 #include <atomic>
 
 #include "ui/dialog.h"
+#include "ui/gtk_function.h"
 
 namespace ui {
 
@@ -59,9 +59,9 @@ bool AnswerNativeDialog(wxDialog* dialog) {
   using IsA = int (*)(void*, unsigned long);
   using Respond = void (*)(void*, int);
   constexpr int kResponseDeleteEvent = -4;  // GTK_RESPONSE_DELETE_EVENT
-  auto dialogType = reinterpret_cast<TypeGetter>(dlsym(RTLD_DEFAULT, "gtk_dialog_get_type"));
-  auto isA = reinterpret_cast<IsA>(dlsym(RTLD_DEFAULT, "g_type_check_instance_is_a"));
-  auto respond = reinterpret_cast<Respond>(dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
+  auto dialogType = GtkFunction<TypeGetter>("gtk_dialog_get_type");
+  auto isA = GtkFunction<IsA>("g_type_check_instance_is_a");
+  auto respond = GtkFunction<Respond>("gtk_dialog_response");
   void* widget = dialog->GetHandle();
   if (!dialogType || !isA || !respond || widget == nullptr || !isA(widget, dialogType())) return false;
   respond(widget, kResponseDeleteEvent);

@@ -1,13 +1,13 @@
 // Switching the blocked windows' tool tips off while a modal dialog runs.
 #include "ui/modal_tooltips.h"
 
-#include <dlfcn.h>
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
 #include <wx/toplevel.h>
 
 #include <vector>
 
+#include "ui/gtk_function.h"
 #include "ui/modal_registry.h"
 
 namespace ui {
@@ -15,22 +15,17 @@ namespace ui {
 namespace {
 
 // GTK and GLib, as loaded with the toolkit, reached through their C functions.
-template <class F>
-F Gtk(const char* name) {
-  return reinterpret_cast<F>(dlsym(RTLD_DEFAULT, name));
-}
-
 struct GtkCalls {
   using Callback = void (*)(void* widget, void* data);
-  void (*forall)(void*, Callback, void*) = Gtk<void (*)(void*, Callback, void*)>("gtk_container_forall");
-  unsigned long (*containerType)() = Gtk<unsigned long (*)()>("gtk_container_get_type");
-  int (*isA)(void*, unsigned long) = Gtk<int (*)(void*, unsigned long)>("g_type_check_instance_is_a");
-  int (*hasTip)(void*) = Gtk<int (*)(void*)>("gtk_widget_get_has_tooltip");
-  void (*setHasTip)(void*, int) = Gtk<void (*)(void*, int)>("gtk_widget_set_has_tooltip");
-  void* (*ref)(void*) = Gtk<void* (*)(void*)>("g_object_ref");
-  void (*unref)(void*) = Gtk<void (*)(void*)>("g_object_unref");
-  void* (*defaultDisplay)() = Gtk<void* (*)()>("gdk_display_get_default");
-  void (*requery)(void*) = Gtk<void (*)(void*)>("gtk_tooltip_trigger_tooltip_query");
+  void (*forall)(void*, Callback, void*) = GtkFunction<decltype(forall)>("gtk_container_forall");
+  unsigned long (*containerType)() = GtkFunction<decltype(containerType)>("gtk_container_get_type");
+  int (*isA)(void*, unsigned long) = GtkFunction<decltype(isA)>("g_type_check_instance_is_a");
+  int (*hasTip)(void*) = GtkFunction<decltype(hasTip)>("gtk_widget_get_has_tooltip");
+  void (*setHasTip)(void*, int) = GtkFunction<decltype(setHasTip)>("gtk_widget_set_has_tooltip");
+  void* (*ref)(void*) = GtkFunction<decltype(ref)>("g_object_ref");
+  void (*unref)(void*) = GtkFunction<decltype(unref)>("g_object_unref");
+  void* (*defaultDisplay)() = GtkFunction<decltype(defaultDisplay)>("gdk_display_get_default");
+  void (*requery)(void*) = GtkFunction<decltype(requery)>("gtk_tooltip_trigger_tooltip_query");
 
   bool Usable() const {
     return forall && containerType && isA && hasTip && setHasTip && ref && unref && defaultDisplay && requery;

@@ -6,14 +6,11 @@
 #include <wx/settings.h>
 #include <wx/toplevel.h>
 
-#ifdef __WXGTK__
-#include <dlfcn.h>
-#endif
-
 #include <algorithm>
 #include <cstdint>
 
 #include "ui/core/resize_layout.h"
+#include "ui/gtk_function.h"
 
 namespace {
 
@@ -175,11 +172,8 @@ void CSizeGripExt::OnLeftDown(wxMouseEvent& event) {
 
 bool CSizeGripExt::StartWindowResize(const wxMouseEvent& event) {
 #ifdef __WXGTK__
-  // GTK is already loaded by wx; its function is looked up at run time so
-  // the build needs no GTK development files.
   using BeginResizeDrag = void (*)(void* window, int edge, int button, int rootX, int rootY, uint32_t time);
-  static const auto begin =
-      reinterpret_cast<BeginResizeDrag>(dlsym(RTLD_DEFAULT, "gtk_window_begin_resize_drag"));
+  static const auto begin = ui::GtkFunction<BeginResizeDrag>("gtk_window_begin_resize_drag");
   wxWindow* parent = parent_.get();
   if (parent == nullptr) return false;
   auto* top = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(parent));

@@ -181,8 +181,12 @@ bool CXMessageDialog::OnInitDialog() {
   if (wxWindow* def = GetDlgItem(model->DefaultButtonId())) def->SetFocus();
   if (params.x != 0 || params.y != 0) {
     Move(params.x, params.y);
-  } else {
+  } else if (GetParent() != nullptr && GetParent()->IsShown()) {
     CentreOnParent();
+  } else {
+    // An owner not on screen yet (a main window still starting) is not
+    // where it will show: the box is centred on the work area instead.
+    CentreOnScreen();
   }
   if (model->Type() & MB_SETFOREGROUND) Raise();
   // Clicks anywhere in the box stop the countdown; mouse events do not travel

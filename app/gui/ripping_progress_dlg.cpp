@@ -66,6 +66,7 @@ const ui::MapRow<CRippingProgressDlg> CRippingProgressDlg::kMessageMap[] = {
     ui::OnMessage(WM_RIP_PROGRESS, &CRippingProgressDlg::OnRipProgress),
     ui::OnWmDestroy(&CRippingProgressDlg::OnDestroy),
     ui::OnWmTimer(&CRippingProgressDlg::OnTimer),
+    ui::OnWmSize(&CRippingProgressDlg::OnSize),
 };
 
 CRippingProgressDlg::CRippingProgressDlg(wxWindow* parent, std::vector<TrackData> tracks,
@@ -176,11 +177,21 @@ ui::LRESULT CRippingProgressDlg::OnRipStatus(ui::UiMessageEvent& event) {
   const RipMessage* m = event.Payload<RipMessage>();
   if (m == nullptr) return 0;
   if (m->target == kRipStatusLine) {
-    SetItemText(res::IDC_RIP_STATUS, FitToLabel(GetDlgItem(res::IDC_RIP_STATUS), m->text));
+    statusLine_ = m->text;
+    ShowStatusLine();
   } else if (m->target == kRipStatusCaption) {
     SetTitle(wxString::FromUTF8(m->text));
   }
   return 1;
+}
+
+void CRippingProgressDlg::OnSize(unsigned type, int cx, int cy) {
+  ui::CResizeDlg::OnSize(type, cx, cy);
+  ShowStatusLine();  // a wider label shows more of the path, a narrower one less
+}
+
+void CRippingProgressDlg::ShowStatusLine() {
+  SetItemText(res::IDC_RIP_STATUS, FitToLabel(GetDlgItem(res::IDC_RIP_STATUS), statusLine_));
 }
 
 ui::LRESULT CRippingProgressDlg::OnRipFinished(ui::UiMessageEvent&) {

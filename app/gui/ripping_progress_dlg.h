@@ -59,6 +59,9 @@ class CRippingProgressDlg : public ui::CResizeDlg {
   ui::LRESULT OnRipProgress(ui::UiMessageEvent& event);
   void OnDestroy();
   void OnTimer(unsigned timerId);
+  // Lays the controls out and fits the destination line to its new width.
+  void OnSize(unsigned type, int cx, int cy);
+  void ShowStatusLine();
 
   void SetItemText(int id, const std::string& text);
   void SetBar(int id, int position);
@@ -73,6 +76,8 @@ class CRippingProgressDlg : public ui::CResizeDlg {
   std::unique_ptr<CRippingProgress> job_;
   CRippingProgress::StartResult startResult_ = CRippingProgress::StartResult::Started;
   bool asking_ = false;  // the cancel question is open
+  // The destination line whole; its label shows it cut to the label's width.
+  std::string statusLine_;
   // Watches for a job that stopped without a message saying so, so that the
   // buttons always say what they do.
   static constexpr int kStateTimer = 1;

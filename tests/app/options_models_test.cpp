@@ -168,9 +168,9 @@ TEST_F(OptionsModelsTest, OutputListAndPreview) {
   EXPECT_EQ(page.Preview(), ".wav");
 }
 
-// Busy refuses silently; an empty cache folder is refused with a message and
-// stops the sheet there; CDDB radios follow the load switch; pages never
-// shown apply nothing (here an unoffered 96000 Hz stays).
+// Busy refuses silently; an empty or too long cache folder is refused with a
+// message and stops the sheet there; CDDB radios follow the load switch;
+// pages never shown apply nothing (here an unoffered 96000 Hz stays).
 TEST_F(OptionsModelsTest, SheetApplyAndCDDBPage) {
   Freq = 10;
   OutputFormat = 1;
@@ -189,6 +189,8 @@ TEST_F(OptionsModelsTest, SheetApplyAndCDDBPage) {
   EXPECT_EQ(sheet.Apply().status, PageApplyResult::Busy);
   Busy = 0;
   EXPECT_EQ(sheet.Apply().message, kEmptyLocalFolderMessage);
+  sheet.cddb.localFolder = "/" + std::string(kMaxPathBytes - 1, 'c');  // longer than the next start keeps
+  EXPECT_EQ(sheet.Apply().message, kLongLocalFolderMessage);
   EXPECT_EQ(LoadAlbumInfo, 1);
   sheet.cddb.localFolder = "/cache2";
   EXPECT_TRUE(sheet.Apply());

@@ -195,12 +195,15 @@ TEST_F(OptionsSheetGui, RefusedApplyKeepsTheSheetOpen) {
         Row{0, kCDDBPage, res::IDC_LOCAL_CDDB_DIR, kCDDBPage, kEmptyLocalFolderMessage},
         // A folder the next start would refuse is refused now.
         Row{0, kOutputPage, res::IDC_DESTINATION_DIR, kEncoderPage, kLongDestinationMessage,
-            "/" + std::string(kMaxPathBytes, 'd')}}) {
+            "/" + std::string(kMaxPathBytes, 'd')},
+        Row{0, kCDDBPage, res::IDC_LOCAL_CDDB_DIR, kOutputPage, kLongLocalFolderMessage,
+            "/" + std::string(kMaxPathBytes, 'c')}}) {
     SCOPED_TRACE(row.page);
     boxes_.Clear();
     LastPage = static_cast<uint16_t>(row.page);
     const int result = Run([&](CTreePropSheetEx& sheet) {
-      if (row.emptied >= 0) static_cast<wxTextCtrl*>(Control(sheet, row.page, row.emptied))->SetValue(row.typed);
+      if (row.emptied >= 0)
+        static_cast<wxTextCtrl*>(Control(sheet, row.page, row.emptied))->SetValue(row.typed);
       ShowPage(sheet, kOutputPage);
       Choose(Control(sheet, kOutputPage, res::IDC_FILE_STYLE), 2);
       ShowPage(sheet, row.showing);

@@ -21,6 +21,7 @@
 #include "tests/rip/rip_job_fixture.h"
 #include "tests/support/gui/gui_test_support.h"
 #include "ui/core/profile_store.h"
+#include "ui/core/text_fit.h"
 #include "ui/core/window_placement.h"
 #include "ui/xmessage_box.h"
 
@@ -91,7 +92,8 @@ class RippingProgressGui : public RipJobTest {
 };
 
 TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
-  settings.album.Title = "Gen; $(touch pwned) & 'quoted'";  // a shell would run or split this
+  // A shell would run or split this; too long for the destination line at first.
+  settings.album.Title = "Gen; $(touch pwned) & 'quoted', a title longer than the window is wide at first";
   InsertDisc({{AudioTrackSectors(100), AudioTrackSectors(60)}});
   const int result = RunWindow({0, 1}, [&](CRippingProgressDlg& dlg) {
     ASSERT_TRUE(gui_test::PumpUntil([&] { return Title(dlg) == "Finished Copying"; }));
@@ -99,7 +101,9 @@ TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
     for (int id : {IDC_RIP_TRACK_PERCENT, IDC_RIP_OVERALL_PERCENT}) EXPECT_EQ(Text(dlg, id), "100.00%");
     for (int id : {IDC_RIP_TRACK_BAR, IDC_RIP_OVERALL_BAR}) EXPECT_EQ(Bar(dlg, id), 100);
     for (int id : {IDC_RIP_TRACK_ETA, IDC_RIP_OVERALL_ETA}) EXPECT_EQ(Text(dlg, id), "00:00:00");
-    EXPECT_EQ(Text(dlg, IDC_RIP_STATUS), "Destination:     " + OutputPath("02-Second.wav"));
+    const std::string destination = "Destination:     " + OutputPath("02-Second.wav");
+    EXPECT_TRUE(Text(dlg, IDC_RIP_STATUS).ends_with(std::string(kEllipsis) + "/02-Second.wav"))
+        << Text(dlg, IDC_RIP_STATUS);
     EXPECT_EQ(Text(dlg, IDC_RIP_PAUSE), "Open Dir");
     EXPECT_EQ(Text(dlg, IDCANCEL), "Finish");
     EXPECT_TRUE(Logged("Finished copying!"));
@@ -130,6 +134,12 @@ TEST_F(RippingProgressGui, WavRipRunsToFinishedCopyingAndOpensItsFolder) {
     EXPECT_NEAR((moved.x + moved.width / 2.0) / (client.x + 200), (cancel.x + cancel.width / 2.0) / client.x,
                 0.01);
     ExpectTidyLayout(dlg);
+    // With room for all of it, the destination line shows whole.
+    const wxWindow* line = dlg.GetDlgItem(IDC_RIP_STATUS);
+    const int missing = line->GetTextExtent(wxString::FromUTF8(destination)).x - line->GetClientSize().x;
+    dlg.SetClientSize(dlg.GetClientSize().x + std::max(missing, 0) + 4, client.y);
+    EXPECT_TRUE(gui_test::PumpUntil([&] { return Text(dlg, IDC_RIP_STATUS) == destination; }))
+        << Text(dlg, IDC_RIP_STATUS);
 
     gui_test::Click(dlg.GetDlgItem(IDCANCEL));  // "Finish": no question once the job is over
   });

@@ -75,13 +75,12 @@ TEST_F(TipsReaderTest, NoTipLine) {
     Write(file);
     TipsReader reader(path_);
     EXPECT_TRUE(reader.IsOpen());
-    EXPECT_FALSE(reader.HasTips());
+    EXPECT_EQ(reader.Tip(), kTipsMissingText);
     reader.Skip(3);
     EXPECT_EQ(reader.Tip(), kTipsMissingText);
   }
   TipsReader missing(root_ + "/none.tip");
   EXPECT_FALSE(missing.IsOpen());
-  EXPECT_FALSE(missing.HasTips());
   EXPECT_EQ(missing.Tip(), "Tips file does not exist in the prescribed directory");
   // A FIFO in place of the file is not opened, so the window never waits on it.
   fs::remove(path_);
@@ -94,7 +93,7 @@ TEST_F(TipsReaderTest, RandomStartAndStartupFlag) {
   TipsReader reader(path_);
   reader.Skip(4);
   EXPECT_EQ(reader.Tip(), "Two");
-  EXPECT_TRUE(TipsReader(std::string(QCR_SOURCE_DIR) + "/res/files/Tips.tip").HasTips());
+  EXPECT_NE(TipsReader(std::string(QCR_SOURCE_DIR) + "/res/files/Tips.tip").Tip(), kTipsMissingText);
   std::mt19937 random(7);
   int low = 99, high = 0;
   for (int i = 0; i < 2000; ++i) {

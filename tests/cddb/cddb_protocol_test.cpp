@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -411,7 +411,14 @@ TEST_F(Protocol, TheServerProgramServesUntilTerminated) {
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const std::string dir = pattern;
   const std::string portFile = dir + "/port";
-  // The helper is built beside this test program, wherever that runs from.
+  // The helper is built beside this test program, wherever that runs from:
+  // run from a folder without it, so a look-up in the working folder fails.
+  const std::filesystem::path startFolder = std::filesystem::current_path();
+  std::filesystem::current_path(dir);
+  const std::shared_ptr<void> backToStart(nullptr, [&](void*) {
+    std::error_code ignored;
+    std::filesystem::current_path(startFolder, ignored);
+  });
   std::string program =
       (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "qcr-cddb-server").string();
   std::vector<char*> argv = {program.data(), const_cast<char*>(kRecords.c_str()),

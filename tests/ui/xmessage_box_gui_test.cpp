@@ -4,6 +4,7 @@
 #include <wx/checkbox.h>
 #include <wx/display.h>
 #include <wx/filename.h>
+#include <wx/frame.h>
 #include <wx/stattext.h>
 #include <wx/stdpaths.h>
 
@@ -16,6 +17,9 @@
 #include "ui/xmessage_box.h"
 
 namespace {
+
+// The small screen that the boxes must fit and be centred on.
+const gui_test::OwnDisplay kDisplay("1024x768x24", gui_test::OwnDisplay::kNoWindowManager);
 
 constexpr uint32_t kChooserType = MB_DONOTASKAGAIN | MB_NORESOURCE | MB_ICONEXCLAMATION | MB_NOSOUND;
 const std::string kChooserText = "Which Action Do You Wish to Perform?";
@@ -110,20 +114,28 @@ TEST_F(XMessageBoxTest, ABoxWithALongPathStaysOnTheScreenWithItsButton) {
   std::string path;
   while (path.size() < 260) path += "/Quarno_CD_Ripper_Free/Local_CDDB_of_a_long_name";
   const std::string text = "Fail to create folder " + path + " !!";
-  OnBox([](CXMessageDialog& box) {
-    const wxRect area = wxDisplay(&box).GetClientArea();
-    const wxRect boxRect = box.GetScreenRect();
-    EXPECT_TRUE(area.Contains(boxRect)) << boxRect.x << "," << boxRect.y << " " << boxRect.width;
-    EXPECT_LE(boxRect.width, 1366 * 3 / 4);
-    EXPECT_LE(boxRect.height, 768 * 3 / 4);
-    const wxRect ok = box.GetDlgItem(IDOK)->GetScreenRect();
-    EXPECT_TRUE(boxRect.Contains(ok));
-    const wxWindow* message = box.GetDlgItem(kXmbFirstTextId);
-    EXPECT_TRUE(wxRect(wxPoint(0, 0), box.GetClientSize()).Contains(message->GetRect()));
-    EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&box), "xmessage_box_long_path"));
-    gui_test::Click(box.GetDlgItem(IDOK));
-  });
-  EXPECT_EQ(XMessageBox(nullptr, text, "", MB_OK | MB_ICONEXCLAMATION | MB_NOSOUND), IDOK);
+  // Without an owner, and with one not on screen yet (a main window still
+  // starting, at its first size): either way centred on the work area.
+  auto* hiddenOwner = new wxFrame(nullptr, wxID_ANY, "Owner", wxPoint(0, 0), wxSize(744, 500));
+  for (wxWindow* owner : {static_cast<wxWindow*>(nullptr), static_cast<wxWindow*>(hiddenOwner)}) {
+    OnBox([](CXMessageDialog& box) {
+      const wxRect area = wxDisplay(&box).GetClientArea();
+      const wxRect boxRect = box.GetScreenRect();
+      EXPECT_TRUE(area.Contains(boxRect)) << boxRect.x << "," << boxRect.y << " " << boxRect.width;
+      EXPECT_LE(std::abs(boxRect.x + boxRect.width / 2 - (area.x + area.width / 2)), 2) << boxRect.x;
+      EXPECT_LE(std::abs(boxRect.y + boxRect.height / 2 - (area.y + area.height / 2)), 2) << boxRect.y;
+      EXPECT_LE(boxRect.width, 1024 * 3 / 4);
+      EXPECT_LE(boxRect.height, 768 * 3 / 4);
+      const wxRect ok = box.GetDlgItem(IDOK)->GetScreenRect();
+      EXPECT_TRUE(boxRect.Contains(ok));
+      const wxWindow* message = box.GetDlgItem(kXmbFirstTextId);
+      EXPECT_TRUE(wxRect(wxPoint(0, 0), box.GetClientSize()).Contains(message->GetRect()));
+      EXPECT_TRUE(gui_test::SaveScreenshot(gui_test::DrawWindow(&box), "xmessage_box_long_path"));
+      gui_test::Click(box.GetDlgItem(IDOK));
+    });
+    EXPECT_EQ(XMessageBox(owner, text, "", MB_OK | MB_ICONEXCLAMATION | MB_NOSOUND), IDOK);
+  }
+  hiddenOwner->Destroy();
 }
 
 TEST_F(XMessageBoxTest, ATimeOutCountsDownOnTheDefaultCustomButtonAndPressesIt) {

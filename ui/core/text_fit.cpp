@@ -1,18 +1,7 @@
 // Ellipsising a line to a width.
 #include "ui/core/text_fit.h"
 
-#include <vector>
-
 namespace {
-
-// Byte offsets where each character of `text` ends, after a 0 for "none".
-std::vector<size_t> CharacterBounds(std::string_view text) {
-  std::vector<size_t> bounds{0};
-  for (size_t i = 1; i <= text.size(); ++i) {
-    if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) bounds.push_back(i);
-  }
-  return bounds;
-}
 
 // The longest start of `text` (whole characters, possibly none) for which
 // `fits` holds; `fits` must hold for every shorter start once it holds for a
@@ -40,6 +29,15 @@ std::string CutAtEnd(std::string_view text, int maxWidth, const TextWidthFn& wid
 }
 
 }  // namespace
+
+std::vector<size_t> CharacterBounds(std::string_view text) {
+  std::vector<size_t> bounds{0};
+  // A character ends where the next one's lead byte (not 10xxxxxx) starts.
+  for (size_t i = 1; i <= text.size(); ++i) {
+    if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) bounds.push_back(i);
+  }
+  return bounds;
+}
 
 std::string FitTextToWidth(std::string_view text, int maxWidth, const TextWidthFn& width) {
   if (width(text) <= maxWidth) return std::string(text);

@@ -5,12 +5,17 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Measures one line of text in pixels.
 using TextWidthFn = std::function<int(std::string_view)>;
 
 // The mark that stands for the characters left out.
 inline constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // U+2026
+
+// The byte offsets in UTF-8 `text` between whole characters: 0, then where
+// each character ends. A cut at one of them never splits a character.
+std::vector<size_t> CharacterBounds(std::string_view text);
 
 // `text` as it fits into `maxWidth` pixels. A text that fits comes back
 // unchanged. A text that names a path (it holds a '/') loses characters from

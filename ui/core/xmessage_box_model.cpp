@@ -5,6 +5,7 @@
 #include <utf8.h>
 
 #include "ui/core/profile_store.h"
+#include "ui/core/text_fit.h"
 
 namespace {
 
@@ -27,15 +28,6 @@ std::string LimitUtf16(std::string_view text, size_t maxUnits) {
   units.resize(maxUnits);
   if (!units.empty() && units.back() >= 0xD800 && units.back() <= 0xDBFF) units.pop_back();
   return utf8::utf16to8(units);
-}
-
-// Byte offsets where the characters of `text` end (UTF-8 lead bytes start one).
-std::vector<size_t> CharacterEnds(std::string_view text) {
-  std::vector<size_t> ends;
-  for (size_t i = 1; i <= text.size(); ++i) {
-    if (i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ends.push_back(i);
-  }
-  return ends;
 }
 
 }  // namespace
@@ -170,18 +162,18 @@ std::vector<std::string> BreakLongWord(std::string_view word, int maxWidth,
     }
     // The most characters that fit (at least one), found by halving: each
     // measure is one line, so a very long word stays cheap.
-    const std::vector<size_t> ends = CharacterEnds(word);
-    size_t low = 0;                 // index into ends: ends[low] fits, or low is 0
-    size_t high = ends.size() - 1;  // the whole word does not fit
+    const std::vector<size_t> bounds = CharacterBounds(word);
+    size_t low = 1;                   // index into bounds: bounds[low] fits, or low is 1
+    size_t high = bounds.size() - 1;  // the whole word does not fit
     while (low + 1 < high) {
       const size_t mid = (low + high) / 2;
-      if (textWidth(word.substr(0, ends[mid])) <= maxWidth) {
+      if (textWidth(word.substr(0, bounds[mid])) <= maxWidth) {
         low = mid;
       } else {
         high = mid;
       }
     }
-    size_t cut = ends[low];
+    size_t cut = bounds[low];
     const size_t separator = word.substr(0, cut).find_last_of("/\\");
     if (separator != std::string_view::npos && separator + 1 < cut &&
         2 * textWidth(word.substr(0, separator + 1)) >= maxWidth) {
