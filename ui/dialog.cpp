@@ -3,13 +3,16 @@
 #include "ui/dialog.h"
 
 #include <wx/button.h>
+#include <wx/listctrl.h>
 #include <wx/panel.h>
 #include <wx/settings.h>
 #include <wx/textctrl.h>
+#include <wx/treectrl.h>
 
 #include <type_traits>
 
 #include "ui/data_exchange.h"
+#include "ui/focus_ring.h"
 #include "ui/window_placement_store.h"
 
 namespace ui {
@@ -43,7 +46,13 @@ void CTemplateHost::BuildControls(wxWindow* surface) {
         return CreateControl(parent, item, id, rect);
       });
   built_.clear();
-  for (size_t i = 0; i < controls.size(); ++i) built_.push_back({controls[i]->GetId(), i});
+  for (size_t i = 0; i < controls.size(); ++i) {
+    built_.push_back({controls[i]->GetId(), i});
+    // Drawn lists and trees show the keyboard focus only through a ring.
+    if (dynamic_cast<wxListCtrl*>(controls[i]) != nullptr ||
+        dynamic_cast<wxTreeCtrl*>(controls[i]) != nullptr)
+      ShowFocusRing(controls[i]);
+  }
 }
 
 void CTemplateHost::AttachSurface(wxWindow* surface) { surface_ = surface; }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "ui/focus_ring.h"
 #include "ui/registered_message.h"
 #include "ui/tree_prop_sheet_hook.h"
 
@@ -175,6 +176,7 @@ bool CTreePropSheetBase::OnInitDialog() {
   tree_->Bind(wxEVT_KEY_DOWN, &CTreePropSheetBase::OnTreeKeyDown, this);
   // The tree comes first in the tab order.
   tree_->MoveBeforeInTabOrder(GetChildren().GetFirst()->GetData());
+  ui::ShowFocusRing(tree_);
   CentreOnParent();
 
   ShowStartPage();

@@ -10,6 +10,7 @@
 
 #include "ui/core/control_ids.h"
 #include "ui/core/page_frame_geometry.h"
+#include "ui/focus_ring.h"
 
 namespace TreePropSheet {
 
@@ -102,6 +103,8 @@ bool CPropPageFrameEx::CreateFrameWindow(const wxRect& rect, wxWindow* parent, i
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
   Bind(wxEVT_PAINT, &CPropPageFrameEx::OnPaint, this);
+  // Only the page's controls take the focus, not the frame around them.
+  ui::TakeNoFocus(this);
   return true;
 }
 

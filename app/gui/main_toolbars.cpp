@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "res/main_dialog.h"
 #include "ui/dialog_template.h"
+#include "ui/focus_ring.h"
 
 namespace {
 
@@ -58,6 +59,7 @@ bool CQuarnoCDRipperDlg::CreateMainToolBar() {
                           mainmenu::ResourceText(button.command));
   }
   if (!mainToolBar_->Realize()) return false;
+  ui::TakeNoFocus(toolBarBand_);  // a band behind buttons that take no focus
   const wxSize best = mainToolBar_->GetBestSize();
   toolBarBand_->SetSize(0, 0, std::max(best.x, Surface()->GetClientSize().x), best.y + kBandBorder);
   formatButtonImage_ = res::kImageFormatMp3;

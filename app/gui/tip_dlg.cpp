@@ -17,6 +17,7 @@
 #include "app/gui/toolbar_art.h"
 #include "res/small_dialogs.h"
 #include "ui/data_exchange.h"
+#include "ui/focus_ring.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ class CTipArea : public wxWindow {
       : wxWindow(parent, id, rect.GetPosition(), rect.GetSize(), wxBORDER_SUNKEN), host_(host) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_PAINT, &CTipArea::OnPaint, this);
+    ui::TakeNoFocus(this);  // it only paints
   }
 
  private:

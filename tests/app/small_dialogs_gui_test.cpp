@@ -2,6 +2,7 @@
 // window's commands on a disc image: OK, Enter, Escape and "Save to Local"
 // on the album, the tip cycle and the Tip setting, the About box's links
 // (through a recording xdg-open), and an edited album in a ripped MP3's tags.
+// Also the Tab order of every window of the program, walked with real keys.
 #include <dlfcn.h>
 #include <fmt/format.h>
 #include <fmt/printf.h>
@@ -9,16 +10,22 @@
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
 #include <wx/checkbox.h>
+#include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <sstream>
 
 #include "app/gui/about_dlg.h"
 #include "app/gui/edit_cd.h"
+#include "app/gui/freedb_choice.h"
+#include "app/gui/log_dlg.h"
 #include "app/gui/ripping_progress_dlg.h"
 #include "app/gui/tip_dlg.h"
+#include "app/options_sheet_model.h"
 #include "app/settings.h"
 #include "cddb/cddb_globals.h"
 #include "res/main_dialog.h"
@@ -27,10 +34,16 @@
 #include "tests/support/disc_image.h"
 #include "ui/combo_box_ext.h"
 #include "ui/core/control_ids.h"
+#include "ui/gtk_function.h"
 #include "ui/hyperlink.h"
 #include "ui/modal_tooltips.h"
+#include "ui/xmessage_box.h"
 
 namespace {
+
+// Tab goes through GTK, which moves the focus only in the active window: a
+// display of this program's own, with a window manager.
+const gui_test::OwnDisplay kDisplay("1366x768x24", gui_test::OwnDisplay::kWindowManager);
 
 class SmallDialogsGui : public MainWindowTest {
  protected:
@@ -290,6 +303,165 @@ TEST_F(SmallDialogsGui, AnEditedAlbumTagsTheRippedMp3) {
   EXPECT_EQ(file.tag()->genre().to8Bit(true), "Jazz");
   EXPECT_EQ(file.tag()->year(), 2004u);
   EXPECT_TRUE(boxes_.Shown().empty());
+}
+
+// What the keyboard focus is on, as GTK has it: the program's window that
+// holds GTK's focus widget (a list's rows count as the list), or null.
+wxWindow* FocusedControl(wxWindow* top) {
+  using Widget = void* (*)(void*);
+  void* widget = ui::GtkFunction<Widget>("gtk_window_get_focus")(top->GetHandle());
+  std::map<void*, wxWindow*> windows;
+  std::function<void(wxWindow*)> collect = [&](wxWindow* w) {
+    windows.emplace(w->GetHandle(), w);
+    for (wxWindow* child : w->GetChildren()) collect(child);
+  };
+  collect(top);
+  for (; widget != nullptr; widget = ui::GtkFunction<Widget>("gtk_widget_get_parent")(widget)) {
+    const auto found = windows.find(widget);
+    if (found == windows.end()) continue;
+    wxWindow* control = found->second;
+    if (dynamic_cast<wxListCtrl*>(control->GetParent()) != nullptr) control = control->GetParent();
+    return control == top ? nullptr : control;
+  }
+  return nullptr;
+}
+
+// How `control` and a few pixels around it look in its window `top`, as GTK
+// draws them now.
+wxImage PixelsAround(wxWindow* top, wxWindow* control) {
+  int x = 0, y = 0;
+  ui::GtkFunction<int (*)(void*, void*, int, int, int*, int*)>("gtk_widget_translate_coordinates")(
+      control->GetHandle(), top->GetHandle(), 0, 0, &x, &y);
+  const wxImage window = gui_test::DrawWindow(top);
+  const wxRect around =
+      wxRect(wxPoint(x, y), control->GetSize()).Inflate(4).Intersect(wxRect(window.GetSize()));
+  return around.IsEmpty() ? wxImage() : window.GetSubImage(around);
+}
+
+bool SamePixels(const wxImage& a, const wxImage& b) {
+  return a.GetSize() == b.GetSize() &&
+         std::equal(a.GetData(), a.GetData() + 3 * a.GetWidth() * a.GetHeight(), b.GetData());
+}
+
+std::string StopName(wxWindow* control) {
+  return control == nullptr
+             ? "nothing"
+             : fmt::format("id {} at {}", control->GetId(), gui_test::RectText(control->GetScreenRect()));
+}
+
+// A window that only paints or labels: no Tab stop should be on it.
+bool PaintsOnly(wxWindow* control) {
+  const std::string kind = wxString(control->GetClassInfo()->GetClassName()).utf8_string();
+  for (const char* painter :
+       {"wxWindow", "wxPanel", "wxStaticText", "wxStaticBox", "wxStaticBitmap", "wxGauge"})
+    if (kind == painter) return true;
+  return false;
+}
+
+// Presses Tab as the keyboard does (GTK moves the focus itself) in the active
+// window `top` until the focus comes back to where it started; every stop on
+// the way must be a control on screen that looks different while it has the
+// focus. Returns the number of stops.
+size_t WalkTab(wxTopLevelWindow& top) {
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return top.IsActive(); }));
+  gui_test::PumpFrames();
+  const auto pressTab = [] {
+    EXPECT_EQ(std::system("xdotool key Tab"), 0);
+    gui_test::PumpFrames();
+  };
+  if (FocusedControl(&top) == nullptr) pressTab();
+  wxWindow* const first = FocusedControl(&top);
+  size_t stops = 0;
+  for (wxWindow* stop = first; stops < 30; ++stops) {
+    SCOPED_TRACE("stop " + StopName(stop));
+    if (stop == nullptr) {
+      ADD_FAILURE() << "the focus is on nothing of the window's";
+      return stops;
+    }
+    EXPECT_TRUE(stop->IsShownOnScreen());
+    EXPECT_FALSE(stop->GetScreenRect().IsEmpty());
+    EXPECT_FALSE(PaintsOnly(stop));
+    const wxImage focused = PixelsAround(&top, stop);
+    pressTab();
+    wxWindow* next = FocusedControl(&top);
+    if (next != stop) {
+      EXPECT_FALSE(SamePixels(focused, PixelsAround(&top, stop))) << "the focus does not show";
+    }
+    if (next == first) return stops + 1;
+    stop = next;
+  }
+  ADD_FAILURE() << "Tab never came back to " << StopName(first);
+  return stops;
+}
+
+TEST_F(SmallDialogsGui, EveryTabStopIsAControlOnScreenThatShowsTheFocusAndTabGoesRound) {
+  const auto modal = [this](int command, size_t stops) {
+    bool seen = false;
+    gui_test::WhenModalShown([&](wxDialog& d) {
+      seen = true;
+      EXPECT_EQ(WalkTab(d), stops);
+      gui_test::PressKey(&d, WXK_ESCAPE);
+    });
+    Command(command);
+    EXPECT_TRUE(seen);
+  };
+  std::vector<CCDDBRecord> matches(3);
+  for (CCDDBRecord& match : matches) match.Title = "Album", match.TrackTitles = {"One", "Two"};
+  const struct {
+    const char* window;
+    std::function<void()> walk;
+  } rows[] = {
+      {"main window", [&] { EXPECT_EQ(WalkTab(*dialog_), 3u); }},  // drives, volume, tracks
+      // The tree, OK, Cancel, Apply (enabled: the FreeDB page starts
+      // modified), two check boxes (the source radios are off), the folder
+      // and its button.
+      {"options, FreeDB page", [&] { LastPage = kCDDBPage, modal(res::ID_OPERATION_OPTIONS, 8); }},
+      {"options, Output page", [&] { LastPage = kOutputPage, modal(res::ID_OPERATION_OPTIONS, 12); }},
+      {"options, Encoder page", [&] { LastPage = kEncoderPage, modal(res::ID_OPERATION_OPTIONS, 7); }},
+      // Album, artist, "Various", the genre's field and button, year, OK, "Save to Local".
+      {"album editor", [&] { modal(res::ID_EDIT_CDINFO, 8); }},
+      {"about box", [&] { modal(res::ID_HELP_ABOUT, 3); }},  // two links and OK
+      {"tip of the day", [&] { modal(res::ID_HELP_TIPOFTHEDAY, 3); }},
+      {"log window",
+       [&] {
+         Command(res::ID_FILE_VIEWLOG);
+         ASSERT_NE(LogWindow, nullptr);
+         EXPECT_EQ(WalkTab(*LogWindow), 3u);  // the list, OK, Clear
+         gui_test::Click(LogWindow->GetDlgItem(res::IDC_LOG_OK));
+       }},
+      {"match chooser and its message box",
+       [&] {
+         CFreeDBChoice chooser(dialog_, matches);
+         gui_test::WhenModalShown([&](wxDialog&) {
+           EXPECT_EQ(WalkTab(chooser), 4u);  // both lists, OK, Cancel
+           SetMessageBoxResponder(nullptr);  // the real box this time
+           gui_test::WhenModalShown(
+               [&](wxDialog& box) {
+                 EXPECT_EQ(WalkTab(box), 1u);
+                 gui_test::PressKey(&box, WXK_ESCAPE);
+               },
+               [](wxDialog& d) { return dynamic_cast<CXMessageDialog*>(&d) != nullptr; });
+           gui_test::Click(chooser.GetDlgItem(IDOK));  // no listing selected
+           boxes_.Install();
+           EXPECT_EQ(WalkTab(chooser), 4u);
+           gui_test::PressKey(&chooser, WXK_ESCAPE);
+         });
+         chooser.DoModal();
+       }},
+      {"ripping progress",
+       [&] {
+         gui_test::WhenModalShown([&](wxDialog& d) {
+           gui_test::PumpUntil([&] { return d.GetTitle() == "Finished Copying"; });
+           EXPECT_EQ(WalkTab(d), 3u);  // Log, Open Dir, Finish
+           gui_test::Click(dynamic_cast<CRippingProgressDlg&>(d).GetDlgItem(IDCANCEL));
+         });
+         Command(res::ID_OPERATION_RIP);
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.window);
+    row.walk();
+  }
 }
 
 }  // namespace
