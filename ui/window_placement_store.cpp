@@ -4,6 +4,8 @@
 #include <wx/display.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "ui/gtk_function.h"
 
@@ -64,9 +66,12 @@ struct WxPlacementWindow::Tracking {
 
   // Places the window and enters the state `showCmd` says.
   void Apply(wxTopLevelWindow* window) {
+    // A window that already has its rectangle and state hears of no change,
+    // so nothing would end the settling: the next move is the user's.
+    const bool there = window->GetRect() == normal && !window->IsMaximized() && !window->IsIconized();
     Place(window);
     ApplyShowState(window, showCmd);
-    settling = true;
+    settling = !there || LeavesMaximised(showCmd) || IsMinimisedShowCmd(showCmd);
     corrections = 0;
   }
 
@@ -131,32 +136,27 @@ namespace {
 // The window's first appearance on the screen, heard from GTK ("map-event"):
 // wx reports a top-level window shown before the window manager has placed
 // it, and a position set earlier is lost on the way.
-struct MapHook {
-  std::weak_ptr<WxPlacementWindow::Tracking> tracking;
-  wxWeakRef<wxTopLevelWindow> window;
-};
+using MapHook = std::function<void()>;
 
 int OnMapped(void* /*widget*/, void* /*event*/, void* data) {
-  auto* hook = static_cast<MapHook*>(data);
-  auto tracking = hook->tracking.lock();
-  if (tracking && hook->window) tracking->Finish(hook->window);
+  (*static_cast<MapHook*>(data))();
   return 0;  // let GTK and wx handle the event too
 }
 
 void DeleteMapHook(void* data, void* /*closure*/) { delete static_cast<MapHook*>(data); }
 
-// Calls Finish when the window reaches the screen; false when GTK cannot be asked.
-bool HookMapEvent(wxTopLevelWindow* window, const std::shared_ptr<WxPlacementWindow::Tracking>& tracking) {
+// Calls `mapped` when the window reaches the screen; false when GTK cannot be asked.
+bool HookMapEvent(wxTopLevelWindow* window, MapHook mapped) {
   using Connect = unsigned long (*)(void*, const char*, void*, void*, void*, int);
   auto connect = ui::GtkFunction<Connect>("g_signal_connect_data");
   void* widget = window->GetHandle();
   if (connect == nullptr || widget == nullptr) return false;
   constexpr int kConnectAfter = 1;  // G_CONNECT_AFTER: once wx has seen the window mapped
-  return connect(widget, "map-event", reinterpret_cast<void*>(&OnMapped), new MapHook{tracking, window},
+  return connect(widget, "map-event", reinterpret_cast<void*>(&OnMapped), new MapHook(std::move(mapped)),
                  reinterpret_cast<void*>(&DeleteMapHook), kConnectAfter) != 0;
 }
 #else
-bool HookMapEvent(wxTopLevelWindow*, const std::shared_ptr<WxPlacementWindow::Tracking>&) { return false; }
+bool HookMapEvent(wxTopLevelWindow*, std::function<void()>) { return false; }
 #endif
 
 }  // namespace
@@ -176,17 +176,21 @@ WxPlacementWindow::WxPlacementWindow(wxTopLevelWindow* window, bool modal)
   window->Bind(wxEVT_SIZE, [follow](wxSizeEvent& e) { follow(e); });
   window->Bind(wxEVT_MOVE, [follow](wxMoveEvent& e) { follow(e); });
   window->Bind(wxEVT_MAXIMIZE, [follow](wxMaximizeEvent& e) { follow(e); });
-  if (!HookMapEvent(window, tracking_)) {
-    window->Bind(wxEVT_SHOW, [weak, ref](wxShowEvent& e) {
+  const auto finish = [weak, ref] {
+    auto tracking = weak.lock();
+    if (tracking && ref) tracking->Finish(ref);
+  };
+  if (!HookMapEvent(window, finish)) {
+    window->Bind(wxEVT_SHOW, [finish](wxShowEvent& e) {
       e.Skip();
-      auto tracking = weak.lock();
-      if (tracking && ref && e.IsShown()) tracking->Finish(ref);
+      if (e.IsShown()) finish();
     });
   }
 }
 
 void WxPlacementWindow::NoteRestoredRect() {
-  if (!window_ || tracking_->pending || tracking_->settling || window_->IsMaximized() || window_->IsIconized()) {
+  if (!window_ || tracking_->pending || tracking_->settling || window_->IsMaximized() ||
+      window_->IsIconized()) {
     return;
   }
   tracking_->normal = window_->GetRect();
@@ -199,8 +203,8 @@ bool WxPlacementWindow::GetWindowPlacement(WindowPlacement& placement) {
   const Tracking& t = *tracking_;
   std::uint32_t showCmd = WP::SW_SHOWNORMAL;
   bool maximised = window_->IsMaximized();
-  if (t.pending || (t.settling && t.showCmd != WP::SW_SHOWNORMAL && !window_->IsIconized() &&
-                    !window_->IsMaximized())) {
+  if (t.pending ||
+      (t.settling && t.showCmd != WP::SW_SHOWNORMAL && !window_->IsIconized() && !window_->IsMaximized())) {
     // Not there yet: the state the window is on its way to.
     showCmd = t.showCmd;
     maximised = LeavesMaximised(showCmd);
@@ -226,7 +230,7 @@ bool WxPlacementWindow::SetWindowPlacement(const WindowPlacement& placement) {
   t.haveNormal = true;
   t.wasMaximised = false;
   t.showCmd = LeavesMaximised(placement.showCmd) || IsMinimisedShowCmd(placement.showCmd) ? placement.showCmd
-                                                                                           : WP::SW_SHOWNORMAL;
+                                                                                          : WP::SW_SHOWNORMAL;
   t.settling = false;
   if (!window_->IsShown()) {
     // The size now, so the dialog lays itself out for it; the rest once it is shown.
