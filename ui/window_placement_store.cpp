@@ -34,6 +34,50 @@ void ApplyShowState(wxTopLevelWindow* window, std::uint32_t showCmd) {
   }
 }
 
+// The window's frame on the screen as the X server has it; nullopt
+// while the window is not on the screen, has no frame or GTK cannot be asked. wx works the
+// frame out from extents the window manager announces, and until it has heard
+// them it reports the client's size as the frame's.
+struct ScreenFrame {
+  wxRect frame;
+  wxSize extents;  // the frame's size less the client's
+};
+std::optional<ScreenFrame> ScreenFrameOf(wxTopLevelWindow* window) {
+#ifdef __WXGTK__
+  struct Rectangle {
+    int x, y, width, height;
+  };
+  static const auto getWindow = ui::GtkFunction<void* (*)(void*)>("gtk_widget_get_window");
+  static const auto isMapped = ui::GtkFunction<int (*)(void*)>("gtk_widget_get_mapped");
+  static const auto frameExtents =
+      ui::GtkFunction<void (*)(void*, Rectangle*)>("gdk_window_get_frame_extents");
+  static const auto width = ui::GtkFunction<int (*)(void*)>("gdk_window_get_width");
+  static const auto height = ui::GtkFunction<int (*)(void*)>("gdk_window_get_height");
+  void* widget = window->GetHandle();
+  if (getWindow == nullptr || isMapped == nullptr || frameExtents == nullptr || width == nullptr ||
+      height == nullptr || widget == nullptr || !window->IsShown() || isMapped(widget) == 0 ||
+      getWindow(widget) == nullptr) {
+    return std::nullopt;
+  }
+  Rectangle r{};
+  frameExtents(getWindow(widget), &r);
+  const wxSize extents(r.width - width(getWindow(widget)), r.height - height(getWindow(widget)));
+  // No frame (yet): wx knows as much as the server.
+  if (r.width <= 0 || r.height <= 0 || extents.x < 0 || extents.y < 0 || extents == wxSize())
+    return std::nullopt;
+  return ScreenFrame{wxRect(r.x, r.y, r.width, r.height), extents};
+#else
+  (void)window;
+  return std::nullopt;
+#endif
+}
+
+// The rectangle the user sees the window take.
+wxRect FrameRect(wxTopLevelWindow* window) {
+  const std::optional<ScreenFrame> onScreen = ScreenFrameOf(window);
+  return onScreen ? onScreen->frame : window->GetRect();
+}
+
 }  // namespace
 
 struct WxPlacementWindow::Tracking {
@@ -60,7 +104,16 @@ struct WxPlacementWindow::Tracking {
   // screen takes a new size only when the window manager has agreed).
   void Place(wxTopLevelWindow* window) {
     applying = true;
-    window->SetSize(normal);
+    const std::optional<ScreenFrame> onScreen = ScreenFrameOf(window);
+    const wxSize client = normal.GetSize() - (onScreen ? onScreen->extents : wxSize());
+    if (onScreen && client.x > 0 && client.y > 0) {
+      // On the screen: the client size that gives the frame its size with
+      // the frame's extents as they are, whatever wx knows of them.
+      window->SetPosition(normal.GetPosition());
+      window->SetClientSize(client);
+    } else {
+      window->SetSize(normal);
+    }
     applying = false;
   }
 
@@ -68,7 +121,7 @@ struct WxPlacementWindow::Tracking {
   void Apply(wxTopLevelWindow* window) {
     // A window that already has its rectangle and state hears of no change,
     // so nothing would end the settling: the next move is the user's.
-    const bool there = window->GetRect() == normal && !window->IsMaximized() && !window->IsIconized();
+    const bool there = FrameRect(window) == normal && !window->IsMaximized() && !window->IsIconized();
     Place(window);
     ApplyShowState(window, showCmd);
     settling = !there || LeavesMaximised(showCmd) || IsMinimisedShowCmd(showCmd);
@@ -88,7 +141,7 @@ struct WxPlacementWindow::Tracking {
     if (LeavesMaximised(showCmd)) return maximised;
     if (IsMinimisedShowCmd(showCmd)) return iconised;
     if (maximised || iconised) return false;
-    if (window->GetRect() == normal || corrections >= kMaxCorrections) return true;
+    if (FrameRect(window) == normal || corrections >= kMaxCorrections) return true;
     ++corrections;
     Place(window);
     return false;
@@ -125,7 +178,7 @@ struct WxPlacementWindow::Tracking {
         return;
       }
     }
-    normal = window->GetRect();
+    normal = FrameRect(window);
     haveNormal = true;
   }
 };
@@ -193,7 +246,7 @@ void WxPlacementWindow::NoteRestoredRect() {
       window_->IsIconized()) {
     return;
   }
-  tracking_->normal = window_->GetRect();
+  tracking_->normal = FrameRect(window_);
   tracking_->haveNormal = true;
 }
 
@@ -219,7 +272,7 @@ bool WxPlacementWindow::GetWindowPlacement(WindowPlacement& placement) {
   placement.showCmd = showCmd;
   placement.minPosition = {-1, -1};
   placement.maxPosition = {-1, -1};
-  placement.normalPosition = ToPlacementRect(t.haveNormal ? t.normal : window_->GetRect());
+  placement.normalPosition = ToPlacementRect(t.haveNormal ? t.normal : FrameRect(window_));
   return true;
 }
 
