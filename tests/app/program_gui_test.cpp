@@ -583,7 +583,7 @@ TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftIt) {
   // The log window's client rectangle on the screen, as the X server has it.
   const auto logGeometry = [](const std::string& window) {
     std::istringstream info(RunTool({"xwininfo", "-id", window}));
-    std::string text, geometry;
+    std::string geometry;
     for (std::string line; std::getline(info, line);) {
       for (const char* field : {"Absolute upper-left X:", "Absolute upper-left Y:", "Width:", "Height:"})
         if (line.find(field) != std::string::npos) geometry += line.substr(line.find(':') + 1);
