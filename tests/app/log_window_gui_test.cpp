@@ -245,8 +245,7 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
           EXPECT_TRUE(boxes_.Shown().empty());
           gui_test::Click(rip.GetDlgItem(res::IDC_RIP_PAUSE));
           gui_test::PumpUntil([&] { return rip.GetTitle() == "Finished Copying"; });
-          // Beside a rip window as large as the screen: whole on the screen,
-          // below it.
+          // Beside a rip window as large as the screen: whole on the screen.
           if (openBefore) {
             rip.SetSize(wxDisplay(0u).GetClientArea());
             gui_test::PumpUntil([&] { return rip.GetRect() == wxDisplay(0u).GetClientArea(); });
