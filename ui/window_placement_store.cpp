@@ -4,6 +4,8 @@
 #include <wx/display.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "ui/gtk_function.h"
 
@@ -32,6 +34,50 @@ void ApplyShowState(wxTopLevelWindow* window, std::uint32_t showCmd) {
   }
 }
 
+// The window's frame on the screen as the X server has it; nullopt
+// while the window is not on the screen, has no frame or GTK cannot be asked. wx works the
+// frame out from extents the window manager announces, and until it has heard
+// them it reports the client's size as the frame's.
+struct ScreenFrame {
+  wxRect frame;
+  wxSize extents;  // the frame's size less the client's
+};
+std::optional<ScreenFrame> ScreenFrameOf(wxTopLevelWindow* window) {
+#ifdef __WXGTK__
+  struct Rectangle {
+    int x, y, width, height;
+  };
+  static const auto getWindow = ui::GtkFunction<void* (*)(void*)>("gtk_widget_get_window");
+  static const auto isMapped = ui::GtkFunction<int (*)(void*)>("gtk_widget_get_mapped");
+  static const auto frameExtents =
+      ui::GtkFunction<void (*)(void*, Rectangle*)>("gdk_window_get_frame_extents");
+  static const auto width = ui::GtkFunction<int (*)(void*)>("gdk_window_get_width");
+  static const auto height = ui::GtkFunction<int (*)(void*)>("gdk_window_get_height");
+  void* widget = window->GetHandle();
+  if (getWindow == nullptr || isMapped == nullptr || frameExtents == nullptr || width == nullptr ||
+      height == nullptr || widget == nullptr || !window->IsShown() || isMapped(widget) == 0 ||
+      getWindow(widget) == nullptr) {
+    return std::nullopt;
+  }
+  Rectangle r{};
+  frameExtents(getWindow(widget), &r);
+  const wxSize extents(r.width - width(getWindow(widget)), r.height - height(getWindow(widget)));
+  // No frame (yet): wx knows as much as the server.
+  if (r.width <= 0 || r.height <= 0 || extents.x < 0 || extents.y < 0 || extents == wxSize())
+    return std::nullopt;
+  return ScreenFrame{wxRect(r.x, r.y, r.width, r.height), extents};
+#else
+  (void)window;
+  return std::nullopt;
+#endif
+}
+
+// The rectangle the user sees the window take.
+wxRect FrameRect(wxTopLevelWindow* window) {
+  const std::optional<ScreenFrame> onScreen = ScreenFrameOf(window);
+  return onScreen ? onScreen->frame : window->GetRect();
+}
+
 }  // namespace
 
 struct WxPlacementWindow::Tracking {
@@ -58,15 +104,27 @@ struct WxPlacementWindow::Tracking {
   // screen takes a new size only when the window manager has agreed).
   void Place(wxTopLevelWindow* window) {
     applying = true;
-    window->SetSize(normal);
+    const std::optional<ScreenFrame> onScreen = ScreenFrameOf(window);
+    const wxSize client = normal.GetSize() - (onScreen ? onScreen->extents : wxSize());
+    if (onScreen && client.x > 0 && client.y > 0) {
+      // On the screen: the client size that gives the frame its size with
+      // the frame's extents as they are, whatever wx knows of them.
+      window->SetPosition(normal.GetPosition());
+      window->SetClientSize(client);
+    } else {
+      window->SetSize(normal);
+    }
     applying = false;
   }
 
   // Places the window and enters the state `showCmd` says.
   void Apply(wxTopLevelWindow* window) {
+    // A window that already has its rectangle and state hears of no change,
+    // so nothing would end the settling: the next move is the user's.
+    const bool there = FrameRect(window) == normal && !window->IsMaximized() && !window->IsIconized();
     Place(window);
     ApplyShowState(window, showCmd);
-    settling = true;
+    settling = !there || LeavesMaximised(showCmd) || IsMinimisedShowCmd(showCmd);
     corrections = 0;
   }
 
@@ -83,7 +141,7 @@ struct WxPlacementWindow::Tracking {
     if (LeavesMaximised(showCmd)) return maximised;
     if (IsMinimisedShowCmd(showCmd)) return iconised;
     if (maximised || iconised) return false;
-    if (window->GetRect() == normal || corrections >= kMaxCorrections) return true;
+    if (FrameRect(window) == normal || corrections >= kMaxCorrections) return true;
     ++corrections;
     Place(window);
     return false;
@@ -120,7 +178,7 @@ struct WxPlacementWindow::Tracking {
         return;
       }
     }
-    normal = window->GetRect();
+    normal = FrameRect(window);
     haveNormal = true;
   }
 };
@@ -131,32 +189,27 @@ namespace {
 // The window's first appearance on the screen, heard from GTK ("map-event"):
 // wx reports a top-level window shown before the window manager has placed
 // it, and a position set earlier is lost on the way.
-struct MapHook {
-  std::weak_ptr<WxPlacementWindow::Tracking> tracking;
-  wxWeakRef<wxTopLevelWindow> window;
-};
+using MapHook = std::function<void()>;
 
 int OnMapped(void* /*widget*/, void* /*event*/, void* data) {
-  auto* hook = static_cast<MapHook*>(data);
-  auto tracking = hook->tracking.lock();
-  if (tracking && hook->window) tracking->Finish(hook->window);
+  (*static_cast<MapHook*>(data))();
   return 0;  // let GTK and wx handle the event too
 }
 
 void DeleteMapHook(void* data, void* /*closure*/) { delete static_cast<MapHook*>(data); }
 
-// Calls Finish when the window reaches the screen; false when GTK cannot be asked.
-bool HookMapEvent(wxTopLevelWindow* window, const std::shared_ptr<WxPlacementWindow::Tracking>& tracking) {
+// Calls `mapped` when the window reaches the screen; false when GTK cannot be asked.
+bool HookMapEvent(wxTopLevelWindow* window, MapHook mapped) {
   using Connect = unsigned long (*)(void*, const char*, void*, void*, void*, int);
   auto connect = ui::GtkFunction<Connect>("g_signal_connect_data");
   void* widget = window->GetHandle();
   if (connect == nullptr || widget == nullptr) return false;
   constexpr int kConnectAfter = 1;  // G_CONNECT_AFTER: once wx has seen the window mapped
-  return connect(widget, "map-event", reinterpret_cast<void*>(&OnMapped), new MapHook{tracking, window},
+  return connect(widget, "map-event", reinterpret_cast<void*>(&OnMapped), new MapHook(std::move(mapped)),
                  reinterpret_cast<void*>(&DeleteMapHook), kConnectAfter) != 0;
 }
 #else
-bool HookMapEvent(wxTopLevelWindow*, const std::shared_ptr<WxPlacementWindow::Tracking>&) { return false; }
+bool HookMapEvent(wxTopLevelWindow*, std::function<void()>) { return false; }
 #endif
 
 }  // namespace
@@ -176,20 +229,24 @@ WxPlacementWindow::WxPlacementWindow(wxTopLevelWindow* window, bool modal)
   window->Bind(wxEVT_SIZE, [follow](wxSizeEvent& e) { follow(e); });
   window->Bind(wxEVT_MOVE, [follow](wxMoveEvent& e) { follow(e); });
   window->Bind(wxEVT_MAXIMIZE, [follow](wxMaximizeEvent& e) { follow(e); });
-  if (!HookMapEvent(window, tracking_)) {
-    window->Bind(wxEVT_SHOW, [weak, ref](wxShowEvent& e) {
+  const auto finish = [weak, ref] {
+    auto tracking = weak.lock();
+    if (tracking && ref) tracking->Finish(ref);
+  };
+  if (!HookMapEvent(window, finish)) {
+    window->Bind(wxEVT_SHOW, [finish](wxShowEvent& e) {
       e.Skip();
-      auto tracking = weak.lock();
-      if (tracking && ref && e.IsShown()) tracking->Finish(ref);
+      if (e.IsShown()) finish();
     });
   }
 }
 
 void WxPlacementWindow::NoteRestoredRect() {
-  if (!window_ || tracking_->pending || tracking_->settling || window_->IsMaximized() || window_->IsIconized()) {
+  if (!window_ || tracking_->pending || tracking_->settling || window_->IsMaximized() ||
+      window_->IsIconized()) {
     return;
   }
-  tracking_->normal = window_->GetRect();
+  tracking_->normal = FrameRect(window_);
   tracking_->haveNormal = true;
 }
 
@@ -199,8 +256,8 @@ bool WxPlacementWindow::GetWindowPlacement(WindowPlacement& placement) {
   const Tracking& t = *tracking_;
   std::uint32_t showCmd = WP::SW_SHOWNORMAL;
   bool maximised = window_->IsMaximized();
-  if (t.pending || (t.settling && t.showCmd != WP::SW_SHOWNORMAL && !window_->IsIconized() &&
-                    !window_->IsMaximized())) {
+  if (t.pending ||
+      (t.settling && t.showCmd != WP::SW_SHOWNORMAL && !window_->IsIconized() && !window_->IsMaximized())) {
     // Not there yet: the state the window is on its way to.
     showCmd = t.showCmd;
     maximised = LeavesMaximised(showCmd);
@@ -215,7 +272,7 @@ bool WxPlacementWindow::GetWindowPlacement(WindowPlacement& placement) {
   placement.showCmd = showCmd;
   placement.minPosition = {-1, -1};
   placement.maxPosition = {-1, -1};
-  placement.normalPosition = ToPlacementRect(t.haveNormal ? t.normal : window_->GetRect());
+  placement.normalPosition = ToPlacementRect(t.haveNormal ? t.normal : FrameRect(window_));
   return true;
 }
 
@@ -226,7 +283,7 @@ bool WxPlacementWindow::SetWindowPlacement(const WindowPlacement& placement) {
   t.haveNormal = true;
   t.wasMaximised = false;
   t.showCmd = LeavesMaximised(placement.showCmd) || IsMinimisedShowCmd(placement.showCmd) ? placement.showCmd
-                                                                                           : WP::SW_SHOWNORMAL;
+                                                                                          : WP::SW_SHOWNORMAL;
   t.settling = false;
   if (!window_->IsShown()) {
     // The size now, so the dialog lays itself out for it; the rest once it is shown.

@@ -51,10 +51,10 @@ class WxPlacementWindow : public IPlacementWindow {
   // Leaves a maximised or minimised window alone.
   static void KeepOnWorkArea(wxTopLevelWindow* window);
 
+ private:
   // Shared with the window's event handlers, which may outlive this object.
   struct Tracking;
 
- private:
   void NoteRestoredRect();
 
   wxWeakRef<wxTopLevelWindow> window_;

@@ -154,12 +154,39 @@ bool CLogDlg::OnInitDialog() {
       kColumnText, "Description", wxLIST_FORMAT_LEFT,
       ScaleForFont(units, count <= kRowsWithoutScrollBar ? kDescriptionWidth : kDescriptionWidthScrolled));
   list_->SetRowCount(count);
-  if (count > 0) list_->EnsureVisible(static_cast<long>(count) - 1);
   AddControls(res::kLogDialogAnchors);
   placementWindow_ = std::make_unique<WxPlacementWindow>(this, false);
   placement_.Load(*placementWindow_, kLogDlgPlacementEntry, kPlacementSection);
   LeaveModalGrabs();
+  // The list scrolls to its last row whenever it changes size (the window is
+  // shown, resized, placed) and at once now.
+  list_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    ScrollToLastRowSoon();
+  });
+  Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+    event.Skip();
+    if (event.IsShown()) ScrollToLastRowSoon();
+  });
+  ScrollToLastRow();
   return true;
+}
+
+void CLogDlg::ScrollToLastRow() {
+  if (list_ == nullptr) return;
+  const long count = list_->GetItemCount();
+  if (count > 0) list_->EnsureVisible(count - 1);
+}
+
+void CLogDlg::ScrollToLastRowSoon() {
+  // Once the list has laid itself out for its new size: it computes its
+  // scroll range in its own size handler, which runs after the caller's.
+  if (scrollQueued_) return;
+  scrollQueued_ = true;
+  CallAfter([this] {
+    scrollQueued_ = false;
+    ScrollToLastRow();
+  });
 }
 
 void CLogDlg::LeaveModalGrabs() {
@@ -198,14 +225,22 @@ void CLogDlg::PlaceBeside(wxTopLevelWindow& modal) {
   if (minimum.x <= 0 || minimum.y <= 0) minimum = wanted / 2;
   const wxRect placed = PlaceBesideWindow(modalRect, area, wanted, minimum);
   if (modalRect.GetPosition() != modalAt) modal.SetPosition(modalRect.GetPosition());
-  SetSize(placed);
+  // Through the placement adapter, which follows the window until the window
+  // manager has put it there (and forgets a placement it still had to apply).
+  WindowPlacement placement;
+  placement.length = kWindowPlacementSize;
+  placement.showCmd = WindowPlacement::SW_SHOWNORMAL;
+  placement.normalPosition = {placed.GetLeft(), placed.GetTop(), placed.GetRight() + 1,
+                              placed.GetBottom() + 1};
+  if (!placementWindow_ || !placementWindow_->SetWindowPlacement(placement)) SetSize(placed);
+  ScrollToLastRowSoon();
 }
 
 void CLogDlg::AppendLastEntry() {
   if (!IsWindowCreated() || list_ == nullptr) return;
   const size_t count = AppEventLog().Size();
   list_->SetRowCount(count);
-  if (count > 0) list_->EnsureVisible(static_cast<long>(count) - 1);
+  ScrollToLastRow();
 }
 
 void CLogDlg::OnOkButton() { Hide(); }

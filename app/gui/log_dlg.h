@@ -82,6 +82,10 @@ class CLogDlg : public ui::CResizeDlg {
 
  private:
   void OnDestroy();
+  // Scrolls the list so that its last row is wholly in view: now, or once
+  // the list has taken its new size.
+  void ScrollToLastRow();
+  void ScrollToLastRowSoon();
   // Keeps the window out of the input grab of modal windows, so that it
   // takes its own clicks and keys while one runs.
   void LeaveModalGrabs();
@@ -92,6 +96,7 @@ class CLogDlg : public ui::CResizeDlg {
   CLogListCtrl* list_ = nullptr;
   WindowPlacementStore placement_;
   std::unique_ptr<WxPlacementWindow> placementWindow_;
+  bool scrollQueued_ = false;
 };
 
 // The program's one log window, made by the main window's View Log command;

@@ -16,8 +16,28 @@
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/disc_image.h"
 #include "ui/core/control_ids.h"
+#include "ui/core/profile_store.h"
 
 namespace {
+
+// Under a window manager, whose frames the log window must leave room for.
+const gui_test::OwnDisplay kDisplay("1366x768x24", gui_test::OwnDisplay::kWindowManager);
+
+// Whether the last row of the log window's list lies whole, top to bottom,
+// inside the part of the list that shows rows.
+bool LastRowInView() {
+  CLogListCtrl* list = LogWindow->List();
+  const long last = list->GetItemCount() - 1;
+  wxRect row;
+  if (last < 0 || !list->GetItemRect(last, row)) return false;
+  wxWindow* rows = nullptr;  // the list's tallest child; the other one is its header
+  for (wxWindow* child : list->GetChildren())
+    if (rows == nullptr || child->GetSize().y > rows->GetSize().y) rows = child;
+  if (rows == nullptr) return false;
+  const int top = rows->ClientToScreen(wxPoint(0, 0)).y;
+  const int rowTop = list->ClientToScreen(row.GetPosition()).y;
+  return rowTop >= top && rowTop + row.height <= top + rows->GetClientSize().y;
+}
 
 class LogWindowGui : public MainWindowTest {
  protected:
@@ -31,6 +51,26 @@ class LogWindowGui : public MainWindowTest {
     }));
     return dlg;
   }
+  // Presses the rip window's Log: the whole log window comes on the screen
+  // with its last row in view, beside the rip window where the screen has
+  // room, at the place of the last press when `again`.
+  static void PressLogBeside(CRippingProgressDlg& rip, bool again) {
+    const wxRect area = wxDisplay(0u).GetClientArea(), before = LogWindow ? LogWindow->GetRect() : wxRect();
+    gui_test::Click(rip.GetDlgItem(res::IDC_RIP_LOG));
+    ASSERT_NE(LogWindow, nullptr);
+    const bool room = rip.GetRect() != area;
+    const auto placed = [&] {
+      const wxRect log = LogWindow->GetRect();
+      return area.Contains(log) && LastRowInView() && !(room && log.Intersects(rip.GetRect()));
+    };
+    EXPECT_TRUE(gui_test::PumpUntil(placed))
+        << gui_test::RectText(LogWindow->GetRect()) << " beside " << gui_test::RectText(rip.GetRect());
+    gui_test::PumpFrames();
+    EXPECT_TRUE(placed()) << gui_test::RectText(LogWindow->GetRect());
+    if (again) {
+      EXPECT_EQ(LogWindow->GetRect(), before);
+    }
+  }
   // Waits until the log window lists as many rows as the log holds entries.
   static bool WaitForRows() {
     return gui_test::PumpUntil(
@@ -40,12 +80,17 @@ class LogWindowGui : public MainWindowTest {
 
 TEST_F(LogWindowGui, ListsEveryEntryFromAnyThreadWithNumberTimeAndColour) {
   CQuarnoCDRipperDlg& dlg = StartOnDisc();
+  for (int i = 0; i < 20; ++i) dlg.AddLog("More than the window shows", LogInfo);
   dlg.OnViewLog();
   ASSERT_NE(LogWindow, nullptr);
   EXPECT_TRUE(LogWindow->IsShown());
   EXPECT_EQ(LogWindow->GetTitle(), "Log");
   CLogListCtrl* list = LogWindow->List();
   ASSERT_TRUE(WaitForRows());
+  // The last row is in view at the default size and after a resize.
+  EXPECT_TRUE(gui_test::PumpUntil(LastRowInView));
+  LogWindow->SetSize(LogWindow->GetSize() - wxSize(0, 90));
+  EXPECT_TRUE(gui_test::PumpUntil(LastRowInView));
   EXPECT_EQ(list->GetItemText(0, 1), "#000");
   EXPECT_EQ(list->GetItemText(0, 3), "Launching Quarno CD Ripper...");
   EXPECT_EQ(list->GetItemText(1, 1), "#001");
@@ -64,6 +109,7 @@ TEST_F(LogWindowGui, ListsEveryEntryFromAnyThreadWithNumberTimeAndColour) {
   dlg.AddLog("Odd level", 7);
   ASSERT_EQ(AppEventLog().Size(), before + 201);
   ASSERT_TRUE(WaitForRows());
+  EXPECT_TRUE(gui_test::PumpUntil(LastRowInView));
   const std::vector<CLogItem> entries = AppEventLog().LogEntries();
   for (size_t i = 1; i < entries.size(); ++i) EXPECT_EQ(entries[i].Number, entries[i - 1].Number + 1);
   EXPECT_EQ(list->GetItemText(list->GetItemCount() - 1, 1), wxString::Format("#%03d", entries.back().Number));
@@ -158,26 +204,37 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
                 "/\n");
   CQuarnoCDRipperDlg& main = Start(WriteDiscImage(root_.string(), {{AudioTrackSectors(6000)}}, "disc"));
   ASSERT_TRUE(gui_test::PumpUntil([&] { return main.TrackList()->GetItemCount() == 1 && Busy.load() == 0; }));
+  // A placement of an earlier run puts the log window over the screen's middle.
+  WindowPlacement saved;
+  saved.length = kWindowPlacementSize;
+  saved.showCmd = WindowPlacement::SW_SHOWNORMAL;
+  saved.normalPosition = {283, 134, 1083, 634};
+  ASSERT_TRUE(
+      AppProfile().WriteProfileBinary(kPlacementSection, kLogDlgPlacementEntry, EncodePlacement(saved)));
   for (const bool openBefore : {false, true}) {
     SCOPED_TRACE(openBefore ? "log window open before the rip" : "log window made by the rip's Log");
-    if (openBefore) main.OnViewLog();
+    if (openBefore) {
+      // Left where the rip's window comes.
+      main.OnViewLog();
+      const wxRect over(283, 134, 800, 500);
+      LogWindow->SetSize(over);
+      EXPECT_TRUE(gui_test::PumpUntil([&] { return LogWindow->GetRect() == over; }));
+      for (int i = 0; i < 10; ++i) gui_test::PumpFrames();
+    }
     gui_test::WhenModalShown(
         [&](wxDialog& d) {
           auto& rip = dynamic_cast<CRippingProgressDlg&>(d);
           gui_test::Click(rip.GetDlgItem(res::IDC_RIP_PAUSE));
           ASSERT_TRUE(rip.Job().Running);
-          gui_test::Click(rip.GetDlgItem(res::IDC_RIP_LOG));
-          ASSERT_NE(LogWindow, nullptr);
-          gui_test::PumpFrames();
+          // Each press of Log puts the whole window beside the rip's, at the
+          // same place, also when it lay over the rip's window.
+          for (int press = 0; press < 2; ++press) PressLogBeside(rip, press == 1);
           EXPECT_TRUE(LogWindow->IsShown());
           EXPECT_TRUE(LogWindow->IsEnabled());
           // The rip's window holds the grab of its group, which does not
           // reach the log window.
           EXPECT_NE(InputGrabOver(&rip), nullptr);
           EXPECT_EQ(InputGrabOver(LogWindow), nullptr);
-          EXPECT_FALSE(LogWindow->GetRect().Intersects(rip.GetRect()))
-              << gui_test::RectText(LogWindow->GetRect()) << " beside " << gui_test::RectText(rip.GetRect());
-          EXPECT_TRUE(wxDisplay(0u).GetClientArea().Contains(LogWindow->GetRect()));
           gui_test::Click(LogWindow->GetDlgItem(res::IDC_LOG_CLEAR));
           EXPECT_EQ(LogWindow->List()->GetItemCount(), 0);
           gui_test::PressKey(LogWindow, WXK_ESCAPE);
@@ -188,6 +245,12 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
           EXPECT_TRUE(boxes_.Shown().empty());
           gui_test::Click(rip.GetDlgItem(res::IDC_RIP_PAUSE));
           gui_test::PumpUntil([&] { return rip.GetTitle() == "Finished Copying"; });
+          // Beside a rip window as large as the screen: whole on the screen.
+          if (openBefore) {
+            rip.SetSize(wxDisplay(0u).GetClientArea());
+            gui_test::PumpUntil([&] { return rip.GetRect() == wxDisplay(0u).GetClientArea(); });
+            PressLogBeside(rip, false);
+          }
           gui_test::Click(rip.GetDlgItem(IDCANCEL));
         },
         [](wxDialog& d) { return dynamic_cast<CRippingProgressDlg*>(&d) != nullptr; });

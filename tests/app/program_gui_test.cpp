@@ -623,3 +623,87 @@ TEST_F(FirstCopyInTest, SecondCopyEndsSilentlyWhenNobodyAnswersOrTheFirstHasNoWi
 }
 
 }  // namespace
+
+// The log window under a window manager (openbox, started on this program's
+// display for the test): moved and resized through the window manager, it
+// opens at the same place and size on the next start, three times over, and
+// a start that leaves it alone saves the bytes it restored.
+TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftIt) {
+  // Openbox, ended with the test.
+  struct WindowManager {
+    pid_t pid = -1;
+    ~WindowManager() {
+      if (pid > 0) ::kill(pid, SIGTERM), ::waitpid(pid, nullptr, 0);
+    }
+  } openbox;
+  const fs::path started = root_ / "openbox-started";
+  std::string startup = "touch '" + started.string() + "'";
+  char* argv[] = {const_cast<char*>("openbox"), const_cast<char*>("--sm-disable"),
+                  const_cast<char*>("--startup"), startup.data(), nullptr};
+  ASSERT_EQ(posix_spawnp(&openbox.pid, "openbox", nullptr, nullptr, argv, environ), 0);
+  for (int i = 0; i < 3000 && !fs::exists(started); ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(fs::exists(started)) << "openbox did not start";
+  // Gives the main window the focus and types `keys` there.
+  const auto typeInMainWindow = [](const std::vector<std::string>& keys) {
+    const std::string main = RunTool({"xdotool", "search", "--onlyvisible", "--name", "^Quarno CD Ripper"});
+    std::vector<std::string> command = {"xdotool", "windowfocus", "--sync", main, "key", "--delay", "100"};
+    command.insert(command.end(), keys.begin(), keys.end());
+    if (!main.empty()) RunTool(command);
+    std::this_thread::sleep_for(300ms);
+  };
+  // The log window's client rectangle on the screen, as the X server has it.
+  const auto logGeometry = [](const std::string& window) {
+    std::istringstream info(RunTool({"xwininfo", "-id", window}));
+    std::string geometry;
+    for (std::string line; std::getline(info, line);) {
+      for (const char* field : {"Absolute upper-left X:", "Absolute upper-left Y:", "Width:", "Height:"})
+        if (line.find(field) != std::string::npos) geometry += line.substr(line.find(':') + 1);
+    }
+    return geometry;
+  };
+  const auto savedLog = [this] {
+    const std::string profile = ReadFile(DataFolder() / "quarno-cd-ripper.profile");
+    const size_t at = profile.find("{DC005E05-56BF-4ED7-BFED-F658CE8B1B16}=");
+    return at == std::string::npos ? std::string() : profile.substr(at, profile.find('\n', at) - at);
+  };
+  // Where the user leaves it (client position and size), one row a start; the last start leaves it alone.
+  const std::vector<std::vector<std::string>> moves = {
+      {"120", "90", "700", "300"}, {"400", "330", "640", "360"}, {"60", "500", "820", "280"}, {}};
+  std::string left, saved;
+  for (size_t start = 0; start < moves.size(); ++start) {
+    SCOPED_TRACE("start " + std::to_string(start));
+    Program program;
+    ASSERT_TRUE(StartProgram(program));
+    ASSERT_TRUE(WaitForLog("Initialization finished.", start + 1)) << ReadFile(root_ / "output.txt");
+    std::string window;
+    for (int tries = 0; tries < 20 && window.empty() && program.Running(); ++tries) {
+      typeInMainWindow({"alt+f", "Down", "Return"});
+      window = RunTool({"xdotool", "search", "--onlyvisible", "--name", "^Log$"});
+    }
+    ASSERT_FALSE(window.empty()) << "the log window did not open" << ReadFile(root_ / "output.txt");
+    std::this_thread::sleep_for(500ms);
+    if (start > 0) {
+      EXPECT_EQ(logGeometry(window), left);
+    }
+    if (!moves[start].empty()) {
+      const std::vector<std::string>& m = moves[start];
+      RunTool({"xdotool", "windowsize", "--sync", window, m[2], m[3]});
+      RunTool({"xdotool", "windowmove", "--sync", window, m[0], m[1]});
+      std::this_thread::sleep_for(500ms);
+      left = logGeometry(window);
+      EXPECT_NE(left.find(" " + m[2] + " " + m[3]), std::string::npos) << left;
+    }
+    // Ended by the session or by File, Exit.
+    if (start % 2 == 0) {
+      program.Signal(SIGTERM);
+    } else {
+      typeInMainWindow({"alt+f", "Down", "Down", "Return"});
+    }
+    EXPECT_TRUE(EndsWithCodeZero(program));
+    if (moves[start].empty()) {
+      EXPECT_EQ(savedLog(), saved);
+    }
+    saved = savedLog();
+    EXPECT_FALSE(saved.empty());
+  }
+}

@@ -105,7 +105,7 @@ TEST_F(PlacementGuiTest, AWindowSavedOffScreenComesBackOnScreen) {
   const std::vector<PlacementRect> screens = WxPlacementWindow::DisplayScreens();
   ASSERT_FALSE(screens.empty());
   const PlacementRect expected = CentreRectOn(lost.normalPosition, screens.front());
-  EXPECT_TRUE(gui_test::PumpUntil([&] { return RectIs(frame, expected); }));
+  EXPECT_TRUE(gui_test::PumpUntil([&] { return RectIs(frame, expected); })) << gui_test::RectText(frame->GetRect());
   EXPECT_TRUE(IsRectOnScreens(expected, screens));
 }
 

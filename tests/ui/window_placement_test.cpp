@@ -170,6 +170,13 @@ TEST_F(WindowPlacementTest, FirstRunKeepsThePositionAndSavesBothValues) {
   ASSERT_TRUE(profile_.GetProfileBinary(kPlacementSection, kEntry, bytes));
   EXPECT_EQ(bytes, EncodePlacement(window.placement));
   EXPECT_EQ(profile_.GetProfileInt(kPlacementSection, "", -1), 0);
+
+  // A window that does not fit its screen is saved fitted, as it comes back.
+  window.placement.normalPosition = {254, -91, 1112, 1200};
+  EXPECT_EQ(store.Save(window, kEntry), 1);
+  ASSERT_TRUE(profile_.GetProfileBinary(kPlacementSection, kEntry, bytes));
+  window.placement.normalPosition = {254, 0, 1112, 1080};
+  EXPECT_EQ(bytes, EncodePlacement(window.placement));
 }
 
 // What an earlier run saved, under the user's override, reopens as this.

@@ -211,6 +211,9 @@ int WindowPlacementStore::Save(IPlacementWindow& window, const std::string& entr
   now.length = kWindowPlacementSize;
   if (!window.GetWindowPlacement(now)) return 0;
   current_ = now;
+  // Saved as it comes back, whole on its screen: a window that never reached
+  // the screen still has the rectangle it was made with.
+  current_.normalPosition = FitOntoScreens(now.normalPosition, window.GetScreens());
   if (!profile_.WriteProfileBinary(section, entry, EncodePlacement(current_))) return 0;
   return profile_.WriteProfileInt(section, "", showOverride_) ? 1 : 0;
 }

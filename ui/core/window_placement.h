@@ -139,7 +139,8 @@ class WindowPlacementStore {
            const std::string& section = kPlacementSection);
   // Applies the default captured by the first load (nothing before one).
   void Apply(IPlacementWindow& window);
-  // Writes the window's placement and the show override. Returns 1 when both
+  // Writes the window's placement, its normal rectangle fitted whole onto its
+  // screen as a load would fit it, and the show override. Returns 1 when both
   // were written.
   int Save(IPlacementWindow& window, const std::string& entry,
            const std::string& section = kPlacementSection);
