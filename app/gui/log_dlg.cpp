@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include "app/gui/font_scale.h"
 #include "app/gui/quarno_cd_ripper_dlg.h"
@@ -219,10 +220,12 @@ void CLogDlg::PlaceBeside(wxTopLevelWindow& modal) {
   wxRect modalRect = modal.GetRect();
   const wxPoint modalAt = modalRect.GetPosition();
   // Without a minimum of its own the window may shrink to half its size,
-  // which still shows a few rows and its buttons.
+  // which still shows a few rows, but no narrower than keeps its buttons
+  // apart: their centres keep their share of the width.
   const wxSize wanted = GetSize();
   wxSize minimum = GetMinSize();
-  if (minimum.x <= 0 || minimum.y <= 0) minimum = wanted / 2;
+  if (minimum.x <= 0 || minimum.y <= 0)
+    minimum = wxSize(std::max(wanted.x / 2, ButtonsApartWidth()), wanted.y / 2);
   const wxRect placed = PlaceBesideWindow(modalRect, area, wanted, minimum);
   if (modalRect.GetPosition() != modalAt) modal.SetPosition(modalRect.GetPosition());
   // Through the placement adapter, which follows the window until the window
@@ -234,6 +237,20 @@ void CLogDlg::PlaceBeside(wxTopLevelWindow& modal) {
                               placed.GetBottom() + 1};
   if (!placementWindow_ || !placementWindow_->SetWindowPlacement(placement)) SetSize(placed);
   ScrollToLastRowSoon();
+}
+
+int CLogDlg::ButtonsApartWidth() const {
+  const wxWindow* ok = GetDlgItem(res::IDC_LOG_OK);
+  const wxWindow* clear = GetDlgItem(res::IDC_LOG_CLEAR);
+  const int client = GetClientSize().x;
+  if (ok == nullptr || clear == nullptr || client <= 0) return 0;
+  const wxRect a = ok->GetRect(), b = clear->GetRect();
+  const int apart = std::abs((b.x + b.width / 2) - (a.x + a.width / 2));
+  if (apart <= 0) return 0;
+  // Half of each button and a small gap between their centres, scaled up to
+  // the client width that gives them that distance, plus the frame.
+  const int needed = (a.width + b.width) / 2 + kButtonGap;
+  return needed * client / apart + (GetSize().x - client);
 }
 
 void CLogDlg::AppendLastEntry() {

@@ -82,6 +82,10 @@ class CLogDlg : public ui::CResizeDlg {
 
  private:
   void OnDestroy();
+  // The narrowest outer width at which OK and Clear, whose centres keep
+  // their share of the client width, do not touch; 0 when not laid out yet.
+  int ButtonsApartWidth() const;
+  static constexpr int kButtonGap = 6;
   // Scrolls the list so that its last row is wholly in view: now, or once
   // the list has taken its new size.
   void ScrollToLastRow();

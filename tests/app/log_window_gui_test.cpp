@@ -52,8 +52,8 @@ class LogWindowGui : public MainWindowTest {
     return dlg;
   }
   // Presses the rip window's Log: the whole log window comes on the screen
-  // with its last row in view, beside the rip window where the screen has
-  // room, at the place of the last press when `again`.
+  // with its last row in view and its buttons apart, beside the rip window
+  // where the screen has room, at the place of the last press when `again`.
   static void PressLogBeside(CRippingProgressDlg& rip, bool again) {
     const wxRect area = wxDisplay(0u).GetClientArea(), before = LogWindow ? LogWindow->GetRect() : wxRect();
     gui_test::Click(rip.GetDlgItem(res::IDC_RIP_LOG));
@@ -61,7 +61,11 @@ class LogWindowGui : public MainWindowTest {
     const bool room = rip.GetRect() != area;
     const auto placed = [&] {
       const wxRect log = LogWindow->GetRect();
-      return area.Contains(log) && LastRowInView() && !(room && log.Intersects(rip.GetRect()));
+      const bool buttonsApart = !LogWindow->GetDlgItem(res::IDC_LOG_OK)
+                                     ->GetRect()
+                                     .Intersects(LogWindow->GetDlgItem(res::IDC_LOG_CLEAR)->GetRect());
+      return area.Contains(log) && LastRowInView() && buttonsApart &&
+             !(room && log.Intersects(rip.GetRect()));
     };
     EXPECT_TRUE(gui_test::PumpUntil(placed))
         << gui_test::RectText(LogWindow->GetRect()) << " beside " << gui_test::RectText(rip.GetRect());
