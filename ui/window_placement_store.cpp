@@ -38,11 +38,7 @@ void ApplyShowState(wxTopLevelWindow* window, std::uint32_t showCmd) {
 // while the window is not on the screen, has no frame or GTK cannot be asked. wx works the
 // frame out from extents the window manager announces, and until it has heard
 // them it reports the client's size as the frame's.
-struct ScreenFrame {
-  wxRect frame;
-  wxSize extents;  // the frame's size less the client's
-};
-std::optional<ScreenFrame> ScreenFrameOf(wxTopLevelWindow* window) {
+std::optional<wxRect> ScreenFrameOf(wxTopLevelWindow* window) {
 #ifdef __WXGTK__
   struct Rectangle {
     int x, y, width, height;
@@ -65,7 +61,7 @@ std::optional<ScreenFrame> ScreenFrameOf(wxTopLevelWindow* window) {
   // No frame (yet): wx knows as much as the server.
   if (r.width <= 0 || r.height <= 0 || extents.x < 0 || extents.y < 0 || extents == wxSize())
     return std::nullopt;
-  return ScreenFrame{wxRect(r.x, r.y, r.width, r.height), extents};
+  return wxRect(r.x, r.y, r.width, r.height);
 #else
   (void)window;
   return std::nullopt;
@@ -74,8 +70,8 @@ std::optional<ScreenFrame> ScreenFrameOf(wxTopLevelWindow* window) {
 
 // The rectangle the user sees the window take.
 wxRect FrameRect(wxTopLevelWindow* window) {
-  const std::optional<ScreenFrame> onScreen = ScreenFrameOf(window);
-  return onScreen ? onScreen->frame : window->GetRect();
+  const std::optional<wxRect> onScreen = ScreenFrameOf(window);
+  return onScreen ? *onScreen : window->GetRect();
 }
 
 }  // namespace
@@ -104,16 +100,7 @@ struct WxPlacementWindow::Tracking {
   // screen takes a new size only when the window manager has agreed).
   void Place(wxTopLevelWindow* window) {
     applying = true;
-    const std::optional<ScreenFrame> onScreen = ScreenFrameOf(window);
-    const wxSize client = normal.GetSize() - (onScreen ? onScreen->extents : wxSize());
-    if (onScreen && client.x > 0 && client.y > 0) {
-      // On the screen: the client size that gives the frame its size with
-      // the frame's extents as they are, whatever wx knows of them.
-      window->SetPosition(normal.GetPosition());
-      window->SetClientSize(client);
-    } else {
-      window->SetSize(normal);
-    }
+    window->SetSize(normal);
     applying = false;
   }
 

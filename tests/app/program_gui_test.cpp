@@ -628,7 +628,7 @@ TEST_F(FirstCopyInTest, SecondCopyEndsSilentlyWhenNobodyAnswersOrTheFirstHasNoWi
 // display for the test): moved and resized through the window manager, it
 // opens at the same place and size on the next start, three times over, and
 // a start that leaves it alone saves the bytes it restored.
-TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftIt) {
+TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftItAndTheMainWindowAsItWas) {
   // Openbox, ended with the test.
   struct WindowManager {
     pid_t pid = -1;
@@ -651,15 +651,15 @@ TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftIt) {
     if (!main.empty()) RunTool(command);
     std::this_thread::sleep_for(300ms);
   };
-  // The log window's client rectangle on the screen, as the X server has it.
-  const auto logGeometry = [](const std::string& window) {
+  // A window's client rectangle on the screen, as the X server has it.
+  const auto geometry = [](const std::string& window) {
     std::istringstream info(RunTool({"xwininfo", "-id", window}));
-    std::string geometry;
+    std::string rect;
     for (std::string line; std::getline(info, line);) {
       for (const char* field : {"Absolute upper-left X:", "Absolute upper-left Y:", "Width:", "Height:"})
-        if (line.find(field) != std::string::npos) geometry += line.substr(line.find(':') + 1);
+        if (line.find(field) != std::string::npos) rect += line.substr(line.find(':') + 1);
     }
-    return geometry;
+    return rect;
   };
   const auto savedLog = [this] {
     const std::string profile = ReadFile(DataFolder() / "quarno-cd-ripper.profile");
@@ -669,7 +669,7 @@ TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftIt) {
   // Where the user leaves it (client position and size), one row a start; the last start leaves it alone.
   const std::vector<std::vector<std::string>> moves = {
       {"120", "90", "700", "300"}, {"400", "330", "640", "360"}, {"60", "500", "820", "280"}, {}};
-  std::string left, saved;
+  std::string left, saved, mainWindow;
   for (size_t start = 0; start < moves.size(); ++start) {
     SCOPED_TRACE("start " + std::to_string(start));
     Program program;
@@ -682,15 +682,20 @@ TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftIt) {
     }
     ASSERT_FALSE(window.empty()) << "the log window did not open" << ReadFile(root_ / "output.txt");
     std::this_thread::sleep_for(500ms);
+    // The main window, left alone, opens as it was.
+    const std::string main =
+        geometry(RunTool({"xdotool", "search", "--onlyvisible", "--name", "^Quarno CD Ripper"}));
     if (start > 0) {
-      EXPECT_EQ(logGeometry(window), left);
+      EXPECT_EQ(geometry(window), left);
+      EXPECT_EQ(main, mainWindow);
     }
+    mainWindow = main;
     if (!moves[start].empty()) {
       const std::vector<std::string>& m = moves[start];
       RunTool({"xdotool", "windowsize", "--sync", window, m[2], m[3]});
       RunTool({"xdotool", "windowmove", "--sync", window, m[0], m[1]});
       std::this_thread::sleep_for(500ms);
-      left = logGeometry(window);
+      left = geometry(window);
       EXPECT_NE(left.find(" " + m[2] + " " + m[3]), std::string::npos) << left;
     }
     // Ended by the session or by File, Exit.
