@@ -65,15 +65,20 @@ cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCR_WERROR=ON -DQCR
 cmake --build build/tsan -j "$jobs" --target "${tsan_programs[@]}" lame_enc lame_enc_incomplete lame_enc_no_info_tag
 tsan_passed=0
 tsan_failed=0
-for program in "${tsan_programs[@]}"; do
-  if (cd build/tsan/bin && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" timeout 600 "./$program") \
-    >"$logdir/tsan-$program.log" 2>&1; then
+run_tsan() { # name log command...: one program under ThreadSanitizer, counted as one test
+  local name=$1 log=$2
+  shift 2
+  if "$@" >"$log" 2>&1; then
     tsan_passed=$((tsan_passed + 1))
-    echo "passed: $program"
+    echo "passed: $name"
   else
     tsan_failed=$((tsan_failed + 1))
-    echo "FAILED: $program (see $logdir/tsan-$program.log)"
+    echo "FAILED: $name (see $log)"
   fi
+}
+for program in "${tsan_programs[@]}"; do
+  run_tsan "$program" "$logdir/tsan-$program.log" env -C build/tsan/bin \
+    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" timeout 600 "./$program"
 done
 
 echo "== The main window under ThreadSanitizer"
@@ -95,15 +100,9 @@ cmake -S . -B build/tsan-gui -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQCR_WERROR=ON -
 cmake --build build/tsan-gui -j "$jobs" --target quarno-cd-ripper qcr-demo-disc lame_enc "${tsan_gui_runs[@]%%:*}"
 for run in "${tsan_gui_runs[@]}"; do
   program=${run%%:*}
-  if (cd build/tsan-gui/bin && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ignore_noninstrumented_modules=1" \
-    timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" "./$program" --gtest_filter="${run#*:}") \
-    >"$logdir/tsan-$program.log" 2>&1; then
-    tsan_passed=$((tsan_passed + 1))
-    echo "passed: $program under ThreadSanitizer"
-  else
-    tsan_failed=$((tsan_failed + 1))
-    echo "FAILED: $program under ThreadSanitizer (see $logdir/tsan-$program.log)"
-  fi
+  run_tsan "$program under ThreadSanitizer" "$logdir/tsan-$program.log" env -C build/tsan-gui/bin \
+    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ignore_noninstrumented_modules=1" \
+    timeout 600 xvfb-run -a -s "-screen 0 1280x1024x24" "./$program" --gtest_filter="${run#*:}"
 done
 
 echo "== Window tests"
