@@ -159,7 +159,7 @@ struct WxPlacementWindow::Tracking {
       wasMaximised = false;
       // The window manager may offer any size here (a window that started
       // maximised gets its minimum): the placement's rectangle wins.
-      if (haveNormal && window->GetRect() != normal) {
+      if (haveNormal && FrameRect(window) != normal) {
         showCmd = WP::SW_SHOWNORMAL;
         Apply(window);
         return;

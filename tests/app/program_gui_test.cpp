@@ -629,20 +629,8 @@ TEST_F(FirstCopyInTest, SecondCopyEndsSilentlyWhenNobodyAnswersOrTheFirstHasNoWi
 // opens at the same place and size on the next start, three times over, and
 // a start that leaves it alone saves the bytes it restored.
 TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftItAndTheMainWindowAsItWas) {
-  // Openbox, ended with the test.
-  struct WindowManager {
-    pid_t pid = -1;
-    ~WindowManager() {
-      if (pid > 0) ::kill(pid, SIGTERM), ::waitpid(pid, nullptr, 0);
-    }
-  } openbox;
-  const fs::path started = root_ / "openbox-started";
-  std::string startup = "touch '" + started.string() + "'";
-  char* argv[] = {const_cast<char*>("openbox"), const_cast<char*>("--sm-disable"),
-                  const_cast<char*>("--startup"), startup.data(), nullptr};
-  ASSERT_EQ(posix_spawnp(&openbox.pid, "openbox", nullptr, nullptr, argv, environ), 0);
-  for (int i = 0; i < 3000 && !fs::exists(started); ++i) std::this_thread::sleep_for(10ms);
-  ASSERT_TRUE(fs::exists(started)) << "openbox did not start";
+  const gui_test::RunningWindowManager openbox;  // ended with the test
+  ASSERT_TRUE(openbox.Running()) << "openbox did not start";
   // Gives the main window the focus and types `keys` there.
   const auto typeInMainWindow = [](const std::vector<std::string>& keys) {
     const std::string main = RunTool({"xdotool", "search", "--onlyvisible", "--name", "^Quarno CD Ripper"});

@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -151,14 +152,15 @@ pid_t Spawn(std::vector<std::string> args, int keepFd = -1) {
 
 // The X server and window manager started for this program.
 struct OwnDisplayProcesses {
-  pid_t server = -1, windowManager = -1;
+  pid_t server = -1;
+  std::unique_ptr<gui_test::RunningWindowManager> windowManager;
 
   ~OwnDisplayProcesses() {
-    for (const pid_t pid : {windowManager, server})
-      if (pid > 0) {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-      }
+    windowManager.reset();  // before its display goes
+    if (server > 0) {
+      kill(server, SIGTERM);
+      waitpid(server, nullptr, 0);
+    }
   }
 
   bool Start(const DisplayRequest& request) {
@@ -180,30 +182,12 @@ struct OwnDisplayProcesses {
       return false;
     }
     setenv("DISPLAY", (":" + number).c_str(), 1);
-    if (request.windowManager && !StartWindowManager()) {
+    if (request.windowManager &&
+        !(windowManager = std::make_unique<gui_test::RunningWindowManager>())->Running()) {
       std::fprintf(stderr, "cannot start openbox on display :%s\n", number.c_str());
       return false;
     }
     return true;
-  }
-
-  // Starts openbox and waits (within a generous bound) until it has taken
-  // the screen: it runs its start-up command only then.
-  bool StartWindowManager() {
-    namespace fs = std::filesystem;
-    std::string dir = (fs::temp_directory_path() / "qcr-wm-XXXXXX").string();
-    if (mkdtemp(dir.data()) == nullptr) return false;
-    const std::string marker = dir + "/running";
-    windowManager = Spawn({"openbox", "--sm-disable", "--startup", "touch " + marker});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    bool running = false;
-    while (windowManager > 0 && !(running = fs::exists(marker)) && std::chrono::steady_clock::now() < deadline) {
-      if (waitpid(windowManager, nullptr, WNOHANG) == windowManager) windowManager = -1;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-    return running;
   }
 };
 
@@ -211,6 +195,28 @@ struct OwnDisplayProcesses {
 
 namespace gui_test {
 const std::string& GtkWarnings() { return g_warnings; }
+
+RunningWindowManager::RunningWindowManager() {
+  // Openbox runs its start-up command once it has taken the screen.
+  namespace fs = std::filesystem;
+  std::string dir = (fs::temp_directory_path() / "qcr-wm-XXXXXX").string();
+  if (mkdtemp(dir.data()) == nullptr) return;
+  const std::string marker = dir + "/running";
+  pid_ = Spawn({"openbox", "--sm-disable", "--startup", "touch " + marker});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (pid_ > 0 && !(running_ = fs::exists(marker)) && std::chrono::steady_clock::now() < deadline) {
+    if (waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+}
+
+RunningWindowManager::~RunningWindowManager() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  waitpid(pid_, nullptr, 0);
+}
 
 OwnDisplay::OwnDisplay(const char* screen, WindowManager windowManager) {
   Request() = {screen, windowManager == kWindowManager};

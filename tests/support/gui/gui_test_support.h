@@ -10,6 +10,7 @@
 // long after that and fails the test instead of hanging it.
 #pragma once
 
+#include <sys/types.h>
 #include <wx/dialog.h>
 #include <wx/image.h>
 #include <wx/window.h>
@@ -128,6 +129,22 @@ class OwnDisplay {
  public:
   enum WindowManager { kNoWindowManager, kWindowManager };
   OwnDisplay(const char* screen, WindowManager windowManager);
+};
+
+// The openbox window manager on the current display, from construction
+// (which waits, within a generous bound, until it has taken the screen)
+// until destruction: for a test that needs one on a display without.
+class RunningWindowManager {
+ public:
+  RunningWindowManager();
+  ~RunningWindowManager();
+  RunningWindowManager(const RunningWindowManager&) = delete;
+  RunningWindowManager& operator=(const RunningWindowManager&) = delete;
+  bool Running() const { return running_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool running_ = false;
 };
 
 }  // namespace gui_test
