@@ -14,9 +14,13 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-bool IsControl(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u < 0x20 || u == 0x7F;
+// The code points that no name may hold because nobody sees them: the C0 and
+// C1 controls and DEL, the line and paragraph separators (a player may split
+// a playlist line at them as at NEL), and the bidirectional embeddings,
+// overrides and isolates (an override makes "gpj.exe" read "exe.jpg").
+bool IsInvisibleControl(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
 }
 
 bool IsDotName(std::string_view name) { return name == "." || name == ".."; }
@@ -39,13 +43,26 @@ void UnhideName(std::string& name) {
     name[0] = '_';
 }
 
+// Each invisible control character of valid UTF-8 text becomes one "_".
+std::string ReplaceInvisibleControls(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (auto it = text.begin(); it != text.end();) {
+    const auto start = it;
+    if (IsInvisibleControl(utf8::unchecked::next(it)))
+      out += '_';
+    else
+      out.append(start, it);
+  }
+  return out;
+}
+
 // Control characters, a name starting with "." and an overlong name are what
-// could break a playlist line, hide the file, climb out of the output folder
-// or fail to create. The name is checked again after every change to it.
+// could break a playlist line, hide the file or its true name, climb out of
+// the output folder or fail to create. The name is checked again after every
+// change to it.
 std::string SafeSegment(std::string_view raw, std::size_t maxBytes) {
-  std::string segment = RepairUtf8(raw);
-  for (char& c : segment)
-    if (IsControl(c)) c = '_';
+  std::string segment = ReplaceInvisibleControls(RepairUtf8(raw));
   if (segment.size() > maxBytes) segment = CutAtCharBoundary(segment, maxBytes);
   UnhideName(segment);
   return segment;

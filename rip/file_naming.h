@@ -5,10 +5,12 @@
 //
 // Album text comes from CDDB servers, so it is never trusted as a path:
 // broken UTF-8 becomes U+FFFD, the characters FAT players refuse become "_",
-// control characters become "_", a name longer than the file system allows is
-// cut at a character boundary, and then a "." or ".." folder or file name
-// becomes "_" and a leading "." (a hidden file) becomes "_". A file name whose
-// stem comes out empty keeps its extension behind a "_" ("_.mp3").
+// invisible control characters (C0 and C1 controls, DEL, the line and
+// paragraph separators, the bidirectional controls) become "_", a name longer
+// than the file system allows is cut at a character boundary, and then a "."
+// or ".." folder or file name becomes "_" and a leading "." (a hidden file)
+// becomes "_". A file name whose stem comes out empty keeps its extension
+// behind a "_" ("_.mp3").
 #pragma once
 
 #include <cstddef>
@@ -39,7 +41,8 @@ std::string GetOutputExtension(int format);
 bool IsReservedFileNameChar(char c);
 
 // Broken UTF-8 becomes U+FFFD, the nine characters \ / " < > | * ? : become
-// "_", blanks at both ends go, then any control character left becomes "_",
+// "_", blanks at both ends go, then any invisible control character left
+// becomes "_",
 // a result of "." or ".." becomes "_", and a leading "." becomes "_".
 std::string SanitizeFileName(std::string_view text);
 

@@ -117,6 +117,21 @@ TEST(FileNamingTest, TemplatesWithOddTextsAndTheSafetyRules) {
     if (c.change) c.change(n);
     EXPECT_EQ(BuildOutputFileName(n, c.track), c.expected);
   }
+  // Invisible controls beyond C0 (NEL, CSI, the line and paragraph
+  // separators, the bidirectional embeddings, overrides and isolates) are
+  // cut from every name, and so from the playlist lines; their visible
+  // neighbours (no-break space, hyphenation point, U+206A) stay.
+  for (const char* invisible :
+       {"\u0080", "\u0085", "\u009B", "\u009F", "\u2028", "\u2029", "\u202A", "\u202E", "\u2066", "\u2069"}) {
+    OutputNaming n = Album(11);
+    n.artist = std::string("A") + invisible + "B", n.album = std::string("C") + invisible + "D";
+    n.trackTitles = {std::string("E") + invisible + "F"};
+    EXPECT_EQ(BuildOutputFileName(n, 0), "/out/A_B/C_D/01-E_F.mp3") << invisible;
+    EXPECT_EQ(BuildPlaylistPath("/out", n.album), "/out/C_D.m3u") << invisible;
+  }
+  OutputNaming shown = Album(2);
+  shown.trackTitles = {"A\u0085B\u2028C\u202Egpj.exe \u00A0\u2027\u206A"};
+  EXPECT_EQ(BuildOutputFileName(shown, 0), "/out/A_B_C_gpj.exe \u00A0\u2027\u206A.mp3");
   EXPECT_EQ(BuildOutputPrefix(Album(9)), "/out/Artist/Album/");
   EXPECT_EQ(BuildOutputPrefix(Album(4)), "/out/Artist-Album-");
   EXPECT_EQ(GetOutputExtension(1), ".wav");
