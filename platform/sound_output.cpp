@@ -1,14 +1,27 @@
 #include "platform/sound_output.h"
 
+#include <alsa/asoundlib.h>
+#include <jack/jack.h>
 #include <portaudio.h>
 
 namespace {
+
+void IgnoreAlsaMessage(const char* /*file*/, int /*line*/, const char* /*function*/, int /*error*/,
+                       const char* /*format*/, ...) {}
+
+void IgnoreJackMessage(const char* /*message*/) {}
 
 void SetError(std::string* error, PaError code) {
   if (error) *error = Pa_GetErrorText(code);
 }
 
 }  // namespace
+
+void QuietSoundLibraries() {
+  snd_lib_error_set_handler(IgnoreAlsaMessage);
+  jack_set_error_function(IgnoreJackMessage);
+  jack_set_info_function(IgnoreJackMessage);
+}
 
 bool PortAudioOutput::Open(std::string* error) {
   Close();

@@ -23,6 +23,13 @@ class SoundOutput {
   virtual void Close() = 0;
 };
 
+// Keeps the libraries under PortAudio (ALSA, JACK) from printing on the
+// terminal while PortAudio looks for devices: a machine without a sound card
+// or without a JACK server is no fault of the program, and a real failure to
+// open sound output reaches the event log through PortAudio's own results.
+// Call before Pa_Initialize.
+void QuietSoundLibraries();
+
 // The default output device through PortAudio's blocking interface. The
 // program initialises PortAudio at start-up and terminates it at exit; this
 // class only opens streams.

@@ -9,7 +9,7 @@ packages=(
   libwxgtk3.2-dev
   libcdio-dev
   libsox-dev libsox-fmt-base
-  portaudio19-dev
+  portaudio19-dev libasound2-dev libjack-jackd2-dev
   libtag1-dev
   libmp3lame-dev
   libfmt-dev libutfcpp-dev

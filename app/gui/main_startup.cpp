@@ -232,6 +232,7 @@ bool CQuarnoCDRipperDlg::StartDrives() {
 }
 
 void CQuarnoCDRipperDlg::CheckSoundDevice() {
+  QuietSoundLibraries();
   PaError result = Pa_Initialize();
   auto logError = [this](PaError error) {
     AddLog("An error occurred while using the stream.", LogError);

@@ -201,6 +201,9 @@ TEST_P(SessionEndSignal, EndsWithCodeZeroAndSavesSettingsAndPlacement) {
   program.Signal(GetParam());
   EXPECT_TRUE(EndsWithCodeZero(program));
   ExpectSettingsPlacementAndLogSaved();
+  // The sound libraries looked for a device without a word on the terminal.
+  const std::string output = ReadFile(root_ / "output.txt");
+  for (const char* library : {"ALSA", "jack", "Jack"}) EXPECT_EQ(output.find(library), std::string::npos) << output;
 }
 
 INSTANTIATE_TEST_SUITE_P(TermAndHangUp, SessionEndSignal, testing::Values(SIGTERM, SIGHUP, SIGINT));
