@@ -208,7 +208,7 @@ TEST_F(OptionsModelsTest, SheetApplyAndCDDBPage) {
   const struct {
     std::string typed;
     const char* message;  // nullptr: applied
-    std::string kept;
+    std::string kept = {};
   } folders[] = {
       {" ", kEmptyLocalFolderMessage},
       {"/" + std::string(kMaxPathBytes - 1, 'c'), kLongLocalFolderMessage},  // longer than the next start keeps
