@@ -13,13 +13,22 @@ void CDDBOptionsModel::Load() {
 
 PageApplyResult CDDBOptionsModel::Apply() {
   if (Busy != 0) return PageApplyResult::WhileBusy();
-  // An empty folder would put the cache files at the root of the file system.
-  if (localFolder.find_first_not_of(" \t\r\n\v\f") == std::string::npos)
-    return PageApplyResult::Refuse(kEmptyLocalFolderMessage);
-  if (localFolder.size() >= kMaxPathBytes) return PageApplyResult::Refuse(kLongLocalFolderMessage);
+  const std::string folder = TidyTypedFolder(localFolder);
+  switch (CheckFolderSetting(folder)) {
+    case FolderFault::Empty:
+      return PageApplyResult::Refuse(kEmptyLocalFolderMessage);
+    case FolderFault::TooLong:
+      return PageApplyResult::Refuse(kLongLocalFolderMessage);
+    case FolderFault::ControlCharacter:
+      return PageApplyResult::Refuse(kControlLocalFolderMessage);
+    case FolderFault::NotAbsolute:
+      return PageApplyResult::Refuse(kRelativeLocalFolderMessage);
+    default:
+      break;
+  }
   if (source >= 0 && source <= 2) AlbumInfoSource = static_cast<int16_t>(source);
   LoadAlbumInfo = loadOnInsert ? 1 : 0;
   SaveAlbumInfo = saveRemote ? 1 : 0;
-  LocalCDDBDir = localFolder;
+  LocalCDDBDir = localFolder = folder;  // the field shows the folder as it is kept
   return PageApplyResult::Ok();
 }

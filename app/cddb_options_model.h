@@ -9,6 +9,10 @@
 
 inline constexpr const char* kEmptyLocalFolderMessage = "Please Enter the Local FreeDB Path!";
 inline constexpr const char* kLongLocalFolderMessage = "The Local FreeDB Path is too long!";
+inline constexpr const char* kControlLocalFolderMessage =
+    "The Local FreeDB Path holds a line break or another control character!";
+inline constexpr const char* kRelativeLocalFolderMessage =
+    "The Local FreeDB Path needs a full path, starting with \"/\" or \"~/\"!";
 inline constexpr const char* kBrowseLocalFolderTitle = "Please select the local FreeDB folder";
 
 class CDDBOptionsModel {
@@ -27,9 +31,11 @@ class CDDBOptionsModel {
   bool SourceEnabled() const { return loadOnInsert; }
 
   // Writes AlbumInfoSource (kept when no radio is checked), LoadAlbumInfo,
-  // SaveAlbumInfo and LocalCDDBDir. Refused while a disc refresh runs, with
+  // SaveAlbumInfo and LocalCDDBDir, the folder tidied (TidyTypedFolder) and
+  // shown so in `localFolder`. Refused while a disc refresh runs, with
   // kEmptyLocalFolderMessage when the folder is empty or only blanks, and
-  // with kLongLocalFolderMessage when it is a path the settings loader would
-  // refuse (kMaxPathBytes or longer).
+  // for a folder that CheckFolderSetting faults with kLongLocalFolderMessage
+  // (kMaxPathBytes or longer), kControlLocalFolderMessage or
+  // kRelativeLocalFolderMessage.
   PageApplyResult Apply();
 };

@@ -6,12 +6,6 @@
 #include "platform/folders.h"
 #include "rip/file_name_templates.h"
 
-namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-}  // namespace
-
 void OutputOptionsModel::Load() {
   destination = DesDir;
   fileStyle = FileStyle >= 0 && FileStyle < kFileStyleCount ? FileStyle : -1;
@@ -36,16 +30,25 @@ std::string OutputOptionsModel::Preview() const {
 
 PageApplyResult OutputOptionsModel::Apply(const std::function<void()>& destinationsChanged) {
   if (Busy != 0) return PageApplyResult::WhileBusy();
-  std::string folder = destination;
-  while (!folder.empty() && IsBlank(folder.back())) folder.pop_back();
+  std::string folder = TidyTypedFolder(destination);
   if (folder.empty()) return PageApplyResult::Refuse(kEmptyDestinationMessage);
   if (folder.back() != kPathSeparator) folder += kPathSeparator;
-  if (folder.size() >= kMaxPathBytes) return PageApplyResult::Refuse(kLongDestinationMessage);
+  switch (CheckFolderSetting(folder)) {
+    case FolderFault::TooLong:
+      return PageApplyResult::Refuse(kLongDestinationMessage);
+    case FolderFault::ControlCharacter:
+      return PageApplyResult::Refuse(kControlDestinationMessage);
+    case FolderFault::NotAbsolute:
+      return PageApplyResult::Refuse(kRelativeDestinationMessage);
+    default:
+      break;
+  }
 
   // With nothing selected (a template number the list does not have) the
   // saved template stays rather than becoming "none".
   if (fileStyle >= 0 && fileStyle < kFileStyleCount) FileStyle = static_cast<int16_t>(fileStyle);
   DesDir = folder;
+  destination = folder;  // the field shows the folder as it is kept
   FillTag = writeMetadata ? 1 : 0;
   WriteLog = writeLog ? 1 : 0;
   M3U = createPlaylist ? 1 : 0;

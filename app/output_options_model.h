@@ -15,6 +15,10 @@ inline constexpr const char* kResetOutputQuestion =
     "Reset ALL Output Options(including the Subpages), Are You Sure?";
 inline constexpr const char* kEmptyDestinationMessage = "Please Enter the Destination Directory!";
 inline constexpr const char* kLongDestinationMessage = "The Destination Directory is too long!";
+inline constexpr const char* kControlDestinationMessage =
+    "The Destination Directory holds a line break or another control character!";
+inline constexpr const char* kRelativeDestinationMessage =
+    "The Destination Directory needs a full path, starting with \"/\" or \"~/\"!";
 inline constexpr const char* kBrowseDestinationTitle = "Please select the destination directory";
 
 class OutputOptionsModel {
@@ -46,12 +50,14 @@ class OutputOptionsModel {
   std::string Preview() const;
 
   // Writes the page to the settings: FileStyle (kept when nothing is
-  // selected), DesDir without trailing white space and with one trailing
-  // "/", the three switches and the separator; then calls
-  // `destinationsChanged`. Refused while a disc refresh runs (Busy), with
-  // kEmptyDestinationMessage when the folder is empty or only blanks, and
-  // with kLongDestinationMessage when the folder as saved is a path the
-  // settings loader would refuse (kMaxPathBytes or longer).
+  // selected), DesDir tidied (TidyTypedFolder: blanks trimmed, "~" made the
+  // home folder) and with one trailing "/", the three switches and the
+  // separator; `destination` then holds DesDir as kept, and
+  // `destinationsChanged` is called. Refused while a disc refresh runs
+  // (Busy), with kEmptyDestinationMessage when the folder is empty or only
+  // blanks, and for a folder that CheckFolderSetting faults with
+  // kLongDestinationMessage (kMaxPathBytes or longer, as saved),
+  // kControlDestinationMessage or kRelativeDestinationMessage.
   PageApplyResult Apply(const std::function<void()>& destinationsChanged);
 
  private:

@@ -3,17 +3,18 @@
 #include "app/settings.h"
 
 #include <fmt/printf.h>
+#include <fmt/ranges.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <exception>
 #include <limits>
 #include <string_view>
 
 #include "platform/folders.h"
 #include "platform/ini_file.h"
 #include "platform/log_sink.h"
+#include "rip/file_name_templates.h"
 
 int16_t DbClk = -1;
 int16_t DriveCount = 0;
@@ -58,7 +59,7 @@ int MP3BitrateAt(int index) {
   return MP3Bitrates[index];
 }
 
-void Report(ILogSink* log, const ErrorBoxFn& showError, const char* text) {
+void Report(ILogSink* log, const ErrorBoxFn& showError, const std::string& text) {
   if (log != nullptr) log->AddLog(text, LogError);
   if (showError) showError(text);
 }
@@ -77,17 +78,30 @@ T Checked(const char* key, int value, int low, int high, T fallback, ILogSink* l
   return fallback;
 }
 
-// A folder from the file: kept whole as long as the system can use it as a
-// path; a longer one is refused for the load default, with a log line (the
-// value itself is left out: it may be megabytes long).
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// A folder from the file: kept whole as long as the option pages would take
+// it, with a trailing "/" added when `withSlash` asks for one; otherwise the
+// load default, with a log line (a value too long to be a path is left out
+// of it: it may be megabytes long).
 std::string CheckedPath(const IniFile& ini, const char* section, const char* key, const std::string& fallback,
-                        ILogSink* log) {
+                        bool withSlash, ILogSink* log) {
   std::string value = ini.GetString(section, key, fallback, std::numeric_limits<size_t>::max());
-  if (value.size() < kMaxPathBytes) return value;
+  const std::string asRead = value;
+  if (withSlash && !value.empty() && value.back() != kPathSeparator) value += kPathSeparator;
+  const FolderFault fault = CheckFolderSetting(value);
+  if (fault == FolderFault::None) return value;
   if (log != nullptr) {
-    log->AddLog(fmt::format("Setting {} is longer than a path may be ({} bytes); using {}.", key, value.size(),
-                            fallback),
-                LogError);
+    std::string line;
+    if (fault == FolderFault::TooLong) {
+      line = fmt::format("Setting {} is longer than a path may be ({} bytes); using {}.", key, value.size(),
+                         fallback);
+    } else if (fault == FolderFault::ControlCharacter) {
+      line = fmt::format("Setting {}=\"{}\" holds a control character; using {}.", key, asRead, fallback);
+    } else {
+      line = fmt::format("Setting {}=\"{}\" is not a full path; using {}.", key, asRead, fallback);
+    }
+    log->AddLog(line, LogError);
   }
   return fallback;
 }
@@ -108,7 +122,7 @@ void LoadAllKeys(ILogSink* log) {
   AlbumInfoSource = Checked<int16_t>("AlbumInfoSource", readInt("FREEDB", "AlbumInfoSource", 0), 0, 2, 0, log);
   SaveAlbumInfo = readInt("FREEDB", "SaveAlbumInfo", 1);
   LoadAlbumInfo = readInt("FREEDB", "LoadAlbumInfo", 1);
-  LocalCDDBDir = CheckedPath(ini, "FREEDB", "LocalCDDBDir", DataFolder + "/Local CDDB", log);
+  LocalCDDBDir = CheckedPath(ini, "FREEDB", "LocalCDDBDir", DataFolder + "/Local CDDB", false, log);
 
   OutputFormat = Checked<int16_t>("OutputFormat", readInt("OUTPUT", "OutputFormat", 2), 1, 2, 2, log);
   // Any template number is safe: naming has its own rule for unknown ones.
@@ -117,8 +131,8 @@ void LoadAllKeys(ILogSink* log) {
   M3U = readInt("OUTPUT", "M3U", 1);
   FillTag = readInt("OUTPUT", "FillTag", 1);
   WriteLog = readInt("OUTPUT", "WriteLog", 0);
-  DesDir = CheckedPath(ini, "OUTPUT", "DesDir", GetMusicFolder(), log);
-  Separator = ini.GetString("OUTPUT", "Separator", "-", 4);
+  DesDir = CheckedPath(ini, "OUTPUT", "DesDir", GetMusicFolder(), true, log);
+  Separator = CleanSeparator(ini.GetString("OUTPUT", "Separator", "-", kMaxSeparatorChars + 1));
 
   SubFormat = static_cast<int16_t>(readInt("WAV", "SubFormat", 1));
   if (SubFormat > 1) SubFormat = 1;
@@ -132,50 +146,75 @@ void LoadAllKeys(ILogSink* log) {
 std::string Decimal(int value) { return fmt::sprintf("%d", value); }
 
 // Every key in one read, one write and one rename. A value that cannot be
-// stored stops the save there: the keys before it are written, the later
-// ones are not, and the failure is reported.
-void SaveAllKeys() {
+// stored is skipped, so it costs no other key; the keys skipped are returned.
+std::vector<std::string> SaveAllKeys() {
   const std::string path = SettingsFilePath();
-  std::exception_ptr refused;
+  std::vector<std::string> skipped;
   const bool written = UpdatePrivateProfile(path, [&](IniFile& ini) {
     auto put = [&](const char* section, const char* key, const std::string& value) {
-      ini.Set(section, key, value);
+      try {
+        ini.Set(section, key, value);
+      } catch (const std::invalid_argument&) {
+        skipped.emplace_back(key);
+      }
     };
-    try {
-      put("MISC", "DbClk", Decimal(DbClk));
-      put("MISC", "DriveCount", Decimal(DriveCount));
-      put("MISC", "DriveNum", Decimal(DriveNum));
-      put("MISC", "LastPage", Decimal(LastPage));
-      put("FREEDB", "AlbumInfoSource", Decimal(AlbumInfoSource));
-      put("FREEDB", "SaveAlbumInfo", Decimal(SaveAlbumInfo));
-      put("FREEDB", "LoadAlbumInfo", Decimal(LoadAlbumInfo));
-      put("FREEDB", "LocalCDDBDir", LocalCDDBDir);
-      put("OUTPUT", "OutputFormat", Decimal(OutputFormat));
-      put("OUTPUT", "FileStyle", Decimal(FileStyle));
-      put("OUTPUT", "Volume", Decimal(Volume));
-      put("OUTPUT", "M3U", Decimal(M3U));
-      put("OUTPUT", "WriteLog", Decimal(WriteLog));
-      put("OUTPUT", "FillTag", Decimal(FillTag));
-      put("OUTPUT", "DesDir", DesDir);
-      put("OUTPUT", "Separator", Separator);
-      put("WAV", "SubFormat", Decimal(SubFormat));
-      put("WAV", "Freq", Decimal(Freq));
-      put("WAV", "Channel", Decimal(Channel));
-      put("MP3", "LameFreq", Decimal(LameFreq));
-      put("MP3", "LameBits", Decimal(LameBits));
-      put("MP3", "LameChannel", Decimal(LameChannel));
-    } catch (const std::invalid_argument&) {
-      refused = std::current_exception();
-    }
+    put("MISC", "DbClk", Decimal(DbClk));
+    put("MISC", "DriveCount", Decimal(DriveCount));
+    put("MISC", "DriveNum", Decimal(DriveNum));
+    put("MISC", "LastPage", Decimal(LastPage));
+    put("FREEDB", "AlbumInfoSource", Decimal(AlbumInfoSource));
+    put("FREEDB", "SaveAlbumInfo", Decimal(SaveAlbumInfo));
+    put("FREEDB", "LoadAlbumInfo", Decimal(LoadAlbumInfo));
+    put("FREEDB", "LocalCDDBDir", LocalCDDBDir);
+    put("OUTPUT", "OutputFormat", Decimal(OutputFormat));
+    put("OUTPUT", "FileStyle", Decimal(FileStyle));
+    put("OUTPUT", "Volume", Decimal(Volume));
+    put("OUTPUT", "M3U", Decimal(M3U));
+    put("OUTPUT", "WriteLog", Decimal(WriteLog));
+    put("OUTPUT", "FillTag", Decimal(FillTag));
+    put("OUTPUT", "DesDir", DesDir);
+    put("OUTPUT", "Separator", Separator);
+    put("WAV", "SubFormat", Decimal(SubFormat));
+    put("WAV", "Freq", Decimal(Freq));
+    put("WAV", "Channel", Decimal(Channel));
+    put("MP3", "LameFreq", Decimal(LameFreq));
+    put("MP3", "LameBits", Decimal(LameBits));
+    put("MP3", "LameChannel", Decimal(LameChannel));
     return true;
   });
   if (!written) throw IniFileError(path, "cannot write settings to", errno);
-  if (refused) std::rethrow_exception(refused);
+  return skipped;
 }
 
 }  // namespace
 
 std::string SettingsFilePath() { return DataFolder + kPathSeparator + kSettingsFileName; }
+
+FolderFault CheckFolderSetting(std::string_view folder) {
+  if (folder.empty()) return FolderFault::Empty;
+  if (folder.size() >= kMaxPathBytes) return FolderFault::TooLong;
+  for (char c : folder) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) return FolderFault::ControlCharacter;
+  }
+  if (folder.front() != kPathSeparator) return FolderFault::NotAbsolute;
+  return FolderFault::None;
+}
+
+std::string TidyTypedFolder(std::string_view typed) {
+  while (!typed.empty() && IsBlank(typed.front())) typed.remove_prefix(1);
+  while (!typed.empty() && IsBlank(typed.back())) typed.remove_suffix(1);
+  std::string folder(typed);
+  if (!folder.empty() && folder[0] == '~' && (folder.size() == 1 || folder[1] == kPathSeparator)) {
+    const std::string home = GetHomeFolder();
+    if (!home.empty()) folder.replace(0, 1, home);
+  }
+  return folder;
+}
+
+std::string SaveSettingsSkippedText(const std::vector<std::string>& keys) {
+  return fmt::format("{} Not saved: {}.", kSaveSettingsError, fmt::join(keys, ", "));
+}
 
 int LoadSettings(ILogSink* log, const ErrorBoxFn& showError) {
   try {
@@ -189,8 +228,10 @@ int LoadSettings(ILogSink* log, const ErrorBoxFn& showError) {
 
 int SaveSettings(ILogSink* log, const ErrorBoxFn& showError) {
   try {
-    SaveAllKeys();
-    return 1;
+    const std::vector<std::string> skipped = SaveAllKeys();
+    if (skipped.empty()) return 1;
+    Report(log, showError, SaveSettingsSkippedText(skipped));
+    return 0;
   } catch (...) {
     Report(log, showError, kSaveSettingsError);
     return 0;

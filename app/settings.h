@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class ILogSink;
 
@@ -21,6 +22,19 @@ class ILogSink;
 // folder setting (DesDir, LocalCDDBDir) must be shorter: the loader refuses a
 // longer one, and the Output page refuses to apply a longer DesDir.
 inline constexpr std::size_t kMaxPathBytes = PATH_MAX;
+
+// What keeps a folder from being a folder setting, tested in this order:
+// empty, too long (kMaxPathBytes bytes or more), holding a control character
+// (U+0000 to U+001F, U+007F, e.g. a pasted line break), not a full path (not
+// starting with "/": it would be taken from the working folder). The option pages refuse such a
+// folder, the loader replaces it by its default.
+enum class FolderFault { None, Empty, ControlCharacter, NotAbsolute, TooLong };
+FolderFault CheckFolderSetting(std::string_view folder);
+
+// A folder as the user typed or pasted it into an option page, before it is
+// checked: white space removed at both ends, then a leading "~" standing
+// alone or followed by "/" replaced by the user's home folder.
+std::string TidyTypedFolder(std::string_view typed);
 
 // [MISC]
 extern int16_t DbClk;       // double-click on a track: -1 ask, 0 play, 1 rip
@@ -82,6 +96,9 @@ std::string SettingsFilePath();
 // The texts reported when the file cannot be read or written.
 inline constexpr const char* kLoadSettingsError = "Error on loading settings!";
 inline constexpr const char* kSaveSettingsError = "Error on saving settings!";
+// kSaveSettingsError followed by the keys that were not saved, e.g.
+// "Error on saving settings! Not saved: LocalCDDBDir."
+std::string SaveSettingsSkippedText(const std::vector<std::string>& keys);
 
 // Shows a text in a message box with the error icon. The application passes
 // its message-box service; tests record the text.
@@ -97,15 +114,20 @@ using ErrorBoxFn = std::function<void(const std::string& text)>;
 // beyond the saved drive count, an options page beyond the last) is replaced
 // by its load default with a LogError line naming key, value and default.
 // SubFormat follows its own rule (above 1 reads as 1) and FileStyle is kept
-// as it is. The two folders are kept whole; one longer than a path may be is
-// replaced by its default, also with a LogError line.
+// as it is. The two folders are kept whole, DesDir given its trailing "/"
+// when it lacks one; a folder that CheckFolderSetting faults (longer than a
+// path may be, not a full path, holding a control character) is replaced by
+// its default, also with a LogError line. Separator is cleaned as the Output
+// page cleans what is typed (CleanSeparator), so a value from the file names
+// files as the same value applied on the page would.
 // `log` and `showError` may be null.
 int LoadSettings(ILogSink* log, const ErrorBoxFn& showError);
 
 // Writes every setting back, in one rewrite of the file. Returns 1 when all
 // keys were written; on a failure reports kSaveSettingsError as above and
-// returns 0 (a value that cannot be stored still lets the keys before it be
-// written). MISC Tip is not written here.
+// returns 0. A value that cannot be stored in the file (a line break) is
+// skipped and every other key still written; the report then names the
+// settings left out (SaveSettingsSkippedText). MISC Tip is not written here.
 int SaveSettings(ILogSink* log, const ErrorBoxFn& showError);
 
 // Drive memory at start-up, once the drive list is filled: selects the saved

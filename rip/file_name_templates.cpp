@@ -61,6 +61,8 @@ std::string CleanSeparator(std::string_view typed) {
   std::size_t chars = 0;
   for (char c : typed) {
     if (!IsContinuationByte(c) && ++chars > kMaxSeparatorChars) break;
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) continue;  // a pasted line break or tab has no place in a name
     out += IsReservedFileNameChar(c) ? '-' : c;
   }
   return out;

@@ -23,7 +23,9 @@ inline constexpr const char* kSampleAlbum = "Album";
 inline constexpr const char* kSampleTitle = "Title";
 
 // The separator as the page uses it: the first kMaxSeparatorChars characters
-// of `typed` (UTF-8), each of \ / " < > | * ? : turned into "-".
+// of `typed` (UTF-8), each of \ / " < > | * ? : turned into "-" and each
+// control character (U+0000 to U+001F, U+007F) dropped. The settings loader
+// cleans the stored separator with it too.
 std::string CleanSeparator(std::string_view typed);
 
 // The list entry of a template: a leading blank, then the template with each

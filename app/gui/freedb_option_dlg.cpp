@@ -91,5 +91,8 @@ bool CFreeDBOptionDlg::OnApply() {
   if (m.source < 0) m.source = source;
   m.saveRemote = GetDlgItemAs<wxCheckBox>(res::IDC_SAVE_ALBUM_INFO)->GetValue();
   m.loadOnInsert = GetDlgItemAs<wxCheckBox>(res::IDC_LOAD_ALBUM_INFO)->GetValue();
-  return option_pages::Accept(*this, m.Apply());
+  auto* folder = GetDlgItemAs<wxTextCtrl>(res::IDC_LOCAL_CDDB_DIR);
+  if (!option_pages::Accept(*this, m.Apply(), folder)) return false;
+  folder->ChangeValue(wxString::FromUTF8(m.localFolder));  // the full path as kept
+  return true;
 }

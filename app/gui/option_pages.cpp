@@ -25,12 +25,14 @@ void PaintBackground(ui::CPropertyPage& page, bool white) {
     page.GetWindow()->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
 }
 
-bool Accept(ui::CPropertyPage& page, const PageApplyResult& result) {
+bool Accept(ui::CPropertyPage& page, const PageApplyResult& result, wxWindow* field) {
   if (result.status == PageApplyResult::Refused) {
     ui::CPropertySheet* sheet = page.GetSheet();
     if (sheet != nullptr && sheet->GetActivePage() != &page) sheet->SetActivePage(&page);
     ShowMessageBox(sheet != nullptr ? static_cast<wxWindow*>(sheet) : page.GetWindow(), result.message, "",
                    MB_OK | MB_ICONEXCLAMATION);
+    // After the box: its closing hands the focus back to the sheet.
+    if (field != nullptr) field->SetFocus();
   }
   return static_cast<bool>(result);
 }

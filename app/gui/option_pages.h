@@ -24,9 +24,10 @@ void Select(wxChoice* list, int index);
 void PaintBackground(ui::CPropertyPage& page, bool white);
 // The page's answer to the sheet for `result`: true when applied. A refusal
 // with a message shows it over the sheet and brings the refusing page to
-// the front, so the user sees the field to correct; while a disc refresh
-// runs the sheet just stays open.
-bool Accept(ui::CPropertyPage& page, const PageApplyResult& result);
+// the front with the keyboard focus in `field` (when given), so the user
+// can correct it at once; while a disc refresh runs the sheet just stays
+// open.
+bool Accept(ui::CPropertyPage& page, const PageApplyResult& result, wxWindow* field = nullptr);
 // Runs the folder chooser with `title`, preselecting `current` when it is
 // an existing folder; true with the chosen folder in `chosen` on OK.
 bool BrowseForFolder(ui::CPropertyPage& page, const std::string& title, const std::string& current,

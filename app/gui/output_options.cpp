@@ -136,5 +136,8 @@ bool COutputOptions::OnSetActive() {
 
 bool COutputOptions::OnApply() {
   ReadControls();
-  return option_pages::Accept(*this, sheet_.output.Apply(destinationsChanged_));
+  wxWindow* folder = GetDlgItem(res::IDC_DESTINATION_DIR);
+  if (!option_pages::Accept(*this, sheet_.output.Apply(destinationsChanged_), folder)) return false;
+  ShowText(folder, sheet_.output.destination);  // the full path as kept
+  return true;
 }

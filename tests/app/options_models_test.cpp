@@ -129,6 +129,20 @@ TEST_F(OptionsModelsTest, OutputApply) {
       {longest, "_", 3, PageApplyResult::Applied, "'" + longest + "/' 3 '_' 010"},
       {longest + "d", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101", kLongDestinationMessage},
       {longest + "/", "_", 3, PageApplyResult::Applied, "'" + longest + "/' 3 '_' 010"},
+      // Control characters, pasted into the folder or the delimiter.
+      {"/a\nb", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101", kControlDestinationMessage},
+      {"/a\rb", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101", kControlDestinationMessage},
+      {std::string("/a\0b", 4), "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101",
+       kControlDestinationMessage},
+      {"/a\tb", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101", kControlDestinationMessage},
+      {"/rips", "a\nb", 3, PageApplyResult::Applied, "'/rips/' 3 'ab' 010"},
+      // Only a full path is taken; "~" is the home folder, blanks go at both ends.
+      {"~", "_", 3, PageApplyResult::Applied, "'" + root_ + "/' 3 '_' 010"},
+      {"~/x", "_", 3, PageApplyResult::Applied, "'" + root_ + "/x/' 3 '_' 010"},
+      {" /x ", "_", 3, PageApplyResult::Applied, "'/x/' 3 '_' 010"},
+      {"x/y", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101", kRelativeDestinationMessage},
+      {"file:///x", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101", kRelativeDestinationMessage},
+      {"~x/y", "_", 3, PageApplyResult::Refused, "'/music/' 11 '-' 101", kRelativeDestinationMessage},
   };
   for (const auto& row : rows) {
     Defaults();
@@ -145,6 +159,8 @@ TEST_F(OptionsModelsTest, OutputApply) {
     EXPECT_EQ(result.message, row.message ? row.message : "");
     EXPECT_EQ(refreshed, row.status == PageApplyResult::Applied ? 1 : 0);
     EXPECT_EQ(Output(), row.settings);
+    // The field shows the folder as kept.
+    EXPECT_EQ(page.destination, row.status == PageApplyResult::Applied ? DesDir : row.destination);
   }
 }
 
@@ -168,9 +184,10 @@ TEST_F(OptionsModelsTest, OutputListAndPreview) {
   EXPECT_EQ(page.Preview(), ".wav");
 }
 
-// Busy refuses silently; an empty or too long cache folder is refused with a
-// message and stops the sheet there; CDDB radios follow the load switch;
-// pages never shown apply nothing (here an unoffered 96000 Hz stays).
+// Busy refuses silently; an empty, too long or relative cache folder, or one
+// holding a control character, is refused with a message and stops the
+// sheet there; "~" and blanks are tidied; CDDB radios follow the load
+// switch; pages never shown apply nothing (here an unoffered 96000 Hz stays).
 TEST_F(OptionsModelsTest, SheetApplyAndCDDBPage) {
   Freq = 10;
   OutputFormat = 1;
@@ -188,21 +205,41 @@ TEST_F(OptionsModelsTest, SheetApplyAndCDDBPage) {
   Busy = 1;
   EXPECT_EQ(sheet.Apply().status, PageApplyResult::Busy);
   Busy = 0;
-  EXPECT_EQ(sheet.Apply().message, kEmptyLocalFolderMessage);
-  sheet.cddb.localFolder = "/" + std::string(kMaxPathBytes - 1, 'c');  // longer than the next start keeps
-  EXPECT_EQ(sheet.Apply().message, kLongLocalFolderMessage);
-  EXPECT_EQ(LoadAlbumInfo, 1);
-  sheet.cddb.localFolder = "/cache2";
-  EXPECT_TRUE(sheet.Apply());
-  EXPECT_EQ(fmt::format("{} {} {} {}", AlbumInfoSource, LoadAlbumInfo, LocalCDDBDir, DesDir),
-            "5 0 /cache2 /new/");
-  EXPECT_EQ(refreshed, 1);
+  const struct {
+    std::string typed;
+    const char* message;  // nullptr: applied
+    std::string kept = {};
+  } folders[] = {
+      {" ", kEmptyLocalFolderMessage},
+      {"/" + std::string(kMaxPathBytes - 1, 'c'), kLongLocalFolderMessage},  // longer than the next start keeps
+      {"/Loc\nal", kControlLocalFolderMessage},
+      {"/Loc\ral", kControlLocalFolderMessage},
+      {std::string("/Loc\0al", 7), kControlLocalFolderMessage},
+      {"/Loc\tal", kControlLocalFolderMessage},
+      {"x/y", kRelativeLocalFolderMessage},
+      {"file:///x", kRelativeLocalFolderMessage},
+      {"~", nullptr, root_},
+      {"~/x", nullptr, root_ + "/x"},
+      {" /x \t", nullptr, "/x"},
+      {"/cache2", nullptr, "/cache2"},
+  };
+  for (const auto& row : folders) {
+    sheet.cddb.localFolder = row.typed;
+    const PageApplyResult result = sheet.Apply();
+    EXPECT_EQ(result.message, row.message ? row.message : "") << row.typed;
+    EXPECT_EQ(LocalCDDBDir, row.message ? "/cache" : row.kept) << row.typed;
+    EXPECT_EQ(sheet.cddb.localFolder, row.message ? row.typed : row.kept);  // what the field shows
+    EXPECT_EQ(LoadAlbumInfo, row.message ? 1 : 0);
+    LocalCDDBDir = "/cache";
+  }
+  EXPECT_EQ(fmt::format("{} {} {}", AlbumInfoSource, LoadAlbumInfo, DesDir), "5 0 /new/");
+  EXPECT_EQ(refreshed, 4);
   EXPECT_EQ(Encoder(), "fmt=1 wav=10,1,1 mp3=7,11,2");
   OptionsSheetModel encoderOnly([&] { ++refreshed; });
   encoderOnly.ShowPage(kEncoderPage);
   encoderOnly.encoder.SelectFormat(kFormatMp3);
   EXPECT_TRUE(encoderOnly.Apply());
-  EXPECT_EQ(refreshed, 2);
+  EXPECT_EQ(refreshed, 5);
   EXPECT_EQ(OutputFormat, 2);
 }
 

@@ -169,13 +169,18 @@ TEST_F(OptionsSheetGui, OutputListAndPreviewFollowTheSeparatorAndTemplate) {
       EXPECT_EQ(Entries(at(res::IDC_FILE_STYLE)).size(), 13u);
     }
     EXPECT_TRUE(sheet.GetPage(kOutputPage)->IsModified());
-    static_cast<wxTextCtrl*>(at(res::IDC_DESTINATION_DIR))->SetValue("/new place  ");
+    // Apply shows the folder as kept: "~" is the home folder.
+    auto* folder = static_cast<wxTextCtrl*>(at(res::IDC_DESTINATION_DIR));
+    folder->SetValue(" ~/new place  ");
+    gui_test::Click(sheet.GetDlgItem(ui::ID_APPLY_NOW));
+    EXPECT_EQ(folder->GetValue().utf8_string(), (root_ / "home/new place/").string());
+    folder->SetValue("/new place  ");
     gui_test::Click(sheet.GetDlgItem(IDOK));
   });
   EXPECT_EQ(DesDir, "/new place/");
   EXPECT_EQ(FileStyle, 0);
   EXPECT_EQ(Separator, "x");
-  EXPECT_EQ(refreshes_, 1);
+  EXPECT_EQ(refreshes_, 2);
 }
 
 // A refused apply leaves every setting of the refusing page as it was and
@@ -197,7 +202,10 @@ TEST_F(OptionsSheetGui, RefusedApplyKeepsTheSheetOpen) {
         Row{0, kOutputPage, res::IDC_DESTINATION_DIR, kEncoderPage, kLongDestinationMessage,
             "/" + std::string(kMaxPathBytes, 'd')},
         Row{0, kCDDBPage, res::IDC_LOCAL_CDDB_DIR, kOutputPage, kLongLocalFolderMessage,
-            "/" + std::string(kMaxPathBytes, 'c')}}) {
+            "/" + std::string(kMaxPathBytes, 'c')},
+        // A pasted line break, a folder that is no full path.
+        Row{0, kCDDBPage, res::IDC_LOCAL_CDDB_DIR, kCDDBPage, kControlLocalFolderMessage, "/Loc\nal"},
+        Row{0, kOutputPage, res::IDC_DESTINATION_DIR, kOutputPage, kRelativeDestinationMessage, "file:///x"}}) {
     SCOPED_TRACE(row.page);
     boxes_.Clear();
     LastPage = static_cast<uint16_t>(row.page);
@@ -212,6 +220,9 @@ TEST_F(OptionsSheetGui, RefusedApplyKeepsTheSheetOpen) {
       gui_test::PumpEvents();
       EXPECT_TRUE(sheet.IsShown());
       EXPECT_EQ(sheet.GetActiveIndex(), row.message ? row.page : row.showing);  // the field to correct
+      if (row.message) {
+        EXPECT_EQ(wxWindow::FindFocus(), Control(sheet, row.page, row.emptied));
+      }
       Busy = 0;
       gui_test::Click(sheet.GetDlgItem(IDCANCEL));
     });

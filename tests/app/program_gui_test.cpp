@@ -12,6 +12,8 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
 #include <wx/log.h>
 
 #include <atomic>
@@ -21,6 +23,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -701,5 +704,86 @@ TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftItAndTheMainWindowAsItWas) {
     }
     saved = savedLog();
     EXPECT_FALSE(saved.empty());
+  }
+}
+
+// Folders given to the Options pages of the running program under openbox,
+// the way a user gives them: a line break pasted through the clipboard into
+// Local FreeDB Path is refused at OK with the field keeping the focus, where
+// "~/cache" is typed next; "~/x" typed into Destination Directory. After the
+// exit the settings file holds every key and the folders as full paths.
+TEST_F(ProgramGui, FoldersPastedAndTypedIntoOptionsReachTheSettingsFileAsFullPaths) {
+  const gui_test::RunningWindowManager openbox;  // ended with the test
+  ASSERT_TRUE(openbox.Running()) << "openbox did not start";
+  const auto find = [](const std::string& name) {
+    return RunTool({"xdotool", "search", "--onlyvisible", "--name", name});
+  };
+  // Waits, answering clipboard requests meanwhile, until `done` holds or `bound` passes.
+  const auto waitFor = [](const std::function<bool()>& done, std::chrono::milliseconds bound) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    return gui_test::PumpUntil([&] { return done() || std::chrono::steady_clock::now() > deadline; }) && done();
+  };
+  struct Row {
+    int lastPage;           // the page the sheet opens on
+    const char* x;          // the field, from the sheet's top-left corner
+    const char* y;
+    std::string pasted;     // through the clipboard, then refused; empty: nothing pasted
+    const char* typed;      // into the field with the focus
+    std::string kept;       // the line the settings file must hold
+    bool exitBySignal;      // else File, Exit
+  };
+  const Row rows[] = {
+      {0, "392", "313", (Home() / "Loc\nal").string(), "~/cache", "LocalCDDBDir=" + (Home() / "cache").string(),
+       false},
+      {1, "392", "94", "", "~/x", "DesDir=" + (Home() / "x").string() + "/", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.kept);
+    std::ofstream(DataFolder() / "Quarno CD Ripper.ini")
+        << "[MISC]\nTip=0\nLastPage=" << row.lastPage << "\n[OUTPUT]\nWriteLog=1\nVolume=55\n";
+    fs::remove(LogFile());
+    Program program;
+    ASSERT_TRUE(StartProgram(program));
+    ASSERT_TRUE(WaitForLog("Initialization finished.")) << ReadFile(root_ / "output.txt");
+    std::string sheet;
+    for (int tries = 0; tries < 20 && sheet.empty() && program.Running(); ++tries) {
+      RunTool({"xdotool", "search", "--onlyvisible", "--name", "^Quarno CD Ripper", "windowfocus", "--sync",
+               "key", "ctrl+o"});
+      waitFor([&] { return !(sheet = find("^Options$")).empty(); }, 1s);
+    }
+    ASSERT_FALSE(sheet.empty()) << "the options did not open";
+    sheet = sheet.substr(0, sheet.find('\n'));
+    RunTool({"xdotool", "mousemove", "--window", sheet, row.x, row.y, "click", "1", "key", "ctrl+a"});
+    const auto pressOk = [&] { RunTool({"xdotool", "mousemove", "--window", sheet, "441", "589", "click", "1"}); };
+    if (!row.pasted.empty()) {
+      ASSERT_TRUE(wxTheClipboard->Open());
+      wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(row.pasted)));
+      wxTheClipboard->Close();
+      RunTool({"xdotool", "key", "ctrl+v"});
+      waitFor([] { return false; }, 1s);  // the program fetches the text
+      pressOk();
+      // The refusal, titled with the program's name; Enter closes it.
+      EXPECT_TRUE(waitFor([&] { return !find("^Quarno CD Ripper$").empty(); }, 5s)) << "no refusal";
+      RunTool({"xdotool", "key", "Return"});
+      waitFor([&] { return find("^Quarno CD Ripper$").empty(); }, 5s);
+      RunTool({"xdotool", "key", "ctrl+a"});
+    }
+    RunTool({"xdotool", "type", "--delay", "50", row.typed});
+    pressOk();
+    EXPECT_TRUE(waitFor([&] { return find("^Options$").empty(); }, 5s)) << "the options stayed open";
+    if (row.exitBySignal) {
+      program.Signal(SIGTERM);
+    } else {
+      RunTool({"xdotool", "search", "--onlyvisible", "--name", "^Quarno CD Ripper", "windowfocus", "--sync",
+               "key", "--delay", "100", "alt+f", "Down", "Down", "Return"});
+    }
+    EXPECT_TRUE(EndsWithCodeZero(program));
+    const std::string ini = ReadFile(DataFolder() / "Quarno CD Ripper.ini");
+    for (const char* key : {"DbClk", "DriveCount", "DriveNum", "LastPage", "AlbumInfoSource", "SaveAlbumInfo",
+                            "LoadAlbumInfo", "LocalCDDBDir", "OutputFormat", "FileStyle", "Volume", "M3U",
+                            "WriteLog", "FillTag", "DesDir", "Separator", "SubFormat", "Freq", "Channel",
+                            "LameFreq", "LameBits", "LameChannel"})
+      EXPECT_NE(ini.find(std::string("\n") + key + "="), std::string::npos) << key << " missing from\n" << ini;
+    EXPECT_NE(ini.find("\n" + row.kept + "\n"), std::string::npos) << ini;
   }
 }

@@ -158,6 +158,14 @@ TEST_F(SettingsTest, ValuesAreCutToTheVariableWidth) {
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
   EXPECT_EQ(Separator, "\xC3\xA4\xC3\xB6\xC3\xBC");
 
+  // The separator is cleaned as the Output page cleans it, after the cut.
+  for (const auto& [stored, clean] : std::vector<std::pair<std::string, std::string>>{
+           {"/", "-"}, {"/..", "-.."}, {"a:b", "a-b"}, {"a\tbc", "ab"}, {"<>|*", "---"}}) {
+    WriteIni("[OUTPUT]\nSeparator=" + stored + "\n");
+    ASSERT_EQ(LoadSettings(&log_, showError_), 1);
+    EXPECT_EQ(Separator, clean) << stored;
+  }
+
   // SubFormat above 1 reads as 1; anything else is kept.
   const std::pair<const char*, int16_t> cases[] = {{"5", 1}, {"-3", -3},   {"0", 0},
                                                    {"1", 1}, {"65537", 1}, {"98304", -32768}};
@@ -227,6 +235,8 @@ TEST_F(SettingsTest, OutOfRangeValuesFallBackAndAreLogged) {
   EXPECT_TRUE(boxes_.empty());
 }
 
+// A folder is kept whole as long as it is a full path the system takes;
+// DesDir gets its trailing "/".
 TEST_F(SettingsTest, FoldersAreKeptWholeUpToThePathLimit) {
   const std::string longest = "/" + std::string(PATH_MAX - 3, 'd') + "/";  // PATH_MAX - 1 bytes
   const std::string tooLong = "/" + std::string(1 << 20, 'd') + "/";
@@ -248,6 +258,39 @@ TEST_F(SettingsTest, FoldersAreKeptWholeUpToThePathLimit) {
              "/Local CDDB.",
          LogError},
         {"Setting DesDir is longer than a path may be (1048578 bytes); using " + music + ".", LogError}}},
+      {"/out", "/out/", "/out", {}},
+      {"/out/", "/out/", "/out/", {}},
+      {longest.substr(0, longest.size() - 1), longest, longest.substr(0, longest.size() - 1), {}},
+      // One byte short of the limit, then too long with its "/".
+      {"/" + std::string(PATH_MAX - 2, 'd'),
+       music,
+       "/" + std::string(PATH_MAX - 2, 'd'),
+       {{"Setting DesDir is longer than a path may be (" + std::to_string(PATH_MAX) + " bytes); using " +
+             music + ".",
+         LogError}}},
+      // Not a full path: the files would go below the working folder.
+      {"x/y",
+       music,
+       DataFolder + "/Local CDDB",
+       {{"Setting LocalCDDBDir=\"x/y\" is not a full path; using " + DataFolder + "/Local CDDB.", LogError},
+        {"Setting DesDir=\"x/y\" is not a full path; using " + music + ".", LogError}}},
+      {"~/Music",
+       music,
+       DataFolder + "/Local CDDB",
+       {{"Setting LocalCDDBDir=\"~/Music\" is not a full path; using " + DataFolder + "/Local CDDB.",
+         LogError},
+        {"Setting DesDir=\"~/Music\" is not a full path; using " + music + ".", LogError}}},
+      {"\"\"",
+       music,
+       DataFolder + "/Local CDDB",
+       {{"Setting LocalCDDBDir=\"\" is not a full path; using " + DataFolder + "/Local CDDB.", LogError},
+        {"Setting DesDir=\"\" is not a full path; using " + music + ".", LogError}}},
+      {"/a\tb",
+       music,
+       DataFolder + "/Local CDDB",
+       {{"Setting LocalCDDBDir=\"/a\tb\" holds a control character; using " + DataFolder + "/Local CDDB.",
+         LogError},
+        {"Setting DesDir=\"/a\tb\" holds a control character; using " + music + ".", LogError}}},
   };
   for (const Case& c : cases) {
     log_.lines.clear();
@@ -285,9 +328,10 @@ TEST_F(SettingsTest, SaveRewritesTheFileOnce) {
 TEST_F(SettingsTest, WindowsFileIsReadAndItsOtherLinesSurviveTheSave) {
   fs::copy_file(QCR_TEST_DATA_DIR "/ini/windows.ini", SettingsFilePath());
   ASSERT_EQ(LoadSettings(&log_, showError_), 1);
-  EXPECT_EQ(Snapshot(),
-            "0 2 1 2|2 0 0 C:\\Users\\Ann\\AppData\\Roaming\\Quarno CD Ripper Free\\Local CDDB|"
-            "1 3 55 0 1 0|D:\\Rips\\| _ |0 4 0|8 16 3");
+  // Its Windows folders are no full paths here: the defaults take their place.
+  EXPECT_EQ(Snapshot(), "0 2 1 2|2 0 0 " + DataFolder + "/Local CDDB|1 3 55 0 1 0|" + root_ +
+                            "/home/Music/| _ |0 4 0|8 16 3");
+  EXPECT_EQ(log_.lines.size(), 2u);
   EXPECT_EQ(ReadTipSetting(), 0);
   ASSERT_TRUE(WriteTipSetting(1));
   EXPECT_EQ(ReadTipSetting(), 1);
@@ -335,17 +379,44 @@ TEST_F(SettingsTest, UnreadableFileOrUnwritableFolderIsReported) {
   EXPECT_FALSE(WriteTipSetting(0));
 }
 
-TEST_F(SettingsTest, SaveStopsAtAValueThatCannotBeStored) {
-  DesDir = "/music/\n[MISC]\nDbClk=1";
-  DbClk = 0;
-  EXPECT_EQ(SaveSettings(&log_, showError_), 0);
-  EXPECT_EQ(boxes_, std::vector<std::string>{"Error on saving settings!"});
-  // Keys before the failure are written, later ones are not, and nothing was
-  // injected into the file.
-  EXPECT_EQ(GetPrivateProfileInt("OUTPUT", "FillTag", 9, SettingsFilePath()), 1);
-  EXPECT_EQ(GetPrivateProfileInt("WAV", "Freq", 9, SettingsFilePath()), 9);
-  EXPECT_EQ(GetPrivateProfileInt("MISC", "DbClk", 9, SettingsFilePath()), 0);
-  EXPECT_EQ(ReadIni().find("DesDir"), std::string::npos);
+// A value with a line break (set in memory) is skipped; every other key is
+// still written, nothing is injected into the file, and the box and the log
+// name what was not saved.
+TEST_F(SettingsTest, SaveSkipsAValueThatCannotBeStored) {
+  const struct {
+    std::string* variable;
+    const char* key;
+    std::string value;
+  } rows[] = {
+      {&LocalCDDBDir, "LocalCDDBDir", "/home/u/Loc\nal"},
+      {&DesDir, "DesDir", "/music/\n[MISC]\nDbClk=1"},
+      {&Separator, "Separator", "\r"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.key);
+    SetInitialValues();
+    fs::remove(SettingsFilePath());
+    boxes_.clear();
+    log_.lines.clear();
+    DbClk = 0;
+    *row.variable = row.value;
+    EXPECT_EQ(SaveSettings(&log_, showError_), 0);
+    const std::string message = std::string("Error on saving settings! Not saved: ") + row.key + ".";
+    EXPECT_EQ(boxes_, std::vector<std::string>{message});
+    EXPECT_EQ(log_.lines, (Lines{{message, LogError}}));
+    IniFile written;
+    written.Load(SettingsFilePath());
+    size_t keys = 0;
+    for (const char* section : {"MISC", "FREEDB", "OUTPUT", "WAV", "MP3"}) {
+      for (const std::string& key : written.Keys(section)) {
+        EXPECT_NE(key, row.key);
+        ++keys;
+      }
+    }
+    EXPECT_EQ(keys, 21u);
+    EXPECT_EQ(GetPrivateProfileInt("MISC", "DbClk", 9, SettingsFilePath()), 0);
+    EXPECT_EQ(GetPrivateProfileInt("MP3", "LameChannel", 9, SettingsFilePath()), 2);
+  }
 }
 
 TEST_F(SettingsTest, DriveMemory) {

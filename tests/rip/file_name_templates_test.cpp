@@ -51,6 +51,8 @@ TEST(FileNameTemplatesTest, CleanSeparator) {
       {"?:a", "--a"},
       {"", ""},
       {"abcd", "abc"},
+      {"a\nbc", "ab"},  // cut first, then the control character dropped
+      {"\t\r\x7F", ""},
       {"\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F", "\xC3\xA4\xC3\xB6\xC3\xBC"},  // characters, not bytes
   };
   for (const auto& row : rows) EXPECT_EQ(CleanSeparator(row.typed), row.clean) << row.typed;
