@@ -119,7 +119,8 @@ void LoadAllKeys(ILogSink* log) {
   DriveNum = Checked<int16_t>("DriveNum", readInt("MISC", "DriveNum", 0), 0, std::max<int>(DriveCount, 1) - 1,
                               0, log);
   LastPage = Checked<uint16_t>("LastPage", readInt("MISC", "LastPage", 1), 0, 2, 1, log);
-  AlbumInfoSource = Checked<int16_t>("AlbumInfoSource", readInt("FREEDB", "AlbumInfoSource", 0), 0, 2, 0, log);
+  AlbumInfoSource =
+      Checked<int16_t>("AlbumInfoSource", readInt("FREEDB", "AlbumInfoSource", 0), 0, 2, 0, log);
   SaveAlbumInfo = readInt("FREEDB", "SaveAlbumInfo", 1);
   LoadAlbumInfo = readInt("FREEDB", "LoadAlbumInfo", 1);
   LocalCDDBDir = CheckedPath(ini, "FREEDB", "LocalCDDBDir", DataFolder + "/Local CDDB", false, log);

@@ -26,8 +26,8 @@ inline constexpr std::size_t kMaxPathBytes = PATH_MAX;
 // What keeps a folder from being a folder setting, tested in this order:
 // empty, too long (kMaxPathBytes bytes or more), holding a control character
 // (U+0000 to U+001F, U+007F, e.g. a pasted line break), not a full path (not
-// starting with "/": it would be taken from the working folder). The option pages refuse such a
-// folder, the loader replaces it by its default.
+// starting with "/": it would be taken from the working folder). The option
+// pages refuse such a folder, the loader replaces it by its default.
 enum class FolderFault { None, Empty, ControlCharacter, NotAbsolute, TooLong };
 FolderFault CheckFolderSetting(std::string_view folder);
 

@@ -206,7 +206,8 @@ TEST_P(SessionEndSignal, EndsWithCodeZeroAndSavesSettingsAndPlacement) {
   ExpectSettingsPlacementAndLogSaved();
   // The sound libraries looked for a device without a word on the terminal.
   const std::string output = ReadFile(root_ / "output.txt");
-  for (const char* library : {"ALSA", "jack", "Jack"}) EXPECT_EQ(output.find(library), std::string::npos) << output;
+  for (const char* library : {"ALSA", "jack", "Jack"})
+    EXPECT_EQ(output.find(library), std::string::npos) << output;
 }
 
 INSTANTIATE_TEST_SUITE_P(TermAndHangUp, SessionEndSignal, testing::Values(SIGTERM, SIGHUP, SIGINT));
@@ -721,20 +722,21 @@ TEST_F(ProgramGui, FoldersPastedAndTypedIntoOptionsReachTheSettingsFileAsFullPat
   // Waits, answering clipboard requests meanwhile, until `done` holds or `bound` passes.
   const auto waitFor = [](const std::function<bool()>& done, std::chrono::milliseconds bound) {
     const auto deadline = std::chrono::steady_clock::now() + bound;
-    return gui_test::PumpUntil([&] { return done() || std::chrono::steady_clock::now() > deadline; }) && done();
+    return gui_test::PumpUntil([&] { return done() || std::chrono::steady_clock::now() > deadline; }) &&
+           done();
   };
   struct Row {
-    int lastPage;           // the page the sheet opens on
-    const char* x;          // the field, from the sheet's top-left corner
+    int lastPage;   // the page the sheet opens on
+    const char* x;  // the field, from the sheet's top-left corner
     const char* y;
-    std::string pasted;     // through the clipboard, then refused; empty: nothing pasted
-    const char* typed;      // into the field with the focus
-    std::string kept;       // the line the settings file must hold
-    bool exitBySignal;      // else File, Exit
+    std::string pasted;  // through the clipboard, then refused; empty: nothing pasted
+    const char* typed;   // into the field with the focus
+    std::string kept;    // the line the settings file must hold
+    bool exitBySignal;   // else File, Exit
   };
   const Row rows[] = {
-      {0, "392", "313", (Home() / "Loc\nal").string(), "~/cache", "LocalCDDBDir=" + (Home() / "cache").string(),
-       false},
+      {0, "392", "313", (Home() / "Loc\nal").string(), "~/cache",
+       "LocalCDDBDir=" + (Home() / "cache").string(), false},
       {1, "392", "94", "", "~/x", "DesDir=" + (Home() / "x").string() + "/", true},
   };
   for (const Row& row : rows) {
@@ -754,7 +756,9 @@ TEST_F(ProgramGui, FoldersPastedAndTypedIntoOptionsReachTheSettingsFileAsFullPat
     ASSERT_FALSE(sheet.empty()) << "the options did not open";
     sheet = sheet.substr(0, sheet.find('\n'));
     RunTool({"xdotool", "mousemove", "--window", sheet, row.x, row.y, "click", "1", "key", "ctrl+a"});
-    const auto pressOk = [&] { RunTool({"xdotool", "mousemove", "--window", sheet, "441", "589", "click", "1"}); };
+    const auto pressOk = [&] {
+      RunTool({"xdotool", "mousemove", "--window", sheet, "441", "589", "click", "1"});
+    };
     if (!row.pasted.empty()) {
       ASSERT_TRUE(wxTheClipboard->Open());
       wxTheClipboard->SetData(new wxTextDataObject(wxString::FromUTF8(row.pasted)));
@@ -779,11 +783,13 @@ TEST_F(ProgramGui, FoldersPastedAndTypedIntoOptionsReachTheSettingsFileAsFullPat
     }
     EXPECT_TRUE(EndsWithCodeZero(program));
     const std::string ini = ReadFile(DataFolder() / "Quarno CD Ripper.ini");
-    for (const char* key : {"DbClk", "DriveCount", "DriveNum", "LastPage", "AlbumInfoSource", "SaveAlbumInfo",
-                            "LoadAlbumInfo", "LocalCDDBDir", "OutputFormat", "FileStyle", "Volume", "M3U",
-                            "WriteLog", "FillTag", "DesDir", "Separator", "SubFormat", "Freq", "Channel",
-                            "LameFreq", "LameBits", "LameChannel"})
-      EXPECT_NE(ini.find(std::string("\n") + key + "="), std::string::npos) << key << " missing from\n" << ini;
+    for (const char* key :
+         {"DbClk",         "DriveCount",   "DriveNum",     "LastPage",   "AlbumInfoSource", "SaveAlbumInfo",
+          "LoadAlbumInfo", "LocalCDDBDir", "OutputFormat", "FileStyle",  "Volume",          "M3U",
+          "WriteLog",      "FillTag",      "DesDir",       "Separator",  "SubFormat",       "Freq",
+          "Channel",       "LameFreq",     "LameBits",     "LameChannel"})
+      EXPECT_NE(ini.find(std::string("\n") + key + "="), std::string::npos) << key << " missing from\n"
+                                                                            << ini;
     EXPECT_NE(ini.find("\n" + row.kept + "\n"), std::string::npos) << ini;
   }
 }
