@@ -76,6 +76,18 @@ class LogWindowGui : public MainWindowTest {
       EXPECT_EQ(LogWindow->GetRect(), before);
     }
   }
+  // Waits until the window manager has put `window` in its place: its
+  // rectangle stays the same over a few frames.
+  static void WaitUntilStill(const wxWindow& window) {
+    wxRect last;
+    int still = 0;
+    EXPECT_TRUE(gui_test::PumpUntil([&] {
+      gui_test::PumpFrames();
+      still = window.GetRect() == last ? still + 1 : 0;
+      last = window.GetRect();
+      return still >= 5;
+    }));
+  }
   // Waits until the log window lists as many rows as the log holds entries.
   static bool WaitForRows() {
     return gui_test::PumpUntil(
@@ -237,11 +249,12 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
       const wxRect over(283, 134, 800, 500);
       LogWindow->SetSize(over);
       EXPECT_TRUE(gui_test::PumpUntil([&] { return LogWindow->GetRect() == over; }));
-      for (int i = 0; i < 10; ++i) gui_test::PumpFrames();
+      WaitUntilStill(*LogWindow);
     }
     gui_test::WhenModalShown(
         [&](wxDialog& d) {
           auto& rip = dynamic_cast<CRippingProgressDlg&>(d);
+          WaitUntilStill(rip);  // a user presses its buttons once it is there
           gui_test::Click(rip.GetDlgItem(res::IDC_RIP_PAUSE));
           ASSERT_TRUE(rip.Job().Running);
           // Each press of Log puts the whole window beside the rip's, at the
@@ -271,7 +284,7 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
             // Maximised by a double click on its title bar: no side has room.
             onTitleBar(rip.GetRect(), {"click", "--repeat", "2", "--delay", "80", "1"});
             ASSERT_TRUE(gui_test::PumpUntil([&] { return rip.IsMaximized(); }));
-            for (int i = 0; i < 10; ++i) gui_test::PumpFrames();
+            WaitUntilStill(rip);
             for (int press = 0; press < 3; ++press) {
               PressLogBeside(rip, press > 0);
               EXPECT_EQ(LogWindow->GetSize(), size);
@@ -283,7 +296,7 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
                                 "mousemove", std::to_string(placed.x + 180), std::to_string(placed.y - 192),
                                 "sleep", "0.1", "mouseup", "1"});
             EXPECT_TRUE(gui_test::PumpUntil([&] { return LogWindow->GetRect() != placed; }));
-            for (int i = 0; i < 10; ++i) gui_test::PumpFrames();
+            WaitUntilStill(*LogWindow);
             dragged = LogWindow->GetRect();
             EXPECT_EQ(dragged.GetSize(), size);
           }
