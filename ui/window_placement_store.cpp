@@ -34,25 +34,34 @@ void ApplyShowState(wxTopLevelWindow* window, std::uint32_t showCmd) {
   }
 }
 
+// Whether the window is on the screen (mapped), as GTK has it.
+bool IsMapped(wxTopLevelWindow* window) {
+#ifdef __WXGTK__
+  static const auto isMapped = ui::GtkFunction<int (*)(void*)>("gtk_widget_get_mapped");
+  void* widget = window->GetHandle();
+  return window->IsShown() && (isMapped == nullptr || (widget != nullptr && isMapped(widget) != 0));
+#else
+  return window->IsShown();
+#endif
+}
+
 // The window's frame on the screen as the X server has it; nullopt
 // while the window is not on the screen, has no frame or GTK cannot be asked. wx works the
 // frame out from extents the window manager announces, and until it has heard
 // them it reports the client's size as the frame's.
-std::optional<wxRect> ScreenFrameOf(wxTopLevelWindow* window) {
+std::optional<wxRect> ScreenFrameOf(wxTopLevelWindow* window, wxSize* extentsOut = nullptr) {
 #ifdef __WXGTK__
   struct Rectangle {
     int x, y, width, height;
   };
   static const auto getWindow = ui::GtkFunction<void* (*)(void*)>("gtk_widget_get_window");
-  static const auto isMapped = ui::GtkFunction<int (*)(void*)>("gtk_widget_get_mapped");
   static const auto frameExtents =
       ui::GtkFunction<void (*)(void*, Rectangle*)>("gdk_window_get_frame_extents");
   static const auto width = ui::GtkFunction<int (*)(void*)>("gdk_window_get_width");
   static const auto height = ui::GtkFunction<int (*)(void*)>("gdk_window_get_height");
   void* widget = window->GetHandle();
-  if (getWindow == nullptr || isMapped == nullptr || frameExtents == nullptr || width == nullptr ||
-      height == nullptr || widget == nullptr || !window->IsShown() || isMapped(widget) == 0 ||
-      getWindow(widget) == nullptr) {
+  if (getWindow == nullptr || frameExtents == nullptr || width == nullptr || height == nullptr ||
+      widget == nullptr || !IsMapped(window) || getWindow(widget) == nullptr) {
     return std::nullopt;
   }
   Rectangle r{};
@@ -61,17 +70,13 @@ std::optional<wxRect> ScreenFrameOf(wxTopLevelWindow* window) {
   // No frame (yet): wx knows as much as the server.
   if (r.width <= 0 || r.height <= 0 || extents.x < 0 || extents.y < 0 || extents == wxSize())
     return std::nullopt;
+  if (extentsOut != nullptr) *extentsOut = extents;
   return wxRect(r.x, r.y, r.width, r.height);
 #else
   (void)window;
+  (void)extentsOut;
   return std::nullopt;
 #endif
-}
-
-// The rectangle the user sees the window take.
-wxRect FrameRect(wxTopLevelWindow* window) {
-  const std::optional<wxRect> onScreen = ScreenFrameOf(window);
-  return onScreen ? *onScreen : window->GetRect();
 }
 
 }  // namespace
@@ -95,13 +100,37 @@ struct WxPlacementWindow::Tracking {
   bool applying = false;
   // The window was last seen maximised (it goes back to `normal` when it leaves that state).
   bool wasMaximised = false;
+  // The frame the user last saw. A hidden window has no frame on the
+  // server, and wx then reports the client's size as the frame's.
+  wxRect seen;
+  bool haveSeen = false;
+  wxSize extents;  // the frame's size less the client's, as last seen on the screen
+
+  // The rectangle the user sees the window take: while it is on the screen
+  // its frame, otherwise the one it had there last (or was given since).
+  wxRect FrameRect(wxTopLevelWindow* window) {
+    if (IsMapped(window)) {
+      const std::optional<wxRect> onScreen = ScreenFrameOf(window, &extents);
+      seen = onScreen ? *onScreen : window->GetRect();
+      haveSeen = true;
+      return seen;
+    }
+    return haveSeen ? seen : window->GetRect();
+  }
 
   // Gives the window `normal` and waits for it to arrive (a window on the
   // screen takes a new size only when the window manager has agreed).
   void Place(wxTopLevelWindow* window) {
+    const bool mapped = IsMapped(window);
+    wxRect rect = normal;
+    // A window back from the screen has lost its frame, and wx, which then
+    // knows of none, would give the whole rectangle to the client: the
+    // client gets what the frame leaves of it.
+    if (!mapped && haveSeen && window->GetSize() == window->GetClientSize()) rect.SetSize(rect.GetSize() - extents);
     applying = true;
-    window->SetSize(normal);
+    window->SetSize(rect);
     applying = false;
+    if (!mapped) seen = normal, haveSeen = true;
   }
 
   // Places the window and enters the state `showCmd` says.
@@ -141,7 +170,7 @@ struct WxPlacementWindow::Tracking {
       // Moved by the program before it is shown (placed beside another
       // window, say): that is where it goes. Once shown, the sizes reported
       // until it is on the screen are the toolkit's own.
-      if (!window->IsShown()) normal = window->GetRect();
+      if (!window->IsShown()) normal = FrameRect(window);
       return;
     }
     const bool maximised = window->IsMaximized();
@@ -233,7 +262,7 @@ void WxPlacementWindow::NoteRestoredRect() {
       window_->IsIconized()) {
     return;
   }
-  tracking_->normal = FrameRect(window_);
+  tracking_->normal = tracking_->FrameRect(window_);
   tracking_->haveNormal = true;
 }
 
@@ -259,7 +288,7 @@ bool WxPlacementWindow::GetWindowPlacement(WindowPlacement& placement) {
   placement.showCmd = showCmd;
   placement.minPosition = {-1, -1};
   placement.maxPosition = {-1, -1};
-  placement.normalPosition = ToPlacementRect(t.haveNormal ? t.normal : FrameRect(window_));
+  placement.normalPosition = ToPlacementRect(t.haveNormal ? t.normal : tracking_->FrameRect(window_));
   return true;
 }
 
@@ -286,6 +315,14 @@ bool WxPlacementWindow::SetWindowPlacement(const WindowPlacement& placement) {
 }
 
 std::vector<PlacementRect> WxPlacementWindow::GetScreens() { return DisplayScreens(); }
+
+PlacementPoint WxPlacementWindow::MinimumSize() const {
+  if (!window_) return {};
+  const wxSize min = window_->GetMinSize();
+  return {std::max(min.x, 0), std::max(min.y, 0)};
+}
+
+wxRect WxPlacementWindow::Frame() { return window_ ? tracking_->FrameRect(window_) : wxRect(); }
 
 std::vector<PlacementRect> WxPlacementWindow::DisplayScreens() {
   std::vector<PlacementRect> screens;

@@ -39,6 +39,11 @@ class WxPlacementWindow : public IPlacementWindow {
   bool SetWindowPlacement(const WindowPlacement& placement) override;
   std::vector<PlacementRect> GetScreens() override;
   bool IsModalWindow() const override { return modal_; }
+  PlacementPoint MinimumSize() const override;
+
+  // The rectangle of the window's frame as the user last saw it on the
+  // screen (or as it was given since), also while the window is hidden.
+  wxRect Frame();
 
   // The work areas of the display's screens, primary first.
   static std::vector<PlacementRect> DisplayScreens();

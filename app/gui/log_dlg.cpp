@@ -72,12 +72,16 @@ wxRect PlaceBesideWindow(wxRect& modal, const wxRect& area, const wxSize& wanted
   if (!placed.IsEmpty()) return placed;
   // No side has room: the modal window goes up to the top, which leaves the
   // most room below it.
+  const int modalY = modal.y;
   modal.y = area.y;
   placed = BestBeside(modal, area, wanted, minimum);
   if (!placed.IsEmpty()) return placed;
-  // A display too small for both: the window at its minimum at the bottom,
-  // which keeps as much of the modal window in sight as can be.
-  const wxSize size(std::min(minimum.x, area.width), std::min(minimum.y, area.height));
+  // Not even then (a maximised modal window, a small display): the modal
+  // window stays, and the window keeps its size, whole on the area, at its
+  // bottom, below the controls at the top of the modal window.
+  modal.y = modalY;
+  const wxSize size(std::min(std::max(wanted.x, minimum.x), area.width),
+                    std::min(std::max(wanted.y, minimum.y), area.height));
   return {wxPoint(std::clamp(modal.x, area.x, area.GetRight() + 1 - size.x), area.GetBottom() + 1 - size.y),
           size};
 }
@@ -156,6 +160,8 @@ bool CLogDlg::OnInitDialog() {
       ScaleForFont(units, count <= kRowsWithoutScrollBar ? kDescriptionWidth : kDescriptionWidthScrolled));
   list_->SetRowCount(count);
   AddControls(res::kLogDialogAnchors);
+  const wxSize minimum = UsableMinimum();
+  SetMinTrackSize(SIZE{minimum.x, minimum.y});
   placementWindow_ = std::make_unique<WxPlacementWindow>(this, false);
   placement_.Load(*placementWindow_, kLogDlgPlacementEntry, kPlacementSection);
   LeaveModalGrabs();
@@ -219,15 +225,13 @@ void CLogDlg::PlaceBeside(wxTopLevelWindow& modal) {
   const wxRect area = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
   wxRect modalRect = modal.GetRect();
   const wxPoint modalAt = modalRect.GetPosition();
-  // Without a minimum of its own the window may shrink to half its size,
-  // which still shows a few rows, but no narrower than keeps its buttons
-  // apart: their centres keep their share of the width.
-  const wxSize wanted = GetSize();
+  // The size the user last saw: a window shown just now has no frame on the
+  // screen yet, and wx reports its client's size for it.
+  const wxSize wanted = placementWindow_ ? placementWindow_->Frame().GetSize() : GetSize();
   wxSize minimum = GetMinSize();
-  if (minimum.x <= 0 || minimum.y <= 0)
-    minimum = wxSize(std::max(wanted.x / 2, ButtonsApartWidth()), wanted.y / 2);
+  if (minimum.x <= 0 || minimum.y <= 0) minimum = UsableMinimum();
   const wxRect placed = PlaceBesideWindow(modalRect, area, wanted, minimum);
-  if (modalRect.GetPosition() != modalAt) modal.SetPosition(modalRect.GetPosition());
+  if (modalRect.GetPosition() != modalAt && !modal.IsMaximized()) modal.SetPosition(modalRect.GetPosition());
   // Through the placement adapter, which follows the window until the window
   // manager has put it there (and forgets a placement it still had to apply).
   WindowPlacement placement;
@@ -237,6 +241,13 @@ void CLogDlg::PlaceBeside(wxTopLevelWindow& modal) {
                               placed.GetBottom() + 1};
   if (!placementWindow_ || !placementWindow_->SetWindowPlacement(placement)) SetSize(placed);
   ScrollToLastRowSoon();
+}
+
+void CLogDlg::ShowBeside(wxTopLevelWindow& modal) {
+  PlaceBeside(modal);
+  Show();
+  Raise();
+  LeaveModalGrabs();  // wx puts a window shown during a modal loop into its grab
 }
 
 int CLogDlg::ButtonsApartWidth() const {
@@ -251,6 +262,18 @@ int CLogDlg::ButtonsApartWidth() const {
   // the client width that gives them that distance, plus the frame.
   const int needed = (a.width + b.width) / 2 + kButtonGap;
   return needed * client / apart + (GetSize().x - client);
+}
+
+wxSize CLogDlg::UsableMinimum() const {
+  if (list_ == nullptr) return {ButtonsApartWidth(), 0};
+  wxRect first;
+  const int row = list_->GetItemCount() > 0 && list_->GetItemRect(0, first) && first.height > 0
+                      ? first.height
+                      : list_->GetCharHeight() + 10;
+  // The rows, the header and a horizontal scroll bar, each about a row
+  // tall, the list's border, and the rest of the window (before it is first
+  // shown, without the frame, which the window manager adds later).
+  return {ButtonsApartWidth(), GetSize().y - list_->GetSize().y + (kMinimumRows + 2) * row + 4};
 }
 
 void CLogDlg::AppendLastEntry() {

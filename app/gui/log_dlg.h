@@ -31,7 +31,9 @@ bool LogLevelColours(int level, wxColour& text, wxColour& background);
 // area `area`, covering none of it: on its right, left, below or above it,
 // on the side where the most of it fits, sized down to the room there. When
 // no side has room for the minimum, `modal` moves to the top of the area
-// (it is updated) and the window goes below it.
+// (it is updated) and the window goes below it; when that leaves no room
+// either (a maximised modal window), `modal` stays and the window keeps its
+// size, whole inside the area, at the area's bottom.
 wxRect PlaceBesideWindow(wxRect& modal, const wxRect& area, const wxSize& wanted, const wxSize& minimum);
 
 // The list of the log window: a virtual list whose rows are the log's
@@ -60,8 +62,12 @@ class CLogDlg : public ui::CResizeDlg {
   void AppendLastEntry();
 
   // Places the window beside the modal window `modal` so that it covers
-  // none of it (the modal window moves up when nothing else makes room).
+  // none of it (the modal window moves up when nothing else makes room),
+  // keeping the size the user gave it where there is room for it.
   void PlaceBeside(wxTopLevelWindow& modal);
+  // Places the window beside `modal`, then shows it: a hidden window comes
+  // back on the screen at its new place at once.
+  void ShowBeside(wxTopLevelWindow& modal);
 
   CLogListCtrl* List() const { return list_; }
   void OnOkButton();
@@ -85,6 +91,10 @@ class CLogDlg : public ui::CResizeDlg {
   // The narrowest outer width at which OK and Clear, whose centres keep
   // their share of the client width, do not touch; 0 when not laid out yet.
   int ButtonsApartWidth() const;
+  // The smallest outer size that keeps OK and Clear apart and shows the
+  // column header and a few rows.
+  wxSize UsableMinimum() const;
+  static constexpr int kMinimumRows = 3;
   static constexpr int kButtonGap = 6;
   // Scrolls the list so that its last row is wholly in view: now, or once
   // the list has taken its new size.

@@ -213,15 +213,19 @@ void CQuarnoCDRipperDlg::OnColumnDrag(wxListEvent& event) {
 
 // --- Commands -------------------------------------------------------------------
 
-void CQuarnoCDRipperDlg::OnViewLog() {
+CLogDlg* CQuarnoCDRipperDlg::MakeLogWindow() {
   if (LogWindow == nullptr) {
     LogWindow = new CLogDlg(this);
     if (!LogWindow->Create()) {
       LogWindow->Destroy();
       LogWindow = nullptr;
-      return;
     }
   }
+  return LogWindow;
+}
+
+void CQuarnoCDRipperDlg::OnViewLog() {
+  if (MakeLogWindow() == nullptr) return;
   LogWindow->Show();
   LogWindow->Raise();
 }

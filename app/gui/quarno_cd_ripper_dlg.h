@@ -37,6 +37,7 @@
 
 struct SectorBuffer;
 class CQuarnoCDRipperDlg;
+class CLogDlg;
 
 // Process-wide values of the main window.
 extern CQuarnoCDRipperDlg* MainDialog;    // the main window while it exists
@@ -138,6 +139,9 @@ class CQuarnoCDRipperDlg : public ui::CResizeFrameDlg {
   // Commands.
   void OnExit();
   void OnViewLog();
+  // The log window, made (hidden) when it does not exist yet; null when it
+  // cannot be made.
+  CLogDlg* MakeLogWindow();
   void OnEditCDInfo();
   void OnOptions();
   void OnHelpContents();

@@ -281,9 +281,8 @@ void CRippingProgressDlg::CancelForSessionEnd() {
 
 void CRippingProgressDlg::OnLogButton() {
   if (MainDialog == nullptr) return;
-  MainDialog->OnViewLog();
   // Beside this window, not over its buttons; usable while the rip runs.
-  if (LogWindow != nullptr && LogWindow->IsShown()) LogWindow->PlaceBeside(*this);
+  if (CLogDlg* log = MainDialog->MakeLogWindow()) log->ShowBeside(*this);
 }
 
 void CRippingProgressDlg::OnDestroy() {

@@ -14,6 +14,7 @@
 #include "res/main_dialog.h"
 #include "res/ripping_progress_dialog.h"
 #include "tests/app/main_window_fixture.h"
+#include "tests/rip/rip_test_util.h"
 #include "tests/support/disc_image.h"
 #include "ui/core/control_ids.h"
 #include "ui/core/profile_store.h"
@@ -58,7 +59,7 @@ class LogWindowGui : public MainWindowTest {
     const wxRect area = wxDisplay(0u).GetClientArea(), before = LogWindow ? LogWindow->GetRect() : wxRect();
     gui_test::Click(rip.GetDlgItem(res::IDC_RIP_LOG));
     ASSERT_NE(LogWindow, nullptr);
-    const bool room = rip.GetRect() != area;
+    const bool room = !rip.IsMaximized() && rip.GetRect() != area;
     const auto placed = [&] {
       const wxRect log = LogWindow->GetRect();
       const bool buttonsApart = !LogWindow->GetDlgItem(res::IDC_LOG_OK)
@@ -74,6 +75,18 @@ class LogWindowGui : public MainWindowTest {
     if (again) {
       EXPECT_EQ(LogWindow->GetRect(), before);
     }
+  }
+  // Waits until the window manager has put `window` in its place: its
+  // rectangle stays the same over a few frames.
+  static void WaitUntilStill(const wxWindow& window) {
+    wxRect last;
+    int still = 0;
+    EXPECT_TRUE(gui_test::PumpUntil([&] {
+      gui_test::PumpFrames();
+      still = window.GetRect() == last ? still + 1 : 0;
+      last = window.GetRect();
+      return still >= 5;
+    }));
   }
   // Waits until the log window lists as many rows as the log holds entries.
   static bool WaitForRows() {
@@ -200,9 +213,13 @@ void* InputGrabOver(wxWindow* window) {
   return grab(group(window->GetHandle()));
 }
 
-// The log window opened from a running rip's progress window, with the log
-// window made before the rip or not: it takes its own input beside the
-// modal window, and hiding it leaves the rip as it was.
+// The log window opened from a running rip's progress window, three rips
+// over: made by the rip's Log, left open where the rip's window comes, and
+// hidden by the rip before. It takes its own input beside the modal window,
+// keeps its size from rip to rip, and hiding it leaves the rip as it was.
+// Beside the last rip's window maximised through the window manager it
+// keeps its size whole on the screen, press after press, and where the user
+// drags it then is where it is saved.
 TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
   WriteSettings("[MISC]\nTip=0\n[FREEDB]\nLoadAlbumInfo=0\n[OUTPUT]\nDesDir=" + (root_ / "out").string() +
                 "/\n");
@@ -215,24 +232,38 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
   saved.normalPosition = {283, 134, 1083, 634};
   ASSERT_TRUE(
       AppProfile().WriteProfileBinary(kPlacementSection, kLogDlgPlacementEntry, EncodePlacement(saved)));
-  for (const bool openBefore : {false, true}) {
-    SCOPED_TRACE(openBefore ? "log window open before the rip" : "log window made by the rip's Log");
+  // Real mouse actions on a window's title bar (the window manager's).
+  const auto onTitleBar = [](const wxRect& frame, std::vector<std::string> actions) {
+    actions.insert(actions.begin(), {"xdotool", "mousemove", std::to_string(frame.x + 120),
+                                     std::to_string(frame.y + 8)});
+    RunTool(actions);
+  };
+  wxSize size;  // the log window's beside the second rip's window, which the test sized
+  wxRect dragged;
+  for (const int ripNo : {0, 1, 2}) {
+    const bool openBefore = ripNo == 1;
+    SCOPED_TRACE("rip " + std::to_string(ripNo));
     if (openBefore) {
       // Left where the rip's window comes.
       main.OnViewLog();
       const wxRect over(283, 134, 800, 500);
       LogWindow->SetSize(over);
       EXPECT_TRUE(gui_test::PumpUntil([&] { return LogWindow->GetRect() == over; }));
-      for (int i = 0; i < 10; ++i) gui_test::PumpFrames();
+      WaitUntilStill(*LogWindow);
     }
     gui_test::WhenModalShown(
         [&](wxDialog& d) {
           auto& rip = dynamic_cast<CRippingProgressDlg&>(d);
+          WaitUntilStill(rip);  // a user presses its buttons once it is there
           gui_test::Click(rip.GetDlgItem(res::IDC_RIP_PAUSE));
           ASSERT_TRUE(rip.Job().Running);
           // Each press of Log puts the whole window beside the rip's, at the
           // same place, also when it lay over the rip's window.
           for (int press = 0; press < 2; ++press) PressLogBeside(rip, press == 1);
+          if (ripNo == 1) size = LogWindow->GetSize();
+          if (ripNo == 2) {
+            EXPECT_EQ(LogWindow->GetSize(), size);
+          }
           EXPECT_TRUE(LogWindow->IsShown());
           EXPECT_TRUE(LogWindow->IsEnabled());
           // The rip's window holds the grab of its group, which does not
@@ -249,11 +280,25 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
           EXPECT_TRUE(boxes_.Shown().empty());
           gui_test::Click(rip.GetDlgItem(res::IDC_RIP_PAUSE));
           gui_test::PumpUntil([&] { return rip.GetTitle() == "Finished Copying"; });
-          // Beside a rip window as large as the screen: whole on the screen.
-          if (openBefore) {
-            rip.SetSize(wxDisplay(0u).GetClientArea());
-            gui_test::PumpUntil([&] { return rip.GetRect() == wxDisplay(0u).GetClientArea(); });
-            PressLogBeside(rip, false);
+          if (ripNo == 2) {
+            // Maximised by a double click on its title bar: no side has room.
+            onTitleBar(rip.GetRect(), {"click", "--repeat", "2", "--delay", "80", "1"});
+            ASSERT_TRUE(gui_test::PumpUntil([&] { return rip.IsMaximized(); }));
+            WaitUntilStill(rip);
+            for (int press = 0; press < 3; ++press) {
+              PressLogBeside(rip, press > 0);
+              EXPECT_EQ(LogWindow->GetSize(), size);
+            }
+            // Dragged elsewhere after the presses: it stays where it is left.
+            const wxRect placed = LogWindow->GetRect();
+            onTitleBar(placed, {"sleep", "0.1", "mousedown", "1", "sleep", "0.1", "mousemove",
+                                std::to_string(placed.x + 130), std::to_string(placed.y), "sleep", "0.1",
+                                "mousemove", std::to_string(placed.x + 180), std::to_string(placed.y - 192),
+                                "sleep", "0.1", "mouseup", "1"});
+            EXPECT_TRUE(gui_test::PumpUntil([&] { return LogWindow->GetRect() != placed; }));
+            WaitUntilStill(*LogWindow);
+            dragged = LogWindow->GetRect();
+            EXPECT_EQ(dragged.GetSize(), size);
           }
           gui_test::Click(rip.GetDlgItem(IDCANCEL));
         },
@@ -262,6 +307,14 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
     EXPECT_TRUE(Logged("Finished copying!"));
     AppEventLog().Clear();
   }
+  // The exit saves it where it was dragged.
+  main.Close();
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(AppProfile().GetProfileBinary(kPlacementSection, kLogDlgPlacementEntry, bytes));
+  const std::optional<WindowPlacement> left = DecodePlacement(bytes);
+  ASSERT_TRUE(left);
+  EXPECT_EQ(left->normalPosition, (PlacementRect{dragged.GetLeft(), dragged.GetTop(), dragged.GetRight() + 1,
+                                                 dragged.GetBottom() + 1}));
 }
 
 // Where the log window goes beside a modal window: the side with the most

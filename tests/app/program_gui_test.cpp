@@ -632,9 +632,11 @@ TEST_F(FirstCopyInTest, SecondCopyEndsSilentlyWhenNobodyAnswersOrTheFirstHasNoWi
 }  // namespace
 
 // The log window under a window manager (openbox, started on this program's
-// display for the test): moved and resized through the window manager, it
-// opens at the same place and size on the next start, three times over, and
-// a start that leaves it alone saves the bytes it restored.
+// display for the test): moved and resized through the window manager, and
+// closed by OK, Escape or the title bar's close button (which only hide it)
+// or left open before the exit, it opens at the same place and size on the
+// next start, over and over, and a start that leaves it alone saves the
+// bytes it restored.
 TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftItAndTheMainWindowAsItWas) {
   const gui_test::RunningWindowManager openbox;  // ended with the test
   ASSERT_TRUE(openbox.Running()) << "openbox did not start";
@@ -661,11 +663,23 @@ TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftItAndTheMainWindowAsItWas) {
     const size_t at = profile.find("{DC005E05-56BF-4ED7-BFED-F658CE8B1B16}=");
     return at == std::string::npos ? std::string() : profile.substr(at, profile.find('\n', at) - at);
   };
-  // Where the user leaves it (client position and size), one row a start; the last start leaves it alone.
-  const std::vector<std::vector<std::string>> moves = {
-      {"120", "90", "700", "300"}, {"400", "330", "640", "360"}, {"60", "500", "820", "280"}, {}};
+  // One row a start: where the user leaves it (client position and size),
+  // how it is closed before the exit, and whether the session ends it
+  // (SIGTERM) or File, Exit; the last start leaves it alone.
+  enum Close { kOpen, kOk, kEscape, kTitleBar };
+  struct Start {
+    std::vector<std::string> move;
+    Close close;
+    bool term;
+  };
+  const std::vector<Start> starts = {
+      {{"120", "90", "700", "300"}, kOk, true}, {{}, kEscape, false}, {{}, kTitleBar, true},
+      {{"400", "330", "680", "360"}, kOpen, false}, {{}, kOk, false}, {{}, kEscape, true},
+      {{}, kTitleBar, false}, {{"60", "500", "820", "280"}, kOk, true}, {{}, kEscape, false},
+      {{}, kTitleBar, true}, {{}, kOpen, false}};
   std::string left, saved, mainWindow;
-  for (size_t start = 0; start < moves.size(); ++start) {
+  for (size_t start = 0; start < starts.size(); ++start) {
+    const std::vector<std::string>& move = starts[start].move;
     SCOPED_TRACE("start " + std::to_string(start));
     Program program;
     ASSERT_TRUE(StartProgram(program));
@@ -685,22 +699,34 @@ TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftItAndTheMainWindowAsItWas) {
       EXPECT_EQ(main, mainWindow);
     }
     mainWindow = main;
-    if (!moves[start].empty()) {
-      const std::vector<std::string>& m = moves[start];
-      RunTool({"xdotool", "windowsize", "--sync", window, m[2], m[3]});
-      RunTool({"xdotool", "windowmove", "--sync", window, m[0], m[1]});
+    if (!move.empty()) {
+      RunTool({"xdotool", "windowsize", "--sync", window, move[2], move[3]});
+      RunTool({"xdotool", "windowmove", "--sync", window, move[0], move[1]});
       std::this_thread::sleep_for(500ms);
       left = geometry(window);
-      EXPECT_NE(left.find(" " + m[2] + " " + m[3]), std::string::npos) << left;
+      EXPECT_NE(left.find(" " + move[2] + " " + move[3]), std::string::npos) << left;
     }
-    // Ended by the session or by File, Exit.
-    if (start % 2 == 0) {
+    // Closed with real clicks and keys: OK, left of the middle a little
+    // above the lower edge; the close button at the title bar's right end.
+    std::istringstream rect(geometry(window));
+    int x = 0, y = 0, w = 0, h = 0;
+    rect >> x >> y >> w >> h;
+    const auto click = [](int atX, int atY) {
+      RunTool({"xdotool", "mousemove", "--sync", std::to_string(atX), std::to_string(atY), "click", "1"});
+    };
+    if (starts[start].close == kOk) click(x + w * 5 / 12, y + h - 32);
+    if (starts[start].close == kEscape) RunTool({"xdotool", "windowfocus", "--sync", window, "key", "Escape"});
+    if (starts[start].close == kTitleBar) click(x + w - 11, y - 11);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(RunTool({"xdotool", "search", "--onlyvisible", "--name", "^Log$"}).empty(),
+              starts[start].close != kOpen);
+    if (starts[start].term) {
       program.Signal(SIGTERM);
     } else {
       typeInMainWindow({"alt+f", "Down", "Down", "Return"});
     }
     EXPECT_TRUE(EndsWithCodeZero(program));
-    if (moves[start].empty()) {
+    if (move.empty()) {
       EXPECT_EQ(savedLog(), saved);
     }
     saved = savedLog();

@@ -44,7 +44,10 @@ class FakeWindow : public IPlacementWindow {
   bool IsModalWindow() const override { return modal; }
 
   WindowPlacement placement = MakePlacement(WP::SW_SHOWNORMAL, 0, {10, 20, 410, 320});
+  PlacementPoint MinimumSize() const override { return minimum; }
+
   std::vector<PlacementRect> screens = {kScreen};
+  PlacementPoint minimum;
   bool modal = false;
   bool getFails = false;
   int sets = 0;
@@ -220,6 +223,14 @@ TEST_F(WindowPlacementTest, SavedStatesComeBackUnderTheShowOverride) {
   const WindowPlacement large = Reopen();
   EXPECT_EQ(large.normalPosition, kScreen);
   EXPECT_EQ(large.showCmd, WP::SW_SHOWMAXIMIZED);
+  // One smaller than the window can be, at the screen's lower edge: at the
+  // window's minimum, whole on the screen.
+  StoreEarlierRun(MakePlacement(WP::SW_SHOWNORMAL, 0, {0, 733, 650, 743}));
+  FakeWindow log;
+  log.screens = {{0, 0, 1366, 768}};
+  log.minimum = {400, 200};
+  EXPECT_EQ(WindowPlacementStore(profile_).Load(log, kEntry), 1);
+  EXPECT_EQ(log.placement.normalPosition, (PlacementRect{0, 568, 650, 768}));
 }
 
 TEST_F(WindowPlacementTest, StoredValuesOfTheWrongShapeCountAsMissing) {

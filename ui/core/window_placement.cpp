@@ -193,6 +193,10 @@ int WindowPlacementStore::Load(IPlacementWindow& window, const std::string& entr
   MapShowState(current_.showCmd, current_.flags, window.IsModalWindow());
   const std::vector<PlacementRect> screens = window.GetScreens();
   if (!screens.empty()) {
+    const PlacementPoint minimum = window.MinimumSize();
+    PlacementRect& r = current_.normalPosition;
+    r.right = ClampToInt32(r.left + std::max<std::int64_t>(r.Width(), minimum.x));
+    r.bottom = ClampToInt32(r.top + std::max<std::int64_t>(r.Height(), minimum.y));
     MoveOntoScreen(current_.normalPosition, screens, screens.front());
     current_.normalPosition = FitOntoScreens(current_.normalPosition, screens);
   }

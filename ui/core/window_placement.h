@@ -16,7 +16,9 @@
 // as no saved placement. A restored rectangle that lies off every screen is
 // moved onto the primary one, and any restored rectangle is then brought whole
 // onto the screen it lies on (no larger than its work area), so that the
-// buttons of a dialog saved on a larger screen stay reachable. A modal dialog
+// buttons of a dialog saved on a larger screen stay reachable. A rectangle
+// smaller than the window's minimum size grows to it first, so that it is
+// the rectangle the window really takes that lies whole on the screen. A modal dialog
 // is never restored minimised (it would look like a hung program behind an
 // invisible box).
 #pragma once
@@ -113,6 +115,9 @@ class IPlacementWindow {
   virtual std::vector<PlacementRect> GetScreens() = 0;
   // Whether the window is a modal dialog.
   virtual bool IsModalWindow() const = 0;
+  // The smallest size (x the width, y the height) the window can take and
+  // still be used; 0 where it has no such limit.
+  virtual PlacementPoint MinimumSize() const { return {}; }
 };
 
 // The profile section of all placements, and the entries of the dialogs.
