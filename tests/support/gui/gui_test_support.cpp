@@ -179,15 +179,21 @@ wxImage DrawWindow(wxWindow* window) {
   auto create = reinterpret_cast<SurfaceCreate>(dlsym(RTLD_DEFAULT, "cairo_image_surface_create"));
   auto context = reinterpret_cast<ContextCreate>(dlsym(RTLD_DEFAULT, "cairo_create"));
   auto draw = reinterpret_cast<WidgetDraw>(dlsym(RTLD_DEFAULT, "gtk_widget_draw"));
+  auto allocate = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "gtk_container_check_resize"));
   auto destroyContext = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_destroy"));
   auto flush = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_surface_flush"));
   auto destroySurface = reinterpret_cast<Release>(dlsym(RTLD_DEFAULT, "cairo_surface_destroy"));
   auto data = reinterpret_cast<SurfaceData>(dlsym(RTLD_DEFAULT, "cairo_image_surface_get_data"));
   auto stride = reinterpret_cast<SurfaceStride>(dlsym(RTLD_DEFAULT, "cairo_image_surface_get_stride"));
-  if (!create || !context || !draw || !destroyContext || !flush || !destroySurface || !data || !stride)
+  if (!create || !context || !draw || !allocate || !destroyContext || !flush || !destroySurface || !data ||
+      !stride)
     return {};
   if (!PumpUntil([&] { return window->IsShownOnScreen(); })) return {};
   PumpFrames();
+  // A size change still waiting for its layout (a busy machine may not
+  // have reached it within the frames pumped) is laid out first: GTK draws
+  // no widget whose allocation is pending.
+  if (window->IsTopLevel()) allocate(window->GetHandle());
   const wxSize size = window->GetSize();
   constexpr int kArgb32 = 0;
   void* surface = create(kArgb32, size.x, size.y);
