@@ -255,6 +255,10 @@ TEST_F(LogWindowGui, UsableBesideARunningRipWhichItLeavesAlone) {
         [&](wxDialog& d) {
           auto& rip = dynamic_cast<CRippingProgressDlg&>(d);
           WaitUntilStill(rip);  // a user presses its buttons once it is there
+          // Paused once the track has begun (its destination line is
+          // shown): the start of a track clears a pause.
+          ASSERT_TRUE(
+              gui_test::PumpUntil([&] { return !rip.GetDlgItem(res::IDC_RIP_STATUS)->GetLabel().empty(); }));
           gui_test::Click(rip.GetDlgItem(res::IDC_RIP_PAUSE));
           ASSERT_TRUE(rip.Job().Running);
           // Each press of Log puts the whole window beside the rip's, at the
