@@ -126,7 +126,8 @@ struct WxPlacementWindow::Tracking {
     // A window back from the screen has lost its frame, and wx, which then
     // knows of none, would give the whole rectangle to the client: the
     // client gets what the frame leaves of it.
-    if (!mapped && haveSeen && window->GetSize() == window->GetClientSize()) rect.SetSize(rect.GetSize() - extents);
+    if (!mapped && haveSeen && window->GetSize() == window->GetClientSize())
+      rect.SetSize(rect.GetSize() - extents);
     applying = true;
     window->SetSize(rect);
     applying = false;

@@ -636,10 +636,13 @@ TEST_F(FirstCopyInTest, SecondCopyEndsSilentlyWhenNobodyAnswersOrTheFirstHasNoWi
 // closed by OK, Escape or the title bar's close button (which only hide it)
 // or left open before the exit, it opens at the same place and size on the
 // next start, over and over, and a start that leaves it alone saves the
-// bytes it restored.
+// bytes it restored. Closed by OK and shown again by the Log button of three
+// rips' windows, it keeps the size the user gave it.
 TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftItAndTheMainWindowAsItWas) {
   const gui_test::RunningWindowManager openbox;  // ended with the test
   ASSERT_TRUE(openbox.Running()) << "openbox did not start";
+  std::ofstream(DataFolder() / "Quarno CD Ripper.ini")  // WAV: MP3 needs the encoder library
+      << "[MISC]\nTip=0\n[OUTPUT]\nWriteLog=1\nVolume=55\nOutputFormat=1\n";
   // Gives the main window the focus and types `keys` there.
   const auto typeInMainWindow = [](const std::vector<std::string>& keys) {
     const std::string main = RunTool({"xdotool", "search", "--onlyvisible", "--name", "^Quarno CD Ripper"});
@@ -664,16 +667,18 @@ TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftItAndTheMainWindowAsItWas) {
     return at == std::string::npos ? std::string() : profile.substr(at, profile.find('\n', at) - at);
   };
   // One row a start: where the user leaves it (client position and size),
-  // how it is closed before the exit, and whether the session ends it
-  // (SIGTERM) or File, Exit; the last start leaves it alone.
+  // how it is closed before the exit, whether the session ends it (SIGTERM)
+  // or File, Exit, and whether three rips come first, each pressing Log
+  // after the log window was closed by OK; the last start leaves it alone.
   enum Close { kOpen, kOk, kEscape, kTitleBar };
   struct Start {
     std::vector<std::string> move;
     Close close;
     bool term;
+    bool rips = false;
   };
   const std::vector<Start> starts = {
-      {{"120", "90", "700", "300"}, kOk, true}, {{}, kEscape, false}, {{}, kTitleBar, true},
+      {{"120", "90", "700", "300"}, kOk, true, true}, {{}, kEscape, false}, {{}, kTitleBar, true},
       {{"400", "330", "680", "360"}, kOpen, false}, {{}, kOk, false}, {{}, kEscape, true},
       {{}, kTitleBar, false}, {{"60", "500", "820", "280"}, kOk, true}, {{}, kEscape, false},
       {{}, kTitleBar, true}, {{}, kOpen, false}};
@@ -708,12 +713,34 @@ TEST_F(ProgramGui, LogWindowOpensWhereTheUserLeftItAndTheMainWindowAsItWas) {
     }
     // Closed with real clicks and keys: OK, left of the middle a little
     // above the lower edge; the close button at the title bar's right end.
-    std::istringstream rect(geometry(window));
     int x = 0, y = 0, w = 0, h = 0;
-    rect >> x >> y >> w >> h;
+    const auto measure = [&](const std::string& id) { std::istringstream(geometry(id)) >> x >> y >> w >> h; };
     const auto click = [](int atX, int atY) {
       RunTool({"xdotool", "mousemove", "--sync", std::to_string(atX), std::to_string(atY), "click", "1"});
     };
+    // The rip's window (the disc rips in well under a second) has Log and
+    // Finish in its bottom row, at their share of its width.
+    for (int rip = 0; rip < (starts[start].rips ? 3 : 0); ++rip) {
+      SCOPED_TRACE("rip " + std::to_string(rip));
+      measure(window);
+      click(x + w * 5 / 12, y + h - 32);
+      typeInMainWindow({"ctrl+F3"});
+      std::string ripWindow;
+      for (int tries = 0; tries < 100 && ripWindow.empty(); ++tries) {
+        std::this_thread::sleep_for(100ms);
+        ripWindow = RunTool({"xdotool", "search", "--onlyvisible", "--name", "^Finished Copying$"});
+      }
+      ASSERT_FALSE(ripWindow.empty()) << "the rip did not finish";
+      std::this_thread::sleep_for(500ms);
+      measure(ripWindow);
+      click(x + w * 129 / 368, y + h * 133 / 146);
+      std::this_thread::sleep_for(500ms);
+      left = geometry(window);
+      EXPECT_TRUE(left.ends_with(" " + move[2] + " " + move[3])) << left;
+      click(x + w * 239 / 368, y + h * 133 / 146);
+      std::this_thread::sleep_for(300ms);
+    }
+    measure(window);
     if (starts[start].close == kOk) click(x + w * 5 / 12, y + h - 32);
     if (starts[start].close == kEscape) RunTool({"xdotool", "windowfocus", "--sync", window, "key", "Escape"});
     if (starts[start].close == kTitleBar) click(x + w - 11, y - 11);

@@ -18,9 +18,9 @@
 // onto the screen it lies on (no larger than its work area), so that the
 // buttons of a dialog saved on a larger screen stay reachable. A rectangle
 // smaller than the window's minimum size grows to it first, so that it is
-// the rectangle the window really takes that lies whole on the screen. A modal dialog
-// is never restored minimised (it would look like a hung program behind an
-// invisible box).
+// the rectangle the window really takes that lies whole on the screen. A
+// modal dialog is never restored minimised (it would look like a hung
+// program behind an invisible box).
 #pragma once
 
 #include <cstdint>
