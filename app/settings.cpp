@@ -15,6 +15,7 @@
 #include "platform/ini_file.h"
 #include "platform/log_sink.h"
 #include "rip/file_name_templates.h"
+#include "rip/file_naming.h"
 
 int16_t DbClk = -1;
 int16_t DriveCount = 0;
@@ -77,8 +78,6 @@ T Checked(const char* key, int value, int low, int high, T fallback, ILogSink* l
   }
   return fallback;
 }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 // A folder from the file: kept whole as long as the option pages would take
 // it, with a trailing "/" added when `withSlash` asks for one; otherwise the
@@ -194,17 +193,14 @@ std::string SettingsFilePath() { return DataFolder + kPathSeparator + kSettingsF
 FolderFault CheckFolderSetting(std::string_view folder) {
   if (folder.empty()) return FolderFault::Empty;
   if (folder.size() >= kMaxPathBytes) return FolderFault::TooLong;
-  for (char c : folder) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) return FolderFault::ControlCharacter;
-  }
+  if (std::any_of(folder.begin(), folder.end(), IsControlByte)) return FolderFault::ControlCharacter;
   if (folder.front() != kPathSeparator) return FolderFault::NotAbsolute;
   return FolderFault::None;
 }
 
 std::string TidyTypedFolder(std::string_view typed) {
-  while (!typed.empty() && IsBlank(typed.front())) typed.remove_prefix(1);
-  while (!typed.empty() && IsBlank(typed.back())) typed.remove_suffix(1);
+  while (!typed.empty() && IsBlankByte(typed.front())) typed.remove_prefix(1);
+  while (!typed.empty() && IsBlankByte(typed.back())) typed.remove_suffix(1);
   std::string folder(typed);
   if (!folder.empty() && folder[0] == '~' && (folder.size() == 1 || folder[1] == kPathSeparator)) {
     const std::string home = GetHomeFolder();

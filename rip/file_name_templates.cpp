@@ -61,8 +61,7 @@ std::string CleanSeparator(std::string_view typed) {
   std::size_t chars = 0;
   for (char c : typed) {
     if (!IsContinuationByte(c) && ++chars > kMaxSeparatorChars) break;
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) continue;  // a pasted line break or tab has no place in a name
+    if (IsControlByte(c)) continue;  // a pasted line break or tab has no place in a name
     out += IsReservedFileNameChar(c) ? '-' : c;
   }
   return out;

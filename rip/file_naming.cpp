@@ -12,8 +12,6 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
 // The code points that no name may hold because nobody sees them: the C0 and
 // C1 controls and DEL, the line and paragraph separators (a player may split
 // a playlist line at them as at NEL), and the bidirectional embeddings,
@@ -111,6 +109,13 @@ bool IsReservedFileNameChar(char c) {
   }
 }
 
+bool IsBlankByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+bool IsControlByte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 0x20 || u == 0x7F;
+}
+
 std::string SanitizeFileName(std::string_view text) {
   std::string out = RepairUtf8(text);
   for (char& c : out) {
@@ -118,8 +123,8 @@ std::string SanitizeFileName(std::string_view text) {
   }
   std::size_t begin = 0;
   std::size_t end = out.size();
-  while (begin < end && IsBlank(out[begin])) ++begin;
-  while (end > begin && IsBlank(out[end - 1])) --end;
+  while (begin < end && IsBlankByte(out[begin])) ++begin;
+  while (end > begin && IsBlankByte(out[end - 1])) --end;
   return SafeSegment(std::string_view(out).substr(begin, end - begin), std::string::npos);
 }
 

@@ -40,6 +40,12 @@ std::string GetOutputExtension(int format);
 // use (both slashes among them).
 bool IsReservedFileNameChar(char c);
 
+// A byte that is white space (blank, tab, line break, vertical tab, form
+// feed), and one that is a C0 control character or DEL (U+0000 to U+001F,
+// U+007F): what typed or pasted text is trimmed of and checked for.
+bool IsBlankByte(char c);
+bool IsControlByte(char c);
+
 // Broken UTF-8 becomes U+FFFD, the nine characters \ / " < > | * ? : become
 // "_", blanks at both ends go, then any invisible control character left
 // becomes "_",
